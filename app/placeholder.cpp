@@ -1,0 +1,1 @@
+namespace quorvin_app_placeholder {}

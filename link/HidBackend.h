@@ -1,0 +1,46 @@
+#pragma once
+// The HID seam: enumerate present interfaces, open one, move 65-byte reports. Three backends:
+// hidapi (real devices), socket (the virtual HID link of quorvin-sim) and in-process (tests, --demo).
+
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace quorvin {
+
+struct HidDeviceInfo {
+  QString path;
+  std::uint16_t vendorId = 0;
+  std::uint16_t productId = 0;
+  bool attributesOk = true;  // false when the platform could not read the ids
+};
+
+enum class HidIo {
+  Ok,
+  Timeout,       // nothing within the time allowed
+  Error,         // the transfer failed
+  Disconnected,  // the device is gone
+};
+
+enum class HidOpen { Ok, AccessDenied, Failed };
+
+class HidHandle {
+ public:
+  virtual ~HidHandle() = default;
+  // Writes one output report: byte 0 the report ID, then 64 data bytes.
+  [[nodiscard]] virtual HidIo Write(const std::uint8_t* report, std::size_t length, int timeoutMs) = 0;
+  // Reads one input report's data bytes, without the report ID, into `data` (up to `capacity`).
+  [[nodiscard]] virtual HidIo Read(std::uint8_t* data, std::size_t capacity, int timeoutMs) = 0;
+};
+
+class HidBackend {
+ public:
+  virtual ~HidBackend() = default;
+  [[nodiscard]] virtual std::vector<HidDeviceInfo> Enumerate() = 0;
+  [[nodiscard]] virtual HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) = 0;
+  // A short name for messages and logs ("hidapi", "socket /tmp/x", "demo").
+  [[nodiscard]] virtual QString Name() const = 0;
+};
+
+}  // namespace quorvin

@@ -1,0 +1,163 @@
+#include "link/HidLink.h"
+
+#include <algorithm>
+
+namespace quorvin {
+
+namespace {
+bool Matches(const HidDeviceInfo& info) {
+  return info.attributesOk && info.vendorId == kVendorId && info.productId == kProductId;
+}
+}  // namespace
+
+HidLink::HidLink(HidBackend& backend, Feedback& feedback, Clock& clock)
+    : m_backend(backend), m_feedback(feedback), m_clock(clock) {}
+
+HidLink::~HidLink() = default;
+
+void HidLink::Drop() {
+  CloseHidDevice();
+  m_bLinkUp = false;
+}
+
+void HidLink::CloseHidDevice() {
+  m_handle.reset();
+  m_path.clear();
+}
+
+bool HidLink::OpenReportHandles(const QString& path) {
+  std::unique_ptr<HidHandle> handle;
+  const HidOpen result = m_backend.Open(path, handle);
+  if (result != HidOpen::Ok || !handle) {
+    ReportFault(result == HidOpen::AccessDenied ? DiscoveryFault::AccessDenied : DiscoveryFault::OpenFailed);
+    return false;
+  }
+  m_handle = std::move(handle);
+  m_path = path;
+  return true;
+}
+
+void HidLink::ReportFault(DiscoveryFault fault) {
+  m_lastFault = fault;
+  // A persistent fault is shown once, not on every poll tick.
+  if (fault == m_shownFault) return;
+  m_shownFault = fault;
+  QString text;
+  switch (fault) {
+    case DiscoveryFault::None:
+      return;
+    case DiscoveryFault::PathError:
+      text = Tr(m_bEnglish, "查找路径设备时出错！", "Find the path device error !");
+      break;
+    case DiscoveryFault::AttributeError:
+      text = Tr(m_bEnglish, "查询设备状态时出错！", "To track the status of the equipment error !");
+      break;
+    case DiscoveryFault::OpenFailed:
+      text = Tr(m_bEnglish, "无法打开通信端口！", "Unable to open communication port !");
+      break;
+    case DiscoveryFault::AccessDenied:
+      text = Tr(m_bEnglish, "无法打开通信端口！", "Unable to open communication port !") + QLatin1Char('\n') +
+             Tr(m_bEnglish, "没有访问该设备的权限：请安装 res/70-quorvin.rules 规则（见 README）后重新插入设备。",
+                "No permission to use the device: install the udev rule res/70-quorvin.rules (see README) and plug it in again.");
+      break;
+  }
+  m_feedback.MessageBox(text, MsgIcon::Warning);
+}
+
+bool HidLink::FindHidDevice() {
+  // Handles a later run would replace are closed first, never leaked.
+  Drop();
+  m_sawMatch = false;
+  DiscoveryFault fault = DiscoveryFault::None;
+  const auto devices = m_backend.Enumerate();
+  for (const auto& info : devices) {
+    if (!info.attributesOk) {
+      fault = DiscoveryFault::AttributeError;
+      break;
+    }
+    if (info.path.isEmpty()) {
+      fault = DiscoveryFault::PathError;
+      break;
+    }
+    if (!Matches(info)) continue;  // not opened, so nothing to close
+    m_sawMatch = true;
+    if (OpenReportHandles(info.path)) {
+      m_bLinkUp = true;
+      m_wasPresent = true;
+    }
+    break;
+  }
+  if (fault != DiscoveryFault::None) {
+    ReportFault(fault);
+  } else if (m_bLinkUp || !m_sawMatch) {
+    // The run ended cleanly: a fault that comes back later is shown again.
+    m_lastFault = DiscoveryFault::None;
+    m_shownFault = DiscoveryFault::None;
+  }
+  return m_bLinkUp;
+}
+
+bool HidLink::WriteOutputReport() {
+  if (!m_bLinkUp && !FindHidDevice()) return false;
+  m_outReport[0] = 0x00;
+  m_feedback.PumpMessages();
+  if (!m_handle) {
+    m_bLinkUp = false;
+    return false;
+  }
+  m_inReport.fill(0);  // no earlier reply survives a new request
+  m_feedback.Trace(TraceDir::Out, m_outReport.data(), m_outReport.size());
+  const HidIo io = m_handle->Write(m_outReport.data(), m_outReport.size(), kWriteTimeoutMs);
+  if (io != HidIo::Ok) Drop();
+  return m_bLinkUp;
+}
+
+bool HidLink::ReadInputReport(int timeoutMs) {
+  if (!m_bLinkUp && !FindHidDevice()) return false;
+  if (!m_handle) {
+    m_bLinkUp = false;
+    return false;
+  }
+  m_inReport.fill(0);
+  m_feedback.PumpMessages();
+  const HidIo io = m_handle->Read(m_inReport.data() + 1, m_inReport.size() - 1, timeoutMs);
+  m_feedback.PumpMessages();
+  m_inReport[0] = 0x00;  // hidapi delivers the data bytes without the report ID
+  if (io != HidIo::Ok) {
+    m_inReport.fill(0);
+    Drop();
+  } else {
+    m_feedback.Trace(TraceDir::In, m_inReport.data(), m_inReport.size());
+  }
+  return m_bLinkUp;
+}
+
+bool HidLink::PollTick() {
+  if (m_bDeviceConnected) return true;
+  if (FindHidDevice()) {
+    m_bDeviceConnected = true;
+    return true;
+  }
+  m_bDeviceConnected = false;
+  Drop();
+  return false;
+}
+
+bool HidLink::WatchTick() {
+  const auto devices = m_backend.Enumerate();
+  const bool present = std::any_of(devices.begin(), devices.end(), Matches);
+  const bool arrived = present && !m_wasPresent;
+  const bool removed = !present && m_wasPresent;
+  m_wasPresent = present;
+  if (arrived) m_feedback.DebugLine(QStringLiteral("HID Insert !"));
+  if (removed) OnDeviceRemoved();
+  return removed;
+}
+
+void HidLink::OnUsbCheckBoxClicked(bool checked) {
+  if (!checked) return;
+  if (!FindHidDevice())
+    m_feedback.MessageBox(Tr(m_bEnglish, "没有设备连接到电脑上！", "No device connected to PC !"));
+}
+
+}  // namespace quorvin

@@ -1,0 +1,84 @@
+#pragma once
+// The USB link to the repeater: discovery by vendor/product id, the poll timer's logic, the device
+// watcher, and 65-byte report reads and writes with time-outs. It owns the report-ID byte: every
+// layer above sees whole 65-byte reports with byte 0 = 0x00.
+//
+// One thread at a time uses a link; the operation runner keeps the poll timer's discovery out of a
+// running transfer.
+
+#include "link/Clock.h"
+#include "link/Feedback.h"
+#include "link/HidBackend.h"
+#include "protocol/Frame.h"
+
+#include <memory>
+
+namespace quorvin {
+
+inline constexpr std::uint16_t kVendorId = 0x0483;
+inline constexpr std::uint16_t kProductId = 0x1234;
+inline constexpr int kWriteTimeoutMs = 300;
+
+enum class DiscoveryFault { None, PathError, OpenFailed, AccessDenied, AttributeError };
+
+class HidLink {
+ public:
+  HidLink(HidBackend& backend, Feedback& feedback, Clock& clock);
+  ~HidLink();
+  HidLink(const HidLink&) = delete;
+  HidLink& operator=(const HidLink&) = delete;
+
+  void SetEnglish(bool english) { m_bEnglish = english; }
+  [[nodiscard]] bool English() const { return m_bEnglish; }
+  [[nodiscard]] Feedback& GetFeedback() { return m_feedback; }
+  [[nodiscard]] Clock& GetClock() { return m_clock; }
+  [[nodiscard]] HidBackend& Backend() { return m_backend; }
+
+  // Discovery: links the first interface with the wanted ids. Answers m_bLinkUp.
+  bool FindHidDevice();
+  // Reads one input report into m_inReport within timeoutMs; a time-out or failure closes the link.
+  bool ReadInputReport(int timeoutMs);
+  // Writes m_outReport; a write that fails or does not complete in 300 ms closes the link.
+  bool WriteOutputReport();
+  void CloseHidDevice();
+
+  // Poll timer tick (every 1000 ms while armed). Answers true when the timer should stop.
+  bool PollTick();
+  // Device watcher tick: notices arrival ("HID Insert !") and removal of the repeater. Answers
+  // true when the device went away, so the caller restarts the poll timer.
+  bool WatchTick();
+  // Check box "USB Operation" was clicked; `checked` is its new state.
+  void OnUsbCheckBoxClicked(bool checked);
+  // A removal was noticed: polling starts again.
+  void OnDeviceRemoved() { m_bDeviceConnected = false; }
+
+  [[nodiscard]] bool LinkUp() const { return m_bLinkUp; }
+  [[nodiscard]] bool DeviceConnected() const { return m_bDeviceConnected; }
+  [[nodiscard]] DiscoveryFault LastFault() const { return m_lastFault; }
+  // Whether the last discovery saw a matching interface at all (linked or not).
+  [[nodiscard]] bool SawMatchingDevice() const { return m_sawMatch; }
+  [[nodiscard]] const QString& LinkedPath() const { return m_path; }
+
+  Report m_inReport{};
+  Report m_outReport{};
+
+ private:
+  bool OpenReportHandles(const QString& path);
+  void ReportFault(DiscoveryFault fault);
+  void Drop();
+
+  HidBackend& m_backend;
+  Feedback& m_feedback;
+  Clock& m_clock;
+  std::unique_ptr<HidHandle> m_handle;
+  QString m_path;
+  bool m_bLinkUp = false;
+  bool m_bDeviceConnected = false;
+  bool m_bEnglish = true;
+  bool m_sawMatch = false;
+  bool m_wasPresent = false;
+  DiscoveryFault m_lastFault = DiscoveryFault::None;
+  DiscoveryFault m_shownFault = DiscoveryFault::None;
+};
+
+}  // namespace quorvin

@@ -1,0 +1,45 @@
+#include "protocol/UsbTransaction.h"
+
+#include <algorithm>
+
+namespace quorvin {
+
+bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, const std::uint8_t* body) {
+  Feedback& fb = link.GetFeedback();
+  const bool en = link.English();
+  if (bodyLength > kMaxUsbBody || (bodyLength > 0 && body == nullptr)) {
+    fb.MessageBox(Tr(en, "下发数据失败，请重新发送！", "To send data failed, please send again !"), MsgIcon::Warning);
+    return false;
+  }
+  link.m_outReport.fill(0);
+  link.m_outReport[1] = kStart1;
+  link.m_outReport[2] = kStart2;
+  std::copy_n(body, bodyLength, link.m_outReport.begin() + 3);
+
+  bool written = false;
+  for (int attempt = 0; attempt < kWriteAttempts && !written; ++attempt) written = link.WriteOutputReport();
+  if (!written) {
+    fb.MessageBox(Tr(en, "设备未连接，请连接设备！", "Equipment not connected, please connect equipment !"));
+    return false;
+  }
+  if (!expectReply) return true;
+
+  const std::uint8_t command = link.m_outReport[4];
+  for (;;) {
+    if (!link.ReadInputReport(kReplyTimeoutMs)) {
+      fb.MessageBox(Tr(en, "读取数据失败，请重新发送！", "Read data failed, please send again !"));
+      return false;
+    }
+    switch (CheckUsbReply(link.m_inReport, command)) {
+      case ReplyCheck::Valid:
+        return true;
+      case ReplyCheck::OtherCommand:
+        continue;  // a late reply to something else
+      case ReplyCheck::Bad:
+        fb.MessageBox(Tr(en, "读取数据失败，请重新发送！", "Read data failed, please send again !"));
+        return false;
+    }
+  }
+}
+
+}  // namespace quorvin

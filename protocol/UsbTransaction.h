@@ -1,0 +1,21 @@
+#pragma once
+// One request over the USB link and, when asked, the reply that answers it.
+
+#include "link/HidLink.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace quorvin {
+
+inline constexpr int kWriteAttempts = 5;
+inline constexpr int kReplyTimeoutMs = 1000;
+
+// Wraps `body` (direction, command, length, payload, checksum) in m_outReport and writes it, up to
+// five attempts. With expectReply it then reads until a valid reply to the same command arrives,
+// skipping valid replies to other commands; the reply is left in link.m_inReport. Failures are
+// shown to the user here. A body longer than 62 bytes is refused before anything is written.
+[[nodiscard]] bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength,
+                                  const std::uint8_t* body);
+
+}  // namespace quorvin
