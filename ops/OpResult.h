@@ -1,0 +1,30 @@
+#pragma once
+// What an operation reports back to its front end, beyond the boxes it has shown: quorvinctl turns
+// it into an exit status and --json output, the window ignores it.
+
+#include <QString>
+#include <QtGlobal>
+
+namespace quorvin {
+
+enum class Outcome {
+  Success,
+  Failed,        // the device refused, did not answer, or the link failed
+  QuietEnd,      // the serial transfer's quiet end (status 0x66, or another status then silence)
+  FileError,     // the chosen file could not be read or written, or is too large
+  InvalidInput,  // e.g. a frequency out of range: nothing was sent
+  NotStarted,    // nothing was done (empty speed field, no serial port listed, USB-only command)
+  Interrupted,   // the host asked the operation to stop
+};
+
+struct OpResult {
+  Outcome outcome = Outcome::Failed;
+  QString version;        // version read
+  qint32 frequency = 0;   // frequency read
+  qint64 bytes = 0;       // bytes sent or received
+  QString detail;         // a short reason in English, for logs and --json
+
+  [[nodiscard]] bool Ok() const { return outcome == Outcome::Success; }
+};
+
+}  // namespace quorvin
