@@ -6,6 +6,15 @@
 #include "link/Feedback.h"
 
 #include <QStringList>
+#include <ostream>
+
+// Readable QString and QStringList values in test failure messages.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+inline void PrintTo(const QStringList& l, std::ostream* os) {
+  *os << "{";
+  for (const auto& s : l) *os << "\n  \"" << s.toStdString() << '"';
+  *os << " }";
+}
 
 namespace quorvin::test {
 

@@ -38,6 +38,8 @@ class ScriptedHid : public HidBackend {
   void QueueReply(const Report& report, qint64 delayMs = 0) { m_replies.push_back({m_clock.NowMs() + delayMs, report}); }
   void QueueFrame(std::uint8_t direction, std::uint8_t command, const std::vector<std::uint8_t>& payload,
                   qint64 delayMs = 0);
+  void ClearReplies() { m_replies.clear(); }
+  [[nodiscard]] std::size_t PendingReplies() const { return m_replies.size(); }
   std::vector<Written> written;
 
   std::vector<HidDeviceInfo> Enumerate() override {
