@@ -1,0 +1,95 @@
+#include "ops/UsbOpSupport.h"
+
+#include "protocol/UsbTransaction.h"
+
+#include <algorithm>
+
+namespace quorvin::detail {
+
+bool ExchangeWithProgress(UsbEnv& env, const QString& line, std::span<const std::uint8_t> body) {
+  env.fb.ShowProgress();
+  env.fb.SetProgressText(line);
+  return SendUsbCommand(env.link, true, body.size(), body.data());
+}
+
+bool PauseUnlessCancelled(UsbEnv& env, int ms) {
+  constexpr int kSliceMs = 100;
+  // Measured against the clock rather than counted in slices, so oversleeping a slice does not
+  // stretch the pause the device relies on.
+  const qint64 deadline = env.clock.NowMs() + ms;
+  for (;;) {
+    if (env.fb.CancelRequested()) return false;
+    const qint64 left = deadline - env.clock.NowMs();
+    if (left <= 0) return true;
+    env.clock.SleepMs(static_cast<int>(std::min<qint64>(left, kSliceMs)));
+  }
+}
+
+OpResult UploadFileWithOutcome(UsbEnv& env, std::uint8_t command, const QString& path, const UploadTexts& texts) {
+  OpResult result;
+  const UploadEnd end = SendStagedFile(env, command, path, texts.title, &result.bytes);
+  switch (end) {
+    case UploadEnd::Accepted:
+      result.outcome = Outcome::Success;
+      env.fb.MessageBox(texts.success, MsgIcon::Information);
+      return result;
+    case UploadEnd::Refused:
+    case UploadEnd::NotSent:
+      result.outcome = Outcome::Failed;
+      result.detail = end == UploadEnd::NotSent ? QStringLiteral("a packet could not be written to the device")
+                                                : QStringLiteral("the device did not acknowledge the transfer");
+      env.fb.MessageBox(texts.failure, MsgIcon::Warning);
+      return result;
+    case UploadEnd::TooLarge:
+    case UploadEnd::FileError:
+      result.outcome = Outcome::FileError;
+      result.detail = QStringLiteral("%1 cannot be sent").arg(path);
+      return result;
+    case UploadEnd::Interrupted:
+      result.outcome = Outcome::Interrupted;
+      result.detail = QStringLiteral("stopped on request");
+      return result;
+  }
+  return result;
+}
+
+QString TooLargeText(bool english, const QString& path, qint64 maxBytes) {
+  if (path.isEmpty())
+    return Tr(english, "数据太大：最多可以发送 %1 字节。", "The data are too large: at most %1 bytes can be sent.")
+        .arg(maxBytes);
+  return Tr(english, "文件 %1 太大：最多可以发送 %2 字节。", "The file %1 is too large: at most %2 bytes can be sent.")
+      .arg(path)
+      .arg(maxBytes);
+}
+
+}  // namespace quorvin::detail
+
+namespace quorvin {
+
+namespace {
+// The system's reason is added on its own line; it is in the system's language, not ours.
+QString WithReason(QString text, const QString& reason) {
+  if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
+  return text;
+}
+}  // namespace
+
+QString FileReadMessage(bool english, FileRead status, const QString& path, qint64 maxBytes, const QString& reason) {
+  switch (status) {
+    case FileRead::Ok:
+      return {};
+    case FileRead::TooLarge:
+      return detail::TooLargeText(english, path, maxBytes);
+    case FileRead::CannotOpen:
+      return WithReason(Tr(english, "无法打开文件 %1。", "Cannot open the file %1.").arg(path), reason);
+    case FileRead::ReadFailed:
+      return WithReason(Tr(english, "读取文件 %1 失败。", "Reading the file %1 failed.").arg(path), reason);
+  }
+  return {};
+}
+
+QString FileWriteMessage(bool english, const QString& path, const QString& reason) {
+  return WithReason(Tr(english, "无法写入文件 %1。", "Cannot write the file %1.").arg(path), reason);
+}
+
+}  // namespace quorvin

@@ -1,0 +1,39 @@
+#pragma once
+// Small pieces the USB operations share: the short request/reply exchange behind a progress line,
+// pauses a stop request can cut short, and the texts for files that cannot be used.
+
+#include "ops/UsbOps.h"
+
+#include <QString>
+#include <cstdint>
+#include <span>
+
+namespace quorvin::detail {
+
+// Opens the progress window with `line` and runs one request that expects its reply. The reply,
+// when there is one, stays in env.link.m_inReport; the progress window stays open for the caller's
+// outcome box.
+[[nodiscard]] bool ExchangeWithProgress(UsbEnv& env, const QString& line, std::span<const std::uint8_t> body);
+
+// Waits `ms` on the env's clock, looking for a stop request at least every 100 ms so Ctrl+C in the
+// terminal is not stuck behind the 5000 ms pause. The full pause is kept unless a stop is asked
+// for; answers false in that case.
+[[nodiscard]] bool PauseUnlessCancelled(UsbEnv& env, int ms);
+
+// What an upload operation says: its title (the start of every progress line) and its two boxes.
+struct UploadTexts {
+  QString title;
+  QString success;
+  QString failure;
+};
+
+// The upgrade and the backup download: reads the file (a file that cannot be used gets its
+// message and no outcome box), sends it, and shows the outcome box once the progress window
+// has closed.
+[[nodiscard]] OpResult UploadFileWithOutcome(UsbEnv& env, std::uint8_t command, const QString& path,
+                                             const UploadTexts& texts);
+
+// "The file ... is too large" in the user's language; `path` may be empty for an in-memory image.
+[[nodiscard]] QString TooLargeText(bool english, const QString& path, qint64 maxBytes);
+
+}  // namespace quorvin::detail

@@ -1,0 +1,156 @@
+// Version read, frequency set and read-back, call-button initialisation: one request, one reply,
+// and the box shown while the progress window is still open.
+
+#include "ops_fixture.h"
+#include "protocol/UsbTransaction.h"
+
+namespace quorvin::test {
+namespace {
+
+using Short = OpsTest;
+
+// The written report: report ID, start bytes, the body, zeros to the end.
+void ExpectReport(const Report& r, const std::vector<std::uint8_t>& body) {
+  Report want{};
+  want[1] = kStart1;
+  want[2] = kStart2;
+  std::copy(body.begin(), body.end(), want.begin() + 3);
+  EXPECT_EQ(std::vector<std::uint8_t>(r.begin(), r.end()), std::vector<std::uint8_t>(want.begin(), want.end()));
+}
+
+TEST_F(Short, VersionTextInBothLanguages) {
+  AnswerWith(cmd::ReadVersion, {'V', '1', '.', '0'});
+  UsbEnv en = Env(true);
+  OpResult r = ReadVersionUsb(en);
+  EXPECT_TRUE(r.Ok());
+  EXPECT_EQ(r.version, QStringLiteral("V1.0"));
+  ASSERT_EQ(hid.written.size(), 1u);
+  ExpectReport(hid.written[0].report, Hex({0x01, 0xC2, 0x00, 0x3C}));
+  EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: text Reading version ...", "box: Version :V1.0",
+                                    "progress: close"}));
+
+  fb.log.clear();
+  UsbEnv zh = Env(false);
+  (void)ReadVersionUsb(zh);
+  EXPECT_EQ(Joined(fb.log), Joined({"progress: show", QString::fromUtf8("progress: text 正在读取版本号....."),
+                                    QString::fromUtf8("box: 当前版本号:V1.0"), "progress: close"}));
+}
+
+TEST_F(Short, VersionPayloadEdges) {
+  UsbEnv env = Env();
+  AnswerWith(cmd::ReadVersion, {});
+  EXPECT_EQ(ReadVersionUsb(env).version, QString());
+  EXPECT_TRUE(fb.log.contains("box: Version :"));
+
+  // The text ends at a zero byte, as the device's firmware means it.
+  AnswerWith(cmd::ReadVersion, {'V', '2', 0x00, 'x', 'y'});
+  EXPECT_EQ(ReadVersionUsb(env).version, QStringLiteral("V2"));
+  EXPECT_TRUE(fb.log.contains("box: Version :V2"));
+
+  // A late reply to something else comes first and is passed over.
+  hid.responder = [this](const Report&) {
+    hid.QueueFrame(kDirReply, cmd::ReadFrequency, {1, 2, 3, 4}, 2);
+    hid.QueueFrame(kDirReply, cmd::ReadVersion, {'V', '3'}, 4);
+  };
+  EXPECT_EQ(ReadVersionUsb(env).version, QStringLiteral("V3"));
+}
+
+TEST_F(Short, VersionFailureBoxFollowsTheLinkMessageBeforeTheWindowCloses) {
+  UsbEnv env = Env();
+  OpResult r = ReadVersionUsb(env);  // nobody answers
+  EXPECT_EQ(r.outcome, Outcome::Failed);
+  EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: text Reading version ...",
+                                    "box: Read data failed, please send again !", "box: Reading version failed !",
+                                    "progress: close"}));
+  EXPECT_EQ(clock.NowMs(), 10'000 + 1000);
+}
+
+TEST_F(Short, SetFrequencyFramesAndBounds) {
+  AnswerWith(cmd::SetFrequency, {});
+  UsbEnv env = Env();
+  const std::vector<std::pair<qint32, std::vector<std::uint8_t>>> cases{
+      {315'600'000, Hex({0x01, 0xC0, 0x04, 0x80, 0xAC, 0xCF, 0x12, 0x2D})},
+      {300'000'000, Hex({0x01, 0xC0, 0x04, 0x00, 0xA3, 0xE1, 0x11, 0xA5})},
+      {900'000'000, Hex({0x01, 0xC0, 0x04, 0x00, 0xE9, 0xA4, 0x35, 0x78})},
+  };
+  for (const auto& [hz, body] : cases) {
+    hid.written.clear();
+    fb.log.clear();
+    OpResult r = SetFrequencyUsb(env, hz);
+    EXPECT_TRUE(r.Ok()) << hz;
+    ASSERT_EQ(hid.written.size(), 1u);
+    ExpectReport(hid.written[0].report, body);
+    EXPECT_EQ(Joined(fb.log),
+              Joined({"progress: show", "progress: text Setuping frequency parameters...",
+                      "box: Setup frequency parameters successfully !", "progress: close"}));
+  }
+
+  hid.written.clear();
+  fb.log.clear();
+  for (qint32 hz : {299'999'999, 900'000'001}) EXPECT_EQ(SetFrequencyUsb(env, hz).outcome, Outcome::InvalidInput);
+  EXPECT_TRUE(hid.written.empty());
+  EXPECT_TRUE(fb.log.filter("progress").isEmpty());
+}
+
+TEST_F(Short, SetFrequencyFailure) {
+  hid.devices.clear();
+  UsbEnv env = Env(false);
+  EXPECT_EQ(SetFrequencyUsb(env, 315'600'000).outcome, Outcome::Failed);
+  EXPECT_EQ(Joined(fb.Boxes()), Joined({QString::fromUtf8("box: 设备未连接，请连接设备！"),
+                                        QString::fromUtf8("box: 设置频率失败！")}));
+  EXPECT_EQ(fb.log.last(), "progress: close");
+}
+
+TEST_F(Short, ReadFrequencyTakesFourBytesLeastSignificantFirst) {
+  UsbEnv env = Env();
+  AnswerWith(cmd::ReadFrequency, {0x80, 0xAC, 0xCF, 0x12});
+  OpResult r = ReadFrequencyUsb(env);
+  ASSERT_TRUE(r.Ok());
+  EXPECT_EQ(r.frequency, 315'600'000);
+  ExpectReport(hid.written[0].report, Hex({0x01, 0xC1, 0x00, 0x3D}));
+  EXPECT_TRUE(fb.Boxes().isEmpty());  // a read that worked shows its value, not a box
+  EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: text Reading frequency ...", "progress: close"}));
+
+  AnswerWith(cmd::ReadFrequency, {0xFF, 0xFF, 0xFF, 0xFF});
+  EXPECT_EQ(ReadFrequencyUsb(env).frequency, -1);
+  AnswerWith(cmd::ReadFrequency, {0x00, 0x00, 0x00, 0x01});  // below the range: shown all the same
+  EXPECT_EQ(ReadFrequencyUsb(env).frequency, 16'777'216);
+
+  fb.log.clear();
+  AnswerWith(cmd::ReadFrequency, {});
+  hid.responder = nullptr;
+  EXPECT_EQ(ReadFrequencyUsb(env).outcome, Outcome::Failed);
+  EXPECT_EQ(Joined(fb.Boxes()),
+            Joined({"box: Read data failed, please send again !", "box: Reading frequency failed !"}));
+  EXPECT_EQ(fb.log.last(), "progress: close");
+}
+
+TEST_F(Short, CallButtonsOneRequestOneBox) {
+  AnswerWith(cmd::InitCallButtons, {});
+  UsbEnv env = Env();
+  EXPECT_TRUE(InitCallButtonsUsb(env).Ok());
+  ASSERT_EQ(hid.written.size(), 1u);
+  ExpectReport(hid.written[0].report, Hex({0x01, 0xC6, 0x00, 0x38}));
+  EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: text Initialize call button data ...",
+                                    "box: Initialize call button data successfully !", "progress: close"}));
+
+  fb.log.clear();
+  hid.failWrites = kWriteAttempts;  // the repeater has stopped taking reports
+  EXPECT_EQ(InitCallButtonsUsb(env).outcome, Outcome::Failed);
+  EXPECT_EQ(Joined(fb.Boxes()), Joined({"box: Equipment not connected, please connect equipment !",
+                                        "box: Initialize call button data failed !"}));
+}
+
+TEST_F(Short, StopRequestedBeforehandSendsNothing) {
+  fb.cancel = true;
+  UsbEnv env = Env();
+  EXPECT_EQ(ReadVersionUsb(env).outcome, Outcome::Interrupted);
+  EXPECT_EQ(SetFrequencyUsb(env, 315'600'000).outcome, Outcome::Interrupted);
+  EXPECT_EQ(ReadFrequencyUsb(env).outcome, Outcome::Interrupted);
+  EXPECT_EQ(InitCallButtonsUsb(env).outcome, Outcome::Interrupted);
+  EXPECT_TRUE(hid.written.empty());
+  EXPECT_TRUE(fb.log.isEmpty());
+}
+
+}  // namespace
+}  // namespace quorvin::test
