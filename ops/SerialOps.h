@@ -25,9 +25,26 @@ struct SerialChoice {
   QString speedText;
 };
 
+// Limits of the 16-bit packet count: 65,535 packets of 128 bytes.
+inline constexpr qint64 kSerialPacketData = 128;
+inline constexpr qint64 kMaxSerialImage = 65'535 * kSerialPacketData;  // 8,388,480 bytes
+
+enum class SerialOpen {
+  Opened,
+  NotStarted,  // no port listed or an empty speed field: nothing opened, nothing shown
+  Failed,      // the port could not be opened or set up; the message has been shown
+};
+
+// Takes the port and the speed from the window's choice and opens the port. Never raises: every
+// failure is shown here, in the user's language, and the port is left closed.
+[[nodiscard]] SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb, bool english);
+
+// Each operation selects and opens the port itself, shows its outcome, and leaves the port and the
+// progress window closed, whatever happens; no exception leaves it.
 [[nodiscard]] OpResult FirmwareUpgradeSerial(SerialEnv& env, const SerialChoice& choice, const QString& path);
 [[nodiscard]] OpResult BackupDownloadSerial(SerialEnv& env, const SerialChoice& choice, const QString& path);
 [[nodiscard]] OpResult ReadVersionSerial(SerialEnv& env, const SerialChoice& choice);
+// The file at `path` is replaced only when the device delivered every packet.
 [[nodiscard]] OpResult BackupReadBackSerial(SerialEnv& env, const SerialChoice& choice, const QString& path);
 
 }  // namespace quorvin

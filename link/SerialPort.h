@@ -1,0 +1,100 @@
+#pragma once
+// The serial link to the repeater: one port, 8 data bits, no parity, one stop bit, no flow control,
+// raw bytes. Every failure of the port raises CSerialException carrying the error code and the
+// system's text, so the operation's top level can show what the operating system said.
+//
+// Thread use: the QSerialPort behind a CSerialPort is created by Open and destroyed by Close on
+// the thread that calls them, and every read and write must come from that same thread. The
+// window runs operations on a worker thread without an event loop, so all waits here are the
+// blocking waitFor* calls.
+
+#include <QString>
+#include <QtGlobal>
+#include <exception>
+#include <memory>
+#include <string>
+
+class QSerialPort;
+
+namespace quorvin {
+
+// How long the line must stay quiet, after bytes came, for a reply to count as complete.
+//
+// At 9600 bit/s a byte takes 1.04 ms on the wire, so a device sending back to back never leaves a
+// gap near this. USB-serial adapters hold received bytes until their buffer fills or their
+// latency timer runs out (16 ms by default on the common chips), so a reply can reach us in bursts
+// up to ~16 ms apart, plus USB frame scheduling and a busy host. 50 ms is three latency periods
+// and still short next to the 2000 and 3000 ms reply windows the device is given.
+inline constexpr int kSerialSilenceMs = 50;
+// How long one read waits for a first byte while nothing has come yet. Short, so the reply
+// windows are checked (and a cancel request is seen) often; the windows themselves are measured
+// by the caller.
+inline constexpr int kSerialIdleWaitMs = 100;
+
+class CSerialException : public std::exception {
+ public:
+  CSerialException(quint32 error, QString text);
+
+  // The error code the serial layer reported (QSerialPort::SerialPortError on this platform).
+  quint32 m_dwError;
+
+  // Hands out the system's text for the error; false (and an empty text) when there is none.
+  // helpContext, when given, is set to 0: there is no help for these errors.
+  bool GetErrorMessage(QString& text, unsigned* helpContext = nullptr) const;
+  [[nodiscard]] QString GetErrorText() const;
+  [[nodiscard]] const char* what() const noexcept override { return m_utf8.c_str(); }
+
+ private:
+  QString m_text;
+  std::string m_utf8;
+};
+
+[[noreturn]] void ThrowSerialException(quint32 error, const QString& text);
+
+class CSerialPort {
+ public:
+  CSerialPort();
+  ~CSerialPort();
+  CSerialPort(const CSerialPort&) = delete;
+  CSerialPort& operator=(const CSerialPort&) = delete;
+
+  // Opens the port at `location` (a device path, or \\.\COMn on Windows) at `speed` bit/s, 8N1,
+  // no flow control; RTS and DTR stay as the driver has them. An open port is closed first.
+  // Raises CSerialException; when the device itself could not be opened the port is left closed,
+  // when a setting was refused it stays open (Close or the next Open ends it).
+  void Open(const QString& location, qint32 speed);
+  void Close();
+  [[nodiscard]] bool IsOpen() const;
+
+  // Writes all `count` bytes, writing the remainder after a short write. Raises on failure, or
+  // when the line takes no bytes for longer than a healthy port ever would.
+  void Write(const char* data, qint64 count);
+  // Waits up to waitMs for bytes when none are buffered, then returns what is there, at most
+  // `max` bytes; 0 means nothing came within waitMs. Raises on failure.
+  [[nodiscard]] qint64 Read(char* buffer, qint64 max, int waitMs);
+
+ private:
+  [[noreturn]] void ThrowFromPort();
+
+  std::unique_ptr<QSerialPort> m_port;
+  bool m_bFlag = false;  // kept for the port object's shape; nothing sets it
+};
+
+// Where a port list item leads and how messages name it.
+struct SerialTarget {
+  QString location;  // what Open takes
+  QString label;     // what stands after "Comm：" in a failure message
+};
+
+// Reads a decimal number the way atoi does: leading white space, an optional sign, digits up to
+// the first non-digit; no digits give 0. Values past the 32-bit range saturate.
+[[nodiscard]] qint32 ParseDecimal(const QString& text);
+// The port number in a "COMn" item: the text after its first three characters, read as above.
+[[nodiscard]] qint32 PortNumberFromItem(const QString& item);
+// Windows naming (\\.\COMn, messages name n) or naming by system location (an absolute path is
+// used as it stands, a bare name is looked up among the present ports).
+[[nodiscard]] SerialTarget ResolveSerialTarget(const QString& item, bool windowsNaming);
+// The naming of the platform this runs on.
+[[nodiscard]] SerialTarget ResolveSerialTarget(const QString& item);
+
+}  // namespace quorvin

@@ -1,0 +1,116 @@
+// Backup read-back over the serial link: one request, then the device sends its backup as a run
+// of frames of up to 128 data bytes, each numbered, until the packet whose number is the count.
+
+#include "link/SerialPort.h"
+#include "ops/SerialReply.h"
+#include "protocol/Frame.h"
+
+#include <QSaveFile>
+
+namespace quorvin {
+
+namespace {
+
+constexpr int kPacketWindowMs = 3000;  // for the first packet and each one after it
+constexpr int kFullFrame = 138;        // 6 + 4 + 128: a full packet ends a chunk by itself
+
+struct Packet {
+  int count = 0;
+  int number = 0;
+  int dataBytes = 0;
+};
+
+// A read-back chunk's header: length (4 + data bytes), count and number, high byte first. A length
+// below 4 or past the bytes gathered, or a count of 0, leaves nothing sound to store.
+bool ParsePacket(const SerialReply& reply, Packet& packet) {
+  if (reply.Length() < 4 || !reply.LengthFits()) return false;
+  packet.count = reply.At(5) * 256 + reply.At(6);
+  packet.number = reply.At(7) * 256 + reply.At(8);
+  packet.dataBytes = reply.Length() - 4;
+  return packet.count > 0;
+}
+
+class ReadBack {
+ public:
+  ReadBack(SerialSession& s, const QString& path) : m_s(s), m_file(path), m_en(s.English()) {}
+
+  OpResult Run() {
+    // The file is written aside and put in place only when every packet came, so a failed or
+    // interrupted read-back never spoils a backup the technician already has.
+    if (!m_file.open(QIODevice::WriteOnly))
+      return m_s.End(Outcome::FileError, Tr(m_en, "无法写入文件：%1", "Can not write file: %1").arg(m_file.fileName()),
+                     QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString()));
+    m_s.WriteFrame(BuildFrame(cmd::BackupReadBack, {}));
+    return Gather();
+  }
+
+ private:
+  OpResult Gather() {
+    Clock& clock = m_s.Env().clock;
+    SerialReply reply;
+    reply.Clear();
+    qint64 start = clock.NowMs();
+    for (;;) {
+      // Silence before the packet numbered as the count means data are missing.
+      if (clock.NowMs() - start >= kPacketWindowMs) return Fail(QStringLiteral("the device fell silent early"));
+      if (m_s.Fb().CancelRequested()) {
+        m_file.cancelWriting();
+        return m_s.EndSilently(Outcome::Interrupted, QStringLiteral("interrupted"));
+      }
+      if (reply.Read(m_s, kFullFrame) != SerialReply::Step::Complete) continue;
+      if (!reply.ChecksumHolds()) return Fail(QStringLiteral("bad checksum"));
+      // Bytes of some other reply stay and later bytes join them; the whole run is checked again.
+      if (reply.Command() != cmd::BackupReadBack) continue;
+      Packet packet;
+      if (!ParsePacket(reply, packet)) return Fail(QStringLiteral("bad read-back packet header"));
+      if (packet.number == 1 || !m_s.ProgressShown()) {
+        m_s.ShowProgress();
+        m_s.Fb().SetProgressRange(packet.count);
+      }
+      if (m_file.write(reinterpret_cast<const char*>(reply.Data()) + 9, packet.dataBytes) != packet.dataBytes)
+        return FileFailed();
+      m_bytes += packet.dataBytes;
+      reply.Clear();
+      m_s.Fb().SetProgressText(QString::asprintf(
+          m_en ? "Read backup data ,In total %d data packages, currently %d data package sending ..."
+               : "回读备份数据,共有%d包数据,当前第%d包数据正在发送...",
+          packet.count, packet.number));
+      if (packet.number == packet.count) return Succeed();
+      start = clock.NowMs();
+    }
+  }
+
+  OpResult Succeed() {
+    if (!m_file.commit()) return FileFailed();
+    OpResult result = m_s.End(Outcome::Success, Tr(m_en, "回读数据成功！", "Read backup data successful !"), QString());
+    result.bytes = m_bytes;
+    return result;
+  }
+
+  OpResult Fail(const QString& detail) {
+    m_file.cancelWriting();
+    OpResult result = m_s.End(Outcome::Failed, SerialErrorDataText(m_en), detail);
+    result.bytes = m_bytes;
+    return result;
+  }
+
+  OpResult FileFailed() {
+    const QString why = m_file.errorString();
+    m_file.cancelWriting();
+    return m_s.End(Outcome::FileError, Tr(m_en, "无法写入文件：%1", "Can not write file: %1").arg(m_file.fileName()),
+                   QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), why));
+  }
+
+  SerialSession& m_s;
+  QSaveFile m_file;
+  bool m_en;
+  qint64 m_bytes = 0;
+};
+
+}  // namespace
+
+OpResult BackupReadBackSerial(SerialEnv& env, const SerialChoice& choice, const QString& path) {
+  return RunSerialOperation(env, choice, [&](SerialSession& s) { return ReadBack(s, path).Run(); });
+}
+
+}  // namespace quorvin

@@ -1,0 +1,134 @@
+// Firmware upgrade (0x61) and backup download (0xC4) over the serial link: the file goes out in
+// packets of 128 data bytes with no reply between them, and the device answers once at the end.
+
+#include "link/SerialPort.h"
+#include "ops/SerialReply.h"
+#include "protocol/Frame.h"
+
+#include <QFile>
+#include <array>
+#include <cstring>
+#include <optional>
+
+namespace quorvin {
+
+namespace {
+
+constexpr int kPacketPauseMs = 20;     // before every packet, the first too: the device's pace
+constexpr int kUpgradeSettleMs = 200;  // the device finishes writing its flash before it answers
+constexpr int kClosingWindowMs = 3000;
+
+struct TransferKind {
+  std::uint8_t command;
+  const char* zhProgress;
+  const char* enProgress;
+};
+
+constexpr TransferKind kUpgrade{
+    cmd::SerialUpgrade, "升级程序,共有%d包数据,当前第%d包数据正在发送...",
+    "Update program ,In total %d data packages, currently %d data package sending......."};
+constexpr TransferKind kDownload{
+    cmd::BackupDownload, "下载备份数据,共有%d包数据,当前第%d包数据正在发送...",
+    "Download backup data ,In total %d data packages, currently %d data package sending ..."};
+
+// Checks the file before any of it is held in memory, then reads it. On a problem the user is
+// told what is wrong with the file and the operation ends.
+std::optional<OpResult> LoadImage(SerialSession& s, const QString& path, QByteArray& image) {
+  const bool en = s.English();
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return s.End(Outcome::FileError, Tr(en, "无法打开文件：%1", "Can not open file: %1").arg(path),
+                 QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
+  const qint64 size = file.size();
+  if (size > kMaxSerialImage)
+    return s.End(Outcome::FileError,
+                 Tr(en, "文件太大：串口最多只能发送8388480字节！",
+                    "The file is too large: at most 8388480 bytes can be sent over the serial port !"),
+                 QStringLiteral("%1 bytes is over the 8388480-byte limit").arg(size));
+  if (size == 0)
+    return s.End(Outcome::FileError, Tr(en, "文件为空！", "The file is empty !"), QStringLiteral("empty file"));
+  image = file.readAll();
+  if (image.size() != size)
+    return s.End(Outcome::FileError, Tr(en, "无法读取文件：%1", "Can not read file: %1").arg(path),
+                 QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
+  return std::nullopt;
+}
+
+// Packet k of count (from 1): count and number high byte first, then up to 128 data bytes.
+QByteArray BuildPacket(std::uint8_t command, const QByteArray& image, int count, int k) {
+  const qint64 offset = kSerialPacketData * (k - 1);
+  const auto dataBytes = static_cast<std::size_t>(qMin<qint64>(kSerialPacketData, image.size() - offset));
+  std::array<std::uint8_t, 4 + kSerialPacketData> payload{};
+  payload[0] = static_cast<std::uint8_t>(count / 256);
+  payload[1] = static_cast<std::uint8_t>(count % 256);
+  payload[2] = static_cast<std::uint8_t>(k / 256);
+  payload[3] = static_cast<std::uint8_t>(k % 256);
+  std::memcpy(payload.data() + 4, image.constData() + offset, dataBytes);
+  return BuildFrame(command, std::span(payload.data(), 4 + dataBytes));
+}
+
+OpResult QuietEnd(SerialSession& s, int count, const QString& detail) {
+  s.Fb().SetProgressPos(count);
+  return s.EndSilently(Outcome::QuietEnd, detail);
+}
+
+// The device's one answer: 0x5A took it, 0xA5 refused it, 0x66 asks for no message. Another status
+// is kept and later bytes are added to it, as the device may not be done yet.
+OpResult AwaitClosingReply(SerialSession& s, bool upgrade, int count) {
+  Clock& clock = s.Env().clock;
+  const bool en = s.English();
+  if (upgrade) clock.SleepMs(kUpgradeSettleMs);
+  SerialReply reply;
+  reply.Clear();
+  bool seen = false;
+  const qint64 start = clock.NowMs();
+  while (clock.NowMs() - start < kClosingWindowMs) {
+    if (s.Fb().CancelRequested()) return s.EndSilently(Outcome::Interrupted, QStringLiteral("interrupted"));
+    if (reply.Read(s) != SerialReply::Step::Complete) continue;
+    seen = true;
+    // A reply too short to carry a status byte before its checksum is no answer either.
+    if (!reply.ChecksumHolds() || !reply.LengthFits() || reply.Length() < 1)
+      return s.End(Outcome::Failed, SerialErrorDataText(en), QStringLiteral("bad closing reply"));
+    const std::uint8_t state = reply.At(5);
+    if (state == status::Accepted) return s.End(Outcome::Success, SerialReceiveOkText(en), QString());
+    if (state == status::Refused)
+      return s.End(Outcome::Failed, SerialErrorDataText(en), QStringLiteral("the device refused the data"));
+    if (state == status::SerialQuiet) return QuietEnd(s, count, QStringLiteral("status 0x66"));
+  }
+  if (seen) return QuietEnd(s, count, QStringLiteral("unknown status, then silence"));
+  return s.End(Outcome::Failed, SerialErrorDataText(en), QStringLiteral("no reply within 3000 ms"));
+}
+
+OpResult SendImage(SerialEnv& env, const SerialChoice& choice, const QString& path, const TransferKind& kind) {
+  return RunSerialOperation(env, choice, [&](SerialSession& s) -> OpResult {
+    s.ShowProgress();
+    QByteArray image;
+    if (auto failed = LoadImage(s, path, image)) return *failed;
+    const int count = static_cast<int>((image.size() + kSerialPacketData - 1) / kSerialPacketData);
+    Feedback& fb = s.Fb();
+    fb.SetProgressRange(count);
+    for (int k = 1; k <= count; ++k) {
+      if (fb.CancelRequested()) return s.EndSilently(Outcome::Interrupted, QStringLiteral("interrupted"));
+      (void)fb.PumpMessages();
+      env.clock.SleepMs(kPacketPauseMs);
+      s.WriteFrame(BuildPacket(kind.command, image, count, k));
+      fb.SetProgressText(QString::asprintf(env.english ? kind.enProgress : kind.zhProgress, count, k));
+      if (k != count) fb.SetProgressPos(k);
+    }
+    OpResult result = AwaitClosingReply(s, kind.command == cmd::SerialUpgrade, count);
+    result.bytes = image.size();
+    return result;
+  });
+}
+
+}  // namespace
+
+OpResult FirmwareUpgradeSerial(SerialEnv& env, const SerialChoice& choice, const QString& path) {
+  return SendImage(env, choice, path, kUpgrade);
+}
+
+OpResult BackupDownloadSerial(SerialEnv& env, const SerialChoice& choice, const QString& path) {
+  return SendImage(env, choice, path, kDownload);
+}
+
+}  // namespace quorvin

@@ -1,0 +1,54 @@
+// Version read over the serial link: one request, one reply carrying the version text.
+
+#include "link/SerialPort.h"
+#include "ops/SerialReply.h"
+#include "protocol/Frame.h"
+
+namespace quorvin {
+
+namespace {
+
+constexpr int kVersionWindowMs = 2000;
+constexpr int kVersionBarMax = 10000;
+
+QString FailedText(bool english) { return Tr(english, "读取版本号失败！", "Reading version failed !"); }
+
+// The text is N single-byte characters from byte 5; a zero byte ends it, as the device pads with
+// zeros.
+QString VersionText(const SerialReply& reply) {
+  QByteArray text;
+  for (int i = 0; i < reply.Length() && reply.At(5 + i) != 0; ++i) text.append(static_cast<char>(reply.At(5 + i)));
+  return QString::fromLatin1(text);
+}
+
+}  // namespace
+
+OpResult ReadVersionSerial(SerialEnv& env, const SerialChoice& choice) {
+  return RunSerialOperation(env, choice, [&](SerialSession& s) -> OpResult {
+    Feedback& fb = s.Fb();
+    const bool en = env.english;
+    s.ShowProgress();
+    fb.SetProgressRange(kVersionBarMax);
+    s.WriteFrame(BuildFrame(cmd::ReadVersion, {}));
+    fb.SetProgressText(Tr(en, "正在读取版本号，请耐心等待.......", "Reading version , please waiting ..."));
+    SerialReply reply;
+    reply.Clear();
+    int pos = 1;
+    const qint64 start = env.clock.NowMs();
+    while (env.clock.NowMs() - start < kVersionWindowMs) {
+      if (fb.CancelRequested()) return s.EndSilently(Outcome::Interrupted, QStringLiteral("interrupted"));
+      if (reply.Read(s) == SerialReply::Step::Complete) {
+        if (!reply.ChecksumHolds() || !reply.LengthFits())
+          return s.End(Outcome::Failed, FailedText(en), QStringLiteral("bad version reply"));
+        const QString version = VersionText(reply);
+        OpResult result = s.EndBoxFirst(Outcome::Success, Tr(en, "当前版本号:", "Version :") + version, QString());
+        result.version = version;
+        return result;
+      }
+      fb.SetProgressPos(qMin(pos++, kVersionBarMax));
+    }
+    return s.End(Outcome::Failed, FailedText(en), QStringLiteral("no reply within 2000 ms"));
+  });
+}
+
+}  // namespace quorvin
