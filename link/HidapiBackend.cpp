@@ -1,0 +1,125 @@
+#include "link/HidapiBackend.h"
+
+#include <QFile>
+#include <QtGlobal>
+#include <hidapi/hidapi.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace quorvin {
+
+namespace {
+// hid_init/hid_exit are process-wide: the first backend initialises, the last one releases.
+std::mutex g_libMutex;
+int g_libUsers = 0;
+bool g_libOk = false;
+
+qint64 MonoMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// After a failed transfer: a node that is gone means the device was pulled out.
+bool NodeGone(const QByteArray& path) {
+#ifdef Q_OS_UNIX
+  return path.startsWith('/') && ::access(path.constData(), F_OK) != 0;
+#else
+  Q_UNUSED(path);
+  return false;
+#endif
+}
+
+// Whether a failed open was the system refusing us (no udev rule yet) rather than any other fault.
+bool AccessRefused(const QByteArray& path, int openErrno) {
+  if (openErrno == EACCES || openErrno == EPERM) return true;
+#ifdef Q_OS_UNIX
+  if (path.startsWith('/') && ::access(path.constData(), R_OK | W_OK) != 0) return errno == EACCES || errno == EPERM;
+#else
+  Q_UNUSED(path);
+#endif
+  return false;
+}
+
+class HidapiHandle final : public HidHandle {
+ public:
+  HidapiHandle(hid_device* dev, QByteArray path) : m_dev(dev), m_path(std::move(path)) {}
+  ~HidapiHandle() override { hid_close(m_dev); }
+  HidapiHandle(const HidapiHandle&) = delete;
+  HidapiHandle& operator=(const HidapiHandle&) = delete;
+
+  HidIo Write(const std::uint8_t* report, std::size_t length, int timeoutMs) override {
+    // hidraw writes block until the device takes the report; one that takes longer than the
+    // time allowed counts as not completed, just as a write that fails.
+    const qint64 start = MonoMs();
+    const int n = hid_write(m_dev, report, length);
+    if (n < 0) return Failed();
+    if (MonoMs() - start > timeoutMs) return HidIo::Timeout;
+    return HidIo::Ok;
+  }
+
+  HidIo Read(std::uint8_t* data, std::size_t capacity, int timeoutMs) override {
+    // Devices without numbered reports deliver the data bytes only, without the report ID.
+    const int n = hid_read_timeout(m_dev, data, capacity, timeoutMs);
+    if (n > 0) return HidIo::Ok;
+    if (n == 0) return HidIo::Timeout;
+    return Failed();
+  }
+
+ private:
+  HidIo Failed() const { return NodeGone(m_path) ? HidIo::Disconnected : HidIo::Error; }
+
+  hid_device* m_dev;
+  QByteArray m_path;
+};
+}  // namespace
+
+HidapiBackend::HidapiBackend() {
+  std::lock_guard lock(g_libMutex);
+  if (g_libUsers++ == 0) g_libOk = hid_init() == 0;
+  m_usable = g_libOk;
+}
+
+HidapiBackend::~HidapiBackend() {
+  std::lock_guard lock(g_libMutex);
+  if (--g_libUsers == 0 && g_libOk) {
+    hid_exit();
+    g_libOk = false;
+  }
+}
+
+std::vector<HidDeviceInfo> HidapiBackend::Enumerate() {
+  std::vector<HidDeviceInfo> found;
+  if (!m_usable) return found;
+  // Every present HID interface: non-matching ones are part of what discovery examines.
+  hid_device_info* list = hid_enumerate(0, 0);
+  for (const hid_device_info* d = list; d; d = d->next) {
+    HidDeviceInfo info;
+    info.path = d->path ? QFile::decodeName(d->path) : QString();
+    info.vendorId = d->vendor_id;
+    info.productId = d->product_id;
+    found.push_back(info);
+  }
+  hid_free_enumeration(list);
+  return found;
+}
+
+HidOpen HidapiBackend::Open(const QString& path, std::unique_ptr<HidHandle>& handle) {
+  if (!m_usable || path.isEmpty()) return HidOpen::Failed;
+  const QByteArray native = QFile::encodeName(path);
+  errno = 0;
+  hid_device* dev = hid_open_path(native.constData());
+  const int openErrno = errno;
+  if (!dev) return AccessRefused(native, openErrno) ? HidOpen::AccessDenied : HidOpen::Failed;
+  handle = std::make_unique<HidapiHandle>(dev, native);
+  return HidOpen::Ok;
+}
+
+}  // namespace quorvin

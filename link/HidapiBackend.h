@@ -1,0 +1,26 @@
+#pragma once
+// Real devices through hidapi (hidraw on Linux).
+
+#include "link/HidBackend.h"
+
+namespace quorvin {
+
+class HidapiBackend final : public HidBackend {
+ public:
+  HidapiBackend();   // takes a share of the library (hid_init on the first)
+  ~HidapiBackend() override;  // hid_exit when the last share goes
+  HidapiBackend(const HidapiBackend&) = delete;
+  HidapiBackend& operator=(const HidapiBackend&) = delete;
+
+  [[nodiscard]] std::vector<HidDeviceInfo> Enumerate() override;
+  [[nodiscard]] HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
+  [[nodiscard]] QString Name() const override { return QStringLiteral("hidapi"); }
+
+  // False when the library could not be initialised; then nothing is ever found.
+  [[nodiscard]] bool Usable() const { return m_usable; }
+
+ private:
+  bool m_usable = false;
+};
+
+}  // namespace quorvin

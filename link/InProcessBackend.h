@@ -1,0 +1,45 @@
+#pragma once
+// A virtual repeater inside this process: the HID backend is wired straight to a DeviceModel, so
+// tests and `quorvin-setup --demo` drive every operation without hardware. The device keeps its
+// state while the backend lives, and reads pick up its replies and read-back packets only when
+// the clock says they are due, so a VirtualClock makes time-outs exact and free.
+
+#include "link/Clock.h"
+#include "link/HidBackend.h"
+#include "sim/model/DeviceModel.h"
+
+#include <memory>
+#include <mutex>
+
+namespace quorvin {
+
+// The model and the lock that guards it: a handle, the backend and the window's device watcher
+// may use it from different threads.
+struct InProcessDevice {
+  std::mutex mutex;
+  DeviceModel model;
+};
+
+class InProcessBackend final : public HidBackend {
+ public:
+  static inline const QString kPath = QStringLiteral("demo:repeater");
+
+  explicit InProcessBackend(Clock& clock);
+
+  [[nodiscard]] std::vector<HidDeviceInfo> Enumerate() override;
+  [[nodiscard]] HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
+  [[nodiscard]] QString Name() const override { return QStringLiteral("demo"); }
+
+  // Runs fn(DeviceModel&) under the device's lock: arm faults, read what the device stored.
+  template <typename Fn>
+  decltype(auto) WithModel(Fn&& fn) {
+    std::lock_guard lock(m_device->mutex);
+    return fn(m_device->model);
+  }
+
+ private:
+  Clock& m_clock;
+  std::shared_ptr<InProcessDevice> m_device;
+};
+
+}  // namespace quorvin

@@ -1,0 +1,219 @@
+#include "link/SocketBackend.h"
+
+#include <QFile>
+#include <QtGlobal>
+
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+#endif
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+
+namespace quorvin {
+
+#ifdef Q_OS_UNIX
+
+namespace {
+constexpr std::size_t kReport = 65;
+
+qint64 MonoMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// poll() on one descriptor, resumed after signals; answers revents, 0 on time-out, -1 on error.
+int PollOne(int fd, short events, int timeoutMs) {
+  const qint64 deadline = MonoMs() + std::max(timeoutMs, 0);
+  for (;;) {
+    pollfd p{fd, events, 0};
+    const int left = static_cast<int>(std::max<qint64>(deadline - MonoMs(), 0));
+    const int n = ::poll(&p, 1, left);
+    if (n > 0) return p.revents;
+    if (n == 0) return 0;
+    if (errno != EINTR) return -1;
+  }
+}
+
+bool SameSocketFile(const QByteArray& path, dev_t dev, ino_t ino) {
+  struct stat st {};
+  return ::stat(path.constData(), &st) == 0 && S_ISSOCK(st.st_mode) && st.st_dev == dev && st.st_ino == ino;
+}
+}  // namespace
+
+struct SocketBackend::Connection {
+  int fd = -1;
+  dev_t dev = 0;
+  ino_t ino = 0;
+  std::uint16_t vendorId = 0;
+  std::uint16_t productId = 0;
+  std::atomic<bool> dead{false};
+  ~Connection() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+namespace {
+class SocketHandle final : public HidHandle {
+ public:
+  explicit SocketHandle(std::shared_ptr<SocketBackend::Connection> conn) : m_conn(std::move(conn)) {}
+
+  HidIo Write(const std::uint8_t* report, std::size_t length, int timeoutMs) override {
+    if (m_conn->dead) return HidIo::Disconnected;
+    if (length > kReport) return HidIo::Error;
+    std::uint8_t buf[kReport] = {};
+    std::memcpy(buf, report, length);
+    const int ev = PollOne(m_conn->fd, POLLOUT, timeoutMs);
+    if (ev == 0) return HidIo::Timeout;
+    if (ev < 0) return HidIo::Error;
+    if (!(ev & POLLOUT)) return Lost();
+    const ssize_t n = ::send(m_conn->fd, buf, kReport, MSG_NOSIGNAL | MSG_DONTWAIT);
+    if (n == static_cast<ssize_t>(kReport)) return HidIo::Ok;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return HidIo::Timeout;
+    if (n < 0 && (errno == EPIPE || errno == ECONNRESET || errno == ENOTCONN)) return Lost();
+    return HidIo::Error;
+  }
+
+  HidIo Read(std::uint8_t* data, std::size_t capacity, int timeoutMs) override {
+    const qint64 deadline = MonoMs() + std::max(timeoutMs, 0);
+    for (;;) {
+      if (m_conn->dead) return HidIo::Disconnected;
+      const int ev = PollOne(m_conn->fd, POLLIN, static_cast<int>(std::max<qint64>(deadline - MonoMs(), 0)));
+      if (ev == 0) return HidIo::Timeout;
+      if (ev < 0) return HidIo::Error;
+      if (!(ev & POLLIN)) return Lost();
+      // One byte more than a report, so an oversized message shows as such instead of being cut.
+      std::uint8_t buf[kReport + 1];
+      const ssize_t n = ::recv(m_conn->fd, buf, sizeof buf, MSG_DONTWAIT);
+      if (n == 0) return Lost();
+      if (n < 0) {
+        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+        return errno == ECONNRESET ? Lost() : HidIo::Error;
+      }
+      if (n != static_cast<ssize_t>(kReport) || buf[0] != 0x00) return HidIo::Error;
+      std::memcpy(data, buf + 1, std::min(capacity, kReport - 1));
+      return HidIo::Ok;
+    }
+  }
+
+ private:
+  HidIo Lost() {
+    m_conn->dead = true;
+    return HidIo::Disconnected;
+  }
+  std::shared_ptr<SocketBackend::Connection> m_conn;
+};
+
+// Reports that arrived while the device was not open are not for the new opener.
+void DiscardPending(SocketBackend::Connection& c) {
+  std::uint8_t buf[kReport + 1];
+  for (;;) {
+    const ssize_t n = ::recv(c.fd, buf, sizeof buf, MSG_DONTWAIT);
+    if (n > 0 || (n < 0 && errno == EINTR)) continue;
+    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK)) c.dead = true;
+    return;
+  }
+}
+}  // namespace
+
+SocketBackend::SocketBackend(QString socketPath) : m_path(std::move(socketPath)) {}
+SocketBackend::~SocketBackend() = default;
+
+SocketBackend::Attach SocketBackend::Connect() {
+  const QByteArray path = QFile::encodeName(m_path);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof addr.sun_path) return Attach::Absent;
+  std::memcpy(addr.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+
+  auto conn = std::make_shared<Connection>();
+  conn->fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+  if (conn->fd < 0) return Attach::Absent;
+  struct stat st {};
+  if (::stat(path.constData(), &st) != 0 || !S_ISSOCK(st.st_mode)) return Attach::Absent;
+  if (::connect(conn->fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0)
+    return errno == EACCES || errno == EPERM ? Attach::Refused : Attach::Absent;
+  conn->dev = st.st_dev;
+  conn->ino = st.st_ino;
+
+  // The device speaks first: its vendor and product id.
+  std::uint8_t hello[kHelloSize + 1];
+  const int ev = PollOne(conn->fd, POLLIN, kHelloTimeoutMs);
+  if (ev <= 0 || !(ev & POLLIN)) return Attach::BadHello;
+  const ssize_t n = ::recv(conn->fd, hello, sizeof hello, 0);
+  if (n != static_cast<ssize_t>(kHelloSize)) return Attach::BadHello;
+  conn->vendorId = static_cast<std::uint16_t>(hello[0] | hello[1] << 8);
+  conn->productId = static_cast<std::uint16_t>(hello[2] | hello[3] << 8);
+  m_conn = std::move(conn);
+  return Attach::Linked;
+}
+
+SocketBackend::Attach SocketBackend::Refresh() {
+  if (m_conn) {
+    bool gone = m_conn->dead.load();
+    if (!gone) {
+      // Asks for no events: poll still reports a hang-up, and no report is taken off the link.
+      const int ev = PollOne(m_conn->fd, 0, 0);
+      gone = ev < 0 || (ev & (POLLHUP | POLLERR | POLLNVAL)) != 0;
+    }
+    if (!gone) gone = !SameSocketFile(QFile::encodeName(m_path), m_conn->dev, m_conn->ino);
+    if (!gone) return Attach::Linked;
+    m_conn->dead = true;  // a handle still holding it learns the device is gone
+    m_conn.reset();
+  }
+  return Connect();
+}
+
+std::vector<HidDeviceInfo> SocketBackend::Enumerate() {
+  std::lock_guard lock(m_mutex);
+  switch (Refresh()) {
+    case Attach::Linked:
+      return {HidDeviceInfo{m_path, m_conn->vendorId, m_conn->productId, true}};
+    case Attach::BadHello:
+      // Something listens there but does not say who it is: an interface whose ids cannot be read.
+      return {HidDeviceInfo{m_path, 0, 0, false}};
+    case Attach::Refused:
+    case Attach::Absent:
+      break;
+  }
+  return {};
+}
+
+HidOpen SocketBackend::Open(const QString& path, std::unique_ptr<HidHandle>& handle) {
+  std::lock_guard lock(m_mutex);
+  if (path != m_path) return HidOpen::Failed;
+  switch (Refresh()) {
+    case Attach::Linked:
+      break;
+    case Attach::Refused:
+      return HidOpen::AccessDenied;
+    case Attach::Absent:
+    case Attach::BadHello:
+      return HidOpen::Failed;
+  }
+  DiscardPending(*m_conn);
+  if (m_conn->dead) return HidOpen::Failed;
+  handle = std::make_unique<SocketHandle>(m_conn);
+  return HidOpen::Ok;
+}
+
+#else  // no Unix-domain sequenced-packet sockets on this platform: the virtual link is absent
+
+struct SocketBackend::Connection {};
+SocketBackend::SocketBackend(QString socketPath) : m_path(std::move(socketPath)) {}
+SocketBackend::~SocketBackend() = default;
+SocketBackend::Attach SocketBackend::Refresh() { return Attach::Absent; }
+SocketBackend::Attach SocketBackend::Connect() { return Attach::Absent; }
+std::vector<HidDeviceInfo> SocketBackend::Enumerate() { return {}; }
+HidOpen SocketBackend::Open(const QString&, std::unique_ptr<HidHandle>&) { return HidOpen::Failed; }
+
+#endif
+
+}  // namespace quorvin

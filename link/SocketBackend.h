@@ -1,0 +1,46 @@
+#pragma once
+// The virtual HID link that quorvin-sim (and other tools) serve on a Unix SOCK_SEQPACKET socket.
+// Wire format, fixed because other tools speak it:
+//   - the device side listens; the tool connects as its discovery;
+//   - on connect the device sends one 4-byte message: vendor id, then product id, each 16-bit
+//     little-endian;
+//   - after that every message, either way, is exactly one 65-byte report, byte 0 the report ID 0x00.
+// The device is gone when the connection closes or the socket file disappears.
+//
+// The backend keeps one connection for as long as the device stays: enumerating only looks at
+// it (a hang-up shows in poll), so discovery and the device watcher never disturb the device.
+
+#include "link/HidBackend.h"
+
+#include <QString>
+#include <memory>
+#include <mutex>
+
+namespace quorvin {
+
+class SocketBackend final : public HidBackend {
+ public:
+  static constexpr std::size_t kHelloSize = 4;
+  static constexpr int kHelloTimeoutMs = 1000;
+
+  explicit SocketBackend(QString socketPath);
+  ~SocketBackend() override;
+
+  [[nodiscard]] std::vector<HidDeviceInfo> Enumerate() override;
+  [[nodiscard]] HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
+  [[nodiscard]] QString Name() const override { return QStringLiteral("socket ") + m_path; }
+
+  struct Connection;
+
+ private:
+  enum class Attach { Linked, Absent, Refused, BadHello };
+  // Drops a connection whose device went away, and connects when there is none. Caller locks.
+  Attach Refresh();
+  Attach Connect();
+
+  QString m_path;
+  std::mutex m_mutex;
+  std::shared_ptr<Connection> m_conn;
+};
+
+}  // namespace quorvin
