@@ -1,0 +1,36 @@
+#pragma once
+// quorvin-sim's command line as a table: each option names its value, explains itself for --help
+// and applies itself to the set-up. A new link or fault is one more row.
+
+#include "sim/model/DeviceModel.h"
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+namespace quorvin {
+
+// What the options decide: the device model itself and how quorvin-sim serves it.
+struct SimSetup {
+  explicit SimSetup(DeviceModel& m) : model(m) {}
+  DeviceModel& model;
+  QString hidSocket;  // --hid-socket PATH
+  bool trace = false;
+  bool help = false;
+};
+
+struct SimOption {
+  QString name;       // "--hid-socket"
+  QString valueName;  // "PATH"; empty for a plain flag
+  QString help;
+  // Applies the option; on a bad value answers false with a message in `error`.
+  std::function<bool(SimSetup&, const QString& value, QString& error)> apply;
+};
+
+[[nodiscard]] const std::vector<SimOption>& SimOptions();
+// Parses arguments (without the program name); `--name VALUE` and `--name=VALUE` both work.
+[[nodiscard]] bool ParseSimArgs(const QStringList& args, SimSetup& setup, QString& error);
+[[nodiscard]] QString SimUsage();
+
+}  // namespace quorvin
