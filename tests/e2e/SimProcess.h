@@ -1,0 +1,32 @@
+#pragma once
+// quorvin-sim started as a separate process on a socket in a private directory; stopped (and its
+// socket removed by it) when this object goes.
+
+#include <QProcess>
+#include <QStringList>
+#include <QTemporaryDir>
+
+namespace quorvin::test {
+
+class SimProcess {
+ public:
+  // Starts `quorvin-sim --hid-socket <private path> extraArgs...` and waits for its ready line.
+  explicit SimProcess(const QStringList& extraArgs = {});
+  ~SimProcess();
+  SimProcess(const SimProcess&) = delete;
+  SimProcess& operator=(const SimProcess&) = delete;
+
+  [[nodiscard]] bool Ready() const { return m_ready; }
+  [[nodiscard]] QString SocketPath() const { return m_dir.path() + QStringLiteral("/hid.sock"); }
+  // What the sim printed so far (the ready line, and the trace when asked for).
+  [[nodiscard]] QString Output();
+  [[nodiscard]] QProcess& Process() { return m_process; }
+
+ private:
+  QTemporaryDir m_dir;
+  QProcess m_process;
+  QString m_output;
+  bool m_ready = false;
+};
+
+}  // namespace quorvin::test
