@@ -14,7 +14,8 @@ namespace {
 // The device sends single-byte text; a byte above 0x7F belongs to the Chinese code page its
 // firmware is built with. Where that code page is unknown, each byte stays one character.
 QString DecodeVersion(const QByteArray& raw) {
-  QStringDecoder gbk("GBK");
+  // Stateless, so a half character at the end is an error rather than silently held back.
+  QStringDecoder gbk("GBK", QStringDecoder::Flag::Stateless);
   if (gbk.isValid()) {
     QString text = gbk.decode(raw);
     if (!gbk.hasError()) return text;

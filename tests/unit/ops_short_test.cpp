@@ -4,6 +4,8 @@
 #include "ops_fixture.h"
 #include "protocol/UsbTransaction.h"
 
+#include <QStringDecoder>
+
 namespace quorvin::test {
 namespace {
 
@@ -46,6 +48,14 @@ TEST_F(Short, VersionPayloadEdges) {
   AnswerWith(cmd::ReadVersion, {'V', '2', 0x00, 'x', 'y'});
   EXPECT_EQ(ReadVersionUsb(env).version, QStringLiteral("V2"));
   EXPECT_TRUE(fb.log.contains("box: Version :V2"));
+
+  // Bytes above 0x7F are the firmware's Chinese code page; a stray one stays a visible character.
+  if (QStringDecoder("GBK").isValid()) {
+    AnswerWith(cmd::ReadVersion, {'V', 0xB0, 0xE6});
+    EXPECT_EQ(ReadVersionUsb(env).version, QString::fromUtf8("V版"));
+    AnswerWith(cmd::ReadVersion, {'V', 0xB0});
+    EXPECT_EQ(ReadVersionUsb(env).version, QString::fromLatin1("V\xB0"));
+  }
 
   // A late reply to something else comes first and is passed over.
   hid.responder = [this](const Report&) {
@@ -92,15 +102,6 @@ TEST_F(Short, SetFrequencyFramesAndBounds) {
   EXPECT_TRUE(fb.log.filter("progress").isEmpty());
 }
 
-TEST_F(Short, SetFrequencyFailure) {
-  hid.devices.clear();
-  UsbEnv env = Env(false);
-  EXPECT_EQ(SetFrequencyUsb(env, 315'600'000).outcome, Outcome::Failed);
-  EXPECT_EQ(Joined(fb.Boxes()), Joined({QString::fromUtf8("box: 设备未连接，请连接设备！"),
-                                        QString::fromUtf8("box: 设置频率失败！")}));
-  EXPECT_EQ(fb.log.last(), "progress: close");
-}
-
 TEST_F(Short, ReadFrequencyTakesFourBytesLeastSignificantFirst) {
   UsbEnv env = Env();
   AnswerWith(cmd::ReadFrequency, {0x80, 0xAC, 0xCF, 0x12});
@@ -113,8 +114,6 @@ TEST_F(Short, ReadFrequencyTakesFourBytesLeastSignificantFirst) {
 
   AnswerWith(cmd::ReadFrequency, {0xFF, 0xFF, 0xFF, 0xFF});
   EXPECT_EQ(ReadFrequencyUsb(env).frequency, -1);
-  AnswerWith(cmd::ReadFrequency, {0x00, 0x00, 0x00, 0x01});  // below the range: shown all the same
-  EXPECT_EQ(ReadFrequencyUsb(env).frequency, 16'777'216);
 
   fb.log.clear();
   AnswerWith(cmd::ReadFrequency, {});
@@ -139,17 +138,6 @@ TEST_F(Short, CallButtonsOneRequestOneBox) {
   EXPECT_EQ(InitCallButtonsUsb(env).outcome, Outcome::Failed);
   EXPECT_EQ(Joined(fb.Boxes()), Joined({"box: Equipment not connected, please connect equipment !",
                                         "box: Initialize call button data failed !"}));
-}
-
-TEST_F(Short, StopRequestedBeforehandSendsNothing) {
-  fb.cancel = true;
-  UsbEnv env = Env();
-  EXPECT_EQ(ReadVersionUsb(env).outcome, Outcome::Interrupted);
-  EXPECT_EQ(SetFrequencyUsb(env, 315'600'000).outcome, Outcome::Interrupted);
-  EXPECT_EQ(ReadFrequencyUsb(env).outcome, Outcome::Interrupted);
-  EXPECT_EQ(InitCallButtonsUsb(env).outcome, Outcome::Interrupted);
-  EXPECT_TRUE(hid.written.empty());
-  EXPECT_TRUE(fb.log.isEmpty());
 }
 
 }  // namespace

@@ -44,7 +44,6 @@ TEST_F(Upload, PacketsAreCutAtTheCommandsSizeAndTheLastIsShorter) {
   EXPECT_EQ(std::vector<std::uint8_t>(last.begin(), last.begin() + 8),
             Hex({0x01, 0xC3, 5, 0x00, 0x02, 0x00, 0x02, static_cast<std::uint8_t>(image[52])}));
   EXPECT_TRUE(VerifyChecksum(last.data(), last.size()));
-  EXPECT_TRUE(std::all_of(hid.written[1].report.begin() + 12, hid.written[1].report.end(), [](auto b) { return b == 0; }));
   EXPECT_EQ(SentData(), image);
 
   hid.written.clear();
@@ -112,10 +111,6 @@ TEST_F(Upload, OnlyTheExactAcknowledgementAccepts) {
     EXPECT_EQ(Send(cmd::UsbUpgrade, Pattern(20)), UploadEnd::Refused) << c.what;
     EXPECT_EQ(fb.log.mid(fb.log.size() - 2).join('|'), "progress: text T sending failure !|progress: close") << c.what;
   }
-  // An echo of the request (direction 1) is no acknowledgement either.
-  hid.responder = [this](const Report&) { hid.QueueFrame(kDirRequest, cmd::UsbUpgrade, {status::Accepted}, 1); };
-  EXPECT_EQ(Send(cmd::UsbUpgrade, Pattern(20)), UploadEnd::Refused);
-
   // Bytes after the checksum are the device's business.
   hid.responder = [this](const Report&) {
     Report ack = MakeReport(kDirReply, cmd::UsbUpgrade, {status::Accepted});
