@@ -223,19 +223,6 @@ TEST(SimModel, ReadBackRateAndNewRequestEndsIt) {
   EXPECT_FALSE(m.NextDueMs());
 }
 
-TEST(SimModel, DownloadedBackupComesBackUnchanged) {
-  DeviceModel m;
-  qint64 now = 0;
-  const QByteArray backup = Pattern(124);  // 54 + 54 + 16
-  Upload(m, cmd::BackupDownload, backup, now);
-  ASSERT_TRUE(m.TakeDue(now));
-  m.OnUsbReport(Request(cmd::BackupReadBack), now);
-  std::vector<int> lengths;
-  while (const auto due = m.NextDueMs()) lengths.push_back((*m.TakeDue(*due))[5]);
-  EXPECT_EQ(lengths, (std::vector<int>{58, 58, 20}));
-  EXPECT_EQ(m.BackupData(), backup);
-}
-
 TEST(SimModel, ReplyFaults) {
   DeviceModel m;
   m.Faults().dropReply = FaultCount::Times(1);
