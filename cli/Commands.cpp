@@ -89,10 +89,11 @@ int Session::SerialExit(const OpResult& r) const {
     case Outcome::InvalidInput: return kExitUsage;
     case Outcome::Interrupted: return kExitInterrupted;
     case Outcome::QuietEnd: return kExitQuiet;
-    case Outcome::NotStarted:
-      return r.detail.contains(QLatin1String("permission"), Qt::CaseInsensitive) ? kExitPermission : kExitNoDevice;
-    case Outcome::Failed: return kExitFailed;
+    case Outcome::NotStarted: return kExitNoDevice;
+    case Outcome::Failed: break;
   }
+  if (r.detail.startsWith(QLatin1String("the serial port could not be opened")))
+    return r.detail.contains(QLatin1String("permission"), Qt::CaseInsensitive) ? kExitPermission : kExitNoDevice;
   return kExitFailed;
 }
 
