@@ -1,0 +1,188 @@
+// quorvinctl against quorvin-sim over the virtual HID socket: what a production script sees.
+
+#include "CtlProcess.h"
+#include "SimProcess.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QDir>
+#include <QJsonArray>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+#include <csignal>
+
+namespace quorvin {
+namespace {
+
+using test::CtlRun;
+using test::RunCtl;
+using test::SimProcess;
+
+QStringList Args(std::initializer_list<const char*> list) {
+  QStringList l;
+  for (const char* s : list) l << QString::fromUtf8(s);
+  return l;
+}
+
+QByteArray Pattern(int n, int seed) {
+  QByteArray b(n, 0);
+  for (int i = 0; i < n; ++i) b[i] = static_cast<char>((i * 31 + seed) & 0xFF);
+  return b;
+}
+
+bool WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Requests from the host in the sim's trace, e.g. "host> 00 55 aa 01 c0".
+int HostRequests(SimProcess& sim, const char* command) {
+  return static_cast<int>(sim.Output().count(QStringLiteral("host> 00 55 aa 01 ") + QLatin1String(command)));
+}
+
+TEST(CtlUsb, VersionInBothLanguagesAndAsJson) {
+  SimProcess sim(Args({"--version", "V2.3"}));
+  ASSERT_TRUE(sim.Ready());
+  CtlRun r = RunCtl(Args({"--lang", "en", "version"}), sim.SocketPath());
+  EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
+  EXPECT_EQ(r.OutLines(), QStringList{"Version :V2.3"});
+  r = RunCtl(Args({"--lang", "zh", "version"}), sim.SocketPath());
+  EXPECT_EQ(r.OutLines(), QStringList{QString::fromUtf8("当前版本号:V2.3")});
+  r = RunCtl(Args({"--json", "--lang", "en", "version"}), sim.SocketPath());
+  const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+  EXPECT_EQ(o["operation"].toString(), "version");
+  EXPECT_TRUE(o["success"].toBool());
+  EXPECT_EQ(o["result"].toObject()["version"].toString(), "V2.3");
+  EXPECT_EQ(o["messages"].toArray().size(), 1);
+}
+
+TEST(CtlUsb, FrequencySetThenReadBack) {
+  SimProcess sim(Args({"--trace"}));
+  ASSERT_TRUE(sim.Ready());
+  CtlRun r = RunCtl(Args({"--lang", "en", "frequency", "set", "433920000"}), sim.SocketPath());
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.OutLines(), QStringList{"Setup frequency parameters successfully !"});
+  r = RunCtl(Args({"frequency", "get"}), sim.SocketPath());
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.OutLines(), QStringList{"433920000"});
+  r = RunCtl(Args({"--json", "frequency", "get"}), sim.SocketPath());
+  EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["result"].toObject()["frequency"].toInt(), 433920000);
+  EXPECT_EQ(HostRequests(sim, "c0 04"), 1);
+}
+
+TEST(CtlUsb, InvalidFrequencySendsNothing) {
+  SimProcess sim(Args({"--trace"}));
+  ASSERT_TRUE(sim.Ready());
+  for (const char* bad : {"299999999", "900000001", "4e8", "abc"}) {
+    const CtlRun r = RunCtl(Args({"--lang", "en", "frequency", "set", bad}), sim.SocketPath());
+    EXPECT_EQ(r.exitCode, 2) << bad;
+    ASSERT_EQ(r.OutLines().size(), 1) << bad;
+  }
+  EXPECT_EQ(HostRequests(sim, ""), 0);
+  const CtlRun r = RunCtl(Args({"--lang", "en", "frequency", "set", "900000001"}), sim.SocketPath());
+  EXPECT_TRUE(r.out.contains("300000000") && r.out.contains("900000000"));
+}
+
+TEST(CtlUsb, BackupReadThenDownloadRoundTrip) {
+  QTemporaryDir dir;
+  const QByteArray backup = Pattern(540, 7);  // 10 packets
+  ASSERT_TRUE(WriteFile(dir.filePath("device.bin"), backup));
+  SimProcess sim(Args({"--backup", qPrintable(dir.filePath("device.bin"))}));
+  ASSERT_TRUE(sim.Ready());
+  const QString out = dir.filePath("read.bin");
+  CtlRun r = RunCtl(Args({"--json", "--lang", "en", "backup", "read", qPrintable(out)}), sim.SocketPath());
+  EXPECT_EQ(r.exitCode, 0) << r.out.toStdString();
+  EXPECT_EQ(ReadFile(out), backup);
+  const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+  EXPECT_EQ(o["result"].toObject()["bytes"].toInt(), 540);
+  EXPECT_EQ(o["result"].toObject()["file"].toString(), out);
+
+  // Send something else in, read it back.
+  const QByteArray next = Pattern(100, 99);
+  ASSERT_TRUE(WriteFile(dir.filePath("next.bin"), next));
+  r = RunCtl(Args({"--lang", "en", "backup", "download", qPrintable(dir.filePath("next.bin"))}), sim.SocketPath());
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.OutLines(), QStringList{"Download successfully !"});
+  r = RunCtl(Args({"backup", "read", qPrintable(out)}), sim.SocketPath());
+  EXPECT_EQ(ReadFile(out), next);
+}
+
+TEST(CtlUsb, RefusedUpgradeAndPartialReadBackFail) {
+  QTemporaryDir dir;
+  SimProcess sim(Args({"--refuse", "all", "--stop-readback", "2"}));
+  ASSERT_TRUE(sim.Ready());
+  ASSERT_TRUE(WriteFile(dir.filePath("fw.bin"), Pattern(52, 1)));
+  CtlRun r = RunCtl(Args({"--lang", "en", "upgrade", qPrintable(dir.filePath("fw.bin"))}), sim.SocketPath());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.OutLines(), QStringList{"Update failed"});
+  EXPECT_TRUE(r.err.contains(" Update program  sending failure !"));
+
+  const QByteArray earlier = Pattern(77, 3);
+  ASSERT_TRUE(WriteFile(dir.filePath("keep.bin"), earlier));
+  r = RunCtl(Args({"--lang", "en", "backup", "read", qPrintable(dir.filePath("keep.bin"))}), sim.SocketPath());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.OutLines(), QStringList{"Read backup data failed !"});
+  EXPECT_EQ(ReadFile(dir.filePath("keep.bin")), earlier);
+}
+
+TEST(CtlUsb, SilentAndAbsentDevices) {
+  SimProcess sim(Args({"--drop-replies", "all"}));
+  ASSERT_TRUE(sim.Ready());
+  CtlRun r = RunCtl(Args({"--lang", "en", "init-buttons"}), sim.SocketPath());
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.OutLines(), QStringList({"Read data failed, please send again !", "Initialize call button data failed !"}));
+
+  QTemporaryDir dir;
+  r = RunCtl(Args({"--lang", "en", "--json", "version"}), dir.filePath("nothing.sock"));
+  EXPECT_EQ(r.exitCode, 3);
+  const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+  EXPECT_FALSE(o["success"].toBool());
+  EXPECT_EQ(o["messages"].toArray().at(0).toString(), "Equipment not connected, please connect equipment !");
+  r = RunCtl(Args({"devices"}), dir.filePath("nothing.sock"));
+  EXPECT_EQ(r.exitCode, 3);
+}
+
+TEST(CtlUsb, UsageErrors) {
+  for (const auto& args : {Args({}), Args({"frequency"}), Args({"--baud", "9600", "version"}), Args({"--port", "x", "--baud", "1200", "version"}),
+                           Args({"upgrade"}), Args({"version", "--json"}), Args({"--lang", "fr", "version"})}) {
+    EXPECT_EQ(RunCtl(args, {}).exitCode, 2) << args.join(' ').toStdString();
+  }
+  const CtlRun help = RunCtl(Args({"--help"}), {});
+  EXPECT_EQ(help.exitCode, 0);
+  EXPECT_TRUE(help.out.contains("exit status"));
+  const CtlRun serialOnly = RunCtl(Args({"--port", "ttyS0", "frequency", "get"}), {});
+  EXPECT_EQ(serialOnly.exitCode, 2);
+  EXPECT_TRUE(serialOnly.out.contains("USB"));
+  const CtlRun rule = RunCtl(Args({"udev-rule"}), {});
+  EXPECT_TRUE(rule.out.contains("0483") && rule.out.contains("uaccess"));
+}
+
+TEST(CtlUsb, InterruptedReadBackKeepsTheEarlierFile) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(WriteFile(dir.filePath("device.bin"), Pattern(54 * 400, 5)));
+  SimProcess sim(Args({"--backup", qPrintable(dir.filePath("device.bin")), "--rate-us", "10000"}));  // 4 s
+  ASSERT_TRUE(sim.Ready());
+  const QByteArray earlier = Pattern(10, 1);
+  const QString path = dir.filePath("keep.bin");
+  ASSERT_TRUE(WriteFile(path, earlier));
+  QProcess ctl;
+  test::StartCtl(ctl, Args({"--lang", "en", "--json", "backup", "read", qPrintable(path)}), sim.SocketPath());
+  QThread::msleep(1000);
+  ::kill(static_cast<pid_t>(ctl.processId()), SIGINT);
+  ASSERT_TRUE(ctl.waitForFinished(5000));
+  EXPECT_EQ(ctl.exitCode(), 130);
+  EXPECT_EQ(ReadFile(path), earlier);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no temporary file left beside it
+  const QJsonObject o = QJsonDocument::fromJson(ctl.readAllStandardOutput()).object();
+  EXPECT_EQ(o["outcome"].toString(), "interrupted");
+}
+
+}  // namespace
+}  // namespace quorvin
