@@ -1,5 +1,6 @@
-#include <QApplication>
+#include "app/TellwaveApp.h"
+
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  return 0;
+  quorvin::CTellwaveApp app(argc, argv);
+  return app.Run();
 }

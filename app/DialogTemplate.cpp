@@ -1,0 +1,81 @@
+#include "app/DialogTemplate.h"
+
+#include <QFontMetrics>
+#include <QStringList>
+#include <array>
+
+namespace quorvin {
+
+namespace {
+
+using K = ControlKind;
+
+const std::array<ControlTemplate, 15> kMainControls{{
+    {ctl::LabelPort, K::StaticRight, "串口号:", "COM:", false, {164, 15, 8, 8}},
+    {ctl::ComboPort, K::ComboDropDown, "", nullptr, false, {178, 12, 16, 174}},
+    {ctl::Upgrade, K::PushButton, "升级", "Upgrade", true, {4, 79, 151, 24}},
+    {ctl::ReadVersion, K::PushButton, "读取版本号", "Read The Version", true, {169, 79, 151, 24}},
+    {ctl::LabelSpeed, K::StaticRight, "波特率", "Rate:", false, {200, 15, 8, 8}},
+    {ctl::ComboSpeed, K::ComboDropDown, "", nullptr, false, {211, 14, 16, 114}},
+    {ctl::BackupDownload, K::PushButton, "下载备份数据", "Download The Backup Data", true, {4, 157, 151, 24}},
+    {ctl::BackupReadBack, K::PushButton, "回读备份数据", "Upload The Backup Data", true, {169, 157, 151, 24}},
+    {ctl::UsbOperation, K::AutoCheckBox, "USB操作", "USB Operation", false, {232, 15, 8, 11}},
+    {ctl::SetFrequency, K::PushButton, "设置频率", "Setup Frequency", true, {4, 39, 151, 24}},
+    {ctl::ReadFrequency, K::PushButton, "回读频率", "Write Frequency", true, {169, 39, 151, 24}},
+    {ctl::Frequency, K::EditRight, "", nullptr, true, {32, 13, 65, 12}},
+    {kNoControlId, K::StaticLeft, "频率:", nullptr, true, {7, 16, 21, 8}},
+    {kNoControlId, K::StaticLeft, "Hz", nullptr, true, {99, 15, 9, 8}},
+    {ctl::InitCallButtons, K::PushButton, "初始化呼叫器数据", "Initialize call button data", true, {4, 118, 151, 24}},
+}};
+
+const ProgressTemplate kProgressZh{{367, 58}, {5, 7, 353, 15}, {6, 35, 356, 8}};
+const ProgressTemplate kProgressEn{{382, 58}, {5, 7, 370, 15}, {6, 35, 370, 8}};
+
+// Rounded a * b / c, as the window system scales dialog units.
+int MulDiv(int a, int b, int c) {
+  const long long p = static_cast<long long>(a) * b;
+  return static_cast<int>((p >= 0 ? p + c / 2 : p - c / 2) / c);
+}
+
+}  // namespace
+
+std::span<const ControlTemplate> MainWindowTemplate() { return kMainControls; }
+
+const ProgressTemplate& ProgressWindowTemplate(bool english) { return english ? kProgressEn : kProgressZh; }
+
+DialogUnits::DialogUnits(const QFont& font) {
+  const QFontMetrics fm(font);
+  // The horizontal base unit is the mean width of the 52 Latin letters, rounded; the vertical one
+  // the font's line height. Both windows were drawn on that grid.
+  const int letters = fm.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+  m_baseX = (letters / 26 + 1) / 2;
+  m_baseY = fm.height();
+}
+
+int DialogUnits::X(int du) const { return MulDiv(du, m_baseX, 4); }
+int DialogUnits::Y(int du) const { return MulDiv(du, m_baseY, 8); }
+
+QRect DialogUnits::Rect(const QRect& du) const {
+  // Position and size are scaled one by one, as the window system creates template controls.
+  return {X(du.x()), Y(du.y()), X(du.width()), Y(du.height())};
+}
+
+QSize DialogUnits::Size(const QSize& du) const { return {X(du.width()), Y(du.height())}; }
+
+QFont MainWindowFont() {
+  // The layout was drawn for a 9-point Song face; any CJK face of that size keeps the proportions.
+  QFont font;
+  font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("NSimSun"), QStringLiteral("WenQuanYi Zen Hei"),
+                    QStringLiteral("Noto Sans CJK SC"), font.family()});
+  font.setPointSize(9);
+  return font;
+}
+
+QFont ProgressWindowFont() {
+  // The progress window uses the platform's 8-point dialog face.
+  QFont font;
+  font.setPointSize(8);
+  return font;
+}
+
+}  // namespace quorvin

@@ -1,0 +1,34 @@
+#include "app/TellwaveApp.h"
+
+#include "app/TellwaveDlg.h"
+#include "link/Backends.h"
+
+#include <QCommandLineParser>
+
+namespace quorvin {
+
+CTellwaveApp::CTellwaveApp(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("quorvin-setup"));
+  setApplicationVersion(QStringLiteral("1.0"));
+}
+
+int CTellwaveApp::Run() {
+  QCommandLineParser parser;
+  parser.setApplicationDescription(QStringLiteral("Set-up tool for the repeater."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  const QCommandLineOption demo(QStringLiteral("demo"),
+                                QStringLiteral("Work against the built-in virtual repeater instead of a real device."));
+  parser.addOption(demo);
+  parser.process(*this);
+
+  RealClock clock;
+  const std::unique_ptr<HidBackend> backend = MakeDefaultBackend(parser.isSet(demo), clock);
+  DlgOptions options;
+  options.demo = parser.isSet(demo);
+  CTellwaveDlg window(*backend, clock, options);
+  window.exec();
+  return 0;
+}
+
+}  // namespace quorvin

@@ -1,0 +1,298 @@
+#include "app/TellwaveDlg.h"
+
+#include "app/DialogTemplate.h"
+#include "app/QtFeedback.h"
+#include "ops/UsbOps.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDebug>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSerialPortInfo>
+#include <algorithm>
+
+namespace quorvin {
+
+namespace {
+
+QWidget* MakeControl(const ControlTemplate& tpl, QWidget* parent) {
+  QWidget* widget = nullptr;
+  const QString text = QString::fromUtf8(tpl.zhText);
+  switch (tpl.kind) {
+    case ControlKind::StaticLeft:
+    case ControlKind::StaticRight: {
+      auto* label = new QLabel(text, parent);
+      label->setTextFormat(Qt::PlainText);
+      label->setAlignment((tpl.kind == ControlKind::StaticRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
+      widget = label;
+      break;
+    }
+    case ControlKind::ComboDropDown: {
+      auto* combo = new QComboBox(parent);
+      combo->setEditable(true);
+      combo->setInsertPolicy(QComboBox::NoInsert);
+      widget = combo;
+      break;
+    }
+    case ControlKind::PushButton:
+      widget = new QPushButton(text, parent);
+      break;
+    case ControlKind::AutoCheckBox:
+      widget = new QCheckBox(text, parent);
+      break;
+    case ControlKind::EditRight: {
+      auto* edit = new QLineEdit(parent);
+      edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      widget = edit;
+      break;
+    }
+    case ControlKind::Progress:
+      widget = new QProgressBar(parent);
+      break;
+  }
+  return widget;
+}
+
+}  // namespace
+
+CTellwaveDlg::CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& options, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      m_clock(clock),
+      m_bDemo(options.demo),
+      m_chooser(std::make_unique<QtFileChooser>()),
+      m_feedback(std::make_unique<QtFeedback>(*this)),
+      m_link(std::make_unique<HidLink>(backend, *m_feedback, clock)) {
+  setObjectName(QStringLiteral("CTellwaveDlg"));
+  m_bEnglish = options.english.value_or(QLocale::system().language() != QLocale::Chinese);
+  setFont(MainWindowFont());
+  BuildControls();
+
+  m_comboSpeed->addItems({QStringLiteral("9600"), QStringLiteral("57600"), QStringLiteral("115200")});
+  ShowFrequency();
+  m_checkUsb->setChecked(true);
+  ApplyLanguage();
+  m_comboSpeed->setCurrentIndex(2);
+  FillPortList();
+  ConnectSignals();
+
+  m_pollTimer.setInterval(kPollIntervalMs);
+  m_watchTimer.setInterval(kPollIntervalMs);
+  if (options.startTimers) {
+    m_pollTimer.start();
+    m_watchTimer.start();
+  }
+}
+
+CTellwaveDlg::~CTellwaveDlg() {
+  m_pollTimer.stop();
+  m_watchTimer.stop();
+  // The worker may still be using the link, the feedback or the progress window: let it finish
+  // (its boxes still show) before any of them goes.
+  m_runner.WaitForIdle();
+  m_progressDlg.reset();
+}
+
+void CTellwaveDlg::BuildControls() {
+  const DialogUnits units(font());
+  QWidget* previous = nullptr;
+  for (const ControlTemplate& tpl : MainWindowTemplate()) {
+    QWidget* widget = MakeControl(tpl, this);
+    widget->setProperty("controlId", tpl.id);
+    if (tpl.id != kNoControlId) {
+      widget->setObjectName(QStringLiteral("ctl%1").arg(tpl.id));
+    } else {
+      widget->setObjectName(QString::fromUtf8(tpl.zhText) == QStringLiteral("Hz") ? QStringLiteral("ctlHzLabel")
+                                                                                 : QStringLiteral("ctlFreqLabel"));
+    }
+    QRect geometry = units.Rect(tpl.du);
+    // A drop-down's template height is that of its open list; closed it is one line high.
+    if (tpl.kind == ControlKind::ComboDropDown) geometry.setHeight(widget->sizeHint().height());
+    widget->setGeometry(geometry);
+    widget->setVisible(tpl.visible);
+    // Template order is the tab order.
+    if (widget->focusPolicy() != Qt::NoFocus) {
+      if (previous) setTabOrder(previous, widget);
+      previous = widget;
+    }
+  }
+  m_comboPort = findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ctl::ComboPort));
+  m_comboSpeed = findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ctl::ComboSpeed));
+  m_checkUsb = findChild<QCheckBox*>(QStringLiteral("ctl%1").arg(ctl::UsbOperation));
+  m_editFrequency = findChild<QLineEdit*>(QStringLiteral("ctl%1").arg(ctl::Frequency));
+  setFixedSize(units.Size(kMainWindowDu));
+}
+
+void CTellwaveDlg::ApplyLanguage() {
+  m_link->SetEnglish(m_bEnglish);
+  QString title = m_bEnglish ? QStringLiteral("Setup System V1.0") : QStringLiteral("Quorvin V1.0");
+  // Nobody should take the built-in virtual repeater for a real device.
+  if (m_bDemo) title += m_bEnglish ? QStringLiteral(" (demo)") : QString::fromUtf8("（演示）");
+  setWindowTitle(title);
+  if (!m_bEnglish) return;
+  for (const ControlTemplate& tpl : MainWindowTemplate()) {
+    if (tpl.id == kNoControlId || !tpl.enText) continue;
+    QWidget* widget = Control(tpl.id);
+    if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(QString::fromUtf8(tpl.enText));
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(QString::fromUtf8(tpl.enText));
+  }
+}
+
+void CTellwaveDlg::ConnectSignals() {
+  connect(&m_pollTimer, &QTimer::timeout, this, &CTellwaveDlg::OnPollTimer);
+  connect(&m_watchTimer, &QTimer::timeout, this, &CTellwaveDlg::OnWatchTimer);
+  connect(m_checkUsb, &QCheckBox::clicked, this, &CTellwaveDlg::OnUsbCheckBoxClicked);
+  connect(&m_runner, &OperationRunner::finished, this, &CTellwaveDlg::OnOperationFinished);
+  // Enter in the frequency field checks the value; it never ends the tool.
+  connect(m_editFrequency, &QLineEdit::returnPressed, this, [this] { (void)SaveFrequency(); });
+}
+
+QWidget* CTellwaveDlg::Control(int id) const {
+  return findChild<QWidget*>(QStringLiteral("ctl%1").arg(id), Qt::FindDirectChildrenOnly);
+}
+
+bool CTellwaveDlg::UsbSelected() const { return m_checkUsb->isChecked(); }
+
+Feedback& CTellwaveDlg::GetFeedback() { return *m_feedback; }
+
+void CTellwaveDlg::FillPortList() {
+  QStringList names;
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) names << info.portName();
+  FillPortList(names);
+}
+
+void CTellwaveDlg::FillPortList(const QStringList& portNames) {
+  m_comboPort->clear();
+  // Kept in the order the system reports them, not sorted.
+  m_comboPort->addItems(portNames);
+  m_comboPort->setCurrentIndex(portNames.isEmpty() ? -1 : 0);
+}
+
+bool CTellwaveDlg::SaveFrequency() {
+  bool isNumber = false;
+  const qlonglong value = m_editFrequency->text().trimmed().toLongLong(&isNumber);
+  if (!isNumber) {
+    PromptInvalidFrequency(Tr(m_bEnglish, "请输入一个整数。", "Please enter an integer."));
+    return false;
+  }
+  if (value < kMinFrequency || value > kMaxFrequency) {
+    PromptInvalidFrequency(Tr(m_bEnglish, "请输入一个介于 %1 和 %2 之间的整数。", "Please enter an integer between %1 and %2.")
+                               .arg(kMinFrequency)
+                               .arg(kMaxFrequency));
+    return false;
+  }
+  m_nFrequency = static_cast<qint32>(value);
+  return true;
+}
+
+void CTellwaveDlg::PromptInvalidFrequency(const QString& text) {
+  QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+  box.exec();
+  activateWindow();
+  m_editFrequency->setFocus(Qt::OtherFocusReason);
+  m_editFrequency->selectAll();
+}
+
+void CTellwaveDlg::ShowFrequency() { m_editFrequency->setText(QString::number(m_nFrequency)); }
+
+void CTellwaveDlg::ShowProgress() {
+  if (!m_progressDlg) m_progressDlg = std::make_unique<CMyProgressDlg>(this, m_bEnglish);
+  m_progressDlg->show();
+  m_progressDlg->raise();
+  SetProgressRange(3);
+}
+
+void CTellwaveDlg::SetProgressText(const QString& text) {
+  if (m_progressDlg) m_progressDlg->SetText(text);
+}
+
+void CTellwaveDlg::SetProgressRange(int max) {
+  if (!m_progressDlg) return;
+  QProgressBar* bar = m_progressDlg->Bar();
+  const int pos = std::clamp(bar->value(), 0, std::max(max, 0));
+  bar->setRange(0, std::max(max, 0));
+  // A position outside the new range moves to its nearest end instead of vanishing.
+  bar->setValue(pos);
+}
+
+void CTellwaveDlg::SetProgressPos(int pos) {
+  if (!m_progressDlg) return;
+  QProgressBar* bar = m_progressDlg->Bar();
+  bar->setValue(std::clamp(pos, bar->minimum(), bar->maximum()));
+}
+
+int CTellwaveDlg::ProgressPos() const { return m_progressDlg ? std::max(m_progressDlg->Bar()->value(), 0) : 0; }
+
+void CTellwaveDlg::CloseProgress() {
+  m_progressDlg.reset();
+  setEnabled(true);
+  activateWindow();
+  setFocus(Qt::OtherFocusReason);
+}
+
+bool CTellwaveDlg::PumpMessages() {
+  QCoreApplication::processEvents();
+  return true;
+}
+
+bool CTellwaveDlg::StartOperation(std::function<void()> op) { return m_runner.Start(std::move(op)); }
+
+void CTellwaveDlg::OnPollTimer() {
+  bool stop = false;
+  // Discovery never runs inside a transfer: a busy tick is simply skipped.
+  if (!m_runner.RunExclusive([&] { stop = m_link->PollTick(); })) return;
+  if (stop) m_pollTimer.stop();
+}
+
+void CTellwaveDlg::OnWatchTimer() {
+  bool removed = false;
+  if (!m_runner.RunExclusive([&] { removed = m_link->WatchTick(); })) return;
+  if (removed) {
+    qInfo().noquote() << "device removed; polling again";
+    m_pollTimer.start();
+  }
+}
+
+void CTellwaveDlg::OnUsbCheckBoxClicked(bool checked) {
+  (void)m_runner.RunExclusive([&] { m_link->OnUsbCheckBoxClicked(checked); });
+}
+
+void CTellwaveDlg::OnOperationFinished() {
+  if (m_bClosePending) {
+    m_bClosePending = false;
+    reject();
+  }
+}
+
+void CTellwaveDlg::keyPressEvent(QKeyEvent* event) {
+  const int key = event->key();
+  if (key == Qt::Key_Escape && m_runner.IsBusy()) {
+    // Escape is easily hit by accident during a long transfer; it closes nothing then.
+    event->accept();
+    return;
+  }
+  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && focusWidget() == m_editFrequency) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+void CTellwaveDlg::reject() {
+  if (m_runner.IsBusy()) {
+    // The close box during an operation: the window goes once the operation has ended, never
+    // from under it.
+    m_bClosePending = true;
+    return;
+  }
+  QDialog::reject();
+}
+
+}  // namespace quorvin

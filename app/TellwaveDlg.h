@@ -1,0 +1,118 @@
+#pragma once
+// The main window: one window of buttons over the repeater. It owns everything the operations
+// share (the USB link, the progress window, the language, the working frequency) and starts each
+// operation on the operation runner, one at a time, so the window keeps painting while the device
+// is busy.
+
+#include "app/FileChooser.h"
+#include "app/MyProgressDlg.h"
+#include "link/Clock.h"
+#include "link/HidBackend.h"
+#include "link/HidLink.h"
+#include "ops/OperationRunner.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+
+namespace quorvin {
+
+class QtFeedback;
+
+struct DlgOptions {
+  bool demo = false;
+  // The window's language; unset: Chinese when the system locale's language is Chinese.
+  std::optional<bool> english;
+  // Tests that drive the link themselves leave the poll and watcher timers off.
+  bool startTimers = true;
+};
+
+class CTellwaveDlg : public QDialog {
+  Q_OBJECT
+ public:
+  CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& options = {}, QWidget* parent = nullptr);
+  ~CTellwaveDlg() override;
+  CTellwaveDlg(const CTellwaveDlg&) = delete;
+  CTellwaveDlg& operator=(const CTellwaveDlg&) = delete;
+
+  static constexpr int kPollIntervalMs = 1000;
+
+  [[nodiscard]] QWidget* Control(int id) const;
+  [[nodiscard]] bool English() const { return m_bEnglish; }
+  [[nodiscard]] qint32 Frequency() const { return m_nFrequency; }
+  [[nodiscard]] bool UsbSelected() const;
+
+  // Lists the serial ports the system reports, in its order, and selects the first.
+  void FillPortList();
+  void FillPortList(const QStringList& portNames);
+
+  // Frequency field: reads and checks it into m_nFrequency; false (after the prompt, with the
+  // field focused and its text selected) when it is not a whole number in range.
+  [[nodiscard]] bool SaveFrequency();
+  void ShowFrequency();
+
+  // The progress window, on the GUI thread.
+  void ShowProgress();
+  void SetProgressText(const QString& text);
+  void SetProgressRange(int max);
+  void SetProgressPos(int pos);
+  [[nodiscard]] int ProgressPos() const;
+  void CloseProgress();
+  bool PumpMessages();
+  [[nodiscard]] CMyProgressDlg* ProgressDlg() const { return m_progressDlg.get(); }
+
+  [[nodiscard]] OperationRunner& Runner() { return m_runner; }
+  [[nodiscard]] HidLink& Link() { return *m_link; }
+  [[nodiscard]] Feedback& GetFeedback();
+  [[nodiscard]] QTimer& PollTimer() { return m_pollTimer; }
+  void SetFileChooser(std::unique_ptr<FileChooser> chooser) { m_chooser = std::move(chooser); }
+  [[nodiscard]] const QString& ReadBackPath() const { return m_strReadBackPath; }
+
+  // Runs `op` on the worker. False, and nothing run, while another operation runs.
+  bool StartOperation(std::function<void()> op);
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void reject() override;
+  // There is no OK button: nothing but Escape or the close box ends the window.
+  void accept() override {}
+
+ private:
+  void BuildControls();
+  void ApplyLanguage();
+  void ConnectSignals();
+  void PromptInvalidFrequency(const QString& text);
+  void OnPollTimer();
+  void OnWatchTimer();
+  void OnUsbCheckBoxClicked(bool checked);
+  void OnOperationFinished();
+
+  Clock& m_clock;
+  bool m_bDemo;
+  bool m_bEnglish = true;
+  qint32 m_nFrequency = 315'600'000;
+  QString m_strReadBackPath;
+  bool m_bClosePending = false;
+
+  QComboBox* m_comboPort = nullptr;
+  QComboBox* m_comboSpeed = nullptr;
+  QCheckBox* m_checkUsb = nullptr;
+  QLineEdit* m_editFrequency = nullptr;
+
+  std::unique_ptr<CMyProgressDlg> m_progressDlg;
+  std::unique_ptr<FileChooser> m_chooser;
+  std::unique_ptr<QtFeedback> m_feedback;
+  std::unique_ptr<HidLink> m_link;
+  QTimer m_pollTimer;
+  QTimer m_watchTimer;
+  // Last member: destroyed first, after the running operation has ended.
+  OperationRunner m_runner;
+};
+
+}  // namespace quorvin

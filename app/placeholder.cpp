@@ -1,1 +1,0 @@
-namespace quorvin_app_placeholder {}

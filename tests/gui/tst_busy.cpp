@@ -1,0 +1,245 @@
+// Operations on the worker thread, seen from the window: one at a time, discovery kept out of a
+// running transfer, boxes that hold the operation until answered, progress that reaches the screen
+// without flooding it, a window that keeps painting, and closing that waits for the operation.
+
+#include "app/MyProgressDlg.h"
+#include "app/QtFeedback.h"
+#include "app/TellwaveDlg.h"
+#include "gui/GuiSupport.h"
+#include "link/Clock.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProgressBar>
+#include <QThread>
+#include <QtTest>
+#include <atomic>
+
+using namespace quorvin;
+using namespace quorvin::test;
+
+namespace {
+
+DlgOptions Options() {
+  DlgOptions o;
+  o.english = true;
+  o.startTimers = false;
+  return o;
+}
+
+// Lets an operation on the worker wait until the test releases it.
+struct Gate {
+  std::atomic<bool> open{false};
+  void Wait() const {
+    while (!open) QThread::msleep(2);
+  }
+};
+
+}  // namespace
+
+class BusyStateTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void init();
+  void cleanup();
+  void SecondOperationIsRefusedWhileBusy();
+  void DiscoveryWaitsForTheOperation();
+  void MessageBoxHoldsTheOperationUntilAnswered();
+  void LastProgressLineIsShownBeforeABoxAndDuringAPause();
+  void ProgressUpdatesAreThrottled();
+  void WindowKeepsPaintingDuringALongOperation();
+  void CloseBoxWaitsForTheOperation();
+  void EscapeDuringAnOperationClosesNothing();
+  void DestroyingTheWindowWaitsForTheOperation();
+
+ private:
+  EmptyHid m_hid;
+  RealClock m_clock;
+  std::unique_ptr<CTellwaveDlg> m_dlg;
+};
+
+void BusyStateTest::init() {
+  m_dlg = std::make_unique<CTellwaveDlg>(m_hid, m_clock, Options());
+  m_dlg->show();
+  QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
+}
+
+void BusyStateTest::cleanup() { m_dlg.reset(); }
+
+void BusyStateTest::SecondOperationIsRefusedWhileBusy() {
+  Gate gate;
+  std::atomic<int> runs{0};
+  QVERIFY(m_dlg->StartOperation([&] {
+    ++runs;
+    gate.Wait();
+  }));
+  QVERIFY(m_dlg->Runner().IsBusy());
+  QVERIFY(!m_dlg->StartOperation([&] { ++runs; }));
+  QVERIFY(!m_dlg->Runner().RunExclusive([&] { ++runs; }));
+  gate.open = true;
+  QTRY_VERIFY(!m_dlg->Runner().IsBusy());
+  QCOMPARE(runs.load(), 1);
+  // Free again afterwards.
+  QVERIFY(m_dlg->StartOperation([&] { ++runs; }));
+  QTRY_VERIFY(!m_dlg->Runner().IsBusy());
+  QCOMPARE(runs.load(), 2);
+}
+
+void BusyStateTest::DiscoveryWaitsForTheOperation() {
+  m_dlg->PollTimer().start(20);
+  QTRY_VERIFY(m_hid.enumerations > 0);
+  Gate gate;
+  QVERIFY(m_dlg->StartOperation([&] { gate.Wait(); }));
+  const int before = m_hid.enumerations;
+  QTest::qWait(200);
+  QCOMPARE(m_hid.enumerations.load(), before);
+  gate.open = true;
+  QTRY_VERIFY(m_hid.enumerations > before);
+  QVERIFY(m_dlg->PollTimer().isActive());  // no device yet: polling goes on
+}
+
+void BusyStateTest::MessageBoxHoldsTheOperationUntilAnswered() {
+  BoxAnswerer answerer(150);
+  std::atomic<bool> after{false};
+  QElapsedTimer held;
+  QVERIFY(m_dlg->StartOperation([&] {
+    held.start();
+    m_dlg->GetFeedback().MessageBox("Update successfully", MsgIcon::Warning);
+    after = true;
+  }));
+  QTRY_COMPARE(answerer.texts.size(), 1);
+  QVERIFY(!after);
+  QTRY_VERIFY(after);
+  QVERIFY(held.elapsed() >= 140);
+  QCOMPARE(answerer.texts.first(), QStringLiteral("Update successfully"));
+}
+
+void BusyStateTest::LastProgressLineIsShownBeforeABoxAndDuringAPause() {
+  BoxAnswerer answerer;
+  QString shownWithBox;
+  int posWithBox = -1;
+  answerer.onBox = [&](QMessageBox*) {
+    shownWithBox = m_dlg->ProgressDlg()->TextLine()->text();
+    posWithBox = m_dlg->ProgressDlg()->Bar()->value();
+  };
+  Gate paused;
+  std::atomic<int> workerPos{-1};
+  QVERIFY(m_dlg->StartOperation([&] {
+    Feedback& fb = m_dlg->GetFeedback();
+    fb.ShowProgress();
+    fb.SetProgressRange(500);
+    for (int k = 1; k <= 500; ++k) {
+      fb.SetProgressPos(k);
+      fb.SetProgressText(QStringLiteral("packet %1").arg(k));
+    }
+    workerPos = fb.ProgressPos();
+    paused.Wait();  // the operation's pause after its last line
+    fb.SetProgressText("done");
+    fb.MessageBox("box");
+    fb.CloseProgress();
+  }));
+  QTRY_COMPARE(workerPos.load(), 500);
+  QTRY_COMPARE(m_dlg->ProgressDlg()->TextLine()->text(), QStringLiteral("packet 500"));
+  QCOMPARE(m_dlg->ProgressDlg()->Bar()->value(), 500);
+  paused.open = true;
+  QTRY_VERIFY(!m_dlg->Runner().IsBusy());
+  QCOMPARE(shownWithBox, QStringLiteral("done"));
+  QCOMPARE(posWithBox, 500);
+  QVERIFY(!m_dlg->ProgressDlg());
+}
+
+void BusyStateTest::ProgressUpdatesAreThrottled() {
+  auto& fb = dynamic_cast<QtFeedback&>(m_dlg->GetFeedback());
+  const int displayedBefore = fb.DisplayedUpdates();
+  QElapsedTimer took;
+  took.start();
+  QVERIFY(m_dlg->StartOperation([&] {
+    fb.ShowProgress();
+    fb.SetProgressRange(20000);
+    for (int k = 1; k <= 20000; ++k) {
+      fb.SetProgressPos(k);
+      fb.SetProgressText(QStringLiteral("packet %1").arg(k));
+      if (k % 100 == 0) QThread::msleep(1);
+    }
+  }));
+  QTRY_VERIFY(!m_dlg->Runner().IsBusy());
+  QTRY_COMPARE(m_dlg->ProgressDlg()->TextLine()->text(), QStringLiteral("packet 20000"));
+  const int displayed = fb.DisplayedUpdates() - displayedBefore;
+  // Far fewer screen updates than calls, and no more than the display rate allows.
+  QVERIFY2(displayed <= took.elapsed() / QtFeedback::kDisplayIntervalMs + 3, qPrintable(QString::number(displayed)));
+  m_dlg->CloseProgress();
+}
+
+void BusyStateTest::WindowKeepsPaintingDuringALongOperation() {
+  QElapsedTimer sinceTick;
+  qint64 worstGap = 0;
+  QTimer ticker;
+  connect(&ticker, &QTimer::timeout, [&] {
+    worstGap = std::max(worstGap, sinceTick.restart());
+    m_dlg->repaint();
+  });
+  QVERIFY(m_dlg->StartOperation([&] {
+    Feedback& fb = m_dlg->GetFeedback();
+    fb.ShowProgress();
+    fb.SetProgressText("waiting");
+    QThread::msleep(600);  // a device pause
+    for (int k = 0; k < 300; ++k) {
+      fb.SetProgressPos(k % 4);
+      QThread::usleep(500);
+    }
+    fb.CloseProgress();
+  }));
+  sinceTick.start();
+  ticker.start(10);
+  QTRY_VERIFY_WITH_TIMEOUT(!m_dlg->Runner().IsBusy(), 5000);
+  ticker.stop();
+  QVERIFY2(worstGap < 100, qPrintable(QString::number(worstGap)));
+}
+
+void BusyStateTest::CloseBoxWaitsForTheOperation() {
+  Gate gate;
+  QVERIFY(m_dlg->StartOperation([&] {
+    m_dlg->GetFeedback().ShowProgress();
+    gate.Wait();
+    m_dlg->GetFeedback().CloseProgress();
+  }));
+  QTRY_VERIFY(m_dlg->ProgressDlg());
+  m_dlg->close();
+  QTest::qWait(50);
+  QVERIFY(m_dlg->isVisible());
+  QVERIFY(m_dlg->ProgressDlg());
+  gate.open = true;
+  QTRY_VERIFY(!m_dlg->isVisible());
+  QVERIFY(!m_dlg->ProgressDlg());
+}
+
+void BusyStateTest::EscapeDuringAnOperationClosesNothing() {
+  Gate gate;
+  QVERIFY(m_dlg->StartOperation([&] { gate.Wait(); }));
+  QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
+  QVERIFY(m_dlg->isVisible());
+  gate.open = true;
+  QTRY_VERIFY(!m_dlg->Runner().IsBusy());
+  QTest::qWait(20);
+  QVERIFY(m_dlg->isVisible());
+}
+
+void BusyStateTest::DestroyingTheWindowWaitsForTheOperation() {
+  BoxAnswerer answerer(50);
+  std::atomic<bool> finished{false};
+  Feedback& fb = m_dlg->GetFeedback();
+  QVERIFY(m_dlg->StartOperation([&fb, &finished] {
+    fb.ShowProgress();
+    QThread::msleep(100);
+    fb.SetProgressText("still here");
+    fb.MessageBox("end");
+    fb.CloseProgress();
+    finished = true;
+  }));
+  m_dlg.reset();
+  QVERIFY(finished);
+  QCOMPARE(answerer.texts, QStringList{"end"});
+}
+
+QTEST_MAIN(BusyStateTest)
+#include "tst_busy.moc"
