@@ -1,5 +1,6 @@
 #include "app/DialogTemplate.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QStringList>
 #include <array>
@@ -63,12 +64,19 @@ QRect DialogUnits::Rect(const QRect& du) const {
 QSize DialogUnits::Size(const QSize& du) const { return {X(du.width()), Y(du.height())}; }
 
 QFont MainWindowFont() {
-  // The layout was drawn for a 9-point Song face; any CJK face of that size keeps the proportions.
   QFont font;
-  font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("NSimSun"), QStringLiteral("WenQuanYi Zen Hei"),
-                    QStringLiteral("Noto Sans CJK SC"), font.family()});
+  font.setFamilies({QStringLiteral("SimSun"), QStringLiteral("NSimSun"), font.defaultFamily(), font.family()});
   font.setPointSize(9);
   return font;
+}
+
+DialogUnits MainWindowUnits(const QFont& font) {
+  // The main window was drawn on the grid of a 9-point Song face, whose Latin letters are half an
+  // em wide and whose lines are one em high. Other faces of the same size space their lines up to
+  // a third wider, which would stretch the window; the Song grid at the font's actual em keeps the
+  // layout as drawn, at any screen resolution.
+  const int em = QFontInfo(font).pixelSize();
+  return {(em + 1) / 2, em};
 }
 
 QFont ProgressWindowFont() {

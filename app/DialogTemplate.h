@@ -74,6 +74,8 @@ class DialogUnits {
 
 // The fonts the templates name, or the nearest the platform has.
 [[nodiscard]] QFont MainWindowFont();
+// The grid the main window's template was drawn on, at the size `font` has on this screen.
+[[nodiscard]] DialogUnits MainWindowUnits(const QFont& font);
 [[nodiscard]] QFont ProgressWindowFont();
 
 }  // namespace quorvin

@@ -79,6 +79,7 @@ CTellwaveDlg::CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& 
   ShowFrequency();
   m_checkUsb->setChecked(true);
   ApplyLanguage();
+  FitLabels();
   m_comboSpeed->setCurrentIndex(2);
   FillPortList();
   ConnectSignals();
@@ -101,7 +102,7 @@ CTellwaveDlg::~CTellwaveDlg() {
 }
 
 void CTellwaveDlg::BuildControls() {
-  const DialogUnits units(font());
+  const DialogUnits units = MainWindowUnits(font());
   QWidget* previous = nullptr;
   for (const ControlTemplate& tpl : MainWindowTemplate()) {
     QWidget* widget = MakeControl(tpl, this);
@@ -142,6 +143,18 @@ void CTellwaveDlg::ApplyLanguage() {
     QWidget* widget = Control(tpl.id);
     if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(QString::fromUtf8(tpl.enText));
     if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(QString::fromUtf8(tpl.enText));
+  }
+}
+
+void CTellwaveDlg::FitLabels() {
+  // A face wider than the one the layout was drawn for must not cut a label short; labels have
+  // no background, so growing them past their template box changes nothing else.
+  for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+    const QRect box = label->geometry();
+    const QSize need = label->sizeHint().expandedTo(box.size());
+    QRect fitted(box.topLeft(), need);
+    if (label->alignment() & Qt::AlignRight) fitted.moveRight(box.right());
+    label->setGeometry(fitted);
   }
 }
 

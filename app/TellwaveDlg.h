@@ -86,6 +86,7 @@ class CTellwaveDlg : public QDialog {
  private:
   void BuildControls();
   void ApplyLanguage();
+  void FitLabels();
   void ConnectSignals();
   void PromptInvalidFrequency(const QString& text);
   void OnPollTimer();
