@@ -2,7 +2,8 @@
 
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
-#include "ops/UsbOps.h"
+#include "link/SerialPort.h"
+#include "ops/FrequencyInput.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -69,7 +70,8 @@ CTellwaveDlg::CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& 
       m_bDemo(options.demo),
       m_chooser(std::make_unique<QtFileChooser>()),
       m_feedback(std::make_unique<QtFeedback>(*this)),
-      m_link(std::make_unique<HidLink>(backend, *m_feedback, clock)) {
+      m_link(std::make_unique<HidLink>(backend, *m_feedback, clock)),
+      m_serialPort(std::make_unique<CSerialPort>()) {
   setObjectName(QStringLiteral("CTellwaveDlg"));
   m_bEnglish = options.english.value_or(QLocale::system().language() != QLocale::Chinese);
   setFont(MainWindowFont());
@@ -189,19 +191,13 @@ void CTellwaveDlg::FillPortList(const QStringList& portNames) {
 }
 
 bool CTellwaveDlg::SaveFrequency() {
-  bool isNumber = false;
-  const qlonglong value = m_editFrequency->text().trimmed().toLongLong(&isNumber);
-  if (!isNumber) {
-    PromptInvalidFrequency(Tr(m_bEnglish, "请输入一个整数。", "Please enter an integer."));
+  QString prompt;
+  const std::optional<qint32> hz = ParseFrequency(m_editFrequency->text(), m_bEnglish, &prompt);
+  if (!hz) {
+    PromptInvalidFrequency(prompt);
     return false;
   }
-  if (value < kMinFrequency || value > kMaxFrequency) {
-    PromptInvalidFrequency(Tr(m_bEnglish, "请输入一个介于 %1 和 %2 之间的整数。", "Please enter an integer between %1 and %2.")
-                               .arg(kMinFrequency)
-                               .arg(kMaxFrequency));
-    return false;
-  }
-  m_nFrequency = static_cast<qint32>(value);
+  m_nFrequency = *hz;
   return true;
 }
 
@@ -255,7 +251,26 @@ bool CTellwaveDlg::PumpMessages() {
   return true;
 }
 
-bool CTellwaveDlg::StartOperation(std::function<void()> op) { return m_runner.Start(std::move(op)); }
+bool CTellwaveDlg::StartOperation(std::function<void()> op) {
+  return m_runner.Start([this, op = std::move(op)] {
+    // Nothing may escape the worker: an exception there would end the whole tool.
+    try {
+      op();
+    } catch (const std::exception& e) {
+      ReportUnexpected(QString::fromUtf8(e.what()));
+    } catch (...) {
+      ReportUnexpected(QString());
+    }
+  });
+}
+
+void CTellwaveDlg::ReportUnexpected(const QString& what) {
+  m_serialPort->Close();
+  m_feedback->CloseProgress();
+  QString text = Tr(m_bEnglish, "操作意外中止。", "The operation stopped unexpectedly.");
+  if (!what.isEmpty()) text += QLatin1Char('\n') + what;
+  m_feedback->MessageBox(text, MsgIcon::Critical);
+}
 
 void CTellwaveDlg::OnPollTimer() {
   bool stop = false;

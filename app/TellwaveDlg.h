@@ -10,6 +10,8 @@
 #include "link/HidBackend.h"
 #include "link/HidLink.h"
 #include "ops/OperationRunner.h"
+#include "ops/SerialOps.h"
+#include "ops/UsbOps.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -93,6 +95,24 @@ class CTellwaveDlg : public QDialog {
   void OnWatchTimer();
   void OnUsbCheckBoxClicked(bool checked);
   void OnOperationFinished();
+  void ReportUnexpected(const QString& what);
+
+  // Buttons.
+  using UsbFileOp = OpResult (*)(UsbEnv&, const QString&);
+  using SerialFileOp = OpResult (*)(SerialEnv&, const SerialChoice&, const QString&);
+  void ConnectButtons();
+  void OnUpgrade();
+  void OnReadVersion();
+  void OnBackupDownload();
+  void OnBackupReadBack();
+  void OnSetFrequency();
+  void OnReadFrequency();
+  void OnInitCallButtons();
+  void SendFile(const QString& initialName, UsbFileOp usbOp, SerialFileOp serialOp);
+  [[nodiscard]] SerialChoice CurrentSerialChoice() const;
+  bool StartUsb(std::function<OpResult(UsbEnv&)> op);
+  bool StartSerial(std::function<OpResult(SerialEnv&, const SerialChoice&)> op);
+  static void LogResult(const OpResult& result);
 
   Clock& m_clock;
   bool m_bDemo;
@@ -110,6 +130,8 @@ class CTellwaveDlg : public QDialog {
   std::unique_ptr<FileChooser> m_chooser;
   std::unique_ptr<QtFeedback> m_feedback;
   std::unique_ptr<HidLink> m_link;
+  // Opened and closed by each serial operation, on the worker thread only.
+  std::unique_ptr<CSerialPort> m_serialPort;
   QTimer m_pollTimer;
   QTimer m_watchTimer;
   // Last member: destroyed first, after the running operation has ended.
