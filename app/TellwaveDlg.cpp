@@ -85,6 +85,7 @@ CTellwaveDlg::CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& 
   m_comboSpeed->setCurrentIndex(2);
   FillPortList();
   ConnectSignals();
+  ConnectButtons();
 
   m_pollTimer.setInterval(kPollIntervalMs);
   m_watchTimer.setInterval(kPollIntervalMs);

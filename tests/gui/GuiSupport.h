@@ -2,6 +2,7 @@
 // Helpers for the widget tests: a HID backend with nothing plugged in, and an answerer that
 // acknowledges message boxes the way a technician would, recording what they said.
 
+#include "app/FileChooser.h"
 #include "link/HidBackend.h"
 
 #include <QAbstractButton>
@@ -23,6 +24,25 @@ class EmptyHid final : public HidBackend {
   }
   HidOpen Open(const QString&, std::unique_ptr<HidHandle>&) override { return HidOpen::Failed; }
   QString Name() const override { return QStringLiteral("empty"); }
+};
+
+// Answers the window's file questions with a prepared path (empty: the user cancelled) and
+// remembers what was asked.
+class FakeChooser final : public FileChooser {
+ public:
+  explicit FakeChooser(QString answer, QStringList* asked) : m_answer(std::move(answer)), m_asked(asked) {}
+  QString OpenBin(QWidget*, const QString& initialName) override {
+    *m_asked << QStringLiteral("open ") + initialName;
+    return m_answer;
+  }
+  QString SaveBin(QWidget*, const QString& initialName) override {
+    *m_asked << QStringLiteral("save ") + initialName;
+    return m_answer;
+  }
+
+ private:
+  QString m_answer;
+  QStringList* m_asked;
 };
 
 // Clicks OK on every message box that comes up, `delayMs` after it appeared.
