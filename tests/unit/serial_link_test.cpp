@@ -32,92 +32,102 @@ TEST(SerialPortChoice, PortItemsAndSpeedsReadLikeTheirDecimalNumbers) {
 }
 
 TEST(SerialOpenStep, NothingHappensWithoutASpeedOrAPort) {
-  PtyDevice device;
-  CSerialPort port;
-  RecordingFeedback fb;
-  EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), ""}, fb, true), SerialOpen::NotStarted);
-  EXPECT_EQ(OpenSerialPort(port, {"", "9600"}, fb, true), SerialOpen::NotStarted);
-  EXPECT_TRUE(fb.log.isEmpty());
-  EXPECT_FALSE(port.IsOpen());
+  OnQtThread([] {
+    PtyDevice device;
+    CSerialPort port;
+    RecordingFeedback fb;
+    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), ""}, fb, true), SerialOpen::NotStarted);
+    EXPECT_EQ(OpenSerialPort(port, {"", "9600"}, fb, true), SerialOpen::NotStarted);
+    EXPECT_TRUE(fb.log.isEmpty());
+    EXPECT_FALSE(port.IsOpen());
+  });
 }
 
 TEST(SerialOpenStep, FailuresNameThePortAndGiveTheSystemText) {
-  CSerialPort port;
-  {
-    RecordingFeedback fb;
-    EXPECT_EQ(OpenSerialPort(port, {"/dev/no-such-port", "9600"}, fb, true), SerialOpen::Failed);
-    EXPECT_EQ(fb.log, QStringList({QString::fromUtf8("box: Comm：/dev/no-such-port\nNo such file or directory")}));
-  }
-  {  // A speed field without digits passes 0, which the driver refuses; the port is not left open.
-    PtyDevice device;
-    RecordingFeedback fb;
-    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "fast"}, fb, false), SerialOpen::Failed);
-    ASSERT_EQ(fb.log.size(), 1);
-    EXPECT_TRUE(fb.log[0].startsWith(QString::fromUtf8("box: 端口：") + device.SlavePath() + "\n"));
-    EXPECT_GT(fb.log[0].size(), QString::fromUtf8("box: 端口：\n").size() + device.SlavePath().size());
-    EXPECT_FALSE(port.IsOpen());
-  }
+  OnQtThread([] {
+    CSerialPort port;
+    {
+      RecordingFeedback fb;
+      EXPECT_EQ(OpenSerialPort(port, {"/dev/no-such-port", "9600"}, fb, true), SerialOpen::Failed);
+      EXPECT_EQ(fb.log, QStringList({QString::fromUtf8("box: Comm：/dev/no-such-port\nNo such file or directory")}));
+    }
+    {  // A speed field without digits passes 0, which the driver refuses; the port is not left open.
+      PtyDevice device;
+      RecordingFeedback fb;
+      EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "fast"}, fb, false), SerialOpen::Failed);
+      ASSERT_EQ(fb.log.size(), 1);
+      EXPECT_TRUE(fb.log[0].startsWith(QString::fromUtf8("box: 端口：") + device.SlavePath() + "\n"));
+      EXPECT_GT(fb.log[0].size(), QString::fromUtf8("box: 端口：\n").size() + device.SlavePath().size());
+      EXPECT_FALSE(port.IsOpen());
+    }
+  });
 }
 
 TEST(SerialOpenStep, APortHeldElsewhereIsReportedAndAReopenClosesFirst) {
-  PtyDevice device;
-  CSerialPort port;
-  RecordingFeedback fb;
-  {
-    QSerialPort holder(device.SlavePath());
-    ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "9600"}, fb, true), SerialOpen::Failed);
-    ASSERT_EQ(fb.log.size(), 1);
-    EXPECT_TRUE(fb.log[0].startsWith(QString::fromUtf8("box: Comm：") + device.SlavePath() + "\n"));
+  OnQtThread([] {
+    PtyDevice device;
+    CSerialPort port;
+    RecordingFeedback fb;
+    {
+      QSerialPort holder(device.SlavePath());
+      ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
+      EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "9600"}, fb, true), SerialOpen::Failed);
+      ASSERT_EQ(fb.log.size(), 1);
+      EXPECT_TRUE(fb.log[0].startsWith(QString::fromUtf8("box: Comm：") + device.SlavePath() + "\n"));
+      EXPECT_FALSE(port.IsOpen());
+    }
+    // Once released, the port opens; opening it again while open closes the first handle, or the
+    // port's own lock would refuse the second open.
+    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "115200"}, fb, true), SerialOpen::Opened);
+    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "57600"}, fb, true), SerialOpen::Opened);
+    EXPECT_EQ(fb.log.size(), 1);
+    port.Write("\x55\xAA", 2);
+    EXPECT_EQ(device.ReadExactly(2, 1000), Bytes({0x55, 0xAA}));
+    port.Close();
     EXPECT_FALSE(port.IsOpen());
-  }
-  // Once released, the port opens; opening it again while open closes the first handle, or the
-  // port's own lock would refuse the second open.
-  EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "115200"}, fb, true), SerialOpen::Opened);
-  EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "57600"}, fb, true), SerialOpen::Opened);
-  EXPECT_EQ(fb.log.size(), 1);
-  port.Write("\x55\xAA", 2);
-  EXPECT_EQ(device.ReadExactly(2, 1000), Bytes({0x55, 0xAA}));
-  port.Close();
-  EXPECT_FALSE(port.IsOpen());
+  });
 }
 
 TEST(SerialPortIo, ReadsReturnWhatCameAndNothingAfterTheWait) {
-  PtyDevice device;
-  CSerialPort port;
-  port.Open(device.SlavePath(), 9600);
-  char buf[16] = {};
-  RealClock clock;
-  const qint64 t0 = clock.NowMs();
-  EXPECT_EQ(port.Read(buf, sizeof buf, 80), 0);
-  EXPECT_GE(clock.NowMs() - t0, 70);
-  // Every byte value passes unchanged: no line editing, no translation of CR, LF or XON/XOFF.
-  const QByteArray raw = Bytes({0x0D, 0x0A, 0x11, 0x13, 0x03, 0x00, 0xFF, 0x7F});
-  device.Write(raw);
-  QByteArray got;
-  while (got.size() < raw.size()) {
-    const qint64 n = port.Read(buf, sizeof buf, 500);
-    ASSERT_GT(n, 0);
-    got.append(buf, n);
-  }
-  EXPECT_EQ(got, raw);
-  port.Write(raw.constData(), raw.size());
-  EXPECT_EQ(device.ReadExactly(raw.size(), 1000), raw);
+  OnQtThread([] {
+    PtyDevice device;
+    CSerialPort port;
+    port.Open(device.SlavePath(), 9600);
+    char buf[16] = {};
+    RealClock clock;
+    const qint64 t0 = clock.NowMs();
+    EXPECT_EQ(port.Read(buf, sizeof buf, 80), 0);
+    EXPECT_GE(clock.NowMs() - t0, 70);
+    // Every byte value passes unchanged: no line editing, no translation of CR, LF or XON/XOFF.
+    const QByteArray raw = Bytes({0x0D, 0x0A, 0x11, 0x13, 0x03, 0x00, 0xFF, 0x7F});
+    device.Write(raw);
+    QByteArray got;
+    while (got.size() < raw.size()) {
+      const qint64 n = port.Read(buf, sizeof buf, 500);
+      ASSERT_GT(n, 0);
+      got.append(buf, n);
+    }
+    EXPECT_EQ(got, raw);
+    port.Write(raw.constData(), raw.size());
+    EXPECT_EQ(device.ReadExactly(raw.size(), 1000), raw);
+  });
 }
 
 TEST(SerialPortIo, ClosedPortRaisesWithText) {
-  CSerialPort port;
-  char c = 0;
-  try {
-    (void)port.Read(&c, 1, 10);
-    FAIL() << "no exception";
-  } catch (const CSerialException& e) {
-    QString text;
-    unsigned help = 7;
-    EXPECT_TRUE(e.GetErrorMessage(text, &help));
-    EXPECT_EQ(help, 0u);
-    EXPECT_FALSE(e.GetErrorText().isEmpty());
-  }
+  OnQtThread([] {
+    CSerialPort port;
+    char c = 0;
+    try {
+      (void)port.Read(&c, 1, 10);
+      FAIL() << "no exception";
+    } catch (const CSerialException& e) {
+      QString text;
+      unsigned help = 7;
+      EXPECT_TRUE(e.GetErrorMessage(text, &help));
+      EXPECT_EQ(help, 0u);
+      EXPECT_FALSE(e.GetErrorText().isEmpty());
+    }
+  });
 }
 
 }  // namespace

@@ -98,6 +98,13 @@ QByteArray ReadBackPacket(int count, int number, const QByteArray& data) {
   return DeviceFrame(0x02, 0xC5, Bytes({count >> 8, count & 0xFF, number >> 8, number & 0xFF}) + data);
 }
 
+void OnQtThread(const std::function<void()>& fn) {
+  QThread* thread = QThread::create(fn);
+  thread->start();
+  thread->wait();
+  delete thread;
+}
+
 void SerialRun::Start(std::function<OpResult(SerialEnv&, const SerialChoice&)> op) {
   m_startMs = clock.NowMs();
   m_thread = QThread::create([this, op = std::move(op)] {

@@ -51,6 +51,11 @@ QByteArray DeviceFrame(int direction, int command, const QByteArray& payload);
 // A read-back packet: count and number high byte first, then the data.
 QByteArray ReadBackPacket(int count, int number, const QByteArray& data);
 
+// Runs fn on a thread started by Qt and waits for it: the port belongs to the thread that opens
+// it, and only Qt's own threads can serve it (the test runner's main thread has no Qt event
+// dispatcher).
+void OnQtThread(const std::function<void()>& fn);
+
 // Runs one serial operation on a worker thread, as the window does, while the test thread plays
 // the device.
 class SerialRun {
