@@ -80,6 +80,9 @@ void CSerialPort::Open(const QString& location, qint32 speed) {
   if (!m_port->setParity(QSerialPort::NoParity)) ThrowFromPort();
   if (!m_port->setStopBits(QSerialPort::OneStop)) ThrowFromPort();
   if (!m_port->setFlowControl(QSerialPort::NoFlowControl)) ThrowFromPort();
+  // Bytes waiting from before the open answer nothing this operation asks; taken for a reply
+  // they would end it early.
+  (void)m_port->clear(QSerialPort::Input);
 }
 
 void CSerialPort::Close() {

@@ -54,6 +54,9 @@ std::vector<SimOption> MakeOptions() {
   o.push_back({QStringLiteral("--hid-socket"), QStringLiteral("PATH"),
                QStringLiteral("serve the virtual HID link on this Unix socket"),
                [](SimSetup& s, const QString& v, QString&) { s.hidSocket = v; return true; }});
+  o.push_back({QStringLiteral("--serial"), {},
+               QStringLiteral("serve the serial link on a pseudo-terminal (its path is printed)"),
+               [](SimSetup& s, const QString&, QString&) { s.serial = true; return true; }});
   o.push_back({QStringLiteral("--version"), QStringLiteral("TEXT"),
                QStringLiteral("version text the device reports (default V1.0, at most 58 bytes)"),
                [](SimSetup& s, const QString& v, QString& e) {
@@ -116,6 +119,8 @@ std::vector<SimOption> MakeOptions() {
                }});
   o.push_back(Count("--delay-replies", "fault: how many replies --delay-ms delays", &DeviceFaults::delayReply));
   o.push_back(Count("--refuse", "fault: the next N finished uploads are answered 0xA5", &DeviceFaults::refuse));
+  o.push_back(Count("--quiet-status", "fault: the next N finished serial uploads are answered 0x66",
+                    &DeviceFaults::quietStatus));
   o.push_back(Count("--stray-reply", "fault: the next N replies are preceded by a valid reply to another command",
                     &DeviceFaults::strayReply));
   o.push_back({QStringLiteral("--stop-readback"), QStringLiteral("K"),
@@ -194,7 +199,7 @@ bool ParseSimArgs(const QStringList& args, SimSetup& setup, QString& error) {
 
 QString SimUsage() {
   QString text = QStringLiteral(
-      "Usage: quorvin-sim --hid-socket PATH [options]\n"
+      "Usage: quorvin-sim [--hid-socket PATH] [--serial] [options]\n"
       "The virtual repeater: answers the set-up tool as the device does, with faults on demand.\n"
       "Runs until interrupted; removes its socket on exit.\n\nOptions:\n");
   for (const auto& o : SimOptions()) {

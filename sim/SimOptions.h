@@ -16,6 +16,7 @@ struct SimSetup {
   explicit SimSetup(DeviceModel& m) : model(m) {}
   DeviceModel& model;
   QString hidSocket;  // --hid-socket PATH
+  bool serial = false;  // --serial: a pseudo-terminal as the device's serial port
   bool trace = false;
   bool help = false;
 };

@@ -3,6 +3,7 @@
 
 #include "link/Clock.h"
 #include "sim/HidSocketServer.h"
+#include "sim/PtySerialServer.h"
 #include "sim/SimLoop.h"
 #include "sim/SimOptions.h"
 #include "sim/model/DeviceModel.h"
@@ -60,8 +61,8 @@ int main(int argc, char** argv) {
     std::fputs(SimUsage().toLocal8Bit().constData(), stdout);
     return 0;
   }
-  if (setup.hidSocket.isEmpty()) {
-    PrintLine(stderr, QStringLiteral("quorvin-sim: nothing to serve; give --hid-socket PATH (see --help)"));
+  if (setup.hidSocket.isEmpty() && !setup.serial) {
+    PrintLine(stderr, QStringLiteral("quorvin-sim: nothing to serve; give --hid-socket PATH or --serial (see --help)"));
     return 2;
   }
   if (!InstallStopSignals()) {
@@ -75,12 +76,22 @@ int main(int argc, char** argv) {
     model.Log().SetSink([origin](const LogEntry& e) { PrintLine(stdout, DeviceLog::Format(e, origin)); });
 
   SimLoop loop(clock);
-  auto hid = std::make_unique<HidSocketServer>(model, clock);
-  if (!hid->Listen(setup.hidSocket, error)) {
-    PrintLine(stderr, QStringLiteral("quorvin-sim: ") + error);
-    return 1;
+  if (!setup.hidSocket.isEmpty()) {
+    auto hid = std::make_unique<HidSocketServer>(model, clock);
+    if (!hid->Listen(setup.hidSocket, error)) {
+      PrintLine(stderr, QStringLiteral("quorvin-sim: ") + error);
+      return 1;
+    }
+    loop.Add(std::move(hid));
   }
-  loop.Add(std::move(hid));
+  if (setup.serial) {
+    auto serial = std::make_unique<PtySerialServer>(model, clock);
+    if (!serial->Open(error)) {
+      PrintLine(stderr, QStringLiteral("quorvin-sim: ") + error);
+      return 1;
+    }
+    loop.Add(std::move(serial));
+  }
 
   QStringList links;
   for (const auto& t : loop.Transports()) links << t->Describe();

@@ -34,6 +34,7 @@ struct DeviceFaults {
   FaultCount delayReply;       // the reply comes delayMs late
   int delayMs = 0;
   FaultCount refuse;           // a finished upload is answered with 0xA5 and not stored
+  FaultCount quietStatus;      // serial: a finished upload is answered with 0x66 and not stored
   FaultCount strayReply;       // a valid reply to another command comes first
   int stopReadBackAfter = -1;  // a read-back ends after this many packets (-1: never)
   int vanishAfterReports = -1; // the device goes away once it has taken this many reports (-1: never)

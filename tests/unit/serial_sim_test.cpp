@@ -1,0 +1,80 @@
+// The virtual repeater's serial side, driven with explicit times.
+
+#include "protocol/Frame.h"
+#include "sim/model/SerialDevice.h"
+
+#include <gtest/gtest.h>
+
+namespace quorvin {
+namespace {
+
+QByteArray Packet(std::uint8_t command, int count, int number, const QByteArray& data) {
+  QByteArray payload;
+  payload.append(static_cast<char>(count >> 8)).append(static_cast<char>(count));
+  payload.append(static_cast<char>(number >> 8)).append(static_cast<char>(number));
+  payload.append(data);
+  const auto* raw = reinterpret_cast<const std::uint8_t*>(payload.constData());
+  return BuildFrame(command, std::span(raw, static_cast<std::size_t>(payload.size())));
+}
+
+TEST(SerialSim, FindsFramesInTheByteStream) {
+  DeviceModel model;
+  SerialDevice device(model);
+  const QByteArray request = BuildFrame(cmd::ReadVersion, {});
+  // Noise first, then the request cut in two; a request with a bad checksum is not answered.
+  device.OnBytes(QByteArray("\x00\x13\x55", 3) + request.left(3), 0);
+  device.OnBytes(request.mid(3), 1);
+  QByteArray broken = request;
+  broken[5] = static_cast<char>(broken[5] + 1);
+  device.OnBytes(broken, 2);
+  EXPECT_EQ(device.TakeDue(10), QByteArray::fromHex("55aa02c20456312e3052"));
+  EXPECT_FALSE(device.NextDueMs().has_value());
+}
+
+TEST(SerialSim, UploadIsJudgedOnItsPausesAndStoredOnlyWhenWhole) {
+  DeviceModel model;
+  SerialDevice device(model);
+  const QByteArray image(200, 'f');
+  // Paced as the tool does: accepted and kept.
+  device.OnBytes(Packet(cmd::SerialUpgrade, 2, 1, image.left(128)), 0);
+  device.OnBytes(Packet(cmd::SerialUpgrade, 2, 2, image.mid(128)), 21);
+  EXPECT_EQ(device.TakeDue(21), SerialDevice::BuildReply(cmd::SerialUpgrade, QByteArray(1, '\x5A')));
+  EXPECT_EQ(model.FirmwareImage(), image);
+
+  // Without the pause, or with a short packet before the last, the device refuses.
+  device.OnBytes(Packet(cmd::BackupDownload, 2, 1, QByteArray(128, 'b')) +
+                     Packet(cmd::BackupDownload, 2, 2, QByteArray(3, 'b')), 100);
+  EXPECT_EQ(device.TakeDue(100), SerialDevice::BuildReply(cmd::BackupDownload, QByteArray(1, '\xA5')));
+  device.OnBytes(Packet(cmd::BackupDownload, 2, 1, QByteArray(100, 'b')), 200);
+  device.OnBytes(Packet(cmd::BackupDownload, 2, 2, QByteArray(3, 'b')), 230);
+  EXPECT_EQ(device.TakeDue(230), SerialDevice::BuildReply(cmd::BackupDownload, QByteArray(1, '\xA5')));
+  EXPECT_EQ(model.BackupData(), DeviceModel::DefaultBackupData());
+
+  model.Faults().quietStatus = FaultCount::Times(1);
+  device.OnBytes(Packet(cmd::BackupDownload, 1, 1, QByteArray(5, 'q')), 300);
+  EXPECT_EQ(device.TakeDue(300), SerialDevice::BuildReply(cmd::BackupDownload, QByteArray(1, '\x66')));
+  EXPECT_EQ(model.BackupData(), DeviceModel::DefaultBackupData());
+}
+
+TEST(SerialSim, ReadBackFramesArePacedAtWireTimeAndCanStopEarly) {
+  DeviceModel model;
+  SerialDevice device(model);  // 9600 bit/s: a 138-byte frame takes 144 ms on the wire
+  device.OnBytes(BuildFrame(cmd::BackupReadBack, {}), 1000);
+  const QByteArray first = device.TakeDue(1000);
+  ASSERT_EQ(first.size(), 138);
+  EXPECT_EQ(first.mid(3, 6), QByteArray::fromHex("c584 0003 0001"));
+  EXPECT_EQ(device.NextDueMs(), 1144);
+  EXPECT_TRUE(device.TakeDue(1143).isEmpty());
+  EXPECT_EQ(device.TakeDue(1144).mid(7, 2), QByteArray::fromHex("0002"));
+  const QByteArray last = device.TakeDue(2000);
+  EXPECT_EQ(last.size(), 6 + 4 + 44);
+  EXPECT_EQ(first.mid(9, 128), DeviceModel::DefaultBackupData().left(128));
+
+  model.Faults().stopReadBackAfter = 1;
+  device.SetBaud(115200);
+  device.OnBytes(BuildFrame(cmd::BackupReadBack, {}), 3000);
+  EXPECT_EQ(device.TakeDue(9000).size(), 138);
+}
+
+}  // namespace
+}  // namespace quorvin
