@@ -10,6 +10,8 @@ namespace quorvin {
 CTellwaveApp::CTellwaveApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("quorvin-setup"));
   setApplicationVersion(QStringLiteral("1.0"));
+  // Ties the window to the installed desktop entry (task bar grouping, Wayland icon).
+  setDesktopFileName(QStringLiteral("io.github.quorvin.Setup"));
 }
 
 int CTellwaveApp::Run() {

@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -61,6 +62,13 @@ QWidget* MakeControl(const ControlTemplate& tpl, QWidget* parent) {
   return widget;
 }
 
+QIcon WindowIcon() {
+  QIcon icon;
+  for (int size : {16, 24, 32, 48, 64, 128, 256})
+    icon.addFile(QStringLiteral(":/icons/io.github.quorvin.Setup-%1.png").arg(size), QSize(size, size));
+  return icon;
+}
+
 }  // namespace
 
 CTellwaveDlg::CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& options, QWidget* parent)
@@ -75,6 +83,7 @@ CTellwaveDlg::CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& 
   setObjectName(QStringLiteral("CTellwaveDlg"));
   m_bEnglish = options.english.value_or(QLocale::system().language() != QLocale::Chinese);
   setFont(MainWindowFont());
+  setWindowIcon(WindowIcon());
   BuildControls();
 
   m_comboSpeed->addItems({QStringLiteral("9600"), QStringLiteral("57600"), QStringLiteral("115200")});

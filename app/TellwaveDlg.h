@@ -73,6 +73,7 @@ class CTellwaveDlg : public QDialog {
   [[nodiscard]] HidLink& Link() { return *m_link; }
   [[nodiscard]] Feedback& GetFeedback();
   [[nodiscard]] QTimer& PollTimer() { return m_pollTimer; }
+  [[nodiscard]] QTimer& WatchTimer() { return m_watchTimer; }
   void SetFileChooser(std::unique_ptr<FileChooser> chooser) { m_chooser = std::move(chooser); }
   [[nodiscard]] const QString& ReadBackPath() const { return m_strReadBackPath; }
 

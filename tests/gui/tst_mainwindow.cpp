@@ -134,6 +134,10 @@ void MainWindowTest::InitialState() {
   } while (it != start && order.size() < 20);
   QCOMPARE(order, (QList<int>{1003, 1004, 1006, 1007, 1011, 1012, 1013, 1014}));
 
+  // Its icon, big and small, is built in.
+  QVERIFY(w.dlg.windowIcon().availableSizes().contains(QSize(16, 16)));
+  QVERIFY(w.dlg.windowIcon().availableSizes().contains(QSize(32, 32)));
+
   // Fixed size, no minimise or maximise box.
   QCOMPARE(w.dlg.minimumSize(), w.dlg.maximumSize());
   QVERIFY(!(w.dlg.windowFlags() & Qt::WindowMinimizeButtonHint));
