@@ -4,6 +4,9 @@
 #include "link/Backends.h"
 
 #include <QCommandLineParser>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 namespace quorvin {
 
@@ -12,6 +15,16 @@ CTellwaveApp::CTellwaveApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationVersion(QStringLiteral("1.0"));
   // Ties the window to the installed desktop entry (task bar grouping, Wayland icon).
   setDesktopFileName(QStringLiteral("io.github.quorvin.Setup"));
+}
+
+void CTellwaveApp::LoadStandardTexts() {
+  // The window speaks Chinese or English; Qt's own buttons and file dialogs (OK, Cancel, Open)
+  // follow it in Chinese when the translations are installed, and stay English otherwise.
+  if (QLocale::system().language() != QLocale::Chinese) return;
+  auto* translator = new QTranslator(this);
+  if (translator->load(QLocale::system(), QStringLiteral("qt"), QStringLiteral("_"),
+                       QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    installTranslator(translator);
 }
 
 int CTellwaveApp::Run() {
@@ -24,6 +37,7 @@ int CTellwaveApp::Run() {
   parser.addOption(demo);
   parser.process(*this);
 
+  LoadStandardTexts();
   RealClock clock;
   const std::unique_ptr<HidBackend> backend = MakeDefaultBackend(parser.isSet(demo), clock);
   DlgOptions options;

@@ -12,6 +12,9 @@ class CTellwaveApp : public QApplication {
   CTellwaveApp(int& argc, char** argv);
   // Runs the main window; answers the process's exit status.
   int Run();
+
+ private:
+  void LoadStandardTexts();
 };
 
 }  // namespace quorvin
