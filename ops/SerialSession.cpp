@@ -58,11 +58,12 @@ OpResult SerialSession::EndSilently(Outcome outcome, const QString& detail) {
 
 OpResult RunSerialOperation(SerialEnv& env, const SerialChoice& choice,
                             const std::function<OpResult(SerialSession&)>& body) {
-  switch (OpenSerialPort(env.port, choice, env.fb, env.english)) {
+  QString why;
+  switch (OpenSerialPort(env.port, choice, env.fb, env.english, &why)) {
     case SerialOpen::NotStarted:
       return Result(Outcome::NotStarted, QStringLiteral("no serial port or speed chosen"));
     case SerialOpen::Failed:
-      return Result(Outcome::Failed, QStringLiteral("the serial port could not be opened"));
+      return Result(Outcome::Failed, QStringLiteral("the serial port could not be opened: ") + why);
     case SerialOpen::Opened:
       break;
   }

@@ -1,0 +1,136 @@
+// The window's four serial operations, check box 1008 cleared, against quorvin-sim --serial
+// running as its own process.
+
+#include "app/DialogTemplate.h"
+#include "app/TellwaveDlg.h"
+#include "gui/GuiSupport.h"
+#include "link/Clock.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace quorvin;
+using namespace quorvin::test;
+
+class SerialSimTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void init();
+  void cleanup();
+  void AllFourButtonsOverTheSerialLink();
+  void DeviceFaultsShowTheirMessages();
+
+ private:
+  // Starts the sim with extra arguments; answers the pseudo-terminal path it printed.
+  QString StartSim(const QStringList& args = {});
+  void Click(CTellwaveDlg& dlg, int id, const QString& chosen);
+  static bool WaitIdle(CTellwaveDlg& dlg) {
+    return QTest::qWaitFor([&] { return !dlg.Runner().IsBusy(); }, 15000);
+  }
+
+  QProcess m_sim;
+  QTemporaryDir m_dir;
+  EmptyHid m_hid;
+  RealClock m_clock;
+  QStringList m_asked;
+};
+
+void SerialSimTest::init() { m_asked.clear(); }
+
+void SerialSimTest::cleanup() {
+  m_sim.terminate();
+  if (!m_sim.waitForFinished(5000)) m_sim.kill();
+  m_sim.waitForFinished(5000);
+}
+
+QString SerialSimTest::StartSim(const QStringList& args) {
+  m_sim.setProgram(QStringLiteral(QUORVIN_SIM_BINARY));
+  m_sim.setArguments(QStringList{QStringLiteral("--serial")} + args);
+  m_sim.start();
+  QString out;
+  (void)QTest::qWaitFor([&] {
+    out += QString::fromLocal8Bit(m_sim.readAllStandardOutput());
+    return out.contains(QLatin1String("quorvin-sim ready"));
+  }, 10000);
+  const auto m = QRegularExpression(QStringLiteral("serial (/dev/\\S+?)[ ;]")).match(out);
+  return m.hasMatch() ? m.captured(1) : QString();
+}
+
+void SerialSimTest::Click(CTellwaveDlg& dlg, int id, const QString& chosen) {
+  dlg.SetFileChooser(std::make_unique<FakeChooser>(chosen, &m_asked));
+  qobject_cast<QPushButton*>(dlg.Control(id))->click();
+  QVERIFY(WaitIdle(dlg));
+}
+
+static DlgOptions English() {
+  DlgOptions o;
+  o.english = true;
+  o.startTimers = false;
+  return o;
+}
+
+static void WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile f(path);
+  QVERIFY(f.open(QIODevice::WriteOnly));
+  f.write(bytes);
+}
+
+static QByteArray ReadFile(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void SerialSimTest::AllFourButtonsOverTheSerialLink() {
+  const QString port = StartSim();
+  QVERIFY2(!port.isEmpty(), "the sim printed no serial path");
+  CTellwaveDlg dlg(m_hid, m_clock, English());
+  BoxAnswerer boxes;
+  qobject_cast<QCheckBox*>(dlg.Control(ctl::UsbOperation))->setChecked(false);
+  dlg.FillPortList({port});
+
+  const QString firmware = m_dir.filePath("firmware.bin");
+  WriteFile(firmware, QByteArray(300, '\x42'));
+  Click(dlg, ctl::Upgrade, firmware);
+  Click(dlg, ctl::ReadVersion, {});
+  QByteArray backup;
+  for (int i = 0; i < 520; ++i) backup.append(static_cast<char>(i * 5));
+  const QString backupIn = m_dir.filePath("backup.bin");
+  WriteFile(backupIn, backup);
+  Click(dlg, ctl::BackupDownload, backupIn);
+  const QString backupOut = m_dir.filePath("upload.bin");
+  Click(dlg, ctl::BackupReadBack, backupOut);
+
+  QCOMPARE(boxes.texts, (QStringList{"Receive successful !", "Version :V1.0", "Receive successful !",
+                                     "Read backup data successful !"}));
+  QCOMPARE(ReadFile(backupOut), backup);
+  QVERIFY(!dlg.ProgressDlg());
+  QCOMPARE(m_hid.enumerations.load(), 0);
+}
+
+void SerialSimTest::DeviceFaultsShowTheirMessages() {
+  const QString port = StartSim({"--refuse", "1", "--quiet-status", "1", "--stop-readback", "1"});
+  QVERIFY(!port.isEmpty());
+  CTellwaveDlg dlg(m_hid, m_clock, English());
+  BoxAnswerer boxes;
+  qobject_cast<QCheckBox*>(dlg.Control(ctl::UsbOperation))->setChecked(false);
+  dlg.FillPortList({port});
+  const QString firmware = m_dir.filePath("small.bin");
+  WriteFile(firmware, QByteArray(20, '\x01'));
+  Click(dlg, ctl::Upgrade, firmware);  // refused
+  Click(dlg, ctl::Upgrade, firmware);  // answered 0x66: no box, and nothing left open
+  QVERIFY(!dlg.ProgressDlg());
+  const QString out = m_dir.filePath("kept.bin");
+  WriteFile(out, "earlier");
+  Click(dlg, ctl::BackupReadBack, out);  // stops after one of three packets
+  QCOMPARE(boxes.texts, (QStringList{"Return error data !", "Return error data !"}));
+  QCOMPARE(ReadFile(out), QByteArray("earlier"));
+  QVERIFY(!dlg.ProgressDlg());
+}
+
+QTEST_MAIN(SerialSimTest)
+#include "tst_serial_sim.moc"
