@@ -1,6 +1,7 @@
 #include "SimProcess.h"
 
 #include <QDeadlineTimer>
+#include <QRegularExpression>
 
 namespace quorvin::test {
 
@@ -28,6 +29,12 @@ SimProcess::~SimProcess() {
     m_process.kill();
     m_process.waitForFinished(5000);
   }
+}
+
+QString SimProcess::SerialPath() const {
+  const QRegularExpression re(QStringLiteral("serial (/\\S+)"));
+  const auto match = re.match(m_output);
+  return match.hasMatch() ? match.captured(1) : QString();
 }
 
 QString SimProcess::Output() {

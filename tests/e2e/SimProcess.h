@@ -18,6 +18,8 @@ class SimProcess {
 
   [[nodiscard]] bool Ready() const { return m_ready; }
   [[nodiscard]] QString SocketPath() const { return m_dir.path() + QStringLiteral("/hid.sock"); }
+  // The pseudo-terminal of `--serial`, from the ready line.
+  [[nodiscard]] QString SerialPath() const;
   // What the sim printed so far (the ready line, and the trace when asked for).
   [[nodiscard]] QString Output();
   [[nodiscard]] QProcess& Process() { return m_process; }
