@@ -2,6 +2,7 @@
 
 #include "link/SerialPort.h"
 #include "ops/SerialReply.h"
+#include "ops/VersionText.h"
 #include "protocol/Frame.h"
 
 namespace quorvin {
@@ -13,12 +14,11 @@ constexpr int kVersionBarMax = 10000;
 
 QString FailedText(bool english) { return Tr(english, "读取版本号失败！", "Reading version failed !"); }
 
-// The text is N single-byte characters from byte 5; a zero byte ends it, as the device pads with
-// zeros.
+// The text is N bytes from byte 5; a zero byte ends it, as the device pads with zeros.
 QString VersionText(const SerialReply& reply) {
   QByteArray text;
   for (int i = 0; i < reply.Length() && reply.At(5 + i) != 0; ++i) text.append(static_cast<char>(reply.At(5 + i)));
-  return QString::fromLatin1(text);
+  return DecodeVersion(text);
 }
 
 }  // namespace

@@ -3,25 +3,13 @@
 
 #include "ops/UsbOpSupport.h"
 #include "ops/UsbOps.h"
+#include "ops/VersionText.h"
 
-#include <QStringDecoder>
 #include <array>
 
 namespace quorvin {
 
 namespace {
-
-// The device sends single-byte text; a byte above 0x7F belongs to the Chinese code page its
-// firmware is built with. Where that code page is unknown, each byte stays one character.
-QString DecodeVersion(const QByteArray& raw) {
-  // Stateless, so a half character at the end is an error rather than silently held back.
-  QStringDecoder gbk("GBK", QStringDecoder::Flag::Stateless);
-  if (gbk.isValid()) {
-    QString text = gbk.decode(raw);
-    if (!gbk.hasError()) return text;
-  }
-  return QString::fromLatin1(raw);
-}
 
 // The payload up to its first zero byte: what the device means as its version.
 QString VersionText(const Report& in) {
