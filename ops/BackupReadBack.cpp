@@ -69,7 +69,7 @@ ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& titl
   WriteRequest(link);
   if (!link.WriteOutputReport()) {
     env.fb.MessageBox(Tr(env.english, "下发数据失败，请重新发送！", "To send data failed, please send again !"),
-                      MsgIcon::Warning);
+                      MsgIcon::None);
     return ReadBackEnd::NotSent;
   }
   // A time-out leaves the report zeroed, which the header check below turns away.
@@ -80,7 +80,7 @@ ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& titl
   if (first <= kMaxUsbPayload && !VerifyChecksum(in.data() + 3, first + 4u)) {
     env.fb.MessageBox(Tr(env.english, "接收数据不正确，请检查主机是否正常工作！",
                          "Receiving data is not correct, please check whether the host is normal work !"),
-                      MsgIcon::Warning);
+                      MsgIcon::None);
     return ReadBackEnd::BadChecksum;
   }
   const int count = in[6] << 8 | in[7];
@@ -138,7 +138,7 @@ OpResult BackupReadBackUsb(UsbEnv& env, const QString& path) {
   switch (end) {
     case ReadBackEnd::Complete:
       result.outcome = Outcome::Success;
-      env.fb.MessageBox(Tr(en, "回读备份数据成功！", "Read backup data successfully !"), MsgIcon::Information);
+      env.fb.MessageBox(Tr(en, "回读备份数据成功！", "Read backup data successfully !"), MsgIcon::None);
       return result;
     case ReadBackEnd::Interrupted:
       result.outcome = Outcome::Interrupted;
@@ -168,7 +168,7 @@ OpResult BackupReadBackUsb(UsbEnv& env, const QString& path) {
       result.detail = QStringLiteral("a packet was not a read-back packet");
       break;
   }
-  env.fb.MessageBox(Tr(en, "回读备份数据失败！", "Read backup data failed !"), MsgIcon::Warning);
+  env.fb.MessageBox(Tr(en, "回读备份数据失败！", "Read backup data failed !"), MsgIcon::None);
   return result;
 }
 

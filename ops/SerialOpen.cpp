@@ -16,10 +16,10 @@ SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedbac
     return SerialOpen::Opened;
   } catch (const CSerialException& e) {
     if (why) *why = target.location + QStringLiteral(": ") + e.GetErrorText();
-    fb.MessageBox(Tr(english, "端口：%1\n", "Comm：%1\n").arg(target.label) + e.GetErrorText(), MsgIcon::Warning);
+    fb.MessageBox(Tr(english, "端口：%1\n", "Comm：%1\n").arg(target.label) + e.GetErrorText(), MsgIcon::None);
   } catch (...) {
     if (why) *why = target.location;
-    fb.MessageBox(Tr(english, "无法打开端口！", "Can not open comm !"), MsgIcon::Warning);
+    fb.MessageBox(Tr(english, "无法打开端口！", "Can not open comm !"), MsgIcon::None);
   }
   // A port that opened but refused a setting is of no use; it is not left open behind the box.
   port.Close();

@@ -38,13 +38,13 @@ void SerialSession::WriteFrame(const QByteArray& frame) {
 
 OpResult SerialSession::End(Outcome outcome, const QString& box, const QString& detail) {
   CloseProgress();
-  m_env.fb.MessageBox(box, outcome == Outcome::Success ? MsgIcon::Information : MsgIcon::Warning);
+  m_env.fb.MessageBox(box, MsgIcon::None);
   m_env.port.Close();
   return Result(outcome, detail);
 }
 
 OpResult SerialSession::EndBoxFirst(Outcome outcome, const QString& box, const QString& detail) {
-  m_env.fb.MessageBox(box, outcome == Outcome::Success ? MsgIcon::Information : MsgIcon::Warning);
+  m_env.fb.MessageBox(box, MsgIcon::None);
   CloseProgress();
   m_env.port.Close();
   return Result(outcome, detail);

@@ -31,14 +31,14 @@ OpResult UploadFileWithOutcome(UsbEnv& env, std::uint8_t command, const QString&
   switch (end) {
     case UploadEnd::Accepted:
       result.outcome = Outcome::Success;
-      env.fb.MessageBox(texts.success, MsgIcon::Information);
+      env.fb.MessageBox(texts.success, MsgIcon::None);
       return result;
     case UploadEnd::Refused:
     case UploadEnd::NotSent:
       result.outcome = Outcome::Failed;
       result.detail = end == UploadEnd::NotSent ? QStringLiteral("a packet could not be written to the device")
                                                 : QStringLiteral("the device did not acknowledge the transfer");
-      env.fb.MessageBox(texts.failure, MsgIcon::Warning);
+      env.fb.MessageBox(texts.failure, MsgIcon::None);
       return result;
     case UploadEnd::TooLarge:
     case UploadEnd::FileError:

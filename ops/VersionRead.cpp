@@ -32,10 +32,10 @@ OpResult ReadVersionUsb(UsbEnv& env) {
   if (detail::ExchangeWithProgress(env, Tr(env.english, "正在读取版本号.....", "Reading version ..."), kRequest)) {
     result.outcome = Outcome::Success;
     result.version = VersionText(env.link.m_inReport);
-    env.fb.MessageBox(Tr(env.english, "当前版本号:", "Version :") + result.version, MsgIcon::Information);
+    env.fb.MessageBox(Tr(env.english, "当前版本号:", "Version :") + result.version, MsgIcon::None);
   } else {
     result.detail = QStringLiteral("no valid reply to the version request");
-    env.fb.MessageBox(Tr(env.english, "读取版本号失败！", "Reading version failed !"), MsgIcon::Warning);
+    env.fb.MessageBox(Tr(env.english, "读取版本号失败！", "Reading version failed !"), MsgIcon::None);
   }
   env.fb.CloseProgress();
   return result;
