@@ -84,7 +84,11 @@ else
 fi
 
 # The installed terminal tool starts from its installed place (no path into the build tree).
-"$usr/bin/quorvinctl" --help >"$work/help.txt" 2>&1 || fail "installed quorvinctl --help exited $?"
+if "$usr/bin/quorvinctl" --help >"$work/help.txt" 2>&1; then
+  grep -q '^usage: quorvinctl' "$work/help.txt" || fail "installed quorvinctl --help printed no usage"
+else
+  fail "installed quorvinctl --help exited $?"
+fi
 
 [ "$fails" -eq 0 ] && echo "install layout ok" || echo "$fails check(s) failed"
 exit $((fails > 0))
