@@ -101,17 +101,20 @@ void BusyStateTest::DiscoveryWaitsForTheOperation() {
 void BusyStateTest::MessageBoxHoldsTheOperationUntilAnswered() {
   BoxAnswerer answerer(150);
   std::atomic<bool> after{false};
-  QElapsedTimer held;
+  bool afterWhileBoxUp = true;
+  answerer.onBox = [&](QMessageBox*) { afterWhileBoxUp = after; };
+  std::atomic<qint64> heldMs{0};
   QVERIFY(m_dlg->StartOperation([&] {
+    QElapsedTimer held;
     held.start();
     m_dlg->GetFeedback().MessageBox("Update successfully", MsgIcon::Warning);
+    heldMs = held.elapsed();
     after = true;
   }));
-  QTRY_COMPARE(answerer.texts.size(), 1);
-  QVERIFY(!after);
   QTRY_VERIFY(after);
-  QVERIFY(held.elapsed() >= 140);
-  QCOMPARE(answerer.texts.first(), QStringLiteral("Update successfully"));
+  QCOMPARE(answerer.texts, QStringList{"Update successfully"});
+  QVERIFY(!afterWhileBoxUp);
+  QVERIFY2(heldMs >= 140, qPrintable(QString::number(heldMs)));
 }
 
 void BusyStateTest::LastProgressLineIsShownBeforeABoxAndDuringAPause() {
@@ -173,9 +176,11 @@ void BusyStateTest::ProgressUpdatesAreThrottled() {
 void BusyStateTest::WindowKeepsPaintingDuringALongOperation() {
   QElapsedTimer sinceTick;
   qint64 worstGap = 0;
+  int ticks = 0;
   QTimer ticker;
   connect(&ticker, &QTimer::timeout, [&] {
     worstGap = std::max(worstGap, sinceTick.restart());
+    ++ticks;
     m_dlg->repaint();
   });
   QVERIFY(m_dlg->StartOperation([&] {
@@ -193,7 +198,12 @@ void BusyStateTest::WindowKeepsPaintingDuringALongOperation() {
   ticker.start(10);
   QTRY_VERIFY_WITH_TIMEOUT(!m_dlg->Runner().IsBusy(), 5000);
   ticker.stop();
-  QVERIFY2(worstGap < 100, qPrintable(QString::number(worstGap)));
+  qInfo("longest pause of the window's event loop during the operation: %lld ms", worstGap);
+  // Painting went on all through the operation's 600 ms pause. On an idle machine the longest gap
+  // stays near the 10 ms tick; the bound leaves room for a loaded test machine and still fails
+  // for any freeze as long as the pause.
+  QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
+  QVERIFY2(worstGap < 300, qPrintable(QString::number(worstGap)));
 }
 
 void BusyStateTest::CloseBoxWaitsForTheOperation() {
