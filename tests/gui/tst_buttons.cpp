@@ -1,6 +1,6 @@
 // What each button does before and around its operation, with no device present: which file
 // question it asks, what it refuses, that check box 1008 picks the USB or the serial form, that a
-// click during an operation does nothing, and that a failed read-back leaves an earlier file alone.
+// click during an operation does nothing.
 
 #include "app/DialogTemplate.h"
 #include "app/TellwaveDlg.h"
@@ -9,10 +9,8 @@
 #include "link/Clock.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -57,7 +55,6 @@ class ButtonsTest : public QObject {
   void ReadFrequencyIgnoresTheFieldAndKeepsItOnFailure();
   void FileButtonsAskFirstAndACancelEndsThere();
   void ClicksDuringAnOperationDoNothing();
-  void FailedReadBackLeavesTheEarlierFile();
   void CheckBoxPicksTheLink();
 };
 
@@ -133,35 +130,7 @@ void ButtonsTest::ClicksDuringAnOperationDoNothing() {
   QVERIFY(f.WaitIdle());
 }
 
-void ButtonsTest::FailedReadBackLeavesTheEarlierFile() {
-  QTemporaryDir dir;
-  const QString path = dir.filePath("upload.bin");
-  QFile earlier(path);
-  QVERIFY(earlier.open(QIODevice::WriteOnly));
-  earlier.write("earlier backup");
-  earlier.close();
-
-  ButtonsFixture f(path);
-  BoxAnswerer boxes;
-  f.Click(ctl::BackupReadBack);
-  QVERIFY(f.WaitIdle());
-  QCOMPARE(f.asked, QStringList{"save upload"});
-  QCOMPARE(f.dlg.ReadBackPath(), path);
-  QCOMPARE(boxes.texts.last(), QStringLiteral("Read backup data failed !"));
-  QVERIFY(earlier.open(QIODevice::ReadOnly));
-  QCOMPARE(earlier.readAll(), QByteArray("earlier backup"));
-}
-
 void ButtonsTest::CheckBoxPicksTheLink() {
-  // Checked: the USB form, which finds no device.
-  {
-    ButtonsFixture f;
-    BoxAnswerer boxes;
-    f.Click(ctl::ReadVersion);
-    QVERIFY(f.WaitIdle());
-    QCOMPARE(boxes.texts, (QStringList{kNoDevice, "Reading version failed !"}));
-    QVERIFY(f.hid.enumerations > 0);
-  }
   // Unchecked: the serial form, through the port selected in the list at the chosen speed.
   {
     PtyPeer device;

@@ -81,6 +81,7 @@ class DemoTest : public QObject {
 void DemoTest::ShortExchanges() {
   Demo d;
   d.dlg.show();
+  QCOMPARE(d.dlg.windowTitle(), QStringLiteral("Setup System V1.0 (demo)"));
   QCOMPARE(d.Click(ctl::ReadVersion), QStringList{"Version :V1.0"});
 
   d.Edit()->setText("433920000");

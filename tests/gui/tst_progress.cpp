@@ -1,7 +1,6 @@
 // The progress window's life over repeated operations (created, reused, destroyed, created again
 // empty), where it sits, and the colours it is actually painted in.
 
-#include "app/DialogTemplate.h"
 #include "app/MyProgressDlg.h"
 #include "app/TellwaveDlg.h"
 #include "gui/GuiSupport.h"
@@ -37,7 +36,6 @@ class ProgressWindowTest : public QObject {
   void RangeAndPositionStayConsistent();
   void CloseGivesTheMainWindowBackItsFocus();
   void PaintedInTheToolsColours();
-  void LaidOutPerLanguage();
 
  private:
   EmptyHid m_hid;
@@ -149,23 +147,6 @@ void ProgressWindowTest::PaintedInTheToolsColours() {
   m_dlg->SetProgressPos(3);
   QVERIFY(PixelAt(p, p->Bar()->geometry().center()) != QColor(20, 20, 20));
   m_dlg->CloseProgress();
-}
-
-void ProgressWindowTest::LaidOutPerLanguage() {
-  for (bool english : {true, false}) {
-    CTellwaveDlg dlg(m_hid, m_clock, Options(english));
-    dlg.ShowProgress();
-    CMyProgressDlg* p = dlg.ProgressDlg();
-    const ProgressTemplate& tpl = ProgressWindowTemplate(english);
-    const DialogUnits units(p->font());
-    QCOMPARE(p->Bar()->geometry(), units.Rect(tpl.bar).translated(1, 1));
-    QCOMPARE(p->TextLine()->geometry(), units.Rect(tpl.text).translated(1, 1));
-    QCOMPARE(p->size(), units.Size(tpl.window) + QSize(2, 2));
-    QVERIFY(p->rect().contains(p->Bar()->geometry()));
-    QVERIFY(p->rect().contains(p->TextLine()->geometry()));
-    dlg.CloseProgress();
-  }
-  QVERIFY(ProgressWindowTemplate(true).window.width() > ProgressWindowTemplate(false).window.width());
 }
 
 QTEST_MAIN(ProgressWindowTest)
