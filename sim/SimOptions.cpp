@@ -131,6 +131,23 @@ std::vector<SimOption> MakeOptions() {
                  s.model.Faults().stopReadBackAfter = static_cast<int>(k);
                  return true;
                }});
+  o.push_back({QStringLiteral("--serial-jitter"), QStringLiteral("DELAY,GAP"),
+               QStringLiteral("serial replies start a random 0..DELAY ms late, their bytes a random 0..GAP ms apart"),
+               [](SimSetup& s, const QString& v, QString& e) {
+                 const QStringList parts = v.split(QLatin1Char(','));
+                 qint64 delay = 0;
+                 qint64 gap = 0;
+                 if (parts.size() != 2) {
+                   e = QStringLiteral("--serial-jitter takes two numbers, DELAY,GAP, not \"%1\"").arg(v);
+                   return false;
+                 }
+                 if (!ParseInt(parts[0], 0, 60'000, delay, QStringLiteral("--serial-jitter DELAY"), e) ||
+                     !ParseInt(parts[1], 0, 60'000, gap, QStringLiteral("--serial-jitter GAP"), e))
+                   return false;
+                 s.model.Faults().serialReplyDelayMaxMs = static_cast<int>(delay);
+                 s.model.Faults().serialByteGapMaxMs = static_cast<int>(gap);
+                 return true;
+               }});
   o.push_back({QStringLiteral("--vanish-after"), QStringLiteral("K"),
                QStringLiteral("fault: after taking K reports the device closes the link and its socket"),
                [](SimSetup& s, const QString& v, QString& e) {

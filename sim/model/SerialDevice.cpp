@@ -161,8 +161,26 @@ bool SerialDevice::SendReply(QByteArray reply, qint64& dueMs, qint64 nowMs) {
     return false;
   }
   if (faults.corruptChecksum.Strike()) reply[reply.size() - 1] = static_cast<char>(reply.back() + 1);
-  Queue(dueMs, reply);
+  if (faults.serialReplyDelayMaxMs > 0 || faults.serialByteGapMaxMs > 0) {
+    QueueJittered(dueMs, reply);
+  } else {
+    Queue(dueMs, reply);
+  }
   return true;
+}
+
+void SerialDevice::QueueJittered(qint64& dueMs, const QByteArray& frame) {
+  const DeviceFaults& faults = m_model.Faults();
+  dueMs += Random(faults.serialReplyDelayMaxMs);
+  for (qsizetype i = 0; i < frame.size(); ++i) {
+    if (i > 0) dueMs += Random(faults.serialByteGapMaxMs);
+    Queue(dueMs, frame.mid(i, 1));  // equal due times keep their order
+  }
+}
+
+int SerialDevice::Random(int maxMs) {
+  if (maxMs <= 0) return 0;
+  return std::uniform_int_distribution<int>(0, maxMs)(m_random);
 }
 
 void SerialDevice::Queue(qint64 dueMs, const QByteArray& frame) {

@@ -12,6 +12,7 @@
 #include <QByteArray>
 #include <deque>
 #include <optional>
+#include <random>
 
 namespace quorvin {
 
@@ -48,9 +49,12 @@ class SerialDevice {
   void HandlePacket(const QByteArray& frame, bool checksumOk, qint64 nowMs);
   void StartReadBack(qint64 nowMs);
   // Sends a reply through the reply faults; false when it was dropped. dueMs comes back as the
-  // time the reply is due, a delay included.
+  // time the reply's last byte is due, a delay included.
   bool SendReply(QByteArray reply, qint64& dueMs, qint64 nowMs);
   void Queue(qint64 dueMs, const QByteArray& frame);
+  // Queues a reply a random while late and byte by byte with random gaps; dueMs moves to its last byte.
+  void QueueJittered(qint64& dueMs, const QByteArray& frame);
+  [[nodiscard]] int Random(int maxMs);
   [[nodiscard]] qint64 WireMs(qsizetype bytes) const;
   void Note(qint64 nowMs, const QString& text) { m_model.Log().AddNote(nowMs, text, LogLink::Serial); }
 
@@ -60,6 +64,7 @@ class SerialDevice {
   QByteArray m_input;
   qint64 m_lastByteMs = 0;
   std::deque<Pending> m_queue;
+  std::mt19937 m_random{20240607};  // fixed: a run with timing jitter can be repeated exactly
 };
 
 }  // namespace quorvin

@@ -76,5 +76,49 @@ TEST(SerialSim, ReadBackFramesArePacedAtWireTimeAndCanStopEarly) {
   EXPECT_EQ(device.TakeDue(9000).size(), 138);
 }
 
+TEST(SerialSim, JitteredRepliesComeByteByByteInOrderWithinTheirBounds) {
+  DeviceModel model;
+  model.Faults().serialReplyDelayMaxMs = 30;
+  model.Faults().serialByteGapMaxMs = 20;
+  SerialDevice device(model);
+  const QByteArray whole = QByteArray::fromHex("55aa02c20456312e3052");
+  bool sawLateStart = false;
+  bool sawGap = false;
+  for (int round = 0; round < 20; ++round) {
+    const qint64 asked = round * 10'000;
+    device.OnBytes(BuildFrame(cmd::ReadVersion, {}), asked);
+    QByteArray got;
+    qint64 previous = -1;
+    for (qint64 t = asked; t <= asked + 30 + 9 * 20; ++t) {
+      const QByteArray bytes = device.TakeDue(t);
+      if (bytes.isEmpty()) continue;
+      if (previous < 0) {
+        EXPECT_LE(t - asked, 30);
+        sawLateStart = sawLateStart || t > asked;
+      } else {
+        EXPECT_LE(t - previous, 20);
+        sawGap = sawGap || t - previous > 1;
+      }
+      previous = t;
+      got += bytes;
+    }
+    EXPECT_EQ(got, whole) << "round " << round;
+    EXPECT_FALSE(device.NextDueMs().has_value());
+  }
+  EXPECT_TRUE(sawLateStart);
+  EXPECT_TRUE(sawGap);
+
+  // A read-back's later packets wait for a jittered first packet's last byte: the stream stays whole.
+  device.SetBaud(115200);
+  device.OnBytes(BuildFrame(cmd::BackupReadBack, {}), 500'000);
+  QByteArray stream;
+  for (qint64 t = 500'000; device.NextDueMs(); ++t) stream += device.TakeDue(t);
+  const QByteArray data = DeviceModel::DefaultBackupData();
+  ASSERT_EQ(stream.size(), 3 * 10 + data.size());
+  EXPECT_EQ(stream.mid(3, 6), QByteArray::fromHex("c584 0003 0001"));
+  EXPECT_EQ(stream.mid(138 + 3, 6), QByteArray::fromHex("c584 0003 0002"));
+  EXPECT_EQ(stream.mid(276 + 9, 44), data.mid(256));
+}
+
 }  // namespace
 }  // namespace quorvin
