@@ -1,0 +1,29 @@
+#pragma once
+// How long the GUI thread's event loop went without running: a 10 ms timer in that thread notes
+// the longest time between two of its ticks. The figure includes the timer's own 10 ms period, so
+// it errs on the long side.
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QTimer>
+
+namespace quorvin::bench {
+
+class StallMeter final : public QObject {
+ public:
+  static constexpr int kTickMs = 10;
+
+  StallMeter();
+  void Start();
+  void Stop();
+  [[nodiscard]] double MaxGapMs() const { return static_cast<double>(m_maxNs) / 1e6; }
+
+ private:
+  void Tick();
+
+  QTimer m_timer;
+  QElapsedTimer m_since;
+  qint64 m_maxNs = 0;
+};
+
+}  // namespace quorvin::bench

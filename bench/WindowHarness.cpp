@@ -1,0 +1,86 @@
+#include "bench/WindowHarness.h"
+
+#include "bench/TimedBackend.h"
+
+#include <QEventLoop>
+#include <QPushButton>
+#include <QTimer>
+
+namespace quorvin::bench {
+
+namespace {
+
+class PreparedChooser final : public FileChooser {
+ public:
+  explicit PreparedChooser(QString path) : m_path(std::move(path)) {}
+  QString OpenBin(QWidget*, const QString&) override { return m_path; }
+  QString SaveBin(QWidget*, const QString&) override { return m_path; }
+
+ private:
+  QString m_path;
+};
+
+// Serves events until `done` holds or the time is up; answers `done`.
+template <typename Done>
+bool ServeUntil(Done done, int timeoutMs) {
+  QEventLoop loop;
+  QTimer check;
+  QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+    if (done()) loop.quit();
+  });
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  check.start(5);
+  if (!done()) loop.exec();
+  return done();
+}
+
+}  // namespace
+
+DlgOptions BenchWindowOptions(bool startTimers) {
+  DlgOptions options;
+  options.english = true;
+  options.startTimers = startTimers;
+  return options;
+}
+
+WindowHarness::WindowHarness(HidBackend& backend, Clock& clock, bool startTimers, const QString& chosenPath)
+    : m_window(backend, clock, BenchWindowOptions(startTimers)) {
+  m_window.SetFileChooser(std::make_unique<PreparedChooser>(chosenPath));
+  m_window.show();
+}
+
+bool WindowHarness::WaitForDevice(int timeoutMs) {
+  return ServeUntil([this] { return !m_window.Runner().IsBusy() && m_window.Link().LinkUp(); }, timeoutMs);
+}
+
+void WindowHarness::Idle(int ms) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+ClickResult WindowHarness::Click(int controlId, int timeoutMs) {
+  ClickResult result;
+  m_boxes.Clear();
+  auto* button = qobject_cast<QPushButton*>(m_window.Control(controlId));
+  if (!button) return result;
+  OperationRunner& runner = m_window.Runner();
+  QEventLoop loop;
+  bool ended = false;
+  QObject::connect(&runner, &OperationRunner::finished, &loop, [&] {
+    ended = true;
+    loop.quit();
+  });
+  QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+  result.clickNs = SteadyNs();
+  button->click();
+  result.started = runner.IsBusy() || ended;
+  if (result.started && !ended) loop.exec();
+  result.finished = ended;
+  result.endNs = SteadyNs();
+  result.boxes = m_boxes.Texts();
+  result.boxNs = m_boxes.ShownNs();
+  return result;
+}
+
+}  // namespace quorvin::bench

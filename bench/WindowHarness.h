@@ -1,0 +1,46 @@
+#pragma once
+// The tool's own window, set up as a technician has it: shown (on the offscreen platform), its
+// poll timer linking the device, every file question answered with a prepared path, every box
+// acknowledged. A benchmark clicks a button and waits for the operation to end, exactly the path
+// a click takes in the tool.
+
+#include "app/TellwaveDlg.h"
+#include "bench/BoxAnswerer.h"
+#include "bench/StallMeter.h"
+
+#include <cstdint>
+
+namespace quorvin::bench {
+
+struct ClickResult {
+  bool started = false;
+  bool finished = false;
+  std::int64_t clickNs = 0;
+  std::int64_t endNs = 0;
+  QStringList boxes;
+  std::vector<std::int64_t> boxNs;
+};
+
+class WindowHarness {
+ public:
+  // With startTimers the poll timer links the device as in the running tool.
+  WindowHarness(HidBackend& backend, Clock& clock, bool startTimers, const QString& chosenPath);
+
+  [[nodiscard]] CTellwaveDlg& Window() { return m_window; }
+  [[nodiscard]] StallMeter& Stalls() { return m_stalls; }
+  // Lets the window's own timers run until the device is linked.
+  [[nodiscard]] bool WaitForDevice(int timeoutMs);
+  // Serves events for a while (the window settles, the idle process is measured after it).
+  static void Idle(int ms);
+  // Clicks a button and serves events until the operation it started has ended.
+  [[nodiscard]] ClickResult Click(int controlId, int timeoutMs);
+
+ private:
+  CTellwaveDlg m_window;
+  BoxAnswerer m_boxes;
+  StallMeter m_stalls;
+};
+
+[[nodiscard]] DlgOptions BenchWindowOptions(bool startTimers);
+
+}  // namespace quorvin::bench
