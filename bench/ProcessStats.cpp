@@ -1,7 +1,7 @@
 #include "bench/ProcessStats.h"
 
 #include <QFile>
-#include <ctime>
+#include <sys/resource.h>
 
 namespace quorvin::bench {
 
@@ -21,9 +21,10 @@ qint64 StatusKb(const char* field) {
 }  // namespace
 
 qint64 ProcessCpuUs() {
-  timespec ts{};
-  if (::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts) != 0) return -1;
-  return qint64{ts.tv_sec} * 1'000'000 + ts.tv_nsec / 1000;
+  rusage usage{};
+  if (::getrusage(RUSAGE_SELF, &usage) != 0) return -1;
+  const auto us = [](const timeval& tv) { return qint64{tv.tv_sec} * 1'000'000 + tv.tv_usec; };
+  return us(usage.ru_utime) + us(usage.ru_stime);
 }
 
 qint64 ResidentKb() { return StatusKb("VmRSS"); }
