@@ -81,10 +81,7 @@ bool HidLink::FindHidDevice() {
     }
     if (!Matches(info)) continue;  // not opened, so nothing to close
     m_sawMatch = true;
-    if (OpenReportHandles(info.path)) {
-      m_bLinkUp = true;
-      m_wasPresent = true;
-    }
+    if (OpenReportHandles(info.path)) m_bLinkUp = true;
     break;
   }
   if (fault != DiscoveryFault::None) {
@@ -146,8 +143,10 @@ bool HidLink::PollTick() {
 bool HidLink::WatchTick() {
   const auto devices = m_backend.Enumerate();
   const bool present = std::any_of(devices.begin(), devices.end(), Matches);
-  const bool arrived = present && !m_wasPresent;
-  const bool removed = !present && m_wasPresent;
+  // The first look only learns what is there: a device present at start has not "arrived".
+  const bool arrived = m_watchPrimed && present && !m_wasPresent;
+  const bool removed = m_watchPrimed && !present && m_wasPresent;
+  m_watchPrimed = true;
   m_wasPresent = present;
   if (arrived) m_feedback.DebugLine(QStringLiteral("HID Insert !"));
   if (removed) OnDeviceRemoved();

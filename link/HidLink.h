@@ -76,7 +76,8 @@ class HidLink {
   bool m_bDeviceConnected = false;
   bool m_bEnglish = true;
   bool m_sawMatch = false;
-  bool m_wasPresent = false;
+  bool m_wasPresent = false;   // what the device watcher saw last
+  bool m_watchPrimed = false;
   DiscoveryFault m_lastFault = DiscoveryFault::None;
   DiscoveryFault m_shownFault = DiscoveryFault::None;
 };
