@@ -67,22 +67,8 @@ class Session {
   QJsonObject m_extra;
 };
 
-int Session::UsbExit(const OpResult& r, const HidLink& link) const {
-  switch (r.outcome) {
-    case Outcome::Success: return kExitOk;
-    case Outcome::FileError: return kExitFile;
-    case Outcome::InvalidInput: return kExitUsage;
-    case Outcome::Interrupted: return kExitInterrupted;
-    case Outcome::QuietEnd: return kExitQuiet;
-    case Outcome::NotStarted:
-    case Outcome::Failed: break;
-  }
-  if (link.LastFault() == DiscoveryFault::AccessDenied) return kExitPermission;
-  if (!link.LinkUp() && !link.SawMatchingDevice()) return kExitNoDevice;
-  return kExitFailed;
-}
-
-int Session::SerialExit(const OpResult& r) const {
+// The exit status an outcome gives whatever the link; failures are told apart by the caller.
+int OutcomeExit(const OpResult& r) {
   switch (r.outcome) {
     case Outcome::Success: return kExitOk;
     case Outcome::FileError: return kExitFile;
@@ -90,11 +76,22 @@ int Session::SerialExit(const OpResult& r) const {
     case Outcome::Interrupted: return kExitInterrupted;
     case Outcome::QuietEnd: return kExitQuiet;
     case Outcome::NotStarted: return kExitNoDevice;
-    case Outcome::Failed: break;
+    case Outcome::Failed: return kExitFailed;
   }
-  if (r.detail.startsWith(QLatin1String("the serial port could not be opened")))
-    return r.detail.contains(QLatin1String("permission"), Qt::CaseInsensitive) ? kExitPermission : kExitNoDevice;
   return kExitFailed;
+}
+
+int Session::UsbExit(const OpResult& r, const HidLink& link) const {
+  if (r.outcome != Outcome::Failed && r.outcome != Outcome::NotStarted) return OutcomeExit(r);
+  if (link.LastFault() == DiscoveryFault::AccessDenied) return kExitPermission;
+  if (!link.LinkUp() && !link.SawMatchingDevice()) return kExitNoDevice;
+  return kExitFailed;
+}
+
+int Session::SerialExit(const OpResult& r) const {
+  if (r.outcome == Outcome::Failed && r.detail.startsWith(QLatin1String("the serial port could not be opened")))
+    return r.detail.contains(QLatin1String("permission"), Qt::CaseInsensitive) ? kExitPermission : kExitNoDevice;
+  return OutcomeExit(r);
 }
 
 int Session::Finish(int code, const OpResult& r) {

@@ -20,4 +20,9 @@ CtlRun RunCtl(const QStringList& args, const QString& socket, int timeoutMs = 30
 // Starts quorvinctl without waiting, for tests that interrupt it.
 void StartCtl(QProcess& process, const QStringList& args, const QString& socket);
 
+// Test files: a byte pattern that differs by seed, and whole-file writes and reads.
+QByteArray Pattern(int n, int seed);
+bool WriteFile(const QString& path, const QByteArray& bytes);
+QByteArray ReadFile(const QString& path);
+
 }  // namespace quorvin::test

@@ -16,24 +16,11 @@ namespace {
 using test::CtlRun;
 using test::RunCtl;
 using test::SimProcess;
+using test::Pattern;
+using test::ReadFile;
+using test::WriteFile;
 
 QStringList Args(std::initializer_list<QString> list) { return QStringList(list); }
-
-QByteArray Pattern(int n, int seed) {
-  QByteArray b(n, 0);
-  for (int i = 0; i < n; ++i) b[i] = static_cast<char>((i * 13 + seed) & 0xFF);
-  return b;
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 CtlRun Serial(SimProcess& sim, QStringList args) {
   return RunCtl(QStringList{"--lang", "en", "--port", sim.SerialPath()} + args, {});

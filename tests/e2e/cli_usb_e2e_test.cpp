@@ -19,27 +19,14 @@ namespace {
 using test::CtlRun;
 using test::RunCtl;
 using test::SimProcess;
+using test::Pattern;
+using test::ReadFile;
+using test::WriteFile;
 
 QStringList Args(std::initializer_list<const char*> list) {
   QStringList l;
   for (const char* s : list) l << QString::fromUtf8(s);
   return l;
-}
-
-QByteArray Pattern(int n, int seed) {
-  QByteArray b(n, 0);
-  for (int i = 0; i < n; ++i) b[i] = static_cast<char>((i * 31 + seed) & 0xFF);
-  return b;
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // Requests from the host in the sim's trace, e.g. "host> 00 55 aa 01 c0".
