@@ -7,6 +7,7 @@
 #include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -19,6 +20,23 @@ bool FillAddress(const QByteArray& path, sockaddr_un& addr) {
   if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof addr.sun_path) return false;
   std::memcpy(addr.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
   return true;
+}
+
+// When the host wrote the report, on our clock: now less the age of the kernel's stamp (taken on
+// the wall clock, so only the age is used). Without a stamp, now.
+qint64 WrittenAtMs(msghdr& msg, qint64 nowMs) {
+  for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+    if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_TIMESTAMP) continue;
+    timeval stamp{};
+    std::memcpy(&stamp, CMSG_DATA(c), sizeof stamp);
+    timeval wall{};
+    ::gettimeofday(&wall, nullptr);
+    const qint64 ageUs = (qint64{wall.tv_sec} - stamp.tv_sec) * 1'000'000 + (wall.tv_usec - stamp.tv_usec);
+    // A stamp from the future (the wall clock was set back) or older than a minute is not trusted.
+    if (ageUs < 0 || ageUs > 60'000'000) return nowMs;
+    return nowMs - ageUs / 1000;
+  }
+  return nowMs;
 }
 
 // Someone already serves this socket when a connection to it succeeds.
@@ -117,6 +135,10 @@ void HidSocketServer::Accept(qint64 nowMs) {
       ::close(fd);
       continue;
     }
+    // The kernel stamps each report when the host writes it: a sim that was not scheduled for a
+    // while still judges the host's pauses by when the reports were written, not read.
+    const int on = 1;
+    (void)::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMP, &on, sizeof on);
     m_clients.push_back(fd);
     m_model.Log().AddNote(nowMs, QStringLiteral("host connected (%1 connection(s))").arg(m_clients.size()));
   }
@@ -124,7 +146,14 @@ void HidSocketServer::Accept(qint64 nowMs) {
 
 void HidSocketServer::Receive(int fd, qint64 nowMs) {
   std::uint8_t buf[kReportSize + 1];
-  const ssize_t n = ::recv(fd, buf, sizeof buf, MSG_DONTWAIT);
+  iovec io{buf, sizeof buf};
+  alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timeval))];
+  msghdr msg{};
+  msg.msg_iov = &io;
+  msg.msg_iovlen = 1;
+  msg.msg_control = control;
+  msg.msg_controllen = sizeof control;
+  const ssize_t n = ::recvmsg(fd, &msg, MSG_DONTWAIT);
   if (n == 0 || (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) {
     CloseClient(fd, nowMs);
     return;
@@ -140,7 +169,7 @@ void HidSocketServer::Receive(int fd, qint64 nowMs) {
   }
   Report r{};
   std::memcpy(r.data(), buf, kReportSize);
-  m_model.OnUsbReport(r, nowMs);
+  m_model.OnUsbReport(r, WrittenAtMs(msg, m_clock.NowMs()));
   if (m_model.Vanished()) Vanish(nowMs);
 }
 

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <chrono>
 #include <thread>
 
 #include "support/RecordingFeedback.h"
@@ -221,6 +222,60 @@ TEST(SocketBackend, AVanishingSimLeavesNoDevice) {
   EXPECT_TRUE(backend.Enumerate().empty());
   EXPECT_FALSE(QFile::exists(sim.Path()));
   EXPECT_EQ(fb.Boxes(), QStringList{QStringLiteral("box: Read data failed, please send again !")});
+}
+
+// An upload packet in a report: 00 55 AA 01 C3 L count number data checksum.
+Report UpgradePacket(int count, int number, int dataBytes) {
+  std::vector<std::uint8_t> body = {kDirRequest, cmd::UsbUpgrade, static_cast<std::uint8_t>(dataBytes + 4), 0,
+                                    static_cast<std::uint8_t>(count), 0, static_cast<std::uint8_t>(number)};
+  body.insert(body.end(), static_cast<std::size_t>(dataBytes), 0x42);
+  body.push_back(static_cast<std::uint8_t>(ComputeChecksum(body.data(), body.size())));
+  Report r{};
+  r[1] = kStart1;
+  r[2] = kStart2;
+  std::copy(body.begin(), body.end(), r.begin() + 3);
+  return r;
+}
+
+TEST(SocketBackend, TheSimJudgesPausesByWhenTheHostWroteNotWhenItRead) {
+  // A sim that was not scheduled for a while reads two well-paced packets at once; the device's
+  // pause check must still see the pause the host kept, not refuse the upload.
+  QTemporaryDir dir;
+  const QString path = dir.path() + QStringLiteral("/sim.sock");
+  RealClock clock;
+  DeviceModel model;
+  model.SetPauseToleranceMs(4000 - 60);  // the first pause must look at least 60 ms long
+  HidSocketServer server(model, clock);
+  QString error;
+  ASSERT_TRUE(server.Listen(path, error)) << error.toStdString();
+  const auto serveOnce = [&] {
+    std::vector<pollfd> fds;
+    server.CollectPollFds(fds);
+    (void)::poll(fds.data(), fds.size(), 200);
+    server.Service(fds, clock.NowMs());
+  };
+
+  const int host = ::socket(AF_UNIX, SOCK_SEQPACKET, 0);
+  sockaddr_un addr{};
+  addr.sun_family = AF_UNIX;
+  std::strcpy(addr.sun_path, path.toLocal8Bit().constData());
+  ASSERT_EQ(::connect(host, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  serveOnce();  // accepts and greets
+  std::uint8_t hello[8];
+  ASSERT_EQ(::recv(host, hello, sizeof hello, 0), 4);
+
+  ASSERT_EQ(::send(host, UpgradePacket(2, 1, 52).data(), kReportSize, 0), static_cast<ssize_t>(kReportSize));
+  std::this_thread::sleep_for(std::chrono::milliseconds(80));
+  ASSERT_EQ(::send(host, UpgradePacket(2, 2, 1).data(), kReportSize, 0), static_cast<ssize_t>(kReportSize));
+  serveOnce();
+  serveOnce();
+  serveOnce();
+  std::uint8_t ack[kReportSize + 1] = {};
+  pollfd p{host, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 1000), 1);
+  ASSERT_EQ(::recv(host, ack, sizeof ack, 0), static_cast<ssize_t>(kReportSize));
+  EXPECT_EQ(ack[6], status::Accepted) << model.LastUpload()->reason.toStdString();
+  ::close(host);
 }
 
 }  // namespace
