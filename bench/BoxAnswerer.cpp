@@ -1,6 +1,6 @@
 #include "bench/BoxAnswerer.h"
 
-#include "bench/TimedBackend.h"
+#include "bench/SteadyTime.h"
 
 #include <QAbstractButton>
 #include <QApplication>

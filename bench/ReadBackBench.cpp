@@ -27,6 +27,7 @@ struct Stream {
   double maxGapMs = 0;
   double maxLagMs = 0;  // how far behind the device's schedule the last of them came
   double seconds = 0;   // request to last packet
+  std::int64_t maxGapEndNs = 0;
   bool inOrder = true;
 };
 
@@ -40,7 +41,11 @@ Stream Analyse(const ArrivalLog& log) {
     if (arrivals[i].number != static_cast<int>(i) + 1) s.inOrder = false;
     const double dueMs = static_cast<double>(i) * kIntervalUs / 1000.0;
     s.maxLagMs = std::max(s.maxLagMs, static_cast<double>(arrivals[i].ns - first) / 1e6 - dueMs);
-    if (i > 0) s.maxGapMs = std::max(s.maxGapMs, static_cast<double>(arrivals[i].ns - arrivals[i - 1].ns) / 1e6);
+    const double gapMs = i > 0 ? static_cast<double>(arrivals[i].ns - arrivals[i - 1].ns) / 1e6 : 0;
+    if (gapMs > s.maxGapMs) {
+      s.maxGapMs = gapMs;
+      s.maxGapEndNs = arrivals[i].ns;
+    }
   }
   s.seconds = static_cast<double>(arrivals.back().ns - log.RequestNs()) / 1e9;
   return s;
@@ -112,6 +117,9 @@ double RunReadBackBench(const BenchConfig& cfg, Figures& figures) {
                static_cast<double>(run.endNs - run.clickNs) / 1e9, qPrintable(run.boxes.join(QStringLiteral(" | "))));
   std::fprintf(stderr, "bench: read-back packets in order: %s; furthest behind the device's schedule: %.1f ms\n",
                s.inOrder ? "yes" : "NO", s.maxLagMs);
+  std::fprintf(stderr, "bench: read-back: longest gap between packets %.1f ms (at %.2f s)\n", s.maxGapMs,
+               static_cast<double>(s.maxGapEndNs - run.clickNs) / 1e9);
+  window.ReportStalls("read-back", run.clickNs);
   figures.Print("readback_packets", s.packets);
   figures.Print("readback_lost", lost);
   figures.Print("readback_max_gap_ms", s.maxGapMs, 1);

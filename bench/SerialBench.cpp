@@ -61,8 +61,10 @@ void RunSerialBench(const BenchConfig& cfg, Figures& figures) {
     worstMs = std::max(worstMs, ms);
     if (!run.finished || run.boxes != QStringList{expected}) {
       ++errors;
-      std::fprintf(stderr, "bench: version read %d: %s\n", i + 1,
-                   run.finished ? qPrintable(run.boxes.join(QStringLiteral(" | "))) : "did not end");
+      std::fprintf(stderr, "bench: version read %d: %s (meanwhile a thread doing nothing but 1 ms sleeps "
+                   "overslept up to %.1f ms)\n", i + 1,
+                   run.finished ? qPrintable(run.boxes.join(QStringLiteral(" | "))) : "did not end",
+                   window.Probe().WorstMs());
     }
   }
   std::fprintf(stderr, "bench: serial round trip %.1f ms on average, %.1f ms at worst\n", totalMs / done, worstMs);

@@ -1,6 +1,6 @@
 #include "bench/StallMeter.h"
 
-#include <algorithm>
+#include "bench/SteadyTime.h"
 
 namespace quorvin::bench {
 
@@ -21,7 +21,11 @@ void StallMeter::Stop() {
 }
 
 void StallMeter::Tick() {
-  m_maxNs = std::max(m_maxNs, m_since.nsecsElapsed());
+  const qint64 gap = m_since.nsecsElapsed();
+  if (gap > m_maxNs) {
+    m_maxNs = gap;
+    m_maxEndNs = SteadyNs();
+  }
   m_since.restart();
 }
 

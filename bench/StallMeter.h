@@ -17,6 +17,8 @@ class StallMeter final : public QObject {
   void Start();
   void Stop();
   [[nodiscard]] double MaxGapMs() const { return static_cast<double>(m_maxNs) / 1e6; }
+  // When (steady clock, ns) the longest gap ended.
+  [[nodiscard]] qint64 MaxGapEndNs() const { return m_maxEndNs; }
 
  private:
   void Tick();
@@ -24,6 +26,7 @@ class StallMeter final : public QObject {
   QTimer m_timer;
   QElapsedTimer m_since;
   qint64 m_maxNs = 0;
+  qint64 m_maxEndNs = 0;
 };
 
 }  // namespace quorvin::bench

@@ -2,14 +2,7 @@
 
 #include "protocol/Frame.h"
 
-#include <chrono>
-
 namespace quorvin::bench {
-
-std::int64_t SteadyNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
 
 void ArrivalLog::NoteArrival(std::int64_t ns, int number) {
   const std::size_t at = m_count.load(std::memory_order_relaxed);

@@ -3,6 +3,7 @@
 // arrives, its packet number and the moment it arrived, and the moment the read-back request left.
 // Notes are written into space reserved beforehand, so noting costs the reading loop next to nothing.
 
+#include "bench/SteadyTime.h"
 #include "link/HidBackend.h"
 
 #include <atomic>
@@ -46,7 +47,5 @@ class TimedBackend final : public HidBackend {
   std::unique_ptr<HidBackend> m_inner;
   ArrivalLog& m_log;
 };
-
-[[nodiscard]] std::int64_t SteadyNs();
 
 }  // namespace quorvin::bench

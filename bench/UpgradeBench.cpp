@@ -44,6 +44,7 @@ double RunUpgradeBench(const BenchConfig& cfg, Figures& figures) {
   const ClickResult run = window.Click(ctl::Upgrade, static_cast<int>(minimumMs) + 60'000);
   window.Stalls().Stop();
 
+  window.ReportStalls("upgrade", run.clickNs);
   const bool accepted = run.boxes == QStringList{QStringLiteral("Update successfully")};
   std::fprintf(stderr, "bench: upgrade %s; boxes: %s\n", run.finished ? "ended" : "did NOT end",
                qPrintable(run.boxes.join(QStringLiteral(" | "))));

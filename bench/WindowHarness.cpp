@@ -1,10 +1,11 @@
 #include "bench/WindowHarness.h"
 
-#include "bench/TimedBackend.h"
+#include "bench/SteadyTime.h"
 
 #include <QEventLoop>
 #include <QPushButton>
 #include <QTimer>
+#include <cstdio>
 
 namespace quorvin::bench {
 
@@ -49,6 +50,13 @@ WindowHarness::WindowHarness(HidBackend& backend, Clock& clock, bool startTimers
   m_window.show();
 }
 
+void WindowHarness::ReportStalls(const char* what, std::int64_t sinceNs) const {
+  const auto at = [sinceNs](std::int64_t ns) { return static_cast<double>(ns - sinceNs) / 1e9; };
+  std::fprintf(stderr, "bench: %s: the window's event loop stalled up to %.1f ms (at %.2f s); a thread doing nothing "
+               "but 1 ms sleeps overslept up to %.1f ms (at %.2f s)\n", what, m_stalls.MaxGapMs(),
+               at(m_stalls.MaxGapEndNs()), m_probe.WorstMs(), at(m_probe.WorstAtNs()));
+}
+
 bool WindowHarness::WaitForDevice(int timeoutMs) {
   return ServeUntil([this] { return !m_window.Runner().IsBusy() && m_window.Link().LinkUp(); }, timeoutMs);
 }
@@ -62,6 +70,7 @@ void WindowHarness::Idle(int ms) {
 ClickResult WindowHarness::Click(int controlId, int timeoutMs) {
   ClickResult result;
   m_boxes.Clear();
+  m_probe.Reset();
   auto* button = qobject_cast<QPushButton*>(m_window.Control(controlId));
   if (!button) return result;
   OperationRunner& runner = m_window.Runner();

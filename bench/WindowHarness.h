@@ -6,6 +6,7 @@
 
 #include "app/TellwaveDlg.h"
 #include "bench/BoxAnswerer.h"
+#include "bench/MachineProbe.h"
 #include "bench/StallMeter.h"
 
 #include <cstdint>
@@ -28,6 +29,10 @@ class WindowHarness {
 
   [[nodiscard]] CTellwaveDlg& Window() { return m_window; }
   [[nodiscard]] StallMeter& Stalls() { return m_stalls; }
+  [[nodiscard]] MachineProbe& Probe() { return m_probe; }
+  // Prints, for the run that began at sinceNs, the window's longest stall and the probe thread's
+  // longest sleep, each with when it ended: the same stall at the same moment is the machine's.
+  void ReportStalls(const char* what, std::int64_t sinceNs) const;
   // Lets the window's own timers run until the device is linked.
   [[nodiscard]] bool WaitForDevice(int timeoutMs);
   // Serves events for a while (the window settles, the idle process is measured after it).
@@ -39,6 +44,7 @@ class WindowHarness {
   CTellwaveDlg m_window;
   BoxAnswerer m_boxes;
   StallMeter m_stalls;
+  MachineProbe m_probe;
 };
 
 [[nodiscard]] DlgOptions BenchWindowOptions(bool startTimers);
