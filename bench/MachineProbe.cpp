@@ -18,6 +18,7 @@ void MachineProbe::Run() {
   while (!m_stop) {
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
     const std::int64_t now = SteadyNs();
+    m_stalls.Note(last, now);
     if (now - last > m_worstNs) {
       m_worstNs = now - last;
       m_worstAtNs = now;

@@ -12,7 +12,9 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace quorvin::bench {
 
@@ -20,11 +22,32 @@ namespace {
 constexpr int kReplyDelayMaxMs = 30;
 constexpr int kByteGapMaxMs = 40;
 static_assert(kByteGapMaxMs < kSerialSilenceMs, "the gaps must stay below the silence that ends a reply");
+
+// From the sim's trace, for each request in turn, the longest time between two bytes of its reply
+// as the sim actually wrote them: what the tool was really given, whatever the sim meant to do.
+std::vector<qint64> ReplyGapsFromTrace(const QByteArray& trace) {
+  std::vector<qint64> gaps;
+  qint64 last = -1;
+  for (const QByteArray& line : trace.split('\n')) {
+    const QList<QByteArray> f = line.simplified().split(' ');
+    if (f.size() < 4 || f[2] != "serial") continue;
+    const qint64 ms = f[0].toLongLong();
+    if (f[3] == "host>") {
+      gaps.push_back(0);
+      last = -1;
+    } else if (f[3] == "<dev" && !gaps.empty()) {
+      if (last >= 0) gaps.back() = std::max(gaps.back(), ms - last);
+      last = ms;
+    }
+  }
+  return gaps;
+}
 }  // namespace
 
 void RunSerialBench(const BenchConfig& cfg, Figures& figures) {
   const int reads = cfg.quick ? 100 : 1000;
   SimProcess sim(cfg.simPath);
+  sim.KeepTrace();
   QString error;
   if (!sim.Start({QStringLiteral("--serial"), QStringLiteral("--serial-jitter"),
                   QStringLiteral("%1,%2").arg(kReplyDelayMaxMs).arg(kByteGapMaxMs)},
@@ -51,6 +74,7 @@ void RunSerialBench(const BenchConfig& cfg, Figures& figures) {
   const QString expected = QStringLiteral("Version :V1.0");
   int done = 0;
   int errors = 0;
+  std::vector<int> failed;
   double totalMs = 0;
   double worstMs = 0;
   for (int i = 0; i < reads; ++i) {
@@ -61,6 +85,7 @@ void RunSerialBench(const BenchConfig& cfg, Figures& figures) {
     worstMs = std::max(worstMs, ms);
     if (!run.finished || run.boxes != QStringList{expected}) {
       ++errors;
+      failed.push_back(i);
       std::fprintf(stderr, "bench: version read %d: %s (meanwhile a thread doing nothing but 1 ms sleeps "
                    "overslept up to %.1f ms)\n", i + 1,
                    run.finished ? qPrintable(run.boxes.join(QStringLiteral(" | "))) : "did not end",
@@ -68,6 +93,16 @@ void RunSerialBench(const BenchConfig& cfg, Figures& figures) {
     }
   }
   std::fprintf(stderr, "bench: serial round trip %.1f ms on average, %.1f ms at worst\n", totalMs / done, worstMs);
+  const std::vector<qint64> gaps = ReplyGapsFromTrace(sim.TakeTrace());
+  const auto late = std::count_if(gaps.begin(), gaps.end(), [](qint64 g) { return g >= kSerialSilenceMs; });
+  std::fprintf(stderr, "bench: the sim wrote %zu replies; the longest gap inside one was %lld ms (meant: at most %d); "
+               "%lld had a gap of %d ms or more\n", gaps.size(),
+               static_cast<long long>(gaps.empty() ? 0 : *std::max_element(gaps.begin(), gaps.end())), kByteGapMaxMs,
+               static_cast<long long>(late), kSerialSilenceMs);
+  for (int i : failed)
+    if (static_cast<std::size_t>(i) < gaps.size())
+      std::fprintf(stderr, "bench: version read %d: the sim wrote its reply with a gap of up to %lld ms\n", i + 1,
+                   static_cast<long long>(gaps[static_cast<std::size_t>(i)]));
   figures.Print("serial_roundtrips", qint64{done});
   figures.Print("serial_errors", qint64{errors});
   if (errors != 0) figures.Missed(QStringLiteral("serial_errors %1 > 0").arg(errors));

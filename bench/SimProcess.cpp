@@ -2,6 +2,7 @@
 
 #include <QRegularExpression>
 #include <cstdio>
+#include <utility>
 
 namespace quorvin::bench {
 
@@ -19,8 +20,9 @@ bool SimProcess::Start(const QStringList& args, QString& error) {
   const QString tracePath = qEnvironmentVariable("QUORVIN_BENCH_SIM_TRACE");
   if (!tracePath.isEmpty()) {
     m_trace.setFileName(tracePath);
-    if (m_trace.open(QIODevice::Append)) all << QStringLiteral("--trace");
+    (void)m_trace.open(QIODevice::Append);
   }
+  if (m_trace.isOpen() || m_keepTrace) all << QStringLiteral("--trace");
   m_process.start(m_simPath, all);
   if (!m_process.waitForStarted(5000)) {
     error = QStringLiteral("cannot start %1: %2").arg(m_simPath, m_process.errorString());
@@ -42,11 +44,13 @@ bool SimProcess::Start(const QStringList& args, QString& error) {
     Stop();
     return false;
   }
-  if (m_trace.isOpen()) {
-    m_trace.write(out.mid(out.indexOf('\n') + 1));
-    QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
-                     [this] { m_trace.write(m_process.readAllStandardOutput()); });
-  }
+  const auto keep = [this](const QByteArray& lines) {
+    if (m_trace.isOpen()) m_trace.write(lines);
+    if (m_keepTrace) m_kept += lines;
+  };
+  keep(out.mid(out.indexOf('\n') + 1));
+  QObject::connect(&m_process, &QProcess::readyReadStandardOutput,
+                   [this, keep] { keep(m_process.readAllStandardOutput()); });
   const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("serial (\\S+?)[;)\\s]")).match(line);
   if (m.hasMatch()) m_serialPath = m.captured(1);
   return true;
@@ -60,10 +64,17 @@ void SimProcess::Stop() {
       m_process.waitForFinished(2000);
     }
   }
+  const QByteArray rest = m_process.readAllStandardOutput();
+  if (m_keepTrace) m_kept += rest;
   if (m_trace.isOpen()) {
-    m_trace.write(m_process.readAllStandardOutput());
+    m_trace.write(rest);
     m_trace.close();
   }
+}
+
+QByteArray SimProcess::TakeTrace() {
+  m_kept += m_process.readAllStandardOutput();
+  return std::exchange(m_kept, QByteArray());
 }
 
 }  // namespace quorvin::bench

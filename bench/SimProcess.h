@@ -20,6 +20,10 @@ class SimProcess {
 
   // Starts the sim and waits for its ready line; false with the reason in `error`.
   [[nodiscard]] bool Start(const QStringList& args, QString& error);
+  // Before Start: the sim traces every report and byte with its time, kept here for TakeTrace.
+  void KeepTrace() { m_keepTrace = true; }
+  // The trace lines so far (with KeepTrace).
+  [[nodiscard]] QByteArray TakeTrace();
   // The pseudo-terminal the sim serves with --serial (empty without).
   [[nodiscard]] const QString& SerialPath() const { return m_serialPath; }
   void Stop();
@@ -29,6 +33,8 @@ class SimProcess {
   QProcess m_process;
   QString m_serialPath;
   QFile m_trace;
+  bool m_keepTrace = false;
+  QByteArray m_kept;
 };
 
 }  // namespace quorvin::bench

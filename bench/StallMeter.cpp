@@ -11,6 +11,9 @@ StallMeter::StallMeter() {
 }
 
 void StallMeter::Start() {
+  m_maxNs = 0;
+  m_stalls.Clear();
+  m_lastTickNs = SteadyNs();
   m_since.start();
   m_timer.start();
 }
@@ -22,10 +25,13 @@ void StallMeter::Stop() {
 
 void StallMeter::Tick() {
   const qint64 gap = m_since.nsecsElapsed();
+  const qint64 now = SteadyNs();
   if (gap > m_maxNs) {
     m_maxNs = gap;
-    m_maxEndNs = SteadyNs();
+    m_maxEndNs = now;
   }
+  m_stalls.Note(m_lastTickNs, now);
+  m_lastTickNs = now;
   m_since.restart();
 }
 

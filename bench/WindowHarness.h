@@ -31,7 +31,8 @@ class WindowHarness {
   [[nodiscard]] StallMeter& Stalls() { return m_stalls; }
   [[nodiscard]] MachineProbe& Probe() { return m_probe; }
   // Prints, for the run that began at sinceNs, the window's longest stall and the probe thread's
-  // longest sleep, each with when it ended: the same stall at the same moment is the machine's.
+  // longest sleep, each with when it ended (the same stall at the same moment is the machine's),
+  // and the longest stall of the window that the machine does not explain.
   void ReportStalls(const char* what, std::int64_t sinceNs) const;
   // Lets the window's own timers run until the device is linked.
   [[nodiscard]] bool WaitForDevice(int timeoutMs);
