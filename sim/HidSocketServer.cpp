@@ -202,6 +202,11 @@ void HidSocketServer::Deliver(qint64 nowMs) {
       continue;
     }
     m_held.reset();
+    // The report that used up the vanish fault still went out; then the device is gone.
+    if (m_model.Vanished()) {
+      Vanish(nowMs);
+      return;
+    }
   }
 }
 

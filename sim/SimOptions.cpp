@@ -156,6 +156,14 @@ std::vector<SimOption> MakeOptions() {
                  s.model.Faults().vanishAfterReports = static_cast<int>(k);
                  return true;
                }});
+  o.push_back({QStringLiteral("--vanish-after-sent"), QStringLiteral("K"),
+               QStringLiteral("fault: after sending K reports (a read-back under way, say) the device goes away"),
+               [](SimSetup& s, const QString& v, QString& e) {
+                 qint64 k = 0;
+                 if (!ParseInt(v, 0, 100'000'000, k, QStringLiteral("--vanish-after-sent"), e)) return false;
+                 s.model.Faults().vanishAfterSent = static_cast<int>(k);
+                 return true;
+               }});
   o.push_back({QStringLiteral("--vendor-id"), QStringLiteral("HEX"),
                QStringLiteral("fault: present this vendor id instead of 0483"),
                [](SimSetup& s, const QString& v, QString& e) {

@@ -51,7 +51,8 @@ bool DeviceModel::SetBackupData(const QByteArray& data) {
 }
 
 bool DeviceModel::Vanished() const {
-  return m_faults.vanishAfterReports >= 0 && m_reportsTaken >= m_faults.vanishAfterReports;
+  return (m_faults.vanishAfterReports >= 0 && m_reportsTaken >= m_faults.vanishAfterReports) ||
+         (m_faults.vanishAfterSent >= 0 && m_reportsSent >= m_faults.vanishAfterSent);
 }
 
 Report DeviceModel::BuildReply(std::uint8_t command, std::span<const std::uint8_t> payload) {
@@ -223,6 +224,12 @@ std::optional<Report> DeviceModel::TakeDue(qint64 nowMs) {
     r = m_stream.TakeNext();
   }
   m_log.Add({nowMs, LogKind::ToHost, LogLink::Usb, ReportBytes(r), {}});
+  ++m_reportsSent;
+  if (Vanished()) {
+    Note(nowMs, QStringLiteral("the device vanishes after sending %1 reports").arg(m_reportsSent));
+    DropPending();
+    m_upload.Reset();
+  }
   return r;
 }
 

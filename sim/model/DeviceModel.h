@@ -73,6 +73,8 @@ class DeviceModel {
   [[nodiscard]] bool Vanished() const;
   // Reports taken from the host over USB so far.
   [[nodiscard]] int ReportsTaken() const { return m_reportsTaken; }
+  // Reports sent to the host over USB so far.
+  [[nodiscard]] int ReportsSent() const { return m_reportsSent; }
 
   // --- USB link ---------------------------------------------------------------------------
   // One output report (65 bytes, report ID first) written by the host at nowMs.
@@ -113,6 +115,7 @@ class DeviceModel {
   int m_callButtonInits = 0;
   int m_readBackIntervalUs = kDefaultReadBackIntervalUs;
   int m_reportsTaken = 0;
+  int m_reportsSent = 0;
 
   DeviceFaults m_faults;
   DeviceLog m_log;

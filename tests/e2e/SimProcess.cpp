@@ -5,7 +5,8 @@
 
 namespace quorvin::test {
 
-SimProcess::SimProcess(const QStringList& extraArgs) {
+SimProcess::SimProcess(const QStringList& extraArgs, const QString& socketPath)
+    : m_socket(socketPath.isEmpty() ? m_dir.path() + QStringLiteral("/hid.sock") : socketPath) {
   m_process.setProgram(QStringLiteral(QUORVIN_SIM_BINARY));
   m_process.setArguments(QStringList{QStringLiteral("--hid-socket"), SocketPath()} + extraArgs);
   m_process.setProcessChannelMode(QProcess::MergedChannels);

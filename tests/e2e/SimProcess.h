@@ -11,13 +11,14 @@ namespace quorvin::test {
 class SimProcess {
  public:
   // Starts `quorvin-sim --hid-socket <private path> extraArgs...` and waits for its ready line.
-  explicit SimProcess(const QStringList& extraArgs = {});
+  // A given socket path is used instead of the private one (a device that comes back where it was).
+  explicit SimProcess(const QStringList& extraArgs = {}, const QString& socketPath = {});
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
 
   [[nodiscard]] bool Ready() const { return m_ready; }
-  [[nodiscard]] QString SocketPath() const { return m_dir.path() + QStringLiteral("/hid.sock"); }
+  [[nodiscard]] QString SocketPath() const { return m_socket; }
   // The pseudo-terminal of `--serial`, from the ready line.
   [[nodiscard]] QString SerialPath() const;
   // What the sim printed so far (the ready line, and the trace when asked for).
@@ -26,6 +27,7 @@ class SimProcess {
 
  private:
   QTemporaryDir m_dir;
+  QString m_socket;
   QProcess m_process;
   QString m_output;
   bool m_ready = false;
