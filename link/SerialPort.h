@@ -51,10 +51,12 @@ class CSerialException : public std::exception {
 
 [[noreturn]] void ThrowSerialException(quint32 error, const QString& text);
 
+// The port's five operations are virtual so tests and fuzzers can stand a scripted line in for a
+// real one and run the serial operations on a virtual clock.
 class CSerialPort {
  public:
   CSerialPort();
-  ~CSerialPort();
+  virtual ~CSerialPort();
   CSerialPort(const CSerialPort&) = delete;
   CSerialPort& operator=(const CSerialPort&) = delete;
 
@@ -62,16 +64,16 @@ class CSerialPort {
   // no flow control; RTS and DTR stay as the driver has them. An open port is closed first.
   // Raises CSerialException; when the device itself could not be opened the port is left closed,
   // when a setting was refused it stays open (Close or the next Open ends it).
-  void Open(const QString& location, qint32 speed);
-  void Close();
-  [[nodiscard]] bool IsOpen() const;
+  virtual void Open(const QString& location, qint32 speed);
+  virtual void Close();
+  [[nodiscard]] virtual bool IsOpen() const;
 
   // Writes all `count` bytes, writing the remainder after a short write. Raises on failure, or
   // when the line takes no bytes for longer than a healthy port ever would.
-  void Write(const char* data, qint64 count);
+  virtual void Write(const char* data, qint64 count);
   // Waits up to waitMs for bytes when none are buffered, then returns what is there, at most
   // `max` bytes; 0 means nothing came within waitMs. Raises on failure.
-  [[nodiscard]] qint64 Read(char* buffer, qint64 max, int waitMs);
+  [[nodiscard]] virtual qint64 Read(char* buffer, qint64 max, int waitMs);
 
  private:
   [[noreturn]] void ThrowFromPort();
