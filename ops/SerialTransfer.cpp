@@ -3,9 +3,9 @@
 
 #include "link/SerialPort.h"
 #include "ops/SerialReply.h"
+#include "ops/UsbOps.h"
 #include "protocol/Frame.h"
 
-#include <QFile>
 #include <array>
 #include <cstring>
 #include <optional>
@@ -31,26 +31,29 @@ constexpr TransferKind kDownload{
     cmd::BackupDownload, "下载备份数据,共有%d包数据,当前第%d包数据正在发送...",
     "Download backup data ,In total %d data packages, currently %d data package sending ..."};
 
-// Checks the file before any of it is held in memory, then reads it. On a problem the user is
-// told what is wrong with the file and the operation ends.
+// Checks the file before any of it is held in memory, then reads it: the same reading as the USB
+// upload's, so pipes and files that grow while read are held to the limit too. On a problem the
+// user is told what is wrong with the file and the operation ends.
 std::optional<OpResult> LoadImage(SerialSession& s, const QString& path, QByteArray& image) {
   const bool en = s.English();
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return s.End(Outcome::FileError, Tr(en, "无法打开文件：%1", "Can not open file: %1").arg(path),
-                 QStringLiteral("cannot open %1: %2").arg(path, file.errorString()));
-  const qint64 size = file.size();
-  if (size > kMaxSerialImage)
-    return s.End(Outcome::FileError,
-                 Tr(en, "文件太大：串口最多只能发送8388480字节！",
-                    "The file is too large: at most 8388480 bytes can be sent over the serial port !"),
-                 QStringLiteral("%1 bytes is over the 8388480-byte limit").arg(size));
-  if (size == 0)
+  QString reason;
+  switch (ReadWholeFile(path, image, kMaxSerialImage, &reason)) {
+    case FileRead::CannotOpen:
+      return s.End(Outcome::FileError, Tr(en, "无法打开文件：%1", "Can not open file: %1").arg(path),
+                   QStringLiteral("cannot open %1: %2").arg(path, reason));
+    case FileRead::TooLarge:
+      return s.End(Outcome::FileError,
+                   Tr(en, "文件太大：串口最多只能发送8388480字节！",
+                      "The file is too large: at most 8388480 bytes can be sent over the serial port !"),
+                   QStringLiteral("%1 is over the 8388480-byte limit").arg(path));
+    case FileRead::ReadFailed:
+      return s.End(Outcome::FileError, Tr(en, "无法读取文件：%1", "Can not read file: %1").arg(path),
+                   QStringLiteral("cannot read %1: %2").arg(path, reason));
+    case FileRead::Ok:
+      break;
+  }
+  if (image.isEmpty())
     return s.End(Outcome::FileError, Tr(en, "文件为空！", "The file is empty !"), QStringLiteral("empty file"));
-  image = file.readAll();
-  if (image.size() != size)
-    return s.End(Outcome::FileError, Tr(en, "无法读取文件：%1", "Can not read file: %1").arg(path),
-                 QStringLiteral("cannot read %1: %2").arg(path, file.errorString()));
   return std::nullopt;
 }
 

@@ -2,6 +2,7 @@
 // then one acknowledgement is read. The device gets no reply slot per packet, so the pauses are
 // what keeps it from being overrun; they are kept exactly.
 
+#include "link/FileOpen.h"
 #include "ops/UsbOpSupport.h"
 #include "ops/UsbOps.h"
 #include "protocol/UsbTransaction.h"
@@ -128,7 +129,7 @@ UploadEnd SendStagedFile(UsbEnv& env, std::uint8_t command, const QString& path,
 FileRead ReadWholeFile(const QString& path, QByteArray& buffer, qint64 maxBytes, QString* reason) {
   buffer.clear();
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
+  if (!OpenForReading(file)) {
     if (reason) *reason = file.errorString();
     return FileRead::CannotOpen;
   }
