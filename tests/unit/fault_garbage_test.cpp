@@ -1,0 +1,299 @@
+// A device that talks nonsense for a while before it answers: random reports on the USB link and
+// random bytes on the serial line, many seeds, on a virtual clock. Replies the tool is meant to
+// pass over are passed over, anything else ends the operation with its own message, and every
+// operation ends clean: no crash, the progress window closed, the port closed, the file kept.
+
+#include "ops/SerialOps.h"
+#include "ops_fixture.h"
+#include "support/ScriptedSerial.h"
+
+#include <QRandomGenerator>
+
+namespace quorvin::test {
+namespace {
+
+constexpr int kSeeds = 60;
+
+std::vector<std::uint8_t> RandomPayload(QRandomGenerator& rng, int maxLength) {
+  std::vector<std::uint8_t> p(rng.bounded(maxLength + 1));
+  for (auto& b : p) b = static_cast<std::uint8_t>(rng.bounded(256));
+  return p;
+}
+
+// A well-formed reply to some other command than `asked`: a late answer the tool must skip.
+Report Stray(QRandomGenerator& rng, std::uint8_t asked) {
+  std::uint8_t command = asked;
+  while (command == asked) command = static_cast<std::uint8_t>(rng.bounded(256));
+  return MakeReport(kDirReply, command, RandomPayload(rng, 58));
+}
+
+// A report that is no reply at all, in one of the ways a device gets it wrong: noise, a frame with
+// a wrong checksum, or a length byte that runs past the report.
+enum class JunkKind { Noise, WrongChecksum, LengthPastTheReport };
+
+Report Junk(QRandomGenerator& rng, std::uint8_t command, JunkKind kind) {
+  Report r{};
+  switch (kind) {
+    case JunkKind::Noise:
+      for (std::size_t i = 1; i < r.size(); ++i) r[i] = static_cast<std::uint8_t>(rng.bounded(256));
+      if (r[1] == kStart1) r[1] = 0x00;
+      break;
+    case JunkKind::WrongChecksum:
+      r = MakeReport(kDirReply, command, RandomPayload(rng, 58));
+      r[6 + r[5]] = static_cast<std::uint8_t>(r[6 + r[5]] + 1 + rng.bounded(255));
+      break;
+    case JunkKind::LengthPastTheReport:
+      r = MakeReport(kDirReply, command, RandomPayload(rng, 58));
+      r[5] = static_cast<std::uint8_t>(59 + rng.bounded(197));
+      break;
+  }
+  return r;
+}
+
+Report Junk(QRandomGenerator& rng, std::uint8_t command) {
+  return Junk(rng, command, static_cast<JunkKind>(rng.bounded(3)));
+}
+
+struct ShortOp {
+  std::uint8_t command;
+  OpResult (*run)(UsbEnv&);
+  std::vector<std::uint8_t> reply;
+  const char* failure;
+};
+
+const ShortOp kShortOps[] = {
+    {cmd::ReadVersion, ReadVersionUsb, {'V', '2', '.', '0'}, "box: Reading version failed !"},
+    {cmd::ReadFrequency, ReadFrequencyUsb, {0x80, 0xAC, 0xCF, 0x12}, "box: Reading frequency failed !"},
+    {cmd::InitCallButtons, InitCallButtonsUsb, {0x5A}, "box: Initialize call button data failed !"},
+};
+
+class Garbage : public OpsTest {};
+
+TEST_F(Garbage, ShortExchangesSkipStrayRepliesAndFailOnJunk) {
+  for (const ShortOp& op : kShortOps) {
+    for (int seed = 1; seed <= kSeeds; ++seed) {
+      QRandomGenerator rng(static_cast<quint32>(seed));
+      const bool withJunk = seed % 2 == 0;
+      const int strays = rng.bounded(12);
+      const int junkAt = rng.bounded(strays + 1);
+      std::vector<std::pair<qint64, Report>> script;
+      qint64 at = 0;
+      for (int i = 0; i <= strays; ++i) {
+        if (withJunk && i == junkAt) script.emplace_back(at += rng.bounded(900), Junk(rng, op.command));
+        if (i < strays) script.emplace_back(at += rng.bounded(900), Stray(rng, op.command));
+      }
+      script.emplace_back(at += rng.bounded(900), MakeReport(kDirReply, op.command, op.reply));
+      hid.ClearReplies();
+      hid.responder = [&](const Report&) {
+        for (const auto& [delay, r] : script) hid.QueueReply(r, delay);
+      };
+      fb.log.clear();
+      UsbEnv env = Env();
+      const OpResult r = op.run(env);
+      SCOPED_TRACE(testing::Message() << "command " << int(op.command) << " seed " << seed);
+      if (withJunk) {
+        EXPECT_EQ(r.outcome, Outcome::Failed);
+        EXPECT_EQ(fb.Boxes(), QStringList({"box: Read data failed, please send again !", op.failure}));
+      } else {
+        EXPECT_TRUE(r.Ok()) << Joined(fb.log);
+      }
+      EXPECT_EQ(fb.log.last(), "progress: close");
+    }
+  }
+}
+
+Report ReadBackPacket(int count, int number, const QByteArray& data) {
+  std::vector<std::uint8_t> p{static_cast<std::uint8_t>(count >> 8), static_cast<std::uint8_t>(count),
+                              static_cast<std::uint8_t>(number >> 8), static_cast<std::uint8_t>(number)};
+  for (char c : data) p.push_back(static_cast<std::uint8_t>(c));
+  return MakeReport(kDirReply, cmd::BackupReadBack, p);
+}
+
+// After a sound first packet the device has always been taken at its word on numbers, counts and
+// checksums; anything that is not a read-back packet, or whose length cannot be right, ends it.
+TEST_F(Garbage, ReadBackTakesOddPacketsAsTheyComeButNotJunk) {
+  const QString path = PathOf("backup.bin");
+  for (int seed = 1; seed <= kSeeds; ++seed) {
+    QRandomGenerator rng(static_cast<quint32>(seed));
+    const int count = 2 + rng.bounded(30);
+    const bool withJunk = seed % 2 == 0;
+    const int junkAt = 2 + rng.bounded(count - 1);
+    QByteArray expected;
+    std::vector<Report> packets;
+    for (int k = 1; k <= count; ++k) {
+      if (withJunk && k == junkAt) {
+        switch (rng.bounded(3)) {
+          case 0: packets.push_back(Junk(rng, cmd::BackupReadBack, JunkKind::Noise)); break;
+          case 1: packets.push_back(Junk(rng, cmd::BackupReadBack, JunkKind::LengthPastTheReport)); break;
+          default: packets.push_back(Stray(rng, cmd::BackupReadBack)); break;
+        }
+        continue;
+      }
+      QByteArray data(rng.bounded(55), Qt::Uninitialized);
+      for (auto& c : data) c = static_cast<char>(rng.bounded(256));
+      Report r = ReadBackPacket(k == 1 ? count : rng.bounded(0x10000), k == 1 ? 1 : rng.bounded(0x10000), data);
+      if (k > 1 && rng.bounded(2)) r[6 + r[5]] ^= 0xFF;  // a later checksum is not looked at
+      if (k == 1 || !withJunk || k < junkAt) expected += data;
+      packets.push_back(r);
+    }
+    hid.responder = [&](const Report&) {
+      qint64 at = 0;
+      for (const Report& p : packets) hid.QueueReply(p, at += rng.bounded(1, 90));  // within the 100 ms allowed
+    };
+    WriteFile(path, "earlier");
+    fb.log.clear();
+    UsbEnv env = Env();
+    const OpResult r = BackupReadBackUsb(env, path);
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    if (withJunk) {
+      EXPECT_EQ(r.outcome, Outcome::Failed);
+      EXPECT_TRUE(fb.log.contains("progress: text Read backup data packet error")) << Joined(fb.log);
+      EXPECT_EQ(ReadFile(path), "earlier");
+      EXPECT_EQ(r.bytes, expected.size());
+    } else {
+      EXPECT_TRUE(r.Ok()) << Joined(fb.log);
+      EXPECT_EQ(ReadFile(path), expected);
+    }
+    hid.ClearReplies();
+  }
+}
+
+// Junk where the first packet should be: a frame with a wrong checksum is named as such, anything
+// else is no reply; the earlier file stays either way.
+TEST_F(Garbage, ReadBackWithJunkForItsFirstReply) {
+  const QString path = PathOf("backup.bin");
+  for (int seed = 1; seed <= kSeeds; ++seed) {
+    QRandomGenerator rng(static_cast<quint32>(seed));
+    const Report junk = Junk(rng, cmd::BackupReadBack);
+    hid.responder = [&](const Report&) {
+      hid.QueueReply(junk, rng.bounded(4000));
+      hid.QueueReply(ReadBackPacket(1, 1, "late"), 4500);
+    };
+    WriteFile(path, "earlier");
+    fb.log.clear();
+    UsbEnv env = Env();
+    EXPECT_EQ(BackupReadBackUsb(env, path).outcome, Outcome::Failed);
+    const bool framed = junk[1] == kStart1 && junk[5] <= kMaxUsbPayload;
+    EXPECT_EQ(fb.Boxes(), framed ? QStringList({"box: Receiving data is not correct, please check whether the host is "
+                                                "normal work !",
+                                                "box: Read backup data failed !"})
+                                 : QStringList({"box: Read backup data failed !"}))
+        << "seed " << seed;
+    EXPECT_EQ(ReadFile(path), "earlier");
+    hid.ClearReplies();
+  }
+}
+
+// --- Serial line ------------------------------------------------------------------------------
+
+// Random bytes to come before `reply` with the line never quiet for 50 ms in between. Nothing
+// marks where the noise ends, so noise and reply are one reply to the tool; the noise is made so
+// that this reply's checksum does not hold by chance.
+QByteArray Noise(QRandomGenerator& rng, int maxBytes, const QByteArray& reply) {
+  QByteArray n(3 + rng.bounded(maxBytes - 2), Qt::Uninitialized);
+  for (auto& c : n) c = static_cast<char>(rng.bounded(256));
+  const QByteArray all = n + reply;
+  if (VerifyChecksum(reinterpret_cast<const std::uint8_t*>(all.constData()) + 2, static_cast<std::size_t>(all.size() - 2)))
+    n[2] = static_cast<char>(n[2] + 1);
+  return n;
+}
+
+struct SerialBench {
+  VirtualClock clock{1000};
+  ScriptedSerial port{clock};
+  RecordingFeedback fb;
+  SerialEnv env{port, fb, clock, true};
+  SerialChoice choice{QStringLiteral("/dev/ttyNOISE"), QStringLiteral("9600")};
+
+  // Once the host has written its last frame, `noise` then `reply`, in pieces 0 to 40 ms apart.
+  void Answer(QRandomGenerator& rng, const QByteArray& noise, const QByteArray& reply, int writesBeforeAnswer = 1) {
+    port.responder = [this, &rng, noise, reply, writesBeforeAnswer, writes = 0](const QByteArray&) mutable {
+      if (++writes != writesBeforeAnswer) return;
+      qint64 at = 0;
+      for (qsizetype i = 0; i < noise.size();) {
+        const qsizetype piece = 1 + rng.bounded(16);
+        port.QueueBytes(noise.mid(i, piece), at += rng.bounded(41));
+        i += piece;
+      }
+      port.QueueBytes(reply, at += rng.bounded(41));
+    };
+  }
+  void ExpectClean() {
+    EXPECT_FALSE(port.IsOpen());
+    if (fb.log.contains("progress: show")) {
+      EXPECT_LT(fb.log.lastIndexOf("progress: show"), fb.log.lastIndexOf("progress: close"));
+    }
+  }
+};
+
+QByteArray SerialFrame(std::uint8_t command, const QByteArray& payload) {
+  QByteArray f("\x55\xAA\x02", 3);
+  f.append(static_cast<char>(command)).append(static_cast<char>(payload.size())).append(payload);
+  f.append(static_cast<char>(ComputeChecksum(reinterpret_cast<const std::uint8_t*>(f.constData()) + 2,
+                                             static_cast<std::size_t>(f.size() - 2))));
+  return f;
+}
+
+TEST(SerialGarbage, NoiseBeforeTheVersionReplyFailsTheRead) {
+  for (int seed = 1; seed <= kSeeds; ++seed) {
+    QRandomGenerator rng(static_cast<quint32>(seed));
+    SerialBench b;
+    const QByteArray reply = SerialFrame(cmd::ReadVersion, "V1.0");
+    b.Answer(rng, Noise(rng, 300, reply), reply);
+    const OpResult r = ReadVersionSerial(b.env, b.choice);
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    EXPECT_EQ(r.outcome, Outcome::Failed);
+    EXPECT_EQ(b.fb.Boxes(), QStringList{"box: Reading version failed !"});
+    b.ExpectClean();
+  }
+}
+
+TEST(SerialGarbage, NoiseBeforeTheClosingReplyIsReturnErrorData) {
+  QTemporaryDir dir;
+  const QString image = dir.filePath("fw.bin");
+  {
+    QFile f(image);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(QByteArray(300, 'f')) == 300);
+  }
+  for (int seed = 1; seed <= kSeeds; ++seed) {
+    QRandomGenerator rng(static_cast<quint32>(seed));
+    SerialBench b;
+    const bool upgrade = seed % 2 == 1;
+    const std::uint8_t command = upgrade ? cmd::SerialUpgrade : cmd::BackupDownload;
+    const QByteArray ack = SerialFrame(command, QByteArray(1, '\x5A'));
+    b.Answer(rng, Noise(rng, 300, ack), ack, 3);
+    const OpResult r = upgrade ? FirmwareUpgradeSerial(b.env, b.choice, image) : BackupDownloadSerial(b.env, b.choice, image);
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    EXPECT_EQ(r.outcome, Outcome::Failed);
+    EXPECT_EQ(b.fb.Boxes(), QStringList{"box: Return error data !"});
+    b.ExpectClean();
+  }
+}
+
+TEST(SerialGarbage, NoiseInsteadOfReadBackPacketsKeepsTheEarlierFile) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("backup.bin");
+  for (int seed = 1; seed <= kSeeds; ++seed) {
+    QRandomGenerator rng(static_cast<quint32>(seed));
+    {
+      QFile f(path);
+      ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("earlier") == 7);
+    }
+    SerialBench b;
+    const QByteArray packet = SerialFrame(cmd::BackupReadBack, QByteArray("\x00\x01\x00\x01", 4) + "data");
+    // Kept below a full frame's 138 bytes, which would end a chunk by size alone.
+    b.Answer(rng, Noise(rng, 120, packet), packet);
+    const OpResult r = BackupReadBackSerial(b.env, b.choice, path);
+    SCOPED_TRACE(testing::Message() << "seed " << seed);
+    EXPECT_EQ(r.outcome, Outcome::Failed);
+    EXPECT_EQ(b.fb.Boxes(), QStringList{"box: Return error data !"});
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), "earlier");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"backup.bin"});
+    b.ExpectClean();
+  }
+}
+
+}  // namespace
+}  // namespace quorvin::test
