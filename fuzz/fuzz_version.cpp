@@ -1,0 +1,59 @@
+// The version text as the device may send it: any bytes as the payload of a well-formed version
+// reply, over USB (at most 58 bytes) and over the serial link (up to 255), decoded into the text
+// shown to the user. The first input byte picks the language.
+#include "FuzzInput.h"
+#include "ops/SerialOps.h"
+#include "ops/UsbOps.h"
+#include "support/RecordingFeedback.h"
+#include "support/ScriptedHid.h"
+#include "support/ScriptedSerial.h"
+
+namespace {
+
+void OverUsb(bool english, const QByteArray& text) {
+  using namespace quorvin;
+  VirtualClock clock(1000);
+  test::ScriptedHid hid(clock);
+  test::RecordingFeedback fb;
+  HidLink link(hid, fb, clock);
+  link.SetEnglish(english);
+  const std::vector<std::uint8_t> payload(text.begin(), text.begin() + std::min<qsizetype>(text.size(), 58));
+  hid.responder = [&](const Report& r) { hid.QueueFrame(kDirReply, r[4], payload, 3); };
+  UsbEnv env{link, fb, clock, english};
+  const OpResult r = ReadVersionUsb(env);
+  FUZZ_CHECK(r.Ok());
+  // One character per byte at most, up to the first zero byte.
+  FUZZ_CHECK(r.version.size() <= static_cast<qsizetype>(payload.size()));
+  FUZZ_CHECK(fuzz::ProgressClosed(fb.log));
+}
+
+void OverSerial(bool english, const QByteArray& text) {
+  using namespace quorvin;
+  VirtualClock clock(1000);
+  test::ScriptedSerial port(clock);
+  test::RecordingFeedback fb;
+  const QByteArray payload = text.left(255);
+  QByteArray frame("\x55\xAA\x02\xC2", 4);
+  frame.append(static_cast<char>(payload.size())).append(payload);
+  frame.append(static_cast<char>(
+      ComputeChecksum(reinterpret_cast<const std::uint8_t*>(frame.constData()) + 2,
+                      static_cast<std::size_t>(frame.size() - 2))));
+  port.responder = [&](const QByteArray&) { port.QueueBytes(frame, 5); };
+  SerialEnv env{port, fb, clock, english};
+  const OpResult r = ReadVersionSerial(env, {QStringLiteral("/dev/ttyFUZZ"), QStringLiteral("9600")});
+  FUZZ_CHECK(r.Ok());
+  FUZZ_CHECK(r.version.size() <= payload.size());
+  FUZZ_CHECK(!port.IsOpen());
+  FUZZ_CHECK(fuzz::ProgressClosed(fb.log));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  quorvin::fuzz::Input in(data, size);
+  const bool english = (in.Byte() & 1) != 0;
+  const QByteArray text = in.Bytes(size);
+  OverUsb(english, text);
+  OverSerial(english, text);
+  return 0;
+}
