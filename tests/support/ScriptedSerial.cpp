@@ -34,6 +34,7 @@ void ScriptedSerial::Write(const char* data, qint64 count) {
 
 qint64 ScriptedSerial::Read(char* buffer, qint64 max, int waitMs) {
   if (!m_open) ThrowSerialException(13, QStringLiteral("The port is not open"));
+  if (max <= 0) return 0;  // as the real port: no room asked for, no wait
   const qint64 now = m_clock.NowMs();
   const qint64 until = now + std::max(waitMs, 0);
   if (m_chunks.empty() || m_chunks.front().dueMs > until) {
