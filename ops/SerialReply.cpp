@@ -22,6 +22,12 @@ SerialReply::Step SerialReply::Read(SerialSession& session, int completeAt) {
   // While a reply is under way a short wait tells whether the line has fallen silent; before the
   // first byte the wait is longer but still short enough to keep the caller's window exact.
   const int waitMs = m_fresh ? kSerialSilenceMs : kSerialIdleWaitMs;
+  if (limit <= m_count) {
+    // A full reply the caller keeps takes no more bytes, and a read for none returns at once: wait
+    // as a read would, so the caller's window runs out instead of its loop spinning until then.
+    env.clock.SleepMs(waitMs);
+    return Step::Waiting;
+  }
   const qint64 got = env.port.Read(reinterpret_cast<char*>(m_bytes.data()) + m_count, limit - m_count, waitMs);
   if (got > 0) {
     env.fb.Trace(TraceDir::In, m_bytes.data() + m_count, static_cast<std::size_t>(got));

@@ -295,5 +295,40 @@ TEST(SerialGarbage, NoiseInsteadOfReadBackPacketsKeepsTheEarlierFile) {
   }
 }
 
+// Replies with an unknown status are kept and grown by what follows. A device that keeps them
+// coming, each run with a checksum that holds, fills the reply buffer; the transfer then waits out
+// its window like any unknown status, rather than spinning on reads that can take nothing.
+TEST(SerialGarbage, KeptRepliesThatFillTheBufferEndWithTheWindow) {
+  QTemporaryDir dir;
+  const QString image = dir.filePath("fw.bin");
+  {
+    QFile f(image);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("fw") == 2);
+  }
+  SerialBench b;
+  b.port.responder = [&](const QByteArray&) {
+    QByteArray run = SerialFrame(cmd::SerialUpgrade, QByteArray(1, '\x11'));  // unknown status
+    b.port.QueueBytes(run, 0);
+    QRandomGenerator rng(7);
+    for (const int size : {200, 200, 200, 200, 217}) {  // to exactly 1024 bytes
+      QByteArray more(size, Qt::Uninitialized);
+      for (auto& c : more) c = static_cast<char>(rng.bounded(256));
+      run += more;
+      int sum = 0;
+      for (qsizetype i = 2; i < run.size() - 1; ++i) sum += static_cast<std::uint8_t>(run[i]);
+      run[run.size() - 1] = static_cast<char>(~sum);  // the whole run's checksum holds again
+      more[size - 1] = run.back();
+      b.port.QueueBytes(more, 100);  // after a silence: checked again each time
+    }
+    ASSERT_EQ(run.size(), 1024);
+  };
+  const qint64 start = b.clock.NowMs();
+  const OpResult r = FirmwareUpgradeSerial(b.env, b.choice, image);
+  EXPECT_EQ(r.outcome, Outcome::QuietEnd) << r.detail.toStdString();
+  EXPECT_TRUE(b.fb.Boxes().isEmpty());
+  EXPECT_LE(b.clock.NowMs() - start, 20 + 200 + 3000 + 100);  // pause, settle, window, one idle wait
+  b.ExpectClean();
+}
+
 }  // namespace
 }  // namespace quorvin::test
