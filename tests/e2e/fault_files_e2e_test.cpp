@@ -20,25 +20,14 @@ using test::CtlRun;
 using test::RunCtl;
 using test::SimProcess;
 
-QByteArray Pattern(int n) {
-  QByteArray b(n, Qt::Uninitialized);
-  for (int i = 0; i < n; ++i) b[i] = static_cast<char>(i * 17 + 1);
-  return b;
-}
+using test::ReadFile;
+using test::WriteFile;
 
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
+QByteArray Pattern(int n) { return test::Pattern(n, 1); }
 
 bool SizedFile(const QString& path, qint64 size) {
   QFile f(path);
   return f.open(QIODevice::WriteOnly) && f.resize(size);
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 struct Sides {

@@ -18,21 +18,10 @@
 namespace quorvin {
 namespace {
 
-QByteArray Pattern(int n, int seed) {
-  QByteArray a(n, Qt::Uninitialized);
-  for (int i = 0; i < n; ++i) a[i] = static_cast<char>((i * 31 + seed) & 0xFF);
-  return a;
-}
+using test::Pattern;
+using test::ReadFile;
 
-void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-}
+void WriteFile(const QString& path, const QByteArray& bytes) { ASSERT_TRUE(test::WriteFile(path, bytes)); }
 
 TEST(KillE2e, ReadBackKilledAnywhereLeavesTheEarlierFileOrTheWholeNewOne) {
   QTemporaryDir simDir;

@@ -2,6 +2,7 @@
 // the failure no later than 1.5 s after its own wait at that point would end, keeps no descriptor
 // of the lost device, and when the device is back on the same socket the next operation finds it.
 
+#include "CtlProcess.h"
 #include "SimProcess.h"
 #include "link/Backends.h"
 #include "ops/UsbOps.h"
@@ -36,22 +37,13 @@ int OpenSockets() {
   return n;
 }
 
-QByteArray Pattern(int n) {
-  QByteArray a(n, Qt::Uninitialized);
-  for (int i = 0; i < n; ++i) a[i] = static_cast<char>(i * 7 + 3);
-  return a;
-}
+QByteArray Pattern(int n) { return test::Pattern(n, 3); }
+using test::ReadFile;
 
 QString WriteFile(const QTemporaryDir& dir, const char* name, const QByteArray& bytes) {
   const QString path = dir.filePath(QString::fromLatin1(name));
-  QFile f(path);
-  EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+  EXPECT_TRUE(test::WriteFile(path, bytes));
   return path;
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
 }
 
 // The tool's side, as the window or quorvinctl sets it up, in this process so its descriptors can
