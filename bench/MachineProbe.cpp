@@ -1,8 +1,10 @@
 #include "bench/MachineProbe.h"
 
+#include "bench/ProcessStats.h"
 #include "bench/SteadyTime.h"
 
 #include <chrono>
+#include <unistd.h>
 
 namespace quorvin::bench {
 
@@ -13,10 +15,13 @@ MachineProbe::~MachineProbe() {
   m_thread.join();
 }
 
+qint64 MachineProbe::OwnCpuUs() const { return ThreadCpuUs(m_tid.load()); }
+
 void MachineProbe::Run() {
+  m_tid = static_cast<int>(::gettid());
   std::int64_t last = SteadyNs();
   while (!m_stop) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSleepMs));
     const std::int64_t now = SteadyNs();
     m_stalls.Note(last, now);
     if (now - last > m_worstNs) {

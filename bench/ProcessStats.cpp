@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace quorvin::bench {
 
@@ -25,6 +26,18 @@ qint64 ProcessCpuUs() {
   if (::getrusage(RUSAGE_SELF, &usage) != 0) return -1;
   const auto us = [](const timeval& tv) { return qint64{tv.tv_sec} * 1'000'000 + tv.tv_usec; };
   return us(usage.ru_utime) + us(usage.ru_stime);
+}
+
+qint64 ThreadCpuUs(int tid) {
+  QFile stat(QStringLiteral("/proc/self/task/%1/stat").arg(tid));
+  if (tid <= 0 || !stat.open(QIODevice::ReadOnly)) return -1;
+  const QByteArray line = stat.readAll();
+  // The command name in parentheses may hold spaces: fields are counted after its closing one.
+  const QList<QByteArray> f = line.mid(line.lastIndexOf(')') + 2).split(' ');
+  if (f.size() < 13) return -1;
+  const long ticks = ::sysconf(_SC_CLK_TCK);
+  // utime and stime are fields 14 and 15 of the line, 12 and 13 after the name.
+  return (f[11].toLongLong() + f[12].toLongLong()) * 1'000'000 / (ticks > 0 ? ticks : 100);
 }
 
 qint64 ResidentKb() { return StatusKb("VmRSS"); }

@@ -7,6 +7,9 @@ namespace quorvin::bench {
 
 // CPU time of the whole process (every thread, user and system), in microseconds.
 [[nodiscard]] qint64 ProcessCpuUs();
+// CPU time of one thread of this process, by its kernel thread id, in microseconds (counted by the
+// kernel in clock ticks, so good to 10 ms); -1 when it cannot be read.
+[[nodiscard]] qint64 ThreadCpuUs(int tid);
 // Resident set and its high-water mark in kB; -1 when /proc does not tell.
 [[nodiscard]] qint64 ResidentKb();
 [[nodiscard]] qint64 PeakResidentKb();

@@ -86,8 +86,8 @@ void RunSerialBench(const BenchConfig& cfg, Figures& figures) {
     if (!run.finished || run.boxes != QStringList{expected}) {
       ++errors;
       failed.push_back(i);
-      std::fprintf(stderr, "bench: version read %d: %s (meanwhile a thread doing nothing but 1 ms sleeps "
-                   "overslept up to %.1f ms)\n", i + 1,
+      std::fprintf(stderr, "bench: version read %d: %s (meanwhile a thread doing nothing but 5 ms sleeps "
+                   "took up to %.1f ms for one)\n", i + 1,
                    run.finished ? qPrintable(run.boxes.join(QStringLiteral(" | "))) : "did not end",
                    window.Probe().WorstMs());
     }

@@ -53,7 +53,7 @@ WindowHarness::WindowHarness(HidBackend& backend, Clock& clock, bool startTimers
 void WindowHarness::ReportStalls(const char* what, std::int64_t sinceNs) const {
   const auto at = [sinceNs](std::int64_t ns) { return static_cast<double>(ns - sinceNs) / 1e9; };
   std::fprintf(stderr, "bench: %s: the window's event loop stalled up to %.1f ms (at %.2f s); a thread doing nothing "
-               "but 1 ms sleeps overslept up to %.1f ms (at %.2f s)\n", what, m_stalls.MaxGapMs(),
+               "but 5 ms sleeps took up to %.1f ms for one (at %.2f s)\n", what, m_stalls.MaxGapMs(),
                at(m_stalls.MaxGapEndNs()), m_probe.WorstMs(), at(m_probe.WorstAtNs()));
   // Gaps under the log's threshold are not kept; the longest gap then stands for itself.
   const double own = m_stalls.MaxGapMs() < 12 ? m_stalls.MaxGapMs()
