@@ -23,7 +23,8 @@ void MachineProbe::Run() {
   while (!m_stop) {
     std::this_thread::sleep_for(std::chrono::milliseconds(kSleepMs));
     const std::int64_t now = SteadyNs();
-    m_stalls.Note(last, now);
+    // Only what went past the sleep itself is a stall.
+    m_stalls.Note({last + std::int64_t{kSleepMs} * 1'000'000, now});
     if (now - last > m_worstNs) {
       m_worstNs = now - last;
       m_worstAtNs = now;

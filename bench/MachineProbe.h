@@ -34,7 +34,7 @@ class MachineProbe {
   // The probe thread's own CPU time so far, in microseconds (-1 when the system does not say), so
   // that CPU figures of the process can leave it out.
   [[nodiscard]] qint64 OwnCpuUs() const;
-  // Every sleep that took 8 ms or more, since the last Reset.
+  // Every time the thread went 3 ms or more past the end of a sleep, since the last Reset.
   [[nodiscard]] std::vector<Stall> Stalls() const { return m_stalls.Stalls(); }
 
  private:
@@ -44,7 +44,7 @@ class MachineProbe {
   std::atomic<std::int64_t> m_worstNs{0};
   std::atomic<std::int64_t> m_worstAtNs{0};
   std::atomic<int> m_tid{0};
-  StallLog m_stalls{8'000'000};
+  StallLog m_stalls{3'000'000};
   std::thread m_thread;
 };
 

@@ -40,6 +40,18 @@ qint64 ThreadCpuUs(int tid) {
   return (f[11].toLongLong() + f[12].toLongLong()) * 1'000'000 / (ticks > 0 ? ticks : 100);
 }
 
+bool ReadSchedule(int schedstatFd, qint64& runNs, qint64& waitNs) {
+  if (schedstatFd < 0) return false;
+  char text[128];
+  const ssize_t n = ::pread(schedstatFd, text, sizeof text - 1, 0);
+  if (n <= 0) return false;
+  const QList<QByteArray> f = QByteArray(text, n).trimmed().split(' ');
+  if (f.size() < 2) return false;
+  runNs = f[0].toLongLong();
+  waitNs = f[1].toLongLong();
+  return true;
+}
+
 qint64 ResidentKb() { return StatusKb("VmRSS"); }
 qint64 PeakResidentKb() { return StatusKb("VmHWM"); }
 

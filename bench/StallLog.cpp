@@ -4,10 +4,10 @@
 
 namespace quorvin::bench {
 
-void StallLog::Note(std::int64_t beginNs, std::int64_t endNs) {
-  if (endNs - beginNs < m_keepNs) return;
+void StallLog::Note(const Stall& stall) {
+  if (stall.endNs - stall.beginNs < m_keepNs) return;
   std::lock_guard lock(m_mutex);
-  m_stalls.push_back({beginNs, endNs});
+  m_stalls.push_back(stall);
 }
 
 void StallLog::Clear() {
@@ -20,18 +20,28 @@ std::vector<Stall> StallLog::Stalls() const {
   return m_stalls;
 }
 
-double LongestUnexplainedMs(const std::vector<Stall>& own, const std::vector<Stall>& machine) {
-  std::int64_t longest = 0;
-  for (const Stall& s : own) {
-    std::int64_t covered = 0;
-    for (const Stall& m : machine) {
-      const std::int64_t from = std::max(s.beginNs, m.beginNs);
-      const std::int64_t to = std::min(s.endNs, m.endNs);
-      if (to > from) covered += to - from;  // a sleeping thread's stalls never overlap each other
-    }
-    longest = std::max(longest, s.endNs - s.beginNs - std::min(covered, s.endNs - s.beginNs));
+std::int64_t StallShare::OwnNs() const {
+  const std::int64_t length = stall.endNs - stall.beginNs;
+  return std::max<std::int64_t>(length - std::max(stall.waitNs, stoppedNs), 0);
+}
+
+StallShare ShareOf(const Stall& own, const std::vector<Stall>& machine) {
+  StallShare share{own};
+  for (const Stall& m : machine) {
+    const std::int64_t from = std::max(own.beginNs, m.beginNs);
+    const std::int64_t to = std::min(own.endNs, m.endNs);
+    if (to > from) share.stoppedNs += to - from;  // a sleeping thread's stalls never overlap each other
   }
-  return static_cast<double>(longest) / 1e6;
+  return share;
+}
+
+StallShare LongestOwnStall(const std::vector<Stall>& own, const std::vector<Stall>& machine) {
+  StallShare longest;
+  for (const Stall& s : own) {
+    const StallShare share = ShareOf(s, machine);
+    if (share.OwnNs() >= longest.OwnNs()) longest = share;
+  }
+  return longest;
 }
 
 }  // namespace quorvin::bench

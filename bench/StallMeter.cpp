@@ -1,6 +1,10 @@
 #include "bench/StallMeter.h"
 
+#include "bench/ProcessStats.h"
 #include "bench/SteadyTime.h"
+
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace quorvin::bench {
 
@@ -10,9 +14,16 @@ StallMeter::StallMeter() {
   connect(&m_timer, &QTimer::timeout, this, &StallMeter::Tick);
 }
 
+StallMeter::~StallMeter() {
+  if (m_schedFd >= 0) ::close(m_schedFd);
+}
+
 void StallMeter::Start() {
   m_maxNs = 0;
   m_stalls.Clear();
+  // Started on the GUI thread: thread-self is that thread.
+  if (m_schedFd < 0) m_schedFd = ::open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
+  (void)ReadSchedule(m_schedFd, m_lastRunNs, m_lastWaitNs);
   m_lastTickNs = SteadyNs();
   m_since.start();
   m_timer.start();
@@ -30,8 +41,13 @@ void StallMeter::Tick() {
     m_maxNs = gap;
     m_maxEndNs = now;
   }
-  m_stalls.Note(m_lastTickNs, now);
+  qint64 run = m_lastRunNs;
+  qint64 wait = m_lastWaitNs;
+  (void)ReadSchedule(m_schedFd, run, wait);
+  m_stalls.Note({m_lastTickNs, now, run - m_lastRunNs, wait - m_lastWaitNs});
   m_lastTickNs = now;
+  m_lastRunNs = run;
+  m_lastWaitNs = wait;
   m_since.restart();
 }
 
