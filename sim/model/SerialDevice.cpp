@@ -83,7 +83,9 @@ void SerialDevice::Dispatch(const QByteArray& frame, qint64 nowMs) {
     Note(nowMs, QStringLiteral("request %1 with a wrong checksum; ignored").arg(Hex(command)));
     return;
   }
-  m_queue.clear();  // a new request ends a read-back still under way
+  // A new request ends a read-back still under way. A reply already going out byte by byte is
+  // finished: a device's line cannot take back half a frame.
+  std::erase_if(m_queue, [](const Pending& p) { return !p.piece; });
   m_upload.Reset();
   switch (command) {
     case cmd::ReadVersion: {
@@ -171,10 +173,12 @@ bool SerialDevice::SendReply(QByteArray reply, qint64& dueMs, qint64 nowMs) {
 
 void SerialDevice::QueueJittered(qint64& dueMs, const QByteArray& frame) {
   const DeviceFaults& faults = m_model.Faults();
+  // Its bytes go out one run, after everything already queued: nothing else fits between them.
+  if (!m_queue.empty()) dueMs = std::max(dueMs, m_queue.back().dueMs);
   dueMs += Random(faults.serialReplyDelayMaxMs);
   for (qsizetype i = 0; i < frame.size(); ++i) {
     if (i > 0) dueMs += Random(faults.serialByteGapMaxMs);
-    Queue(dueMs, frame.mid(i, 1));  // equal due times keep their order
+    Queue(dueMs, frame.mid(i, 1), true);  // equal due times keep their order
   }
 }
 
@@ -183,10 +187,15 @@ int SerialDevice::Random(int maxMs) {
   return std::uniform_int_distribution<int>(0, maxMs)(m_random);
 }
 
-void SerialDevice::Queue(qint64 dueMs, const QByteArray& frame) {
+void SerialDevice::Queue(qint64 dueMs, const QByteArray& frame, bool piece) {
+  if (m_pieces > 0) dueMs = std::max(dueMs, m_lastPieceMs);
+  if (piece) {
+    ++m_pieces;
+    m_lastPieceMs = dueMs;
+  }
   auto at = std::upper_bound(m_queue.begin(), m_queue.end(), dueMs,
                              [](qint64 due, const Pending& p) { return due < p.dueMs; });
-  m_queue.insert(at, Pending{dueMs, frame});
+  m_queue.insert(at, Pending{dueMs, frame, piece});
 }
 
 qint64 SerialDevice::WireMs(qsizetype bytes) const {
@@ -204,6 +213,7 @@ QByteArray SerialDevice::TakeDue(qint64 nowMs) {
   while (!m_queue.empty() && m_queue.front().dueMs <= nowMs && !m_model.Vanished()) {
     m_model.Log().Add({nowMs, LogKind::ToHost, LogLink::Serial, m_queue.front().frame, {}});
     out.append(m_queue.front().frame);
+    if (m_queue.front().piece) --m_pieces;
     m_queue.pop_front();
   }
   return out;

@@ -34,7 +34,10 @@ class SerialDevice {
   // Every byte due at or before nowMs, frames in order, each logged as sent.
   [[nodiscard]] QByteArray TakeDue(qint64 nowMs);
   // Nothing queued will be sent (the host is gone).
-  void DropPending() { m_queue.clear(); }
+  void DropPending() {
+    m_queue.clear();
+    m_pieces = 0;
+  }
 
   // A whole frame 55 AA 02 command N payload checksum.
   [[nodiscard]] static QByteArray BuildReply(std::uint8_t command, const QByteArray& payload);
@@ -43,6 +46,7 @@ class SerialDevice {
   struct Pending {
     qint64 dueMs;
     QByteArray frame;
+    bool piece = false;  // one byte of a reply sent byte by byte
   };
   void ExtractFrames(qint64 nowMs);
   void Dispatch(const QByteArray& frame, qint64 nowMs);
@@ -51,7 +55,9 @@ class SerialDevice {
   // Sends a reply through the reply faults; false when it was dropped. dueMs comes back as the
   // time the reply's last byte is due, a delay included.
   bool SendReply(QByteArray reply, qint64& dueMs, qint64 nowMs);
-  void Queue(qint64 dueMs, const QByteArray& frame);
+  // Nothing is queued between the bytes of a reply sent byte by byte: a later frame waits for its
+  // last byte, so what goes out is always whole frames one after the other.
+  void Queue(qint64 dueMs, const QByteArray& frame, bool piece = false);
   // Queues a reply a random while late and byte by byte with random gaps; dueMs moves to its last byte.
   void QueueJittered(qint64& dueMs, const QByteArray& frame);
   [[nodiscard]] int Random(int maxMs);
@@ -64,6 +70,8 @@ class SerialDevice {
   QByteArray m_input;
   qint64 m_lastByteMs = 0;
   std::deque<Pending> m_queue;
+  int m_pieces = 0;          // bytes of byte-by-byte replies still queued
+  qint64 m_lastPieceMs = 0;  // when the last of them is due
   std::mt19937 m_random{20240607};  // fixed: a run with timing jitter can be repeated exactly
 };
 

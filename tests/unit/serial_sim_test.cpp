@@ -120,5 +120,51 @@ TEST(SerialSim, JitteredRepliesComeByteByByteInOrderWithinTheirBounds) {
   EXPECT_EQ(stream.mid(276 + 9, 44), data.mid(256));
 }
 
+// A request that comes while a reply is still going out byte by byte: the reply is finished before
+// anything else goes out, so the host never sees half a frame or two frames mixed.
+TEST(SerialSim, ARequestMidReplyNeverTearsAFrameOnTheLine) {
+  DeviceModel model;
+  model.Faults().serialReplyDelayMaxMs = 5;
+  model.Faults().serialByteGapMaxMs = 5;
+  SerialDevice device(model);
+  device.SetBaud(115200);
+  const QByteArray version = QByteArray::fromHex("55aa02c20456312e3052");
+  for (int round = 0; round < 20; ++round) {
+    const qint64 asked = round * 10'000;
+    device.OnBytes(BuildFrame(cmd::ReadVersion, {}), asked);
+    QByteArray out;
+    qint64 t = asked;
+    while (out.size() < 3) out += device.TakeDue(t++);  // part of the reply is on the line
+    device.OnBytes(BuildFrame(round % 2 ? cmd::BackupReadBack : cmd::ReadVersion, {}), t);
+    for (; device.NextDueMs(); ++t) out += device.TakeDue(t);
+    EXPECT_EQ(out.left(version.size()), version) << "round " << round;
+    // Whatever follows is whole frames too: the next reply, or the read-back's packets.
+    for (qsizetype at = version.size(); at < out.size();) {
+      ASSERT_EQ(out.mid(at, 3), QByteArray::fromHex("55aa02")) << "round " << round << " at " << at;
+      at += 6 + static_cast<std::uint8_t>(out[at + 4]);
+      ASSERT_LE(at, out.size());
+    }
+  }
+
+  // An upload's verdict, sent byte by byte, while read-back packets are still queued: it follows
+  // them instead of being threaded through them.
+  device.OnBytes(BuildFrame(cmd::BackupReadBack, {}), 900'000);
+  QByteArray packet("\x00\x01\x00\x01", 4);
+  packet += QByteArray(10, 'u');
+  device.OnBytes(BuildFrame(cmd::BackupDownload, std::span(reinterpret_cast<const std::uint8_t*>(packet.constData()),
+                                                            static_cast<std::size_t>(packet.size()))),
+                 900'001);
+  QByteArray out;
+  for (qint64 t = 900'000; device.NextDueMs(); ++t) out += device.TakeDue(t);
+  qsizetype at = 0;
+  QByteArray commands;
+  while (at < out.size()) {
+    ASSERT_EQ(out.mid(at, 3), QByteArray::fromHex("55aa02")) << "at " << at;
+    commands += out[at + 3];
+    at += 6 + static_cast<std::uint8_t>(out[at + 4]);
+  }
+  EXPECT_EQ(commands, QByteArray::fromHex("c5c5c5c4"));
+}
+
 }  // namespace
 }  // namespace quorvin
