@@ -1,7 +1,8 @@
 // The virtual repeater's serial side against a host that writes any bytes, in any pieces, at any
 // pace: it must find frames in the stream, answer only well-formed frames, and never stall.
 //
-// Input: a fault byte and a backup-size byte; then pieces, each a delay byte (below 200:
+// Input: a fault byte, a backup-size byte and a jitter byte (reply delay and byte gaps of a slow
+// adapter); then pieces, each a delay byte (below 200:
 // milliseconds; from 200: whole seconds), a length byte and that many bytes.
 #include "FuzzInput.h"
 #include "sim/model/SerialDevice.h"
@@ -32,6 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::Input in(data, size);
   const std::uint8_t faults = in.Byte();
   const std::uint8_t backup = in.Byte();
+  const std::uint8_t jitter = in.Byte();
 
   DeviceModel model;
   SerialDevice device(model);
@@ -46,6 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (faults & 0x08) f.strayReply = FaultCount::Times(2);
   if (faults & 0x10) f.quietStatus = FaultCount::Always();
   if (faults & 0x20) f.stopReadBackAfter = faults >> 6;
+  f.serialReplyDelayMaxMs = (jitter >> 4) * 10;
+  f.serialByteGapMaxMs = jitter & 0x0F;
   QByteArray stored(backup * 29, '\0');
   for (qsizetype i = 0; i < stored.size(); ++i) stored[i] = static_cast<char>(i * 7);
   FUZZ_CHECK(model.SetBackupData(stored));

@@ -4,6 +4,7 @@
 #include "FuzzInput.h"
 #include "ops/SerialOps.h"
 #include "ops/UsbOps.h"
+#include "ops/VersionText.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
 #include "support/ScriptedSerial.h"
@@ -53,6 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   quorvin::fuzz::Input in(data, size);
   const bool english = (in.Byte() & 1) != 0;
   const QByteArray text = in.Bytes(size);
+  // The decoding alone, on any bytes at all: never more characters than bytes.
+  FUZZ_CHECK(quorvin::DecodeVersion(text).size() <= text.size());
   OverUsb(english, text);
   OverSerial(english, text);
   return 0;
