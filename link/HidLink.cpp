@@ -117,7 +117,17 @@ bool HidLink::ReadInputReport(int timeoutMs) {
   }
   m_inReport.fill(0);
   m_feedback.PumpMessages();
-  const HidIo io = m_handle->Read(m_inReport.data() + 1, m_inReport.size() - 1, timeoutMs);
+  // The wait is taken in slices so a stop request (Ctrl+C, closing the window) is seen within
+  // ~100 ms even during the 5000 ms waits; the whole wait still ends at its deadline.
+  const qint64 deadline = m_clock.NowMs() + timeoutMs;
+  HidIo io = HidIo::Timeout;
+  for (;;) {
+    const qint64 left = deadline - m_clock.NowMs();
+    const int slice = static_cast<int>(std::clamp<qint64>(left, 0, kStopCheckMs));
+    io = m_handle->Read(m_inReport.data() + 1, m_inReport.size() - 1, slice);
+    if (io != HidIo::Timeout || left <= kStopCheckMs) break;
+    if (m_feedback.CancelRequested()) break;  // the link is released below, as after a time-out
+  }
   m_feedback.PumpMessages();
   m_inReport[0] = 0x00;  // hidapi delivers the data bytes without the report ID
   if (io != HidIo::Ok) {

@@ -18,6 +18,8 @@ namespace quorvin {
 inline constexpr std::uint16_t kVendorId = 0x0483;
 inline constexpr std::uint16_t kProductId = 0x1234;
 inline constexpr int kWriteTimeoutMs = 300;
+// The longest a read waits without looking for a stop request.
+inline constexpr int kStopCheckMs = 100;
 
 enum class DiscoveryFault { None, PathError, OpenFailed, AccessDenied, AttributeError };
 
@@ -37,6 +39,7 @@ class HidLink {
   // Discovery: links the first interface with the wanted ids. Answers m_bLinkUp.
   bool FindHidDevice();
   // Reads one input report into m_inReport within timeoutMs; a time-out or failure closes the link.
+  // A stop request (Feedback::CancelRequested) ends the wait early, as a time-out.
   bool ReadInputReport(int timeoutMs);
   // Writes m_outReport; a write that fails or does not complete in 300 ms closes the link.
   bool WriteOutputReport();

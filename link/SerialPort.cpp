@@ -1,5 +1,7 @@
 #include "link/SerialPort.h"
 
+#include "link/PortHolder.h"
+
 #include <QSerialPort>
 #include <QSerialPortInfo>
 
@@ -28,8 +30,8 @@ bool LineHungUp(QSerialPort& port) {
 
 }  // namespace
 
-CSerialException::CSerialException(quint32 error, QString text)
-    : m_dwError(error), m_text(std::move(text)), m_utf8(m_text.toStdString()) {}
+CSerialException::CSerialException(quint32 error, QString text, SerialFault fault)
+    : m_dwError(error), m_text(std::move(text)), m_utf8(m_text.toStdString()), m_fault(fault) {}
 
 bool CSerialException::GetErrorMessage(QString& text, unsigned* helpContext) const {
   if (helpContext) *helpContext = 0;
@@ -43,7 +45,9 @@ QString CSerialException::GetErrorText() const {
   return text;
 }
 
-void ThrowSerialException(quint32 error, const QString& text) { throw CSerialException(error, text); }
+void ThrowSerialException(quint32 error, const QString& text, SerialFault fault) {
+  throw CSerialException(error, text, fault);
+}
 
 CSerialPort::CSerialPort() = default;
 
@@ -55,11 +59,11 @@ void CSerialPort::ThrowFromPort() {
   const auto code = static_cast<quint32>(m_port->error());
   // A line that hung up (adapter unplugged, device gone) reads as end of file, and the port then
   // reports whatever error number was left over from an earlier call; name what happened instead.
-  const QString text = LineHungUp(*m_port)
-                           ? QStringLiteral("The serial port is no longer available (device removed or line hung up)")
-                           : m_port->errorString();
+  const bool hungUp = LineHungUp(*m_port);
+  const QString text = hungUp ? QStringLiteral("The serial port is no longer available (device removed or line hung up)")
+                              : m_port->errorString();
   m_port->clearError();
-  ThrowSerialException(code, text);
+  ThrowSerialException(code, text, hungUp ? SerialFault::HungUp : SerialFault::Other);
 }
 
 void CSerialPort::Open(const QString& location, qint32 speed) {
@@ -67,10 +71,26 @@ void CSerialPort::Open(const QString& location, qint32 speed) {
   m_port = std::make_unique<QSerialPort>();
   m_port->setPortName(location);
   if (!m_port->open(QIODevice::ReadWrite)) {
-    const auto code = static_cast<quint32>(m_port->error());
+    const auto error = m_port->error();
     const QString text = m_port->errorString();
     m_port.reset();  // the device never opened: the port stays closed
-    ThrowSerialException(code, text);
+    SerialFault fault = SerialFault::Other;
+    if (error == QSerialPort::DeviceNotFoundError) fault = SerialFault::NotFound;
+    if (error == QSerialPort::PermissionError) {
+      // Qt says "permission" for a port another program holds (its lock file, or an exclusive
+      // open) as well as for one we may not use; only the first is cured by waiting.
+      const PortHolder holder = FindPortHolder(location);
+      fault = holder.busy ? SerialFault::Busy : SerialFault::PermissionDenied;
+      if (holder.busy) {
+        CSerialException busy(static_cast<quint32>(error),
+                              holder.who.isEmpty() ? QStringLiteral("The port is busy: another program holds it")
+                                                   : QStringLiteral("The port is busy: %1 holds it").arg(holder.who),
+                              fault);
+        busy.m_holder = holder.who;
+        throw busy;
+      }
+    }
+    ThrowSerialException(static_cast<quint32>(error), text, fault);
   }
   m_bFlag = false;
   // Settings go on after the open, so a refused one leaves the port open as a driver would.

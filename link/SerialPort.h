@@ -31,9 +31,13 @@ inline constexpr int kSerialSilenceMs = 50;
 // by the caller.
 inline constexpr int kSerialIdleWaitMs = 100;
 
+// What kept a port from opening, as far as the system tells; the front ends pick their exit status
+// and advice from it, never from the text.
+enum class SerialFault { Other, NotFound, PermissionDenied, Busy, HungUp };
+
 class CSerialException : public std::exception {
  public:
-  CSerialException(quint32 error, QString text);
+  CSerialException(quint32 error, QString text, SerialFault fault = SerialFault::Other);
 
   // The error code the serial layer reported (QSerialPort::SerialPortError on this platform).
   quint32 m_dwError;
@@ -42,14 +46,18 @@ class CSerialException : public std::exception {
   // helpContext, when given, is set to 0: there is no help for these errors.
   bool GetErrorMessage(QString& text, unsigned* helpContext = nullptr) const;
   [[nodiscard]] QString GetErrorText() const;
+  [[nodiscard]] SerialFault Fault() const { return m_fault; }
+  // For Busy: who holds the port ("name (pid N)"), when the system tells.
+  QString m_holder;
   [[nodiscard]] const char* what() const noexcept override { return m_utf8.c_str(); }
 
  private:
   QString m_text;
   std::string m_utf8;
+  SerialFault m_fault;
 };
 
-[[noreturn]] void ThrowSerialException(quint32 error, const QString& text);
+[[noreturn]] void ThrowSerialException(quint32 error, const QString& text, SerialFault fault = SerialFault::Other);
 
 // The port's five operations are virtual so tests and fuzzers can stand a scripted line in for a
 // real one and run the serial operations on a virtual clock.

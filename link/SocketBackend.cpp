@@ -1,5 +1,7 @@
 #include "link/SocketBackend.h"
 
+#include "link/HidLink.h"
+
 #include <QFile>
 #include <QtGlobal>
 
@@ -180,6 +182,9 @@ std::vector<HidDeviceInfo> SocketBackend::Enumerate() {
       // Something listens there but does not say who it is: an interface whose ids cannot be read.
       return {HidDeviceInfo{m_path, 0, 0, false}};
     case Attach::Refused:
+      // Someone is there but we may not talk to it: the repeater, as far as we can tell, so the
+      // open that follows is refused for permission rather than the device called absent.
+      return {HidDeviceInfo{m_path, kVendorId, kProductId, true}};
     case Attach::Absent:
       break;
   }

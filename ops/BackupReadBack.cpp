@@ -5,7 +5,7 @@
 
 #include "ops/UsbOps.h"
 
-#include <QSaveFile>
+#include "link/OutputFile.h"
 
 namespace quorvin {
 
@@ -14,7 +14,6 @@ namespace {
 constexpr int kFirstReplyTimeoutMs = 5000;
 constexpr int kNextReplyTimeoutMs = 100;
 constexpr int kEndLineMs = 1000;
-constexpr qint64 kDataPerPacket = static_cast<qint64>(kMaxUsbPayload) - 4;
 
 // A packet carries count and number (4 bytes) and at most 54 data bytes; any other length cannot
 // be a read-back packet, and trusting it would copy from past the report.
@@ -34,33 +33,37 @@ ReadBackEnd EndWithLine(UsbEnv& env, const QString& line, ReadBackEnd end) {
   return end;
 }
 
-// Opening a save file creates its temporary twin next to the target and drops it again: a folder
-// we cannot write to is found before the device is asked for anything.
-bool CanCreate(const QString& path, QString* reason) {
-  QSaveFile probe(path);
-  if (probe.open(QIODevice::WriteOnly)) return true;
-  *reason = probe.errorString();
-  return false;
-}
-
 void WriteRequest(HidLink& link) {
   link.m_outReport.fill(0);
   constexpr std::uint8_t kRequest[] = {kStart1, kStart2, kDirRequest, cmd::BackupReadBack, 0x00, 0x39};
   std::copy(std::begin(kRequest), std::end(kRequest), link.m_outReport.begin() + 1);
 }
 
-void AppendData(QByteArray& data, const Report& in) {
-  data.append(reinterpret_cast<const char*>(in.data() + 10), in[5] - 4);
+int PacketCount(const Report& in) { return in[6] << 8 | in[7]; }
+int PacketNumber(const Report& in) { return in[8] << 8 | in[9]; }
+
+// Packets are taken in their numbered order only: a repeated, skipped or renumbered packet, or a
+// count that changes on the way, would put a wrong file in place of the technician's backup.
+bool InSequence(const Report& in, int count, int expected) {
+  return PacketCount(in) == count && PacketNumber(in) == expected;
+}
+
+bool AppendData(OutputFile& file, const Report& in) {
+  return file.Write(reinterpret_cast<const char*>(in.data() + 10), in[5] - 4);
 }
 
 }  // namespace
 
 ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& title, qint64* received) {
+  qint64 got = 0;
   if (received) *received = 0;
   const Texts t{title, env.english};
-  QString reason;
-  if (!CanCreate(path, &reason)) {
-    env.fb.MessageBox(FileWriteMessage(env.english, path, reason), MsgIcon::Warning);
+  // The file is opened (its temporary twin created) before the device is asked for anything: a
+  // path that cannot take the backup costs no transfer.
+  OutputFile file(path);
+  if (const OutputRefusal refusal = file.Open(); refusal != OutputRefusal::None) {
+    env.fb.MessageBox(FileWriteMessage(env.english, path, OutputRefusalText(env.english, refusal, file.Reason())),
+                      MsgIcon::Warning);
     return ReadBackEnd::FileNotWritable;
   }
   if (env.fb.CancelRequested()) return ReadBackEnd::Interrupted;
@@ -73,7 +76,7 @@ ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& titl
     return ReadBackEnd::NotSent;
   }
   // A time-out leaves the report zeroed, which the header check below turns away.
-  (void)link.ReadInputReport(kFirstReplyTimeoutMs);
+  if (!link.ReadInputReport(kFirstReplyTimeoutMs) && env.fb.CancelRequested()) return ReadBackEnd::Interrupted;
   const Report& in = link.m_inReport;
   if (!HasReplyHeader(in, cmd::BackupReadBack)) return ReadBackEnd::NoReply;
   const std::uint8_t first = in[5];
@@ -83,52 +86,51 @@ ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& titl
                       MsgIcon::None);
     return ReadBackEnd::BadChecksum;
   }
-  const int count = in[6] << 8 | in[7];
+  const int count = PacketCount(in);
   env.fb.ShowProgress();
   env.fb.SetProgressRange(count);
   const QString packetError = t.Line("数据包错误", " packet error");
-  if (!PlausibleLength(first) || (count == 0 && first > 4))
+  if (!PlausibleLength(first) || (count == 0 && first > 4) || (count > 0 && PacketNumber(in) != 1))
     return EndWithLine(env, packetError, ReadBackEnd::PacketError);
 
-  // Sized once from the count; every packet holds at most kDataPerPacket, so it never grows.
-  QByteArray data;
-  data.reserve(count * kDataPerPacket);
-  AppendData(data, in);
+  bool written = AppendData(file, in);
+  got += first - 4;
   for (int k = 2; k <= count; ++k) {
-    if (received) *received = data.size();
+    if (received) *received = got;
     if (env.fb.CancelRequested()) {
       env.fb.CloseProgress();
       return ReadBackEnd::Interrupted;
     }
     env.fb.PumpMessages();
-    if (!link.ReadInputReport(kNextReplyTimeoutMs))
+    if (!link.ReadInputReport(kNextReplyTimeoutMs)) {
+      if (env.fb.CancelRequested()) {
+        env.fb.CloseProgress();
+        return ReadBackEnd::Interrupted;
+      }
       return EndWithLine(env, t.Line("读取失败", " read failure"), ReadBackEnd::Missing);
-    // Later packets' numbers and checksums are not looked at: the device has always been taken at
-    // its word there. Only what keeps the copy inside the report is insisted on.
-    if (!HasReplyHeader(in, cmd::BackupReadBack) || !PlausibleLength(in[5]))
+    }
+    // Later packets' checksums are not looked at: the device has always been taken at its word
+    // there. What keeps the copy inside the report, and the packets in order, is insisted on.
+    if (!HasReplyHeader(in, cmd::BackupReadBack) || !PlausibleLength(in[5]) || !InSequence(in, count, k))
       return EndWithLine(env, packetError, ReadBackEnd::PacketError);
-    AppendData(data, in);
+    // A write error is remembered by the file and reported once all packets are in: stopping
+    // here would leave the device streaming into a closed link.
+    written = AppendData(file, in) && written;
+    got += in[5] - 4;
     env.fb.SetProgressPos(k);
     env.fb.SetProgressText(title + Tr(env.english, ",共有%1包数据,当前第%2包数据正在发送...",
                                       ",In total %1 data packages, currently %2 data package sending ...")
                                        .arg(count)
                                        .arg(k));
   }
-  if (received) *received = data.size();
+  if (received) *received = got;
   EndWithLine(env, t.Line("发送成功", " sending sucessfully "), ReadBackEnd::Complete);
 
-  if (!WriteWholeFile(path, data, &reason)) {
-    env.fb.MessageBox(FileWriteMessage(env.english, path, reason), MsgIcon::Warning);
+  if (!written || !file.Commit()) {
+    env.fb.MessageBox(FileWriteMessage(env.english, path, file.Reason()), MsgIcon::Warning);
     return ReadBackEnd::FileWriteFailed;
   }
   return ReadBackEnd::Complete;
-}
-
-bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* reason) {
-  QSaveFile file(path);
-  if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit()) return true;
-  if (reason) *reason = file.errorString();
-  return false;  // the temporary twin is dropped; the earlier file is untouched
 }
 
 OpResult BackupReadBackUsb(UsbEnv& env, const QString& path) {

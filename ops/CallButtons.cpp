@@ -20,6 +20,8 @@ OpResult InitCallButtonsUsb(UsbEnv& env) {
     result.outcome = Outcome::Success;
     env.fb.MessageBox(Tr(env.english, "初始化呼叫器数据成功！", "Initialize call button data successfully !"),
                       MsgIcon::Warning);
+  } else if (env.fb.CancelRequested()) {
+    return detail::StoppedOnRequest(env);
   } else {
     result.detail = QStringLiteral("no valid reply to the call-button request");
     env.fb.MessageBox(Tr(env.english, "初始化呼叫器数据失败！", "Initialize call button data failed !"),

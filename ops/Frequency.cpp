@@ -46,6 +46,8 @@ OpResult SetFrequencyUsb(UsbEnv& env, qint32 hz) {
     result.outcome = Outcome::Success;
     result.frequency = hz;
     env.fb.MessageBox(Tr(env.english, "设置频率成功！", "Setup frequency parameters successfully !"), MsgIcon::Warning);
+  } else if (env.fb.CancelRequested()) {
+    return detail::StoppedOnRequest(env);
   } else {
     result.detail = QStringLiteral("no valid reply to the set-frequency request");
     env.fb.MessageBox(Tr(env.english, "设置频率失败！", "Setup frequency parameters failed !"), MsgIcon::Warning);
@@ -65,6 +67,8 @@ OpResult ReadFrequencyUsb(UsbEnv& env) {
     const quint32 u = quint32(in[6]) | quint32(in[7]) << 8 | quint32(in[8]) << 16 | quint32(in[9]) << 24;
     result.outcome = Outcome::Success;
     result.frequency = static_cast<qint32>(u);
+  } else if (env.fb.CancelRequested()) {
+    return detail::StoppedOnRequest(env);
   } else {
     result.detail = QStringLiteral("no valid reply to the read-frequency request");
     env.fb.MessageBox(Tr(env.english, "读取频率失败！", "Reading frequency failed !"), MsgIcon::Warning);

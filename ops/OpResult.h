@@ -17,12 +17,22 @@ enum class Outcome {
   Interrupted,   // the host asked the operation to stop
 };
 
+// Why a link could not be used, when that is what ended the operation; decides quorvinctl's exit
+// status without looking at any text.
+enum class LinkFault {
+  None,
+  NotFound,          // no repeater on the USB link, or no such serial port
+  PermissionDenied,  // it exists but this user may not open it
+  Busy,              // another process holds it
+};
+
 struct OpResult {
   Outcome outcome = Outcome::Failed;
   QString version;        // version read
   qint32 frequency = 0;   // frequency read
   qint64 bytes = 0;       // bytes sent or received
   QString detail;         // a short reason in English, for logs and --json
+  LinkFault linkFault = LinkFault::None;
 
   [[nodiscard]] bool Ok() const { return outcome == Outcome::Success; }
 };

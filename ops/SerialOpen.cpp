@@ -3,8 +3,31 @@
 
 namespace quorvin {
 
+namespace {
+
+LinkFault LinkFaultOf(SerialFault fault) {
+  switch (fault) {
+    case SerialFault::NotFound: return LinkFault::NotFound;
+    case SerialFault::PermissionDenied: return LinkFault::PermissionDenied;
+    case SerialFault::Busy: return LinkFault::Busy;
+    case SerialFault::HungUp:
+    case SerialFault::Other: break;
+  }
+  return LinkFault::None;
+}
+
+// The system's words, except where we know better and can say it in the user's language.
+QString OpenFailureText(bool english, const CSerialException& e) {
+  if (e.Fault() != SerialFault::Busy) return e.GetErrorText();
+  if (e.m_holder.isEmpty())
+    return Tr(english, "端口正被其他程序占用。", "The port is busy: another program holds it.");
+  return Tr(english, "端口正被其他程序占用：%1。", "The port is busy: %1 holds it.").arg(e.m_holder);
+}
+
+}  // namespace
+
 SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb, bool english,
-                          QString* why) {
+                          QString* why, LinkFault* fault) {
   // No port listed means no selected item: there is nothing to open.
   if (choice.portItem.isEmpty()) return SerialOpen::NotStarted;
   if (choice.speedText.isEmpty()) return SerialOpen::NotStarted;
@@ -16,7 +39,9 @@ SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedbac
     return SerialOpen::Opened;
   } catch (const CSerialException& e) {
     if (why) *why = target.location + QStringLiteral(": ") + e.GetErrorText();
-    fb.MessageBox(Tr(english, "端口：%1\n", "Comm：%1\n").arg(target.label) + e.GetErrorText(), MsgIcon::None);
+    if (fault) *fault = LinkFaultOf(e.Fault());
+    fb.MessageBox(Tr(english, "端口：%1\n", "Comm：%1\n").arg(target.label) + OpenFailureText(english, e),
+                  MsgIcon::None);
   } catch (...) {
     if (why) *why = target.location;
     fb.MessageBox(Tr(english, "无法打开端口！", "Can not open comm !"), MsgIcon::None);

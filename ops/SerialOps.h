@@ -38,8 +38,9 @@ enum class SerialOpen {
 // Takes the port and the speed from the window's choice and opens the port. Never raises: every
 // failure is shown here, in the user's language, and the port is left closed. `why`, when given,
 // receives the port and the system's reason on a failure, for logs.
+// `fault`, when given, receives what kept the port from opening.
 [[nodiscard]] SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb, bool english,
-                                        QString* why = nullptr);
+                                        QString* why = nullptr, LinkFault* fault = nullptr);
 
 // Each operation selects and opens the port itself, shows its outcome, and leaves the port and the
 // progress window closed, whatever happens; no exception leaves it.

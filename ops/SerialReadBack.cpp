@@ -1,11 +1,11 @@
 // Backup read-back over the serial link: one request, then the device sends its backup as a run
 // of frames of up to 128 data bytes, each numbered, until the packet whose number is the count.
 
+#include "link/OutputFile.h"
 #include "link/SerialPort.h"
 #include "ops/SerialReply.h"
 #include "protocol/Frame.h"
 
-#include <QSaveFile>
 
 namespace quorvin {
 
@@ -37,9 +37,15 @@ class ReadBack {
   OpResult Run() {
     // The file is written aside and put in place only when every packet came, so a failed or
     // interrupted read-back never spoils a backup the technician already has.
-    if (!m_file.open(QIODevice::WriteOnly))
-      return m_s.End(Outcome::FileError, Tr(m_en, "无法写入文件：%1", "Can not write file: %1").arg(m_file.fileName()),
-                     QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), m_file.errorString()));
+    if (const OutputRefusal refusal = m_file.Open(); refusal != OutputRefusal::None) {
+      QString box = CannotWriteText();
+      if (refusal != OutputRefusal::CannotCreate) box += QLatin1Char('\n') + OutputRefusalText(m_en, refusal, {});
+      return m_s.End(Outcome::FileError, box,
+                     QStringLiteral("cannot write %1: %2")
+                         .arg(m_file.Path(), refusal == OutputRefusal::CannotCreate
+                                                 ? m_file.Reason()
+                                                 : OutputRefusalText(true, refusal, {})));
+    }
     m_s.WriteFrame(BuildFrame(cmd::BackupReadBack, {}));
     return Gather();
   }
@@ -54,7 +60,7 @@ class ReadBack {
       // Silence before the packet numbered as the count means data are missing.
       if (clock.NowMs() - start >= kPacketWindowMs) return Fail(QStringLiteral("the device fell silent early"));
       if (m_s.Fb().CancelRequested()) {
-        m_file.cancelWriting();
+        m_file.Cancel();
         return m_s.EndSilently(Outcome::Interrupted, QStringLiteral("interrupted"));
       }
       if (reply.Read(m_s, kFullFrame) != SerialReply::Step::Complete) continue;
@@ -63,12 +69,21 @@ class ReadBack {
       if (reply.Command() != cmd::BackupReadBack) continue;
       Packet packet;
       if (!ParsePacket(reply, packet)) return Fail(QStringLiteral("bad read-back packet header"));
+      // Packets are taken in their numbered order only: a repeated or skipped packet, or a count
+      // that changes on the way, would put a wrong file in place of the technician's backup.
+      if (packet.number != m_next || (m_count != 0 && packet.count != m_count))
+        return Fail(QStringLiteral("packet %1 of %2 came where packet %3 of %4 was due")
+                        .arg(packet.number)
+                        .arg(packet.count)
+                        .arg(m_next)
+                        .arg(m_count != 0 ? m_count : packet.count));
+      m_count = packet.count;
+      ++m_next;
       if (packet.number == 1 || !m_s.ProgressShown()) {
         m_s.ShowProgress();
         m_s.Fb().SetProgressRange(packet.count);
       }
-      if (m_file.write(reinterpret_cast<const char*>(reply.Data()) + 9, packet.dataBytes) != packet.dataBytes)
-        return FileFailed();
+      if (!m_file.Write(reinterpret_cast<const char*>(reply.Data()) + 9, packet.dataBytes)) return FileFailed();
       m_bytes += packet.dataBytes;
       reply.Clear();
       m_s.Fb().SetProgressText(QString::asprintf(
@@ -81,30 +96,37 @@ class ReadBack {
   }
 
   OpResult Succeed() {
-    if (!m_file.commit()) return FileFailed();
+    if (!m_file.Commit()) return FileFailed();
     OpResult result = m_s.End(Outcome::Success, Tr(m_en, "回读数据成功！", "Read backup data successful !"), QString());
     result.bytes = m_bytes;
     return result;
   }
 
   OpResult Fail(const QString& detail) {
-    m_file.cancelWriting();
+    m_file.Cancel();
     OpResult result = m_s.End(Outcome::Failed, SerialErrorDataText(m_en), detail);
     result.bytes = m_bytes;
     return result;
   }
 
   OpResult FileFailed() {
-    const QString why = m_file.errorString();
-    m_file.cancelWriting();
-    return m_s.End(Outcome::FileError, Tr(m_en, "无法写入文件：%1", "Can not write file: %1").arg(m_file.fileName()),
-                   QStringLiteral("cannot write %1: %2").arg(m_file.fileName(), why));
+    m_file.Cancel();
+    OpResult result = m_s.End(Outcome::FileError, CannotWriteText(),
+                              QStringLiteral("cannot write %1: %2").arg(m_file.Path(), m_file.Reason()));
+    result.bytes = m_bytes;
+    return result;
+  }
+
+  [[nodiscard]] QString CannotWriteText() const {
+    return Tr(m_en, "无法写入文件：%1", "Can not write file: %1").arg(m_file.Path());
   }
 
   SerialSession& m_s;
-  QSaveFile m_file;
+  OutputFile m_file;
   bool m_en;
   qint64 m_bytes = 0;
+  int m_count = 0;  // the count the first packet announced
+  int m_next = 1;   // the number the next packet must carry
 };
 
 }  // namespace

@@ -59,11 +59,15 @@ OpResult SerialSession::EndSilently(Outcome outcome, const QString& detail) {
 OpResult RunSerialOperation(SerialEnv& env, const SerialChoice& choice,
                             const std::function<OpResult(SerialSession&)>& body) {
   QString why;
-  switch (OpenSerialPort(env.port, choice, env.fb, env.english, &why)) {
+  LinkFault fault = LinkFault::None;
+  switch (OpenSerialPort(env.port, choice, env.fb, env.english, &why, &fault)) {
     case SerialOpen::NotStarted:
       return Result(Outcome::NotStarted, QStringLiteral("no serial port or speed chosen"));
-    case SerialOpen::Failed:
-      return Result(Outcome::Failed, QStringLiteral("the serial port could not be opened: ") + why);
+    case SerialOpen::Failed: {
+      OpResult result = Result(Outcome::Failed, QStringLiteral("the serial port could not be opened: ") + why);
+      result.linkFault = fault;
+      return result;
+    }
     case SerialOpen::Opened:
       break;
   }
@@ -74,7 +78,11 @@ OpResult RunSerialOperation(SerialEnv& env, const SerialChoice& choice,
     return body(session);
   } catch (const CSerialException& e) {
     const QString text = e.GetErrorText();
-    return session.End(Outcome::Failed, text, QStringLiteral("serial port failure: ") + text);
+    const QString box = e.Fault() == SerialFault::HungUp
+                            ? Tr(env.english, "串口已不可用（设备已拔出或线路已挂断）",
+                                 "The serial port is no longer available (device removed or line hung up)")
+                            : text;
+    return session.End(Outcome::Failed, box, QStringLiteral("serial port failure: ") + text);
   } catch (const std::exception& e) {
     const QString text = QString::fromLocal8Bit(e.what());
     return session.End(Outcome::Failed, text, QStringLiteral("failure: ") + text);

@@ -82,6 +82,11 @@ UploadEnd UploadImage(UsbEnv& env, std::uint8_t command, const QByteArray& image
     env.fb.MessageBox(detail::TooLargeText(env.english, {}, kMaxUsbImage), MsgIcon::Warning);
     return UploadEnd::TooLarge;
   }
+  // Nothing to send means no packet, and no packet means no acknowledgement to wait for.
+  if (image.isEmpty()) {
+    env.fb.MessageBox(Tr(env.english, "文件为空！", "The file is empty !"), MsgIcon::Warning);
+    return UploadEnd::Empty;
+  }
   const PacketPlan plan = PlanFor(command, image.size());
   env.fb.ShowProgress();
   env.fb.SetProgressRange(plan.count);
@@ -96,7 +101,7 @@ UploadEnd UploadImage(UsbEnv& env, std::uint8_t command, const QByteArray& image
     const std::size_t length = BuildPacket(plan, k, image, body);
     if (!SendUsbCommand(env.link, false, length, body.data())) {
       env.fb.CloseProgress();
-      return UploadEnd::NotSent;
+      return env.fb.CancelRequested() ? UploadEnd::Interrupted : UploadEnd::NotSent;
     }
     if (sent) *sent += body[2] - 4;
     env.fb.PumpMessages();
@@ -110,7 +115,10 @@ UploadEnd UploadImage(UsbEnv& env, std::uint8_t command, const QByteArray& image
   }
 
   // A time-out leaves the report zeroed, which fails the comparison just like a wrong reply.
-  (void)env.link.ReadInputReport(kAckTimeoutMs);
+  if (!env.link.ReadInputReport(kAckTimeoutMs) && env.fb.CancelRequested()) {
+    env.fb.CloseProgress();
+    return UploadEnd::Interrupted;
+  }
   return Finish(env, title, IsAcknowledgement(env.link.m_inReport, command));
 }
 

@@ -12,6 +12,14 @@ bool ExchangeWithProgress(UsbEnv& env, const QString& line, std::span<const std:
   return SendUsbCommand(env.link, true, body.size(), body.data());
 }
 
+OpResult StoppedOnRequest(UsbEnv& env) {
+  env.fb.CloseProgress();
+  OpResult result;
+  result.outcome = Outcome::Interrupted;
+  result.detail = QStringLiteral("stopped on request");
+  return result;
+}
+
 bool PauseUnlessCancelled(UsbEnv& env, int ms) {
   constexpr int kSliceMs = 100;
   // Measured against the clock rather than counted in slices, so oversleeping a slice does not
@@ -44,6 +52,10 @@ OpResult UploadFileWithOutcome(UsbEnv& env, std::uint8_t command, const QString&
     case UploadEnd::FileError:
       result.outcome = Outcome::FileError;
       result.detail = QStringLiteral("%1 cannot be sent").arg(path);
+      return result;
+    case UploadEnd::Empty:
+      result.outcome = Outcome::FileError;
+      result.detail = QStringLiteral("empty file");
       return result;
     case UploadEnd::Interrupted:
       result.outcome = Outcome::Interrupted;

@@ -15,6 +15,10 @@ namespace quorvin::detail {
 // outcome box.
 [[nodiscard]] bool ExchangeWithProgress(UsbEnv& env, const QString& line, std::span<const std::uint8_t> body);
 
+// The end of an operation the host asked to stop: no box (the host's doing, not the device's),
+// the progress window closed.
+[[nodiscard]] OpResult StoppedOnRequest(UsbEnv& env);
+
 // Waits `ms` on the env's clock, looking for a stop request at least every 100 ms so Ctrl+C in the
 // terminal is not stuck behind the 5000 ms pause. The full pause is kept unless a stop is asked
 // for; answers false in that case.

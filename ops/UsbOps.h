@@ -39,9 +39,6 @@ enum class FileRead {
 [[nodiscard]] QString FileReadMessage(bool english, FileRead status, const QString& path, qint64 maxBytes,
                                       const QString& reason);
 
-// Replaces the file at `path` with `bytes` in one step: until the new content is complete on disk,
-// any earlier file there stays as it was.
-[[nodiscard]] bool WriteWholeFile(const QString& path, const QByteArray& bytes, QString* reason = nullptr);
 // The message for a file that could not be written, in the user's language.
 [[nodiscard]] QString FileWriteMessage(bool english, const QString& path, const QString& reason);
 
@@ -52,6 +49,7 @@ enum class UploadEnd {
   Refused,      // no acknowledgement, or another reply than the acknowledgement
   NotSent,      // a packet could not be written (the link's message has been shown)
   TooLarge,     // refused before anything was sent (a message has been shown)
+  Empty,        // an empty image: refused before anything was sent (a message has been shown)
   FileError,    // SendStagedFile only: the file could not be read (a message has been shown)
   Interrupted,  // the host asked to stop; the progress window is closed
 };
@@ -75,9 +73,9 @@ enum class ReadBackEnd {
   NoReply,          // no first reply, or not a read-back reply
   BadChecksum,      // the first reply's checksum is wrong
   Missing,          // a later packet did not come within 100 ms
-  PacketError,      // a packet that is not a read-back packet, or whose length cannot be right
-  FileNotWritable,  // the file cannot be created: found before anything was sent
-  FileWriteFailed,  // all data arrived but the file could not be written; an earlier file is intact
+  PacketError,      // not a read-back packet, a length that cannot be right, or out of sequence
+  FileNotWritable,  // the path cannot take the file: found before anything was sent
+  FileWriteFailed,  // all data arrived but the file could not be written or synced; an earlier file is intact
   Interrupted,      // the host asked to stop; nothing was written
 };
 

@@ -33,6 +33,8 @@ OpResult ReadVersionUsb(UsbEnv& env) {
     result.outcome = Outcome::Success;
     result.version = VersionText(env.link.m_inReport);
     env.fb.MessageBox(Tr(env.english, "当前版本号:", "Version :") + result.version, MsgIcon::None);
+  } else if (env.fb.CancelRequested()) {
+    return detail::StoppedOnRequest(env);
   } else {
     result.detail = QStringLiteral("no valid reply to the version request");
     env.fb.MessageBox(Tr(env.english, "读取版本号失败！", "Reading version failed !"), MsgIcon::None);

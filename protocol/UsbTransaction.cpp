@@ -25,9 +25,17 @@ bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, con
   if (!expectReply) return true;
 
   const std::uint8_t command = link.m_outReport[4];
+  // Replies to other commands are skipped, each read with its own second, but only within one
+  // overall window: a device that keeps answering something else must not hold the operation (and
+  // a window waiting to close) for ever.
+  Clock& clock = link.GetClock();
+  const qint64 deadline = clock.NowMs() + kReplyWindowMs;
   for (;;) {
-    if (!link.ReadInputReport(kReplyTimeoutMs)) {
-      fb.MessageBox(Tr(en, "读取数据失败，请重新发送！", "Read data failed, please send again !"));
+    const qint64 left = deadline - clock.NowMs();
+    if (left <= 0 || !link.ReadInputReport(static_cast<int>(std::min<qint64>(left, kReplyTimeoutMs)))) {
+      // A stop request is the host's doing, not the device's: no box for it.
+      if (!fb.CancelRequested())
+        fb.MessageBox(Tr(en, "读取数据失败，请重新发送！", "Read data failed, please send again !"));
       return false;
     }
     switch (CheckUsbReply(link.m_inReport, command)) {

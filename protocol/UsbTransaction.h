@@ -10,10 +10,13 @@ namespace quorvin {
 
 inline constexpr int kWriteAttempts = 5;
 inline constexpr int kReplyTimeoutMs = 1000;
+// The whole wait for the reply, replies to other commands included.
+inline constexpr int kReplyWindowMs = 5000;
 
 // Wraps `body` (direction, command, length, payload, checksum) in m_outReport and writes it, up to
 // five attempts. With expectReply it then reads until a valid reply to the same command arrives,
-// skipping valid replies to other commands; the reply is left in link.m_inReport. Failures are
+// skipping valid replies to other commands, for at most kReplyWindowMs in all; the reply is left
+// in link.m_inReport. A stop request ends the wait without a box. Failures are
 // shown to the user here. A body longer than 62 bytes is refused before anything is written.
 [[nodiscard]] bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength,
                                   const std::uint8_t* body);

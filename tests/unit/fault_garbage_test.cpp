@@ -79,10 +79,10 @@ TEST_F(Garbage, ShortExchangesSkipStrayRepliesAndFailOnJunk) {
       std::vector<std::pair<qint64, Report>> script;
       qint64 at = 0;
       for (int i = 0; i <= strays; ++i) {
-        if (withJunk && i == junkAt) script.emplace_back(at += rng.bounded(900), Junk(rng, op.command));
-        if (i < strays) script.emplace_back(at += rng.bounded(900), Stray(rng, op.command));
+        if (withJunk && i == junkAt) script.emplace_back(at += rng.bounded(300), Junk(rng, op.command));
+        if (i < strays) script.emplace_back(at += rng.bounded(300), Stray(rng, op.command));
       }
-      script.emplace_back(at += rng.bounded(900), MakeReport(kDirReply, op.command, op.reply));
+      script.emplace_back(at += rng.bounded(300), MakeReport(kDirReply, op.command, op.reply));
       hid.ClearReplies();
       hid.responder = [&](const Report&) {
         for (const auto& [delay, r] : script) hid.QueueReply(r, delay);
@@ -109,8 +109,9 @@ Report ReadBackPacket(int count, int number, const QByteArray& data) {
   return MakeReport(kDirReply, cmd::BackupReadBack, p);
 }
 
-// After a sound first packet the device has always been taken at its word on numbers, counts and
-// checksums; anything that is not a read-back packet, or whose length cannot be right, ends it.
+// After a sound first packet the device is taken at its word on checksums; anything that is not a
+// read-back packet, whose length cannot be right, or that is out of sequence (a repeat, a gap, a
+// changed count) ends it.
 TEST_F(Garbage, ReadBackTakesOddPacketsAsTheyComeButNotJunk) {
   const QString path = PathOf("backup.bin");
   for (int seed = 1; seed <= kSeeds; ++seed) {
@@ -122,16 +123,18 @@ TEST_F(Garbage, ReadBackTakesOddPacketsAsTheyComeButNotJunk) {
     std::vector<Report> packets;
     for (int k = 1; k <= count; ++k) {
       if (withJunk && k == junkAt) {
-        switch (rng.bounded(3)) {
+        switch (rng.bounded(5)) {
           case 0: packets.push_back(Junk(rng, cmd::BackupReadBack, JunkKind::Noise)); break;
           case 1: packets.push_back(Junk(rng, cmd::BackupReadBack, JunkKind::LengthPastTheReport)); break;
+          case 2: packets.push_back(ReadBackPacket(count, k - 1, "again")); break;  // a repeat
+          case 3: packets.push_back(ReadBackPacket(count + 1, k, "recount")); break;
           default: packets.push_back(Stray(rng, cmd::BackupReadBack)); break;
         }
         continue;
       }
       QByteArray data(rng.bounded(55), Qt::Uninitialized);
       for (auto& c : data) c = static_cast<char>(rng.bounded(256));
-      Report r = ReadBackPacket(k == 1 ? count : rng.bounded(0x10000), k == 1 ? 1 : rng.bounded(0x10000), data);
+      Report r = ReadBackPacket(count, k, data);
       if (k > 1 && rng.bounded(2)) r[6 + r[5]] ^= 0xFF;  // a later checksum is not looked at
       if (k == 1 || !withJunk || k < junkAt) expected += data;
       packets.push_back(r);

@@ -55,12 +55,12 @@ TEST_F(ReadBack, OnePacketCompletesAtOnce) {
   EXPECT_EQ(ReadFile(path), QByteArray());
 }
 
-TEST_F(ReadBack, PacketsAreTakenInArrivalOrderAsTheyCome) {
+TEST_F(ReadBack, LaterPacketsAreTakenWithoutTheirChecksum) {
   WriteFile(path, kOld);
   const QByteArray a = Pattern(54), b = Pattern(54).toUpper(), c = Pattern(16);
-  Report second = Packet(3, 9, b);  // wrong number and checksum: taken all the same
+  Report second = Packet(3, 2, b);  // a wrong checksum after the first packet: taken all the same
   second[64] = static_cast<std::uint8_t>(second[64] + 1);
-  Stream({Packet(3, 1, a), second, Packet(7, 3, c)});
+  Stream({Packet(3, 1, a), second, Packet(3, 3, c)});
   OpResult r = Run(false);
   ASSERT_TRUE(r.Ok());
   EXPECT_EQ(ReadFile(path), a + b + c);
@@ -107,6 +107,12 @@ TEST_F(ReadBack, EveryFailureLeavesTheEarlierFileIntact) {
       {"first length below 4", {shortFirst}, packetError},
       {"first length past the report", {withLength(Packet(2, 1, d), 200)}, packetError},
       {"count 0 with data", {Packet(0, 1, d)}, packetError},
+      // Out of sequence: each would have put a wrong file in place of the backup.
+      {"first packet not number 1", {Packet(2, 2, d), Packet(2, 1, d)}, packetError},
+      {"a packet repeated", {Packet(3, 1, d), Packet(3, 1, d), Packet(3, 2, d)}, packetError},
+      {"a packet skipped", {Packet(3, 1, d), Packet(3, 3, d), Packet(3, 2, d)}, packetError},
+      {"a number past the count", {Packet(2, 1, d), Packet(2, 3, d)}, packetError},
+      {"the count changed", {Packet(2, 1, d), Packet(3, 2, d), Packet(3, 3, d)}, packetError},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);

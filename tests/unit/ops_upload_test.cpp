@@ -120,13 +120,13 @@ TEST_F(Upload, OnlyTheExactAcknowledgementAccepts) {
   EXPECT_EQ(Send(cmd::UsbUpgrade, Pattern(20)), UploadEnd::Accepted);
 }
 
-TEST_F(Upload, EmptyImageSendsNothingButWaitsForTheAcknowledgement) {
+// No packet means no acknowledgement can come: refused at once rather than waited on.
+TEST_F(Upload, EmptyImageIsRefusedBeforeAnythingIsSent) {
   const qint64 start = clock.NowMs();
-  EXPECT_EQ(Send(cmd::UsbUpgrade, {}), UploadEnd::Refused);
+  EXPECT_EQ(Send(cmd::UsbUpgrade, {}), UploadEnd::Empty);
   EXPECT_TRUE(hid.written.empty());
-  EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: range 0", "progress: text T sending failure !",
-                                    "progress: close"}));
-  EXPECT_EQ(clock.NowMs() - start, 5000 + 1000);
+  EXPECT_EQ(Joined(fb.log), Joined({"box: The file is empty !"}));
+  EXPECT_EQ(clock.NowMs(), start);
 }
 
 TEST_F(Upload, UpgradeShowsItsBoxAfterTheProgressWindowCloses) {

@@ -1,0 +1,30 @@
+#pragma once
+// The few file-system facts and calls that Qt does not offer portably: what stands at a path,
+// whether a name fits, syncing to disk, and owner and mode of a replacement. One file per platform.
+
+#include <QString>
+
+namespace quorvin::fs {
+
+struct PathState {
+  bool exists = false;
+  bool regular = false;  // a regular file, following symlinks
+  unsigned mode = 0;     // permission bits
+  long long uid = -1;
+  long long gid = -1;
+};
+
+// What stands at `path`, following symlinks; a dangling symlink counts as nothing there.
+[[nodiscard]] PathState Inspect(const QString& path);
+// Whether the last name in `path`, and the path as a whole, are within the system's limits.
+[[nodiscard]] bool NameFits(const QString& path);
+// Forces what was written through `fd` to the disk. False, with the system's words, on an error
+// the disk reported only now (a full disk on some file systems, an I/O error).
+[[nodiscard]] bool SyncToDisk(int fd, QString* why);
+// Gives the file open on `fd` the mode and, as far as this process may, the owner and group that
+// `was` had. Failing to change the owner is not an error: an ordinary user cannot give files away.
+void TakeOverOwnerAndMode(int fd, const PathState& was);
+// Syncs the folder holding `path`, so the rename that put the file there is on disk too.
+void SyncFolderOf(const QString& path);
+
+}  // namespace quorvin::fs

@@ -1,0 +1,85 @@
+#include "link/OutputFile.h"
+
+#include "link/Feedback.h"
+#include "link/FileSystem.h"
+
+namespace quorvin {
+
+OutputFile::OutputFile(const QString& path) : m_path(path) {}
+
+OutputFile::~OutputFile() { Cancel(); }
+
+bool OutputFile::Fail(const QString& reason) {
+  if (!m_failed) m_reason = reason;
+  m_failed = true;
+  return false;
+}
+
+OutputRefusal OutputFile::Open() {
+  if (m_path.isEmpty()) return OutputRefusal::EmptyPath;
+  const fs::PathState there = fs::Inspect(m_path);
+  if (there.exists && !there.regular) return OutputRefusal::NotRegularFile;
+  if (!fs::NameFits(m_path)) return OutputRefusal::NameTooLong;
+  m_replacing = there.exists;
+  m_mode = there.mode;
+  m_uid = there.uid;
+  m_gid = there.gid;
+  m_file.setFileName(m_path);
+  if (!m_file.open(QIODevice::WriteOnly)) {
+    m_reason = m_file.errorString();
+    return OutputRefusal::CannotCreate;
+  }
+  return OutputRefusal::None;
+}
+
+bool OutputFile::Write(const char* data, qint64 count) {
+  if (m_failed || !m_file.isOpen()) return Fail(m_file.errorString());
+  if (m_file.write(data, count) != count || m_file.error() != QFileDevice::NoError) return Fail(m_file.errorString());
+  return true;
+}
+
+bool OutputFile::Commit() {
+  if (!m_file.isOpen()) return Fail(m_reason);
+  // QSaveFile keeps some buffered write errors to itself until a flush, and a file system may
+  // report a full disk only when the data are synced; each is asked before the rename.
+  QString why;
+  if (m_failed || !m_file.flush() || m_file.error() != QFileDevice::NoError) {
+    Fail(m_file.errorString());
+  } else if (!fs::SyncToDisk(m_file.handle(), &why)) {
+    Fail(why);
+  } else {
+    if (m_replacing) fs::TakeOverOwnerAndMode(m_file.handle(), {true, true, m_mode, m_uid, m_gid});
+    if (m_file.commit()) {
+      fs::SyncFolderOf(m_path);
+      return true;
+    }
+    Fail(m_file.errorString());
+  }
+  Cancel();
+  return false;
+}
+
+void OutputFile::Cancel() {
+  if (m_file.isOpen()) m_file.cancelWriting();
+  // Closing an uncommitted save file removes its temporary twin.
+  if (m_file.isOpen()) (void)m_file.commit();
+}
+
+QString OutputRefusalText(bool english, OutputRefusal refusal, const QString& reason) {
+  switch (refusal) {
+    case OutputRefusal::None:
+      return {};
+    case OutputRefusal::EmptyPath:
+      return Tr(english, "没有给出文件名。", "No file name was given.");
+    case OutputRefusal::NotRegularFile:
+      return Tr(english, "该路径上已有的不是普通文件（设备、管道、套接字或文件夹），不会被替换。",
+                "What stands at this path is not a regular file (a device, pipe, socket or folder); it is not replaced.");
+    case OutputRefusal::NameTooLong:
+      return Tr(english, "文件名太长。", "The file name is too long.");
+    case OutputRefusal::CannotCreate:
+      return reason;
+  }
+  return {};
+}
+
+}  // namespace quorvin
