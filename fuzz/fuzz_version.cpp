@@ -23,8 +23,9 @@ void OverUsb(bool english, const QByteArray& text) {
   UsbEnv env{link, fb, clock, english};
   const OpResult r = ReadVersionUsb(env);
   FUZZ_CHECK(r.Ok());
-  // One character per byte at most, up to the first zero byte.
-  FUZZ_CHECK(r.version.size() <= static_cast<qsizetype>(payload.size()));
+  // One character per byte at most, up to the first zero byte, a control character shown as \xHH.
+  FUZZ_CHECK(r.version.size() <= 4 * static_cast<qsizetype>(payload.size()));
+  FUZZ_CHECK(!r.version.contains(QLatin1Char('\n')) && !r.version.contains(QChar(0x1B)));
   FUZZ_CHECK(fuzz::ProgressClosed(fb.log));
 }
 
@@ -43,7 +44,7 @@ void OverSerial(bool english, const QByteArray& text) {
   SerialEnv env{port, fb, clock, english};
   const OpResult r = ReadVersionSerial(env, {QStringLiteral("/dev/ttyFUZZ"), QStringLiteral("9600")});
   FUZZ_CHECK(r.Ok());
-  FUZZ_CHECK(r.version.size() <= payload.size());
+  FUZZ_CHECK(r.version.size() <= 4 * payload.size());
   FUZZ_CHECK(!port.IsOpen());
   FUZZ_CHECK(fuzz::ProgressClosed(fb.log));
 }

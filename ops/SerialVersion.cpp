@@ -18,7 +18,7 @@ QString FailedText(bool english) { return Tr(english, "读取版本号失败！"
 QString VersionText(const SerialReply& reply) {
   QByteArray text;
   for (int i = 0; i < reply.Length() && reply.At(5 + i) != 0; ++i) text.append(static_cast<char>(reply.At(5 + i)));
-  return DecodeVersion(text);
+  return PrintableVersion(DecodeVersion(text));
 }
 
 }  // namespace

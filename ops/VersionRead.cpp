@@ -17,7 +17,7 @@ QString VersionText(const Report& in) {
   const auto* begin = reinterpret_cast<const char*>(in.data() + 6);
   qsizetype used = 0;
   while (used < n && begin[used] != '\0') ++used;
-  return DecodeVersion(QByteArray(begin, used));
+  return PrintableVersion(DecodeVersion(QByteArray(begin, used)));
 }
 
 }  // namespace

@@ -1,17 +1,36 @@
 #include "ops/VersionText.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace quorvin {
 
 QString DecodeVersion(const QByteArray& raw) {
-  // Stateless, so a half character at the end is an error rather than silently held back.
+  // Stateless, so a half character at the end is an error rather than silently held back. The
+  // decoder may also swallow or replace a byte it has no character for without calling it an
+  // error; only a text that encodes back to the very bytes received is taken as GBK.
   QStringDecoder gbk("GBK", QStringDecoder::Flag::Stateless);
-  if (gbk.isValid()) {
-    QString text = gbk.decode(raw);
-    if (!gbk.hasError()) return text;
+  QStringEncoder back("GBK", QStringEncoder::Flag::Stateless);
+  if (gbk.isValid() && back.isValid()) {
+    const QString text = gbk.decode(raw);
+    if (!gbk.hasError() && !text.contains(QChar::ReplacementCharacter)) {
+      const QByteArray again = back.encode(text);
+      if (!back.hasError() && again == raw) return text;
+    }
   }
   return QString::fromLatin1(raw);
+}
+
+QString PrintableVersion(const QString& text) {
+  QString shown;
+  shown.reserve(text.size());
+  for (const QChar c : text) {
+    if (c.category() == QChar::Other_Control)
+      shown += QStringLiteral("\\x") + QString::number(c.unicode(), 16).toUpper().rightJustified(2, QLatin1Char('0'));
+    else
+      shown += c;
+  }
+  return shown;
 }
 
 }  // namespace quorvin

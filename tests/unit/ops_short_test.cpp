@@ -3,8 +3,10 @@
 
 #include "ops_fixture.h"
 #include "protocol/UsbTransaction.h"
+#include "ops/VersionText.h"
 
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 namespace quorvin::test {
 namespace {
@@ -57,12 +59,38 @@ TEST_F(Short, VersionPayloadEdges) {
     EXPECT_EQ(ReadVersionUsb(env).version, QString::fromLatin1("V\xB0"));
   }
 
+  // Control characters are shown escaped: a newline must not split the message, an escape
+  // sequence must not reach the terminal.
+  AnswerWith(cmd::ReadVersion, {'V', '1', '\n', 0x1B, '[', '2', 'J', 0x7F});
+  EXPECT_EQ(ReadVersionUsb(env).version, QStringLiteral("V1\\x0A\\x1B[2J\\x7F"));
+  // A byte that is no GBK character is kept as its Latin-1 one; in the C1 range that is a control
+  // character a terminal would swallow, so it too is shown escaped rather than vanishing.
+  AnswerWith(cmd::ReadVersion, {'V', 0x81});
+  EXPECT_EQ(ReadVersionUsb(env).version, QStringLiteral("V\\x81"));
+
   // A late reply to something else comes first and is passed over.
   hid.responder = [this](const Report&) {
     hid.QueueFrame(kDirReply, cmd::ReadFrequency, {1, 2, 3, 4}, 2);
     hid.QueueFrame(kDirReply, cmd::ReadVersion, {'V', '3'}, 4);
   };
   EXPECT_EQ(ReadVersionUsb(env).version, QStringLiteral("V3"));
+}
+
+// Every byte the device sends survives the decoding: the text is either GBK that encodes back to
+// exactly those bytes, or the bytes one by one as Latin-1. Tried on every one- and two-byte text
+// above ASCII, where a decoder may drop or merge a byte it has no character for.
+TEST(VersionText, NoByteVanishes) {
+  QStringEncoder gbk("GBK", QStringEncoder::Flag::Stateless);
+  for (int a = 0x80; a <= 0xFF; ++a) {
+    for (int b = -1; b <= 0xFF; ++b) {
+      QByteArray raw(1, static_cast<char>(a));
+      if (b > 0) raw.append(static_cast<char>(b));
+      const QString text = DecodeVersion(raw);
+      const bool asLatin1 = text == QString::fromLatin1(raw);
+      const bool asGbk = gbk.isValid() && gbk.encode(text) == raw;
+      ASSERT_TRUE(asLatin1 || asGbk) << raw.toHex().constData();
+    }
+  }
 }
 
 TEST_F(Short, VersionFailureBoxFollowsTheLinkMessageBeforeTheWindowCloses) {
