@@ -32,6 +32,12 @@ std::optional<CliOptions> ParseCli(const QStringList& args, QString* error) {
     } else if (a == QLatin1String("--port")) {
       const auto v = value(a);
       if (!v) return std::nullopt;
+      // An empty name would silently mean the USB link: a script whose port variable came out
+      // empty must not end up upgrading whatever repeater is plugged in over USB.
+      if (v->isEmpty()) {
+        *error = QStringLiteral("--port needs a port name");
+        return std::nullopt;
+      }
       o.port = *v;
     } else if (a == QLatin1String("--baud")) {
       const auto v = value(a);
@@ -72,6 +78,25 @@ std::optional<CliOptions> ParseCli(const QStringList& args, QString* error) {
     return std::nullopt;
   }
   return o;
+}
+
+GlobalOptionScan ScanGlobalOptions(const QStringList& args) {
+  // Walks the options the way ParseCli does, but goes on past anything it would refuse, so that a
+  // script asking for --json gets its object even when the rest of the line is wrong.
+  GlobalOptionScan scan;
+  for (qsizetype i = 0; i < args.size(); ++i) {
+    const QString& a = args[i];
+    if (!a.startsWith(QLatin1String("--"))) {
+      scan.command = a;
+      break;
+    }
+    if (a == QLatin1String("--json")) {
+      scan.json = true;
+    } else if (a == QLatin1String("--lang") || a == QLatin1String("--port") || a == QLatin1String("--baud")) {
+      ++i;  // its value
+    }
+  }
+  return scan;
 }
 
 QString UsageText() {

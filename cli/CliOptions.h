@@ -30,8 +30,15 @@ struct CliOptions {
   QStringList command;  // the command and its arguments
 };
 
+// What can be told from the global options even on a line ParseCli refuses.
+struct GlobalOptionScan {
+  bool json = false;
+  QString command;  // the first word after the options, if any
+};
+
 // Parses argv (without the program name). On a usage error returns nothing and sets `error`.
 [[nodiscard]] std::optional<CliOptions> ParseCli(const QStringList& args, QString* error);
+[[nodiscard]] GlobalOptionScan ScanGlobalOptions(const QStringList& args);
 [[nodiscard]] QString UsageText();
 
 }  // namespace quorvin::cli

@@ -57,6 +57,7 @@ class Session {
   int Devices();
   int Ports();
   int UsbOnly();
+  int UdevRule();
 
   const CliOptions& m_o;
   bool m_english;
@@ -110,10 +111,12 @@ int Session::Finish(int code, const OpResult& r) {
                 {QStringLiteral("success"), code == kExitOk},
                 {QStringLiteral("outcome"), OutcomeName(r.outcome)},
                 {QStringLiteral("exitCode"), code},
-                {QStringLiteral("link"), m_o.port.isEmpty() ? QStringLiteral("usb") : QStringLiteral("serial")},
                 {QStringLiteral("messages"), QJsonArray::fromStringList(m_fb.Messages())},
                 {QStringLiteral("result"), result},
                 {QStringLiteral("durationMs"), m_clock.NowMs() - m_start}};
+  // Listing the ports or printing the rule uses no link at all.
+  if (m_o.command[0] != QLatin1String("ports") && m_o.command[0] != QLatin1String("udev-rule"))
+    o[QStringLiteral("link")] = m_o.port.isEmpty() ? QStringLiteral("usb") : QStringLiteral("serial");
   if (!r.detail.isEmpty()) o[QStringLiteral("detail")] = r.detail;
   if (!m_o.port.isEmpty()) o[QStringLiteral("port")] = m_o.port;
   PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
@@ -144,6 +147,17 @@ int Session::UsbOnly() {
   m_fb.Say(Tr(m_english, "此操作只能通过USB进行，请去掉 --port 选项。",
               "This operation works over USB only: leave out --port."));
   return Finish(kExitUsage, r);
+}
+
+int Session::UdevRule() {
+  if (!m_o.json) {
+    std::fputs(kUdevRule, stdout);
+    return kExitOk;
+  }
+  OpResult r;
+  r.outcome = Outcome::Success;
+  m_extra[QStringLiteral("rule")] = QString::fromUtf8(kUdevRule);
+  return Finish(kExitOk, r);
 }
 
 int Session::Devices() {
@@ -180,10 +194,7 @@ int Session::Run() {
   const QStringList& c = m_o.command;
   const QString& what = c[0];
   const bool serial = !m_o.port.isEmpty();
-  if (what == QLatin1String("udev-rule")) {
-    std::fputs(kUdevRule, stdout);
-    return kExitOk;
-  }
+  if (what == QLatin1String("udev-rule")) return UdevRule();
   if (what == QLatin1String("devices")) return Devices();
   if (what == QLatin1String("ports")) return Ports();
   if (what == QLatin1String("version")) {
@@ -226,6 +237,41 @@ int Session::Run() {
 }
 
 }  // namespace
+
+int ReportUsageError(const QStringList& args, const QString& error) {
+  const GlobalOptionScan scan = ScanGlobalOptions(args);
+  if (!scan.json) {
+    std::fprintf(stderr, "quorvinctl: %s\n\n%s", qPrintable(error), qPrintable(UsageText()));
+    return kExitUsage;
+  }
+  const QJsonObject o{{QStringLiteral("operation"), scan.command},
+                      {QStringLiteral("success"), false},
+                      {QStringLiteral("outcome"), QStringLiteral("usage-error")},
+                      {QStringLiteral("exitCode"), kExitUsage},
+                      {QStringLiteral("messages"), QJsonArray()},
+                      {QStringLiteral("result"), QJsonObject()},
+                      {QStringLiteral("detail"), error},
+                      {QStringLiteral("error"), error},
+                      {QStringLiteral("usage"), UsageText()}};
+  PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
+  return kExitUsage;
+}
+
+int ShowHelp(bool json) {
+  if (!json) {
+    std::fputs(qPrintable(UsageText()), stdout);
+    return kExitOk;
+  }
+  const QJsonObject o{{QStringLiteral("operation"), QStringLiteral("help")},
+                      {QStringLiteral("success"), true},
+                      {QStringLiteral("outcome"), OutcomeName(Outcome::Success)},
+                      {QStringLiteral("exitCode"), kExitOk},
+                      {QStringLiteral("messages"), QJsonArray()},
+                      {QStringLiteral("result"), QJsonObject()},
+                      {QStringLiteral("usage"), UsageText()}};
+  PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
+  return kExitOk;
+}
 
 int RunCommand(const CliOptions& options, bool english, std::atomic<bool>& interrupted) {
   Session session(options, english, interrupted);

@@ -6,6 +6,12 @@
 
 namespace quorvin::cli {
 
+// A command line ParseCli refused: the error and the usage on standard error, or with --json among
+// the global options one object on standard output. Answers the exit status.
+[[nodiscard]] int ReportUsageError(const QStringList& args, const QString& error);
+// --help: the usage text, or with --json one object holding it.
+[[nodiscard]] int ShowHelp(bool json);
+
 // Runs the parsed command; answers the exit status.
 [[nodiscard]] int RunCommand(const CliOptions& options, bool english, std::atomic<bool>& interrupted);
 

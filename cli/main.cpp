@@ -25,14 +25,8 @@ int main(int argc, char** argv) {
 
   QString error;
   const auto options = quorvin::cli::ParseCli(args, &error);
-  if (!options) {
-    std::fprintf(stderr, "quorvinctl: %s\n\n%s", qPrintable(error), qPrintable(quorvin::cli::UsageText()));
-    return quorvin::cli::kExitUsage;
-  }
-  if (options->help) {
-    std::fputs(qPrintable(quorvin::cli::UsageText()), stdout);
-    return quorvin::cli::kExitOk;
-  }
+  if (!options) return quorvin::cli::ReportUsageError(args, error);
+  if (options->help) return quorvin::cli::ShowHelp(options->json);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
   const bool english = options->english.value_or(QLocale::system().language() != QLocale::Chinese);

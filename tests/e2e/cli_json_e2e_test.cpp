@@ -1,0 +1,83 @@
+// quorvinctl --json as a script reads it: exactly one object on standard output, whatever the path
+// (a wrong command line, --help, the udev rule, the port list), and a wrong line sends nothing.
+
+#include "CtlProcess.h"
+#include "SimProcess.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace quorvin {
+namespace {
+
+using test::CtlRun;
+using test::RunCtl;
+
+// The whole of standard output is one JSON object on one line.
+QJsonObject OnlyObject(const CtlRun& r) {
+  QJsonParseError error{};
+  const QJsonDocument doc = QJsonDocument::fromJson(r.out.toUtf8(), &error);
+  EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
+  EXPECT_TRUE(doc.isObject()) << r.out.toStdString();
+  EXPECT_EQ(r.out.count(QLatin1Char('\n')), 1) << r.out.toStdString();
+  return doc.object();
+}
+
+TEST(CtlJson, UsageErrorsGiveOneObjectWhereverJsonStands) {
+  test::SimProcess sim({"--trace"});
+  ASSERT_TRUE(sim.Ready());
+  const QList<QStringList> lines = {
+      {"--json", "--bogus", "version"},
+      {"--bogus", "--json", "version"},
+      {"--lang", "en", "--json", "frequency"},
+      {"--json", "--port"},
+      {"--json", "--lang", "fr", "version"},
+      {"--json", "--baud", "9600", "version"},
+      {"--json"},
+      {"--json", "--port", "", "version"},
+  };
+  for (const QStringList& args : lines) {
+    SCOPED_TRACE(args.join(' ').toStdString());
+    const CtlRun r = RunCtl(args, sim.SocketPath());
+    EXPECT_EQ(r.exitCode, 2);
+    const QJsonObject o = OnlyObject(r);
+    EXPECT_FALSE(o["success"].toBool(true));
+    EXPECT_EQ(o["outcome"].toString(), "usage-error");
+    EXPECT_EQ(o["exitCode"].toInt(), 2);
+    EXPECT_FALSE(o["error"].toString().isEmpty());
+    EXPECT_TRUE(o["usage"].toString().contains("exit status"));
+  }
+  // An empty port name is a usage error with or without --json, never a quiet switch to USB.
+  const CtlRun plain = RunCtl({"--lang", "en", "--port", "", "version"}, sim.SocketPath());
+  EXPECT_EQ(plain.exitCode, 2);
+  EXPECT_TRUE(plain.out.isEmpty()) << plain.out.toStdString();
+  EXPECT_TRUE(plain.err.contains("--port")) << plain.err.toStdString();
+  EXPECT_FALSE(sim.Output().contains("host>")) << sim.Output().toStdString();
+}
+
+TEST(CtlJson, HelpRuleAndPortsAreObjectsToo) {
+  CtlRun r = RunCtl({"--json", "--help"}, {});
+  EXPECT_EQ(r.exitCode, 0);
+  QJsonObject o = OnlyObject(r);
+  EXPECT_TRUE(o["success"].toBool());
+  EXPECT_TRUE(o["usage"].toString().contains("exit status"));
+
+  r = RunCtl({"--json", "udev-rule"}, {});
+  EXPECT_EQ(r.exitCode, 0);
+  o = OnlyObject(r);
+  EXPECT_TRUE(o["success"].toBool());
+  EXPECT_TRUE(o["result"].toObject()["rule"].toString().contains("uaccess"));
+  EXPECT_FALSE(o.contains("link"));
+
+  // Listing serial ports uses no link; it must not claim the USB one.
+  r = RunCtl({"--json", "ports"}, {});
+  EXPECT_EQ(r.exitCode, 0);
+  o = OnlyObject(r);
+  EXPECT_FALSE(o.contains("link")) << r.out.toStdString();
+  EXPECT_TRUE(o["result"].toObject()["ports"].isArray());
+  EXPECT_EQ(o["operation"].toString(), "ports");
+}
+
+}  // namespace
+}  // namespace quorvin
