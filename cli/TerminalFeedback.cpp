@@ -27,8 +27,14 @@ void TerminalFeedback::MessageBox(const QString& text, MsgIcon) {
   m_messages << text;
   if (!m_options.printMessages) return;
   EndLine();
-  // A box may hold two lines (the access hint); each is a line of output.
-  const QByteArray b = (text.endsWith(QLatin1Char('\n')) ? text : text + QLatin1Char('\n')).toUtf8();
+  // A box may hold several lines (the access hint, the port and the system's reason); a script
+  // reads one line per message, so they are joined into one.
+  QStringList parts;
+  for (const QString& part : text.split(QLatin1Char('\n'))) {
+    const QString trimmed = part.trimmed();
+    if (!trimmed.isEmpty()) parts << trimmed;
+  }
+  const QByteArray b = (parts.join(QLatin1Char(' ')) + QLatin1Char('\n')).toUtf8();
   std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stdout);
   std::fflush(stdout);
 }
