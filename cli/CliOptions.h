@@ -2,6 +2,7 @@
 // quorvinctl's command line:
 //   quorvinctl [--lang zh|en] [--port NAME [--baud 9600|57600|115200]] [--json] [--verbose] COMMAND
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -28,6 +29,8 @@ struct CliOptions {
   bool verbose = false;
   bool help = false;
   QStringList command;  // the command and its arguments
+  // The FILE argument as the system handed it over, before Qt decoded it; set by main().
+  QByteArray fileArgBytes;
 };
 
 // What can be told from the global options even on a line ParseCli refuses.

@@ -8,6 +8,7 @@
 #include "ops/SerialOps.h"
 #include "ops/UsbOps.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -58,6 +59,7 @@ class Session {
   int Ports();
   int UsbOnly();
   int UdevRule();
+  int RefuseFileName();
 
   const CliOptions& m_o;
   bool m_english;
@@ -65,6 +67,7 @@ class Session {
   TerminalFeedback m_fb;
   qint64 m_start;
   QString m_file;
+  bool m_fileCommand = false;  // the command takes a FILE: --json reports it, even when empty
   QJsonObject m_extra;
 };
 
@@ -100,8 +103,8 @@ int Session::Finish(int code, const OpResult& r) {
   QJsonObject result;
   if (!r.version.isNull()) result[QStringLiteral("version")] = r.version;
   if (m_o.command[0] == QLatin1String("frequency") && r.Ok()) result[QStringLiteral("frequency")] = r.frequency;
-  if (r.bytes > 0 || !m_file.isEmpty()) result[QStringLiteral("bytes")] = r.bytes;
-  if (!m_file.isEmpty()) result[QStringLiteral("file")] = m_file;
+  if (r.bytes > 0 || m_fileCommand) result[QStringLiteral("bytes")] = r.bytes;
+  if (m_fileCommand) result[QStringLiteral("file")] = m_file;
   for (auto it = m_extra.begin(); it != m_extra.end(); ++it) result[it.key()] = it.value();
   QJsonObject o{{QStringLiteral("operation"), m_o.command.join(QLatin1Char(' ')).section(QLatin1Char(' '), 0,
                                                   m_o.command[0] == QLatin1String("frequency") ||
@@ -158,6 +161,16 @@ int Session::UdevRule() {
   r.outcome = Outcome::Success;
   m_extra[QStringLiteral("rule")] = QString::fromUtf8(kUdevRule);
   return Finish(kExitOk, r);
+}
+
+int Session::RefuseFileName() {
+  OpResult r;
+  r.outcome = Outcome::InvalidInput;
+  r.detail = QStringLiteral("the file name is not valid UTF-8");
+  m_fb.Say(Tr(m_english, "文件名 %1 不是有效的 UTF-8 编码，请重命名该文件。",
+              "The file name %1 is not valid UTF-8: rename the file and try again.")
+               .arg(m_o.command.last()));
+  return Finish(kExitUsage, r);
 }
 
 int Session::Devices() {
@@ -222,7 +235,12 @@ int Session::Run() {
     }
     return Usb([hz](UsbEnv& e) { return SetFrequencyUsb(e, *hz); });
   }
-  m_file = QFileInfo(c.last()).absoluteFilePath();
+  // Qt decodes the arguments as UTF-8; a name that is not would be turned into another name, and
+  // a read-back would then write a file the user never named.
+  if (QFile::encodeName(QFile::decodeName(m_o.fileArgBytes)) != m_o.fileArgBytes) return RefuseFileName();
+  m_fileCommand = true;
+  // An empty name stays empty (the operation refuses it) rather than becoming the current folder.
+  m_file = c.last().isEmpty() ? QString() : QFileInfo(c.last()).absoluteFilePath();
   const QString file = m_file;
   if (what == QLatin1String("upgrade")) {
     if (serial) return Serial([file](SerialEnv& e, const SerialChoice& ch) { return FirmwareUpgradeSerial(e, ch, file); });

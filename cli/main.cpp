@@ -24,9 +24,11 @@ int main(int argc, char** argv) {
   args.removeFirst();
 
   QString error;
-  const auto options = quorvin::cli::ParseCli(args, &error);
+  auto options = quorvin::cli::ParseCli(args, &error);
   if (!options) return quorvin::cli::ReportUsageError(args, error);
   if (options->help) return quorvin::cli::ShowHelp(options->json);
+  // A FILE argument is always the last one; its bytes as given tell whether Qt read it faithfully.
+  if (argc > 1) options->fileArgBytes = QByteArray(argv[argc - 1]);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
   const bool english = options->english.value_or(QLocale::system().language() != QLocale::Chinese);
