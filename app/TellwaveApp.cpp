@@ -10,11 +10,54 @@
 
 namespace quorvin {
 
+namespace {
+
+void SetIdentity() {
+  QCoreApplication::setApplicationName(QStringLiteral("quorvin-setup"));
+  QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+}
+
+// The options the window takes; answers the --demo option.
+QCommandLineOption AddOptions(QCommandLineParser& parser) {
+  parser.setApplicationDescription(QStringLiteral("Set-up tool for the repeater."));
+  parser.addHelpOption();
+  parser.addVersionOption();
+  QCommandLineOption demo(QStringLiteral("demo"),
+                          QStringLiteral("Work against the built-in virtual repeater instead of a real device."));
+  parser.addOption(demo);
+  return demo;
+}
+
+}  // namespace
+
 CTellwaveApp::CTellwaveApp(int& argc, char** argv) : QApplication(argc, argv) {
-  setApplicationName(QStringLiteral("quorvin-setup"));
-  setApplicationVersion(QStringLiteral("1.0"));
+  SetIdentity();
   // Ties the window to the installed desktop entry (task bar grouping, Wayland icon).
   setDesktopFileName(QStringLiteral("io.github.quorvin.Setup"));
+}
+
+void CTellwaveApp::AnswerInfoOptions(int& argc, char** argv) {
+  bool asked = false;
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray a(argv[i]);
+    if (a == "--") break;
+    // Not --help-all: it lists the window's own platform options, which only its application has.
+    asked = asked || a == "-h" || a == "--help" || a == "-?" || a == "-v" || a == "--version";
+  }
+  if (!asked) return;
+  // The help and the version need no display: they are answered before the window's application
+  // (which aborts when it finds none) exists, on a terminal over SSH as anywhere else.
+  QCoreApplication app(argc, argv);
+  SetIdentity();
+  QCommandLineParser parser;
+  (void)AddOptions(parser);
+  // Platform options (-platform, -display) belong to the window's application, which is not
+  // there to take them: they must not turn a request for help into an error.
+  if (!parser.parse(QCoreApplication::arguments())) {
+    if (parser.isSet(QStringLiteral("version"))) parser.showVersion();
+    if (parser.isSet(QStringLiteral("help"))) parser.showHelp(0);
+  }
+  parser.process(app);  // exits after the help or the version
 }
 
 void CTellwaveApp::LoadStandardTexts() {
@@ -29,12 +72,7 @@ void CTellwaveApp::LoadStandardTexts() {
 
 int CTellwaveApp::Run() {
   QCommandLineParser parser;
-  parser.setApplicationDescription(QStringLiteral("Set-up tool for the repeater."));
-  parser.addHelpOption();
-  parser.addVersionOption();
-  const QCommandLineOption demo(QStringLiteral("demo"),
-                                QStringLiteral("Work against the built-in virtual repeater instead of a real device."));
-  parser.addOption(demo);
+  const QCommandLineOption demo = AddOptions(parser);
   parser.process(*this);
 
   LoadStandardTexts();
