@@ -3,16 +3,22 @@
 #include "link/Feedback.h"
 #include "ops/UsbOps.h"
 
+#include <QRegularExpression>
+
 namespace quorvin {
 
 std::optional<qint32> ParseFrequency(const QString& text, bool english, QString* prompt) {
   bool ok = false;
-  const qlonglong value = text.trimmed().toLongLong(&ok, 10);
-  if (!ok || value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max()) {
+  const QString digits = text.trimmed();
+  const qlonglong value = digits.toLongLong(&ok, 10);
+  // A whole number too long for any integer type is still a whole number, just out of range.
+  static const QRegularExpression kWhole(QStringLiteral("^[+-]?[0-9]+$"));
+  const bool whole = ok || kWhole.match(digits).hasMatch();
+  if (!whole) {
     if (prompt) *prompt = Tr(english, "请输入一个整数。", "Please enter an integer.");
     return std::nullopt;
   }
-  if (value < kMinFrequency || value > kMaxFrequency) {
+  if (!ok || value < kMinFrequency || value > kMaxFrequency) {
     if (prompt)
       *prompt = Tr(english, "请输入一个介于 %1 和 %2 之间的整数。", "Please enter an integer between %1 and %2.")
                     .arg(kMinFrequency)

@@ -103,7 +103,10 @@ OpResult AwaitClosingReply(SerialSession& s, bool upgrade, int count) {
 }
 
 OpResult SendImage(SerialEnv& env, const SerialChoice& choice, const QString& path, const TransferKind& kind) {
-  return RunSerialOperation(env, choice, [&](SerialSession& s) -> OpResult {
+  // Counted outside the operation so that a transfer cut short, by a stop request or a failing
+  // port, still says how much of the image went out.
+  qint64 sent = 0;
+  OpResult result = RunSerialOperation(env, choice, [&](SerialSession& s) -> OpResult {
     s.ShowProgress();
     QByteArray image;
     if (auto failed = LoadImage(s, path, image)) return *failed;
@@ -115,13 +118,14 @@ OpResult SendImage(SerialEnv& env, const SerialChoice& choice, const QString& pa
       (void)fb.PumpMessages();
       env.clock.SleepMs(kPacketPauseMs);
       s.WriteFrame(BuildPacket(kind.command, image, count, k));
+      sent += qMin<qint64>(kSerialPacketData, image.size() - kSerialPacketData * (k - 1));
       fb.SetProgressText(QString::asprintf(env.english ? kind.enProgress : kind.zhProgress, count, k));
       if (k != count) fb.SetProgressPos(k);
     }
-    OpResult result = AwaitClosingReply(s, kind.command == cmd::SerialUpgrade, count);
-    result.bytes = image.size();
-    return result;
+    return AwaitClosingReply(s, kind.command == cmd::SerialUpgrade, count);
   });
+  result.bytes = sent;
+  return result;
 }
 
 }  // namespace

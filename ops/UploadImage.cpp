@@ -115,11 +115,13 @@ UploadEnd UploadImage(UsbEnv& env, std::uint8_t command, const QByteArray& image
   }
 
   // A time-out leaves the report zeroed, which fails the comparison just like a wrong reply.
-  if (!env.link.ReadInputReport(kAckTimeoutMs) && env.fb.CancelRequested()) {
+  const bool answered = env.link.ReadInputReport(kAckTimeoutMs);
+  if (!answered && env.fb.CancelRequested()) {
     env.fb.CloseProgress();
     return UploadEnd::Interrupted;
   }
-  return Finish(env, title, IsAcknowledgement(env.link.m_inReport, command));
+  const UploadEnd end = Finish(env, title, IsAcknowledgement(env.link.m_inReport, command));
+  return end == UploadEnd::Refused && !answered ? UploadEnd::Unanswered : end;
 }
 
 UploadEnd SendStagedFile(UsbEnv& env, std::uint8_t command, const QString& path, const QString& title, qint64* sent) {

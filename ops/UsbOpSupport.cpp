@@ -42,10 +42,12 @@ OpResult UploadFileWithOutcome(UsbEnv& env, std::uint8_t command, const QString&
       env.fb.MessageBox(texts.success, MsgIcon::None);
       return result;
     case UploadEnd::Refused:
+    case UploadEnd::Unanswered:
     case UploadEnd::NotSent:
       result.outcome = Outcome::Failed;
-      result.detail = end == UploadEnd::NotSent ? QStringLiteral("a packet could not be written to the device")
-                                                : QStringLiteral("the device did not acknowledge the transfer");
+      result.detail = end == UploadEnd::NotSent  ? QStringLiteral("a packet could not be written to the device")
+                      : end == UploadEnd::Refused ? QStringLiteral("the device did not acknowledge the transfer")
+                                                  : QStringLiteral("no reply from the device within 5000 ms");
       env.fb.MessageBox(texts.failure, MsgIcon::None);
       return result;
     case UploadEnd::TooLarge:

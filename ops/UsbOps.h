@@ -46,7 +46,8 @@ enum class FileRead {
 
 enum class UploadEnd {
   Accepted,     // the device acknowledged the whole image
-  Refused,      // no acknowledgement, or another reply than the acknowledgement
+  Refused,      // another reply than the acknowledgement (a refusal, status 0xA5, among them)
+  Unanswered,   // no reply at all within the acknowledgement's time
   NotSent,      // a packet could not be written (the link's message has been shown)
   TooLarge,     // refused before anything was sent (a message has been shown)
   Empty,        // an empty image: refused before anything was sent (a message has been shown)

@@ -92,7 +92,7 @@ TEST_F(Upload, PausesOnTheWire) {
   // No acknowledgement: the read gives up after 5000 ms.
   hid.written.clear();
   hid.responder = nullptr;
-  ASSERT_EQ(Send(cmd::UsbUpgrade, Pattern(10)), UploadEnd::Refused);
+  ASSERT_EQ(Send(cmd::UsbUpgrade, Pattern(10)), UploadEnd::Unanswered);
   EXPECT_EQ(clock.NowMs() - hid.written[0].atMs, 4000 + 5000 + 1000);
 }
 
@@ -154,6 +154,7 @@ TEST_F(Upload, DownloadInChineseAndItsFailureOrder) {
   UsbEnv env = Env(false);
   OpResult r = BackupDownloadUsb(env, path);  // the device never acknowledges
   EXPECT_EQ(r.outcome, Outcome::Failed);
+  EXPECT_EQ(r.detail, "no reply from the device within 5000 ms");
   EXPECT_EQ(Joined(fb.log),
             Joined({"progress: show", "progress: range 2",
                     QString::fromUtf8("progress: text 下载备份数据,共有2包数据,当前第1包数据正在发送......"),

@@ -221,7 +221,10 @@ TEST_F(SerialTransfer, CancelStopsBetweenPacketsAndClosesEverything) {
   run.fb.cancel = true;
   const OpResult r = run.Finish();
   EXPECT_EQ(r.outcome, Outcome::Interrupted);
-  EXPECT_LT(run.device.ReadUntilQuiet(50).size(), 138 * 3);
+  const qint64 more = run.device.ReadUntilQuiet(50).size();
+  EXPECT_LT(more, 138 * 3);
+  // What went out is told, as over USB: the first packet and any that followed it.
+  EXPECT_EQ(r.bytes, 128 * (1 + more / 138));
   EXPECT_TRUE(run.fb.Boxes().isEmpty());
   EXPECT_EQ(run.fb.log.last(), "progress: close");
   EXPECT_FALSE(run.portOpenAfter);
@@ -240,6 +243,16 @@ TEST_F(SerialTransfer, ALineThatHangsUpShowsTheSystemTextAndEndsClean) {
   EXPECT_EQ(run.fb.log.at(run.fb.log.size() - 2), "progress: close");
   EXPECT_FALSE(run.portOpenAfter);
   EXPECT_LT(run.ElapsedMs(), 2500);
+  EXPECT_EQ(r.bytes, 5);
+
+  // The same in Chinese mode is said in Chinese.
+  SerialRun zh(false);
+  StartDownload(zh, MakeFile(Pattern(5)));
+  zh.device.ReadFrame();
+  zh.device.HangUp();
+  (void)zh.Finish();
+  ASSERT_FALSE(zh.fb.Boxes().isEmpty());
+  EXPECT_TRUE(zh.fb.Boxes().last().contains(QString::fromUtf8("串口已不可用"))) << zh.fb.Boxes().last().toStdString();
 }
 
 }  // namespace
