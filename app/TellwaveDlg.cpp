@@ -305,8 +305,31 @@ void CTellwaveDlg::OnUsbCheckBoxClicked(bool checked) {
 void CTellwaveDlg::OnOperationFinished() {
   if (m_bClosePending) {
     m_bClosePending = false;
+    if (m_closeNotice) m_closeNotice->close();
     reject();
   }
+}
+
+void CTellwaveDlg::ShowClosePendingNotice() {
+  // Without a word the close box would seem to do nothing. The notice waits for no answer: the
+  // window keeps painting and the operation runs on; it goes with the window.
+  if (!m_closeNotice) {
+    m_closeNotice = new QMessageBox(QMessageBox::Information, windowTitle(),
+                                    Tr(m_bEnglish, "操作结束后窗口将关闭。", "The window will close when the operation ends."),
+                                    QMessageBox::Ok, this);
+    m_closeNotice->setObjectName(QStringLiteral("closePendingNotice"));
+    m_closeNotice->setWindowModality(Qt::NonModal);
+    m_closeNotice->setAttribute(Qt::WA_DeleteOnClose);
+  }
+  m_closeNotice->show();
+  // Below the progress window rather than over its bar: the technician still sees how far the
+  // operation is.
+  if (m_progressDlg && m_progressDlg->isVisible()) {
+    const QRect progress = m_progressDlg->frameGeometry();
+    m_closeNotice->move(frameGeometry().center().x() - m_closeNotice->frameGeometry().width() / 2,
+                        progress.bottom() + 8);
+  }
+  m_closeNotice->raise();
 }
 
 void CTellwaveDlg::keyPressEvent(QKeyEvent* event) {
@@ -328,6 +351,7 @@ void CTellwaveDlg::reject() {
     // The close box during an operation: the window goes once the operation has ended, never
     // from under it.
     m_bClosePending = true;
+    ShowClosePendingNotice();
     return;
   }
   QDialog::reject();

@@ -14,6 +14,8 @@
 #include "ops/UsbOps.h"
 
 #include <QDialog>
+#include <QMessageBox>
+#include <QPointer>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -76,6 +78,8 @@ class CTellwaveDlg : public QDialog {
   [[nodiscard]] QTimer& WatchTimer() { return m_watchTimer; }
   void SetFileChooser(std::unique_ptr<FileChooser> chooser) { m_chooser = std::move(chooser); }
   [[nodiscard]] const QString& ReadBackPath() const { return m_strReadBackPath; }
+  // The notice that a close waits for the running operation; null when none is up.
+  [[nodiscard]] QMessageBox* ClosePendingNotice() const { return m_closeNotice; }
 
   // Runs `op` on the worker. False, and nothing run, while another operation runs.
   bool StartOperation(std::function<void()> op);
@@ -97,6 +101,7 @@ class CTellwaveDlg : public QDialog {
   void OnUsbCheckBoxClicked(bool checked);
   void OnOperationFinished();
   void ReportUnexpected(const QString& what);
+  void ShowClosePendingNotice();
 
   // Buttons.
   using UsbFileOp = OpResult (*)(UsbEnv&, const QString&);
@@ -121,6 +126,7 @@ class CTellwaveDlg : public QDialog {
   qint32 m_nFrequency = 315'600'000;
   QString m_strReadBackPath;
   bool m_bClosePending = false;
+  QPointer<QMessageBox> m_closeNotice;  // shown while a close waits for the operation
 
   QComboBox* m_comboPort = nullptr;
   QComboBox* m_comboSpeed = nullptr;
