@@ -134,6 +134,7 @@ QString UsageText() {
       "  4    permission denied on the device or port (install the udev rule: quorvinctl udev-rule)\n"
       "  5    file error: the file cannot be read or written, or is too large\n"
       "  6    the serial transfer ended without a verdict from the device\n"
+      "  7    the device or port is busy: another process holds it\n"
       "  130  interrupted (Ctrl+C); the link is released and no partial file is left\n");
 }
 

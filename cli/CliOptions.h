@@ -18,6 +18,7 @@ enum Exit : int {
   kExitPermission = 4,    // the device or port exists but may not be opened (see udev-rule)
   kExitFile = 5,          // the file could not be read or written, or is too large
   kExitQuiet = 6,         // serial transfer ended without a verdict from the device (status 0x66)
+  kExitBusy = 7,          // the device or port is held by another process
   kExitInterrupted = 130  // Ctrl+C
 };
 

@@ -85,16 +85,28 @@ int OutcomeExit(const OpResult& r) {
   return kExitFailed;
 }
 
+// The exit status of a link that could not be used, told by the operation; 0 when it told none.
+int LinkFaultExit(const OpResult& r) {
+  if (r.outcome != Outcome::Failed && r.outcome != Outcome::NotStarted) return 0;
+  switch (r.linkFault) {
+    case LinkFault::None: return 0;
+    case LinkFault::NotFound: return kExitNoDevice;
+    case LinkFault::PermissionDenied: return kExitPermission;
+    case LinkFault::Busy: return kExitBusy;
+  }
+  return 0;
+}
+
 int Session::UsbExit(const OpResult& r, const HidLink& link) const {
   if (r.outcome != Outcome::Failed && r.outcome != Outcome::NotStarted) return OutcomeExit(r);
+  if (const int code = LinkFaultExit(r)) return code;
   if (link.LastFault() == DiscoveryFault::AccessDenied) return kExitPermission;
   if (!link.LinkUp() && !link.SawMatchingDevice()) return kExitNoDevice;
   return kExitFailed;
 }
 
 int Session::SerialExit(const OpResult& r) const {
-  if (r.outcome == Outcome::Failed && r.detail.startsWith(QLatin1String("the serial port could not be opened")))
-    return r.detail.contains(QLatin1String("permission"), Qt::CaseInsensitive) ? kExitPermission : kExitNoDevice;
+  if (const int code = LinkFaultExit(r)) return code;
   return OutcomeExit(r);
 }
 

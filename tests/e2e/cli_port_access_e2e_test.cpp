@@ -1,0 +1,61 @@
+// A serial port quorvinctl may not have: held by another program, or closed to this user. Each has
+// its own exit status, so a production script can tell "close the other program" from "fix the
+// permissions" from "plug the adapter in".
+
+#include "CtlProcess.h"
+#include "SimProcess.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSerialPort>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+namespace quorvin {
+namespace {
+
+using test::CtlRun;
+using test::RunCtl;
+using test::SimProcess;
+
+CtlRun Version(const QString& port) { return RunCtl({"--lang", "en", "--json", "--port", port, "version"}, {}); }
+
+TEST(CtlPortAccess, PortHeldByAnotherProgramIsBusy) {
+  SimProcess sim({"--serial"});
+  ASSERT_TRUE(sim.Ready());
+  {
+    // Held the way any other Qt serial program (another quorvinctl among them) holds it.
+    QSerialPort other(sim.SerialPath());
+    ASSERT_TRUE(other.open(QIODevice::ReadWrite)) << other.errorString().toStdString();
+    const CtlRun r = Version(sim.SerialPath());
+    EXPECT_EQ(r.exitCode, 7) << r.out.toStdString();
+    EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["exitCode"].toInt(), 7);
+  }
+  const CtlRun freed = Version(sim.SerialPath());
+  EXPECT_EQ(freed.exitCode, 0) << freed.out.toStdString();
+}
+
+TEST(CtlPortAccess, PortThisUserMayNotOpenIsPermissionDenied) {
+  SimProcess sim({"--serial"});
+  ASSERT_TRUE(sim.Ready());
+  QProcess ctl;
+  if (::geteuid() == 0) {
+    // Root opens anything: quorvinctl runs as nobody, to whom the simulator's terminal is closed.
+    ctl.setChildProcessModifier([] {
+      if (::setgid(65534) != 0 || ::setuid(65534) != 0) ::_exit(125);
+    });
+  } else {
+    ASSERT_TRUE(QFile::setPermissions(sim.SerialPath(), QFileDevice::Permissions()));
+  }
+  test::StartCtl(ctl, {"--lang", "en", "--port", sim.SerialPath(), "version"}, {});
+  const bool ended = ctl.waitForFinished(30'000);
+  if (ctl.error() == QProcess::FailedToStart || ctl.exitCode() == 125)
+    GTEST_SKIP() << "quorvinctl cannot run as another user here";
+  ASSERT_TRUE(ended);
+  EXPECT_EQ(ctl.exitCode(), 4) << ctl.readAllStandardOutput().toStdString();
+}
+
+}  // namespace
+}  // namespace quorvin
