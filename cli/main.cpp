@@ -31,6 +31,11 @@ int main(int argc, char** argv) {
   if (argc > 1) options->fileArgBytes = QByteArray(argv[argc - 1]);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
+#ifdef SIGXFSZ
+  // A file-size limit is a write error like a full disk, reported as such; the default action
+  // would end the process before it could say so.
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
   const bool english = options->english.value_or(QLocale::system().language() != QLocale::Chinese);
   return quorvin::cli::RunCommand(*options, english, g_interrupted);
 }

@@ -3,7 +3,20 @@
 #include "link/Feedback.h"
 #include "link/FileSystem.h"
 
+#include <cerrno>
+#include <cstring>
+
 namespace quorvin {
+
+namespace {
+// Qt's words for a failed write are sometimes only "Unknown error"; the system's are better.
+QString Why(const QFileDevice& file, int savedErrno) {
+  const QString qt = file.errorString();
+  if (savedErrno != 0 && (qt.isEmpty() || qt == QLatin1String("Unknown error")))
+    return QString::fromLocal8Bit(std::strerror(savedErrno));
+  return qt;
+}
+}  // namespace
 
 OutputFile::OutputFile(const QString& path) : m_path(path) {}
 
@@ -34,7 +47,8 @@ OutputRefusal OutputFile::Open() {
 
 bool OutputFile::Write(const char* data, qint64 count) {
   if (m_failed || !m_file.isOpen()) return Fail(m_file.errorString());
-  if (m_file.write(data, count) != count || m_file.error() != QFileDevice::NoError) return Fail(m_file.errorString());
+  errno = 0;
+  if (m_file.write(data, count) != count || m_file.error() != QFileDevice::NoError) return Fail(Why(m_file, errno));
   return true;
 }
 
@@ -43,8 +57,9 @@ bool OutputFile::Commit() {
   // QSaveFile keeps some buffered write errors to itself until a flush, and a file system may
   // report a full disk only when the data are synced; each is asked before the rename.
   QString why;
+  errno = 0;
   if (m_failed || !m_file.flush() || m_file.error() != QFileDevice::NoError) {
-    Fail(m_file.errorString());
+    Fail(Why(m_file, errno));
   } else if (!fs::SyncToDisk(m_file.handle(), &why)) {
     Fail(why);
   } else {
