@@ -25,8 +25,11 @@ bool Alive(qint64 pid) { return pid > 0 && (::kill(static_cast<pid_t>(pid), 0) =
 // A UUCP-style lock file, as Qt's serial port and most terminal programs leave: its first line is
 // the holder's pid.
 qint64 LockHolder(const QString& location) {
-  const QString name = QStringLiteral("LCK..") + QFileInfo(location).fileName();
-  for (const char* folder : {"/run/lock", "/var/lock", "/tmp"}) {
+  // Named after the port's name below /dev with '/' turned into '_' (/dev/pts/3: LCK..pts_3).
+  QString port = location;
+  if (port.startsWith(QLatin1String("/dev/"))) port = port.mid(5);
+  const QString name = QStringLiteral("LCK..") + port.replace(QLatin1Char('/'), QLatin1Char('_'));
+  for (const char* folder : {"/run/lock", "/var/lock", "/tmp", "/var/tmp"}) {
     QFile lock(QString::fromLatin1(folder) + QLatin1Char('/') + name);
     if (!lock.open(QIODevice::ReadOnly)) continue;
     bool ok = false;

@@ -139,7 +139,8 @@ SocketBackend::Attach SocketBackend::Connect() {
   conn->fd = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
   if (conn->fd < 0) return Attach::Absent;
   struct stat st {};
-  if (::stat(path.constData(), &st) != 0 || !S_ISSOCK(st.st_mode)) return Attach::Absent;
+  if (::stat(path.constData(), &st) != 0) return errno == EACCES ? Attach::Refused : Attach::Absent;
+  if (!S_ISSOCK(st.st_mode)) return Attach::Absent;
   if (::connect(conn->fd, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0)
     return errno == EACCES || errno == EPERM ? Attach::Refused : Attach::Absent;
   conn->dev = st.st_dev;

@@ -32,6 +32,8 @@ TEST(CtlPortAccess, PortHeldByAnotherProgramIsBusy) {
     const CtlRun r = Version(sim.SerialPath());
     EXPECT_EQ(r.exitCode, 7) << r.out.toStdString();
     EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["exitCode"].toInt(), 7);
+    // The holder is named: this test process, not the simulator at the other end of the line.
+    EXPECT_TRUE(r.out.contains(QStringLiteral("(pid %1)").arg(::getpid()))) << r.out.toStdString();
   }
   const CtlRun freed = Version(sim.SerialPath());
   EXPECT_EQ(freed.exitCode, 0) << freed.out.toStdString();
@@ -54,6 +56,13 @@ TEST(CtlPortAccess, PortThisUserMayNotOpenIsPermissionDenied) {
   if (ctl.error() == QProcess::FailedToStart || ctl.exitCode() == 125)
     GTEST_SKIP() << "quorvinctl cannot run as another user here";
   ASSERT_TRUE(ended);
+  EXPECT_EQ(ctl.exitCode(), 4) << ctl.readAllStandardOutput().toStdString();
+
+  // The same for the virtual USB device: a socket this user may not connect to is a permission
+  // problem, not a device that is absent.
+  if (::geteuid() != 0) ASSERT_TRUE(QFile::setPermissions(sim.SocketPath(), QFileDevice::Permissions()));
+  test::StartCtl(ctl, {"--lang", "en", "version"}, sim.SocketPath());
+  ASSERT_TRUE(ctl.waitForFinished(30'000));
   EXPECT_EQ(ctl.exitCode(), 4) << ctl.readAllStandardOutput().toStdString();
 }
 

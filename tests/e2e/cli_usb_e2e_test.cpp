@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <QThread>
@@ -172,6 +173,33 @@ TEST(CtlUsb, InterruptedReadBackKeepsTheEarlierFile) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no temporary file left beside it
   const QJsonObject o = QJsonDocument::fromJson(ctl.readAllStandardOutput()).object();
   EXPECT_EQ(o["outcome"].toString(), "interrupted");
+}
+
+// Ctrl+C or SIGTERM while a read waits on a silent device (5000 ms for the read-back's first reply,
+// the reply window of a short exchange) ends the run within about a tenth of a second, as stopped.
+TEST(CtlUsb, ASignalDuringAWaitForTheDeviceStopsAtOnce) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("keep.bin");
+  const QByteArray earlier = Pattern(10, 1);
+  for (int sig : {SIGINT, SIGTERM}) {
+    for (const QStringList& op : {QStringList{"backup", "read", path}, QStringList{"version"}}) {
+      SimProcess sim(Args({"--drop-replies", "1"}));
+      ASSERT_TRUE(sim.Ready());
+      ASSERT_TRUE(WriteFile(path, earlier));
+      QProcess ctl;
+      test::StartCtl(ctl, QStringList{"--lang", "en"} + op, sim.SocketPath());
+      QThread::msleep(400);
+      QElapsedTimer stopped;
+      stopped.start();
+      ::kill(static_cast<pid_t>(ctl.processId()), sig);
+      ASSERT_TRUE(ctl.waitForFinished(5000));
+      SCOPED_TRACE(op.join(' ').toStdString());
+      EXPECT_LT(stopped.elapsed(), 400);  // ~100 ms, with room for a loaded machine
+      EXPECT_EQ(ctl.exitCode(), 130);
+      EXPECT_EQ(ReadFile(path), earlier);
+      EXPECT_TRUE(ctl.readAllStandardOutput().isEmpty());  // no failure message: the user stopped it
+    }
+  }
 }
 
 }  // namespace

@@ -103,6 +103,27 @@ TEST_F(SerialReadBack, MissingPacketsOrNoReadBackFrameFailAndKeepTheEarlierFile)
   }
 }
 
+// Packets out of sequence would put a wrong file in place of the backup: each fails the read-back.
+TEST_F(SerialReadBack, PacketsOutOfSequenceFailAndKeepTheEarlierFile) {
+  const std::vector<std::vector<QByteArray>> runs = {
+      {ReadBackPacket(3, 1, Data(128, 1)), ReadBackPacket(3, 3, Data(16, 3))},  // packet 2 missing
+      {ReadBackPacket(2, 1, Data(128, 1)), ReadBackPacket(2, 1, Data(128, 1))},  // a repeat
+      {ReadBackPacket(2, 2, Data(16, 2))},                                        // no packet 1
+      {ReadBackPacket(2, 1, Data(128, 1)), ReadBackPacket(3, 2, Data(128, 2))},  // the count changed
+  };
+  for (const auto& packets : runs) {
+    SerialRun run;
+    Start(run);
+    QByteArray bytes;
+    for (const QByteArray& p : packets) bytes += p;
+    run.device.Write(bytes);
+    const OpResult r = run.Finish();
+    EXPECT_EQ(r.outcome, Outcome::Failed) << bytes.toHex().constData();
+    EXPECT_EQ(run.fb.log.last(), kError);
+    EXPECT_EQ(FileBytes(), kEarlier);
+  }
+}
+
 TEST_F(SerialReadBack, BadChunksFailWithoutTouchingTheFile) {
   const QByteArray bad[] = {
       ReadBackPacket(1, 1, Data(4, 1)).replace(9, 1, "\x7f"),                  // checksum broken

@@ -45,6 +45,27 @@ TEST_F(Transaction, RepliesToOtherCommandsAreSkipped) {
   EXPECT_EQ(link.m_inReport[6], 'V');
 }
 
+// A device that keeps answering something else, each reply well within a second, does not hold
+// the transaction for ever: the whole wait ends with the read-data message.
+TEST_F(Transaction, EndlessRepliesToOtherCommandsEndTheWait) {
+  hid.responder = [&](const Report&) {
+    for (int i = 1; i <= 200; ++i) hid.QueueFrame(0x02, 0xC1, {1, 2, 3, 4}, 200 * i);
+  };
+  const qint64 start = clock.NowMs();
+  EXPECT_FALSE(SendUsbCommand(link, true, 4, version));
+  EXPECT_EQ(clock.NowMs() - start, kReplyWindowMs);
+  EXPECT_EQ(fb.log, QStringList{"box: Read data failed, please send again !"});
+}
+
+// A stop request is seen within 100 ms of a read's wait, and ends the transaction without a box.
+TEST_F(Transaction, AStopRequestEndsTheWaitWithinATenthOfASecond) {
+  hid.responder = [&](const Report&) { fb.cancel = true; };  // Ctrl+C as the request goes out
+  const qint64 start = clock.NowMs();
+  EXPECT_FALSE(SendUsbCommand(link, true, 4, version));
+  EXPECT_LE(clock.NowMs() - start, kStopCheckMs);
+  EXPECT_TRUE(fb.log.isEmpty());
+}
+
 TEST_F(Transaction, BadRepliesEndAtOnce) {
   const std::vector<std::function<Report()>> bad = {
       [] { return MakeReport(0x01, 0xC2, {}); },  // our own echo
