@@ -60,7 +60,9 @@ TEST(CtlPortAccess, PortThisUserMayNotOpenIsPermissionDenied) {
 
   // The same for the virtual USB device: a socket this user may not connect to is a permission
   // problem, not a device that is absent.
-  if (::geteuid() != 0) ASSERT_TRUE(QFile::setPermissions(sim.SocketPath(), QFileDevice::Permissions()));
+  if (::geteuid() != 0) {
+    ASSERT_TRUE(QFile::setPermissions(sim.SocketPath(), QFileDevice::Permissions()));
+  }
   test::StartCtl(ctl, {"--lang", "en", "version"}, sim.SocketPath());
   ASSERT_TRUE(ctl.waitForFinished(30'000));
   EXPECT_EQ(ctl.exitCode(), 4) << ctl.readAllStandardOutput().toStdString();
