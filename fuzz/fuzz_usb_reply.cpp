@@ -1,6 +1,6 @@
 // Replies from the device as the USB transaction sees them: the first byte picks the command asked
 // for, the rest is a stream of 64-byte input reports (without report ID) fed to SendUsbCommand.
-#include "protocol/UsbTransaction.h"
+#include "link/UsbTransaction.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
 

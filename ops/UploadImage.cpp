@@ -5,7 +5,7 @@
 #include "link/FileOpen.h"
 #include "ops/UsbOpSupport.h"
 #include "ops/UsbOps.h"
-#include "protocol/UsbTransaction.h"
+#include "link/UsbTransaction.h"
 
 #include <QFile>
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "ops/UsbOpSupport.h"
 
-#include "protocol/UsbTransaction.h"
+#include "link/UsbTransaction.h"
 
 #include <algorithm>
 

@@ -4,7 +4,7 @@
 
 #include "link/Backends.h"
 #include "link/HidLink.h"
-#include "protocol/UsbTransaction.h"
+#include "link/UsbTransaction.h"
 #include "support/RecordingFeedback.h"
 
 #include <QFile>

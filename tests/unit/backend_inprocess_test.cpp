@@ -2,7 +2,7 @@
 // virtual clock: the tool's view of each answer and each fault.
 
 #include "link/InProcessBackend.h"
-#include "protocol/UsbTransaction.h"
+#include "link/UsbTransaction.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // then against the virtual repeater's own socket server.
 
 #include "link/SocketBackend.h"
-#include "protocol/UsbTransaction.h"
+#include "link/UsbTransaction.h"
 #include "sim/HidSocketServer.h"
 #include "sim/SimLoop.h"
 

@@ -2,7 +2,7 @@
 // and the box shown while the progress window is still open.
 
 #include "ops_fixture.h"
-#include "protocol/UsbTransaction.h"
+#include "link/UsbTransaction.h"
 #include "ops/VersionText.h"
 
 #include <QStringDecoder>

@@ -2,7 +2,7 @@
 // acknowledgement, the message order, and files that cannot be sent.
 
 #include "ops_fixture.h"
-#include "protocol/UsbTransaction.h"
+#include "link/UsbTransaction.h"
 
 #include <QDir>
 #include <QFileInfo>

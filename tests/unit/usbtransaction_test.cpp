@@ -1,4 +1,4 @@
-#include "protocol/UsbTransaction.h"
+#include "link/UsbTransaction.h"
 
 #include <gtest/gtest.h>
 
