@@ -2,6 +2,7 @@
 
 #include "app/TellwaveDlg.h"
 #include "link/Backends.h"
+#include "sim/InProcessBackend.h"
 
 #include <QCommandLineParser>
 #include <QLibraryInfo>
@@ -77,7 +78,11 @@ int CTellwaveApp::Run() {
 
   LoadStandardTexts();
   RealClock clock;
-  const std::unique_ptr<HidBackend> backend = MakeDefaultBackend(parser.isSet(demo), clock);
+  // A socket named in the environment wins even over --demo, so tests can drive the demo window
+  // against quorvin-sim.
+  const std::unique_ptr<HidBackend> backend = parser.isSet(demo) && !SocketBackendRequested()
+                                                  ? MakeInProcessBackend(clock)
+                                                  : MakeDefaultBackend();
   DlgOptions options;
   options.demo = parser.isSet(demo);
   CTellwaveDlg window(*backend, clock, options);

@@ -9,7 +9,7 @@
 #include "link/Clock.h"
 #include "link/HidBackend.h"
 #include "link/HidLink.h"
-#include "ops/OperationRunner.h"
+#include "app/OperationRunner.h"
 #include "ops/SerialOps.h"
 #include "ops/UsbOps.h"
 

@@ -139,7 +139,7 @@ int Session::Finish(int code, const OpResult& r) {
 }
 
 int Session::Usb(const std::function<OpResult(UsbEnv&)>& op) {
-  auto backend = MakeDefaultBackend(false, m_clock);
+  auto backend = MakeDefaultBackend();
   HidLink link(*backend, m_fb, m_clock);
   link.SetEnglish(m_english);
   UsbEnv env{link, m_fb, m_clock, m_english};
@@ -186,7 +186,7 @@ int Session::RefuseFileName() {
 }
 
 int Session::Devices() {
-  auto backend = MakeDefaultBackend(false, m_clock);
+  auto backend = MakeDefaultBackend();
   QJsonArray list;
   for (const auto& d : backend->Enumerate()) {
     if (d.vendorId != kVendorId || d.productId != kProductId) continue;

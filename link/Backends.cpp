@@ -1,7 +1,6 @@
 #include "link/Backends.h"
 
 #include "link/HidapiBackend.h"
-#include "link/InProcessBackend.h"
 #include "link/SocketBackend.h"
 
 namespace quorvin {
@@ -12,12 +11,10 @@ std::unique_ptr<HidBackend> MakeSocketBackend(const QString& socketPath) {
   return std::make_unique<SocketBackend>(socketPath);
 }
 
-std::unique_ptr<HidBackend> MakeInProcessBackend(Clock& clock) { return std::make_unique<InProcessBackend>(clock); }
+bool SocketBackendRequested() { return !qEnvironmentVariable("QUORVIN_HID_SOCKET").isEmpty(); }
 
-std::unique_ptr<HidBackend> MakeDefaultBackend(bool demo, Clock& clock) {
-  const QString socketPath = qEnvironmentVariable("QUORVIN_HID_SOCKET");
-  if (!socketPath.isEmpty()) return MakeSocketBackend(socketPath);
-  if (demo) return MakeInProcessBackend(clock);
+std::unique_ptr<HidBackend> MakeDefaultBackend() {
+  if (SocketBackendRequested()) return MakeSocketBackend(qEnvironmentVariable("QUORVIN_HID_SOCKET"));
   return MakeHidapiBackend();
 }
 

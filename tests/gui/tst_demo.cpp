@@ -7,7 +7,7 @@
 #include "gui/GuiSupport.h"
 #include "link/Backends.h"
 #include "link/Clock.h"
-#include "link/InProcessBackend.h"
+#include "sim/InProcessBackend.h"
 
 #include <QFile>
 #include <QLineEdit>

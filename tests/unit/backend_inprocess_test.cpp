@@ -1,7 +1,7 @@
 // The in-process repeater behind the HID seam, driven through HidLink and SendUsbCommand on a
 // virtual clock: the tool's view of each answer and each fault.
 
-#include "link/InProcessBackend.h"
+#include "sim/InProcessBackend.h"
 #include "link/UsbTransaction.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // download and read-back, on a virtual clock: the tool says so at the moment its own waits say it
 // should, holds no handle to the lost device, and finds the device again when it comes back.
 
-#include "link/InProcessBackend.h"
+#include "sim/InProcessBackend.h"
 #include "ops/UsbOps.h"
 #include "support/RecordingFeedback.h"
 

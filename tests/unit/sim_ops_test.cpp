@@ -2,7 +2,7 @@
 // packets and pauses must satisfy the device's checks, what goes in must come back out, and the
 // device's faults must end in the failures the user is meant to see.
 
-#include "link/InProcessBackend.h"
+#include "sim/InProcessBackend.h"
 #include "ops/UsbOps.h"
 
 #include <QFile>

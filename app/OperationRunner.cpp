@@ -1,4 +1,4 @@
-#include "ops/OperationRunner.h"
+#include "app/OperationRunner.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

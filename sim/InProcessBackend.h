@@ -42,4 +42,7 @@ class InProcessBackend final : public HidBackend {
   std::shared_ptr<InProcessDevice> m_device;
 };
 
+// The same, behind the backend interface the window takes.
+[[nodiscard]] std::unique_ptr<HidBackend> MakeInProcessBackend(Clock& clock);
+
 }  // namespace quorvin

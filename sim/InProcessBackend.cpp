@@ -1,4 +1,4 @@
-#include "link/InProcessBackend.h"
+#include "sim/InProcessBackend.h"
 
 #include <algorithm>
 #include <cstring>
@@ -70,5 +70,7 @@ HidOpen InProcessBackend::Open(const QString& path, std::unique_ptr<HidHandle>& 
   handle = std::make_unique<InProcessHandle>(m_device, m_clock);
   return HidOpen::Ok;
 }
+
+std::unique_ptr<HidBackend> MakeInProcessBackend(Clock& clock) { return std::make_unique<InProcessBackend>(clock); }
 
 }  // namespace quorvin
