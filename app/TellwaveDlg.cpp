@@ -79,6 +79,7 @@ CTellwaveDlg::CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& 
       m_chooser(std::make_unique<QtFileChooser>()),
       m_feedback(std::make_unique<QtFeedback>(*this)),
       m_link(std::make_unique<HidLink>(backend, *m_feedback, clock)),
+      m_watcher(std::make_unique<DeviceWatcher>(*m_link, *m_feedback)),
       m_serialPort(std::make_unique<CSerialPort>()) {
   setObjectName(QStringLiteral("CTellwaveDlg"));
   m_bEnglish = options.english.value_or(QLocale::system().language() != QLocale::Chinese);
@@ -285,13 +286,13 @@ void CTellwaveDlg::ReportUnexpected(const QString& what) {
 void CTellwaveDlg::OnPollTimer() {
   bool stop = false;
   // Discovery never runs inside a transfer: a busy tick is simply skipped.
-  if (!m_runner.RunExclusive([&] { stop = m_link->PollTick(); })) return;
+  if (!m_runner.RunExclusive([&] { stop = m_watcher->PollTick(); })) return;
   if (stop) m_pollTimer.stop();
 }
 
 void CTellwaveDlg::OnWatchTimer() {
   bool removed = false;
-  if (!m_runner.RunExclusive([&] { removed = m_link->WatchTick(); })) return;
+  if (!m_runner.RunExclusive([&] { removed = m_watcher->WatchTick(); })) return;
   if (removed) {
     qInfo().noquote() << "device removed; polling again";
     m_pollTimer.start();
@@ -299,7 +300,7 @@ void CTellwaveDlg::OnWatchTimer() {
 }
 
 void CTellwaveDlg::OnUsbCheckBoxClicked(bool checked) {
-  (void)m_runner.RunExclusive([&] { m_link->OnUsbCheckBoxClicked(checked); });
+  (void)m_runner.RunExclusive([&] { m_watcher->OnUsbCheckBoxClicked(checked); });
 }
 
 void CTellwaveDlg::OnOperationFinished() {

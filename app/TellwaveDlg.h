@@ -9,6 +9,7 @@
 #include "link/Clock.h"
 #include "link/HidBackend.h"
 #include "link/HidLink.h"
+#include "app/DeviceWatcher.h"
 #include "app/OperationRunner.h"
 #include "ops/SerialOps.h"
 #include "ops/UsbOps.h"
@@ -73,6 +74,7 @@ class CTellwaveDlg : public QDialog {
 
   [[nodiscard]] OperationRunner& Runner() { return m_runner; }
   [[nodiscard]] HidLink& Link() { return *m_link; }
+  [[nodiscard]] DeviceWatcher& Watcher() { return *m_watcher; }
   [[nodiscard]] Feedback& GetFeedback();
   [[nodiscard]] QTimer& PollTimer() { return m_pollTimer; }
   [[nodiscard]] QTimer& WatchTimer() { return m_watchTimer; }
@@ -137,6 +139,7 @@ class CTellwaveDlg : public QDialog {
   std::unique_ptr<FileChooser> m_chooser;
   std::unique_ptr<QtFeedback> m_feedback;
   std::unique_ptr<HidLink> m_link;
+  std::unique_ptr<DeviceWatcher> m_watcher;
   // Opened and closed by each serial operation, on the worker thread only.
   std::unique_ptr<CSerialPort> m_serialPort;
   QTimer m_pollTimer;

@@ -4,11 +4,9 @@
 
 namespace quorvin {
 
-namespace {
-bool Matches(const HidDeviceInfo& info) {
+bool HidLink::IsRepeater(const HidDeviceInfo& info) {
   return info.attributesOk && info.vendorId == kVendorId && info.productId == kProductId;
 }
-}  // namespace
 
 HidLink::HidLink(HidBackend& backend, Feedback& feedback, Clock& clock)
     : m_backend(backend), m_feedback(feedback), m_clock(clock) {}
@@ -79,7 +77,7 @@ bool HidLink::FindHidDevice() {
       fault = DiscoveryFault::PathError;
       break;
     }
-    if (!Matches(info)) continue;  // not opened, so nothing to close
+    if (!IsRepeater(info)) continue;  // not opened, so nothing to close
     m_sawMatch = true;
     if (OpenReportHandles(info.path)) m_bLinkUp = true;
     break;
@@ -137,36 +135,6 @@ bool HidLink::ReadInputReport(int timeoutMs) {
     m_feedback.Trace(TraceDir::In, m_inReport.data(), m_inReport.size());
   }
   return m_bLinkUp;
-}
-
-bool HidLink::PollTick() {
-  if (m_bDeviceConnected) return true;
-  if (FindHidDevice()) {
-    m_bDeviceConnected = true;
-    return true;
-  }
-  m_bDeviceConnected = false;
-  Drop();
-  return false;
-}
-
-bool HidLink::WatchTick() {
-  const auto devices = m_backend.Enumerate();
-  const bool present = std::any_of(devices.begin(), devices.end(), Matches);
-  // The first look only learns what is there: a device present at start has not "arrived".
-  const bool arrived = m_watchPrimed && present && !m_wasPresent;
-  const bool removed = m_watchPrimed && !present && m_wasPresent;
-  m_watchPrimed = true;
-  m_wasPresent = present;
-  if (arrived) m_feedback.DebugLine(QStringLiteral("HID Insert !"));
-  if (removed) OnDeviceRemoved();
-  return removed;
-}
-
-void HidLink::OnUsbCheckBoxClicked(bool checked) {
-  if (!checked) return;
-  if (!FindHidDevice())
-    m_feedback.MessageBox(Tr(m_bEnglish, "没有设备连接到电脑上！", "No device connected to PC !"));
 }
 
 }  // namespace quorvin

@@ -1,7 +1,7 @@
 #pragma once
-// The USB link to the repeater: discovery by vendor/product id, the poll timer's logic, the device
-// watcher, and 65-byte report reads and writes with time-outs. It owns the report-ID byte: every
-// layer above sees whole 65-byte reports with byte 0 = 0x00.
+// The USB link to the repeater: discovery by vendor/product id and 65-byte report reads and writes
+// with time-outs; when to look for the device (poll timer, watcher) is the window's business. It
+// owns the report-ID byte: every layer above sees whole 65-byte reports with byte 0 = 0x00.
 //
 // One thread at a time uses a link; the operation runner keeps the poll timer's discovery out of a
 // running transfer.
@@ -36,6 +36,8 @@ class HidLink {
   [[nodiscard]] Clock& GetClock() { return m_clock; }
   [[nodiscard]] HidBackend& Backend() { return m_backend; }
 
+  // Whether an interface is the repeater: its ids read and equal to the repeater's.
+  [[nodiscard]] static bool IsRepeater(const HidDeviceInfo& info);
   // Discovery: links the first interface with the wanted ids. Answers m_bLinkUp.
   bool FindHidDevice();
   // Reads one input report into m_inReport within timeoutMs; a time-out or failure closes the link.
@@ -45,18 +47,7 @@ class HidLink {
   bool WriteOutputReport();
   void CloseHidDevice();
 
-  // Poll timer tick (every 1000 ms while armed). Answers true when the timer should stop.
-  bool PollTick();
-  // Device watcher tick: notices arrival ("HID Insert !") and removal of the repeater. Answers
-  // true when the device went away, so the caller restarts the poll timer.
-  bool WatchTick();
-  // Check box "USB Operation" was clicked; `checked` is its new state.
-  void OnUsbCheckBoxClicked(bool checked);
-  // A removal was noticed: polling starts again.
-  void OnDeviceRemoved() { m_bDeviceConnected = false; }
-
   [[nodiscard]] bool LinkUp() const { return m_bLinkUp; }
-  [[nodiscard]] bool DeviceConnected() const { return m_bDeviceConnected; }
   [[nodiscard]] DiscoveryFault LastFault() const { return m_lastFault; }
   // Whether the last discovery saw a matching interface at all (linked or not).
   [[nodiscard]] bool SawMatchingDevice() const { return m_sawMatch; }
@@ -76,11 +67,8 @@ class HidLink {
   std::unique_ptr<HidHandle> m_handle;
   QString m_path;
   bool m_bLinkUp = false;
-  bool m_bDeviceConnected = false;
   bool m_bEnglish = true;
   bool m_sawMatch = false;
-  bool m_wasPresent = false;   // what the device watcher saw last
-  bool m_watchPrimed = false;
   DiscoveryFault m_lastFault = DiscoveryFault::None;
   DiscoveryFault m_shownFault = DiscoveryFault::None;
 };

@@ -141,18 +141,18 @@ void DemoTest::PollingFollowsTheDeviceComingAndGoing() {
   d.dlg.PollTimer().start(20);
   d.dlg.WatchTimer().start(20);
   // Found on a tick; polling then stops.
-  QTRY_VERIFY(d.dlg.Link().DeviceConnected());
+  QTRY_VERIFY(d.dlg.Watcher().DeviceConnected());
   QTRY_VERIFY(!d.dlg.PollTimer().isActive());
   QVERIFY(d.dlg.Link().LinkUp());
 
   // Unplugged: the watcher notices and polling starts again.
   d.Model([](DeviceModel& m) { m.Faults().vanishAfterReports = m.ReportsTaken(); });
   QTRY_VERIFY(d.dlg.PollTimer().isActive());
-  QVERIFY(!d.dlg.Link().DeviceConnected());
+  QVERIFY(!d.dlg.Watcher().DeviceConnected());
 
   // Plugged in again: found again.
   d.Model([](DeviceModel& m) { m.Faults().vanishAfterReports = -1; });
-  QTRY_VERIFY(d.dlg.Link().DeviceConnected());
+  QTRY_VERIFY(d.dlg.Watcher().DeviceConnected());
   QTRY_VERIFY(!d.dlg.PollTimer().isActive());
 }
 

@@ -1,6 +1,7 @@
 // The hidapi backend on a machine without the repeater: discovery ends cleanly and says so. When
 // a repeater is plugged in these checks do not apply, so they step aside.
 
+#include "app/DeviceWatcher.h"
 #include "link/Backends.h"
 #include "link/HidLink.h"
 
@@ -27,7 +28,7 @@ TEST(HidapiBackend, WithoutTheDeviceDiscoveryEndsCleanly) {
   RealClock clock;
   test::RecordingFeedback fb;
   HidLink link(*backend, fb, clock);
-  link.OnUsbCheckBoxClicked(true);
+  DeviceWatcher(link, fb).OnUsbCheckBoxClicked(true);
   EXPECT_FALSE(link.LinkUp());
   EXPECT_EQ(fb.Boxes(), QStringList{QStringLiteral("box: No device connected to PC !")});
 

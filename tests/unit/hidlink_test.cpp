@@ -1,3 +1,4 @@
+#include "app/DeviceWatcher.h"
 #include "link/HidLink.h"
 
 #include <gtest/gtest.h>
@@ -16,18 +17,19 @@ struct LinkFixture : ::testing::Test {
   ScriptedHid hid{clock};
   RecordingFeedback fb;
   HidLink link{hid, fb, clock};
+  DeviceWatcher watcher{link, fb};
 };
 
 using HidLinkDiscovery = LinkFixture;
 
 TEST_F(HidLinkDiscovery, DevicePresentAtStartLinksOnFirstTickSilently) {
-  EXPECT_TRUE(link.PollTick());  // stop the timer
+  EXPECT_TRUE(watcher.PollTick());  // stop the timer
   EXPECT_TRUE(link.LinkUp());
-  EXPECT_TRUE(link.DeviceConnected());
+  EXPECT_TRUE(watcher.DeviceConnected());
   EXPECT_TRUE(fb.log.isEmpty());
   // Once connected, ticks do nothing at all.
   const int before = hid.enumerateCount;
-  EXPECT_TRUE(link.PollTick());
+  EXPECT_TRUE(watcher.PollTick());
   EXPECT_EQ(hid.enumerateCount, before);
 }
 
@@ -57,25 +59,25 @@ TEST_F(HidLinkDiscovery, RediscoveryReplacesHandlesWithoutLeaking) {
 }
 
 TEST_F(HidLinkDiscovery, UnplugRestartsPolling) {
-  EXPECT_FALSE(link.WatchTick());  // a device present at start is no arrival
-  ASSERT_TRUE(link.PollTick());
-  EXPECT_FALSE(link.WatchTick());  // still there
+  EXPECT_FALSE(watcher.WatchTick());  // a device present at start is no arrival
+  ASSERT_TRUE(watcher.PollTick());
+  EXPECT_FALSE(watcher.WatchTick());  // still there
   hid.devices.clear();
-  EXPECT_TRUE(link.WatchTick());  // removal noticed
-  EXPECT_FALSE(link.DeviceConnected());
-  EXPECT_FALSE(link.PollTick());  // timer keeps going
+  EXPECT_TRUE(watcher.WatchTick());  // removal noticed
+  EXPECT_FALSE(watcher.DeviceConnected());
+  EXPECT_FALSE(watcher.PollTick());  // timer keeps going
   EXPECT_FALSE(link.LinkUp());
   EXPECT_EQ(hid.liveHandles, 0);
   hid.devices = {{"/dev/hidraw5", 0x0483, 0x1234, true}};
-  EXPECT_TRUE(link.PollTick());  // polling may find it before the watcher does
-  EXPECT_FALSE(link.WatchTick());
+  EXPECT_TRUE(watcher.PollTick());  // polling may find it before the watcher does
+  EXPECT_FALSE(watcher.WatchTick());
   EXPECT_EQ(fb.log, QStringList{"debug: HID Insert !"});
   EXPECT_EQ(link.LinkedPath(), "/dev/hidraw5");
 }
 
 TEST_F(HidLinkDiscovery, PersistentFaultIsShownOnceUntilItChanges) {
   hid.openResult["/dev/hidraw0"] = HidOpen::AccessDenied;
-  for (int tick = 0; tick < 5; ++tick) EXPECT_FALSE(link.PollTick());
+  for (int tick = 0; tick < 5; ++tick) EXPECT_FALSE(watcher.PollTick());
   ASSERT_EQ(fb.Boxes().size(), 1);
   EXPECT_TRUE(fb.Boxes()[0].startsWith("box: Unable to open communication port !\n"));
   EXPECT_TRUE(fb.Boxes()[0].contains("70-quorvin.rules"));
@@ -83,13 +85,13 @@ TEST_F(HidLinkDiscovery, PersistentFaultIsShownOnceUntilItChanges) {
 
   // Another fault is news; the same one after a clean run is news again.
   hid.openResult["/dev/hidraw0"] = HidOpen::Failed;
-  EXPECT_FALSE(link.PollTick());
+  EXPECT_FALSE(watcher.PollTick());
   EXPECT_EQ(fb.Boxes().size(), 2);
   EXPECT_EQ(fb.Boxes()[1], "box: Unable to open communication port !");
   hid.devices.clear();
-  EXPECT_FALSE(link.PollTick());
+  EXPECT_FALSE(watcher.PollTick());
   hid.devices = {{"/dev/hidraw0", 0x0483, 0x1234, true}};
-  EXPECT_FALSE(link.PollTick());
+  EXPECT_FALSE(watcher.PollTick());
   EXPECT_EQ(fb.Boxes().size(), 3);
 }
 
@@ -104,14 +106,14 @@ TEST_F(HidLinkDiscovery, PathAndAttributeFaultsEndTheRun) {
 
 TEST_F(HidLinkDiscovery, CheckBoxReportsAbsentDevice) {
   hid.devices.clear();
-  link.OnUsbCheckBoxClicked(false);  // unchecking does nothing
+  watcher.OnUsbCheckBoxClicked(false);  // unchecking does nothing
   EXPECT_EQ(hid.enumerateCount, 0);
-  link.OnUsbCheckBoxClicked(true);
+  watcher.OnUsbCheckBoxClicked(true);
   link.SetEnglish(false);
-  link.OnUsbCheckBoxClicked(true);
+  watcher.OnUsbCheckBoxClicked(true);
   EXPECT_EQ(fb.Boxes(), QStringList({"box: No device connected to PC !", "box: 没有设备连接到电脑上！"}));
   hid.devices = {{"/dev/hidraw0", 0x0483, 0x1234, true}};
-  link.OnUsbCheckBoxClicked(true);
+  watcher.OnUsbCheckBoxClicked(true);
   EXPECT_EQ(fb.Boxes().size(), 2);
 }
 

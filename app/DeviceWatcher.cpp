@@ -1,0 +1,37 @@
+#include "app/DeviceWatcher.h"
+
+#include <algorithm>
+
+namespace quorvin {
+
+bool DeviceWatcher::PollTick() {
+  if (m_bDeviceConnected) return true;
+  if (m_link.FindHidDevice()) {
+    m_bDeviceConnected = true;
+    return true;
+  }
+  m_bDeviceConnected = false;
+  m_link.CloseHidDevice();
+  return false;
+}
+
+bool DeviceWatcher::WatchTick() {
+  const auto devices = m_link.Backend().Enumerate();
+  const bool present = std::any_of(devices.begin(), devices.end(), HidLink::IsRepeater);
+  // The first look only learns what is there: a device present at start has not "arrived".
+  const bool arrived = m_watchPrimed && present && !m_wasPresent;
+  const bool removed = m_watchPrimed && !present && m_wasPresent;
+  m_watchPrimed = true;
+  m_wasPresent = present;
+  if (arrived) m_feedback.DebugLine(QStringLiteral("HID Insert !"));
+  if (removed) OnDeviceRemoved();
+  return removed;
+}
+
+void DeviceWatcher::OnUsbCheckBoxClicked(bool checked) {
+  if (!checked) return;
+  if (!m_link.FindHidDevice())
+    m_feedback.MessageBox(Tr(m_link.English(), "没有设备连接到电脑上！", "No device connected to PC !"));
+}
+
+}  // namespace quorvin

@@ -1,0 +1,35 @@
+#pragma once
+// The window's view of the repeater coming and going: the poll timer's discovery until it is
+// found, the device watcher that notices its arrival ("HID Insert !") and removal, and the "USB
+// Operation" check box. The link itself only opens, reads and writes; this decides when to look.
+
+#include "link/Feedback.h"
+#include "link/HidLink.h"
+
+namespace quorvin {
+
+class DeviceWatcher {
+ public:
+  DeviceWatcher(HidLink& link, Feedback& feedback) : m_link(link), m_feedback(feedback) {}
+
+  // Poll timer tick (every 1000 ms while armed). Answers true when the timer should stop.
+  bool PollTick();
+  // Device watcher tick: notices arrival and removal of the repeater. Answers true when the device
+  // went away, so the caller restarts the poll timer.
+  bool WatchTick();
+  // Check box "USB Operation" was clicked; `checked` is its new state.
+  void OnUsbCheckBoxClicked(bool checked);
+  // A removal was noticed: polling starts again.
+  void OnDeviceRemoved() { m_bDeviceConnected = false; }
+
+  [[nodiscard]] bool DeviceConnected() const { return m_bDeviceConnected; }
+
+ private:
+  HidLink& m_link;
+  Feedback& m_feedback;
+  bool m_bDeviceConnected = false;
+  bool m_wasPresent = false;  // what the device watcher saw last
+  bool m_watchPrimed = false;
+};
+
+}  // namespace quorvin
