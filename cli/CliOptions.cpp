@@ -2,140 +2,169 @@
 
 namespace quorvin::cli {
 
-std::optional<CliOptions> ParseCli(const QStringList& args, QString* error) {
-  CliOptions o;
-  qsizetype i = 0;
-  auto value = [&](const QString& name) -> std::optional<QString> {
-    if (i + 1 >= args.size()) {
-      *error = name + QStringLiteral(" needs a value");
-      return std::nullopt;
-    }
-    return args[++i];
-  };
-  for (; i < args.size(); ++i) {
-    const QString& a = args[i];
-    if (!a.startsWith(QLatin1String("--"))) break;  // global options come before the command
-    if (a == QLatin1String("--help")) {
-      o.help = true;
-    } else if (a == QLatin1String("--json")) {
-      o.json = true;
-    } else if (a == QLatin1String("--verbose")) {
-      o.verbose = true;
-    } else if (a == QLatin1String("--lang")) {
-      const auto v = value(a);
-      if (!v) return std::nullopt;
-      if (*v != QLatin1String("zh") && *v != QLatin1String("en")) {
-        *error = QStringLiteral("--lang takes zh or en");
-        return std::nullopt;
-      }
-      o.english = *v == QLatin1String("en");
-    } else if (a == QLatin1String("--port")) {
-      const auto v = value(a);
-      if (!v) return std::nullopt;
+namespace {
+
+struct GlobalOption {
+  QString name;         // "--baud"
+  QString value;        // its value as the option list shows it ("N"); empty for a switch
+  QStringList allowed;  // the values it takes; empty: any
+  QString nonEmpty;     // set: an empty value is refused as "NAME needs <nonEmpty>"
+  QString needs;        // another option it works only with
+  QString help;         // its lines in the usage; empty: not listed
+  void (*set)(CliOptions&, const QString& value);
+};
+
+const std::vector<GlobalOption>& GlobalOptionTable() {
+  static const std::vector<GlobalOption> table = {
+      {"--lang", "zh|en", {"zh", "en"}, {}, {}, "language of the messages (default: the locale's)",
+       [](CliOptions& o, const QString& v) { o.english = v == QLatin1String("en"); }},
       // An empty name would silently mean the USB link: a script whose port variable came out
       // empty must not end up upgrading whatever repeater is plugged in over USB.
-      if (v->isEmpty()) {
-        *error = QStringLiteral("--port needs a port name");
-        return std::nullopt;
-      }
-      o.port = *v;
-    } else if (a == QLatin1String("--baud")) {
-      const auto v = value(a);
-      if (!v) return std::nullopt;
-      if (*v != QLatin1String("9600") && *v != QLatin1String("57600") && *v != QLatin1String("115200")) {
-        *error = QStringLiteral("--baud takes 9600, 57600 or 115200");
-        return std::nullopt;
-      }
-      o.baud = *v;
-    } else {
-      *error = QStringLiteral("unknown option ") + a;
-      return std::nullopt;
+      {"--port", "NAME", {}, "a port name", {},
+       "use the serial port NAME (ttyUSB0, /dev/ttyUSB0, COM3) instead of USB;\n"
+       "frequency and init-buttons work over USB only",
+       [](CliOptions& o, const QString& v) { o.port = v; }},
+      {"--baud", "N", {"9600", "57600", "115200"}, {}, "--port", "serial speed, 9600, 57600 or 115200 (default 115200)",
+       [](CliOptions& o, const QString& v) { o.baud = v; }},
+      {"--json", {}, {}, {}, {}, "print one JSON object with the outcome on standard output instead of the messages",
+       [](CliOptions& o, const QString&) { o.json = true; }},
+      {"--verbose", {}, {}, {}, {}, "trace every report or serial frame on standard error",
+       [](CliOptions& o, const QString&) { o.verbose = true; }},
+      {"--help", {}, {}, {}, {}, {}, [](CliOptions& o, const QString&) { o.help = true; }},
+  };
+  return table;
+}
+
+const GlobalOption* FindOption(const QString& name) {
+  for (const GlobalOption& opt : GlobalOptionTable())
+    if (opt.name == name) return &opt;
+  return nullptr;
+}
+
+const Command* FindCommand(const QStringList& words) {
+  for (const Command& c : CommandTable()) {
+    const qsizetype count = c.words.size() + (c.argument == Argument::None ? 0 : 1);
+    if (words.size() == count && words.mid(0, c.words.size()) == c.words) return &c;
+  }
+  return nullptr;
+}
+
+// "zh or en", "9600, 57600 or 115200"
+QString Alternatives(const QStringList& values) {
+  if (values.size() < 2) return values.join(QString());
+  return values.mid(0, values.size() - 1).join(QLatin1String(", ")) + QLatin1String(" or ") + values.last();
+}
+
+// "--lang zh|en" in the usage line; nested options (--baud under --port) follow inside its brackets.
+QString Synopsis(const GlobalOption& opt) {
+  QString s = QLatin1Char('[') + opt.name;
+  if (!opt.value.isEmpty()) s += QLatin1Char(' ') + (opt.allowed.isEmpty() ? opt.value : opt.allowed.join(QLatin1Char('|')));
+  for (const GlobalOption& inner : GlobalOptionTable())
+    if (inner.needs == opt.name) s += QLatin1Char(' ') + Synopsis(inner);
+  return s + QLatin1Char(']');
+}
+
+QString ArgumentName(Argument a) {
+  switch (a) {
+    case Argument::None: return {};
+    case Argument::Hz: return QStringLiteral("HZ");
+    case Argument::File: return QStringLiteral("FILE");
+  }
+  return {};
+}
+
+// Where the usage's descriptions start, after "  " and the command or option.
+constexpr int kCommandWidth = 25;
+constexpr int kOptionWidth = 15;
+
+}  // namespace
+
+CliOptions ParseCli(const QStringList& args) {
+  CliOptions o;
+  QStringList given;
+  // The first fault found is the one told; the walk goes on past it, so --json is seen wherever it
+  // stands among the global options.
+  auto refuse = [&o](const QString& error) {
+    if (o.error.isEmpty()) o.error = error;
+  };
+  qsizetype i = 0;
+  for (; i < args.size() && args[i].startsWith(QLatin1String("--")); ++i) {  // options come before the command
+    const GlobalOption* opt = FindOption(args[i]);
+    if (!opt) {
+      refuse(QStringLiteral("unknown option ") + args[i]);
+      continue;
     }
+    QString value;
+    if (!opt->value.isEmpty()) {
+      if (i + 1 >= args.size()) {
+        refuse(opt->name + QStringLiteral(" needs a value"));
+        continue;
+      }
+      value = args[++i];
+      if (!opt->allowed.isEmpty() && !opt->allowed.contains(value)) {
+        refuse(opt->name + QStringLiteral(" takes ") + Alternatives(opt->allowed));
+        continue;
+      }
+      if (!opt->nonEmpty.isEmpty() && value.isEmpty()) {
+        refuse(opt->name + QStringLiteral(" needs ") + opt->nonEmpty);
+        continue;
+      }
+    }
+    opt->set(o, value);
+    given << opt->name;
   }
   o.command = args.mid(i);
-  if (o.help) return o;
+  if (!o.error.isEmpty() || o.help) return o;
   if (o.command.isEmpty()) {
-    *error = QStringLiteral("no command given");
-    return std::nullopt;
+    o.error = QStringLiteral("no command given");
+    return o;
   }
-  if (args.contains(QStringLiteral("--baud")) && o.port.isEmpty()) {
-    *error = QStringLiteral("--baud needs --port");
-    return std::nullopt;
+  // Anywhere on the line, not only among the options: `version --baud 9600` has always been told
+  // that --baud needs --port.
+  for (const GlobalOption& opt : GlobalOptionTable()) {
+    if (!opt.needs.isEmpty() && args.contains(opt.name) && !given.contains(opt.needs)) {
+      o.error = opt.name + QStringLiteral(" needs ") + opt.needs;
+      return o;
+    }
   }
-  const QString& c = o.command[0];
-  const qsizetype n = o.command.size();
-  const QString sub = n > 1 ? o.command[1] : QString();
-  const bool ok = ((c == QLatin1String("version") || c == QLatin1String("init-buttons") ||
-                    c == QLatin1String("devices") || c == QLatin1String("ports") || c == QLatin1String("udev-rule")) &&
-                   n == 1) ||
-                  (c == QLatin1String("frequency") && ((sub == QLatin1String("get") && n == 2) ||
-                                                       (sub == QLatin1String("set") && n == 3))) ||
-                  (c == QLatin1String("upgrade") && n == 2) ||
-                  (c == QLatin1String("backup") &&
-                   (sub == QLatin1String("download") || sub == QLatin1String("read")) && n == 3);
-  if (!ok) {
-    *error = QStringLiteral("bad command: ") + o.command.join(QLatin1Char(' '));
-    return std::nullopt;
-  }
+  o.what = FindCommand(o.command);
+  if (!o.what) o.error = QStringLiteral("bad command: ") + o.command.join(QLatin1Char(' '));
   return o;
 }
 
-GlobalOptionScan ScanGlobalOptions(const QStringList& args) {
-  // Walks the options the way ParseCli does, but goes on past anything it would refuse, so that a
-  // script asking for --json gets its object even when the rest of the line is wrong.
-  GlobalOptionScan scan;
-  for (qsizetype i = 0; i < args.size(); ++i) {
-    const QString& a = args[i];
-    if (!a.startsWith(QLatin1String("--"))) {
-      scan.command = a;
-      break;
-    }
-    if (a == QLatin1String("--json")) {
-      scan.json = true;
-    } else if (a == QLatin1String("--lang") || a == QLatin1String("--port") || a == QLatin1String("--baud")) {
-      ++i;  // its value
-    }
-  }
-  return scan;
-}
-
 QString UsageText() {
-  return QStringLiteral(
-      "usage: quorvinctl [--lang zh|en] [--port NAME [--baud 9600|57600|115200]] [--json] [--verbose] COMMAND\n"
-      "\n"
-      "commands:\n"
-      "  version                  read the firmware version\n"
-      "  frequency get            read the working frequency (prints it in decimal)\n"
-      "  frequency set HZ         set it (300000000..900000000)\n"
-      "  init-buttons             initialise the call-button data\n"
-      "  upgrade FILE             upgrade the firmware from FILE\n"
-      "  backup download FILE     send the backup data in FILE into the device\n"
-      "  backup read FILE         read the device's backup data into FILE\n"
-      "  devices                  list attached repeaters (path, ids) on the USB link\n"
-      "  ports                    list serial ports\n"
-      "  udev-rule                print the udev rule that grants non-root access\n"
-      "\n"
-      "options (before the command):\n"
-      "  --lang zh|en   language of the messages (default: the locale's)\n"
-      "  --port NAME    use the serial port NAME (ttyUSB0, /dev/ttyUSB0, COM3) instead of USB;\n"
-      "                 frequency and init-buttons work over USB only\n"
-      "  --baud N       serial speed, 9600, 57600 or 115200 (default 115200)\n"
-      "  --json         print one JSON object with the outcome on standard output instead of the messages\n"
-      "  --verbose      trace every report or serial frame on standard error\n"
-      "\n"
-      "Messages go to standard output, one line each; progress goes to standard error.\n"
-      "QUORVIN_HID_SOCKET=PATH uses the virtual repeater of `quorvin-sim --hid-socket PATH` instead of USB.\n"
-      "\n"
-      "exit status:\n"
-      "  0    success\n"
-      "  1    the device refused, did not answer, or the transfer failed\n"
-      "  2    bad usage or invalid input (nothing was sent)\n"
-      "  3    no repeater found on the USB link, or the serial port could not be opened\n"
-      "  4    permission denied on the device or port (install the udev rule: quorvinctl udev-rule)\n"
-      "  5    file error: the file cannot be read or written, or is too large\n"
-      "  6    the serial transfer ended without a verdict from the device\n"
-      "  7    the device or port is busy: another process holds it\n"
-      "  130  interrupted (Ctrl+C); the link is released and no partial file is left\n");
+  QString text = QStringLiteral("usage: quorvinctl");
+  for (const GlobalOption& opt : GlobalOptionTable())
+    if (!opt.help.isEmpty() && opt.needs.isEmpty()) text += QLatin1Char(' ') + Synopsis(opt);
+  text += QStringLiteral(" COMMAND\n\ncommands:\n");
+  for (const Command& c : CommandTable()) {
+    QString form = c.words.join(QLatin1Char(' '));
+    if (c.argument != Argument::None) form += QLatin1Char(' ') + ArgumentName(c.argument);
+    text += QLatin1String("  ") + form.leftJustified(kCommandWidth) + c.help + QLatin1Char('\n');
+  }
+  text += QStringLiteral("\noptions (before the command):\n");
+  for (const GlobalOption& opt : GlobalOptionTable()) {
+    if (opt.help.isEmpty()) continue;
+    const QString form = opt.value.isEmpty() ? opt.name : opt.name + QLatin1Char(' ') + opt.value;
+    text += QLatin1String("  ") + form.leftJustified(kOptionWidth) +
+            QString(opt.help).replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(2 + kOptionWidth, QLatin1Char(' '))) +
+            QLatin1Char('\n');
+  }
+  return text + QStringLiteral(
+                    "\n"
+                    "Messages go to standard output, one line each; progress goes to standard error.\n"
+                    "QUORVIN_HID_SOCKET=PATH uses the virtual repeater of `quorvin-sim --hid-socket PATH` instead of USB.\n"
+                    "\n"
+                    "exit status:\n"
+                    "  0    success\n"
+                    "  1    the device refused, did not answer, or the transfer failed\n"
+                    "  2    bad usage or invalid input (nothing was sent)\n"
+                    "  3    no repeater found on the USB link, or the serial port could not be opened\n"
+                    "  4    permission denied on the device or port (install the udev rule: quorvinctl udev-rule)\n"
+                    "  5    file error: the file cannot be read or written, or is too large\n"
+                    "  6    the serial transfer ended without a verdict from the device\n"
+                    "  7    the device or port is busy: another process holds it\n"
+                    "  130  interrupted (Ctrl+C); the link is released and no partial file is left\n");
 }
 
 }  // namespace quorvin::cli

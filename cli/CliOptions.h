@@ -1,11 +1,15 @@
 #pragma once
 // quorvinctl's command line:
 //   quorvinctl [--lang zh|en] [--port NAME [--baud 9600|57600|115200]] [--json] [--verbose] COMMAND
+// It is declared once, in two tables: the global options (CliOptions.cpp) and the commands
+// (Commands.cpp, beside their handlers). The parser, the usage text and the --json object of a
+// refused line are all driven by them, so a command or option added there is known everywhere.
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 namespace quorvin::cli {
 
@@ -22,6 +26,31 @@ enum Exit : int {
   kExitInterrupted = 130  // Ctrl+C
 };
 
+class Session;  // runs a parsed command (Commands.cpp)
+
+// What follows a command's words.
+enum class Argument { None, Hz, File };
+
+// How a command treats the link --port chooses.
+enum class LinkUse {
+  None,         // uses no link at all: --json names none
+  UsbOnly,      // refused with --port
+  UsbOrSerial,  // the serial port with --port, else USB
+  UsbListing,   // looks at USB whatever --port says; --json names the link --port chose, as it always has
+};
+
+struct Command {
+  QStringList words;   // "backup", "read"
+  Argument argument;
+  LinkUse link;
+  QString operation;   // its name in --json; scripts match on it
+  QString help;        // its line in the usage
+  int (Session::*run)();
+  [[nodiscard]] bool TakesFile() const { return argument == Argument::File; }
+};
+
+[[nodiscard]] const std::vector<Command>& CommandTable();
+
 struct CliOptions {
   std::optional<bool> english;  // unset: the locale decides
   QString port;                 // empty: USB link
@@ -29,20 +58,17 @@ struct CliOptions {
   bool json = false;
   bool verbose = false;
   bool help = false;
-  QStringList command;  // the command and its arguments
+  QStringList command;             // the words after the options: the command and its argument
+  const Command* what = nullptr;   // the command they name; unset on --help or a refused line
+  // Why the line is refused; empty when it is not. A refused line still tells `json` and `command`,
+  // so that a script asking for --json gets its object even when the rest of the line is wrong.
+  QString error;
   // The FILE argument as the system handed it over, before Qt decoded it; set by main().
   QByteArray fileArgBytes;
 };
 
-// What can be told from the global options even on a line ParseCli refuses.
-struct GlobalOptionScan {
-  bool json = false;
-  QString command;  // the first word after the options, if any
-};
-
-// Parses argv (without the program name). On a usage error returns nothing and sets `error`.
-[[nodiscard]] std::optional<CliOptions> ParseCli(const QStringList& args, QString* error);
-[[nodiscard]] GlobalOptionScan ScanGlobalOptions(const QStringList& args);
+// Parses argv (without the program name).
+[[nodiscard]] CliOptions ParseCli(const QStringList& args);
 [[nodiscard]] QString UsageText();
 
 }  // namespace quorvin::cli

@@ -18,6 +18,71 @@
 
 namespace quorvin::cli {
 
+class Session {
+ public:
+  Session(const CliOptions& o, bool english, std::atomic<bool>& interrupted)
+      : m_o(o),
+        m_english(english),
+        m_fb({!o.json, o.verbose, isatty(STDERR_FILENO) == 1}, interrupted, m_clock),
+        m_start(m_clock.NowMs()) {}
+
+  int Run();
+
+  // The commands, as the table names them.
+  int Version();
+  int FrequencyGet();
+  int FrequencySet();
+  int InitButtons();
+  int Upgrade();
+  int BackupDownload();
+  int BackupRead();
+  int Devices();
+  int Ports();
+  int UdevRule();
+
+ private:
+  using UsbOp = std::function<OpResult(UsbEnv&)>;
+  using SerialOp = std::function<OpResult(SerialEnv&, const SerialChoice&)>;
+  int OnLink(const UsbOp& usb, const SerialOp& serial);
+  int Usb(const UsbOp& op);
+  int Serial(const SerialOp& op);
+  int Finish(const OpResult& r, bool lineRefused = false);
+  int UsbOnly();
+  int RefuseFileName();
+
+  const CliOptions& m_o;
+  bool m_english;
+  RealClock m_clock;
+  TerminalFeedback m_fb;
+  qint64 m_start;
+  std::optional<QString> m_file;  // the FILE once accepted: --json reports it, even when empty
+  QJsonObject m_extra;            // the command's own entries in --json's result
+};
+
+const std::vector<Command>& CommandTable() {
+  // The order is the usage's.
+  static const std::vector<Command> table = {
+      {{"version"}, Argument::None, LinkUse::UsbOrSerial, "version", "read the firmware version", &Session::Version},
+      {{"frequency", "get"}, Argument::None, LinkUse::UsbOnly, "frequency get",
+       "read the working frequency (prints it in decimal)", &Session::FrequencyGet},
+      {{"frequency", "set"}, Argument::Hz, LinkUse::UsbOnly, "frequency set", "set it (300000000..900000000)",
+       &Session::FrequencySet},
+      {{"init-buttons"}, Argument::None, LinkUse::UsbOnly, "init-buttons", "initialise the call-button data",
+       &Session::InitButtons},
+      {{"upgrade"}, Argument::File, LinkUse::UsbOrSerial, "upgrade", "upgrade the firmware from FILE", &Session::Upgrade},
+      {{"backup", "download"}, Argument::File, LinkUse::UsbOrSerial, "backup download",
+       "send the backup data in FILE into the device", &Session::BackupDownload},
+      {{"backup", "read"}, Argument::File, LinkUse::UsbOrSerial, "backup read", "read the device's backup data into FILE",
+       &Session::BackupRead},
+      {{"devices"}, Argument::None, LinkUse::UsbListing, "devices", "list attached repeaters (path, ids) on the USB link",
+       &Session::Devices},
+      {{"ports"}, Argument::None, LinkUse::None, "ports", "list serial ports", &Session::Ports},
+      {{"udev-rule"}, Argument::None, LinkUse::None, "udev-rule", "print the udev rule that grants non-root access",
+       &Session::UdevRule},
+  };
+  return table;
+}
+
 namespace {
 
 QString OutcomeName(Outcome o) {
@@ -33,126 +98,93 @@ QString OutcomeName(Outcome o) {
   return {};
 }
 
+// The one place a run's end becomes an exit status: the operation's typed outcome, refined by the
+// link fault it reports when the link is what stopped it. `lineRefused`: the command line asked for
+// something impossible and nothing was tried.
+int ExitStatus(const OpResult& r, bool lineRefused = false) {
+  if (lineRefused) return kExitUsage;
+  if (r.outcome == Outcome::Failed || r.outcome == Outcome::NotStarted) {
+    switch (r.linkFault) {
+      case LinkFault::None: break;
+      case LinkFault::NotFound: return kExitNoDevice;
+      case LinkFault::PermissionDenied: return kExitPermission;
+      case LinkFault::Busy: return kExitBusy;
+    }
+  }
+  switch (r.outcome) {
+    case Outcome::Success: return kExitOk;
+    case Outcome::Failed: break;
+    case Outcome::QuietEnd: return kExitQuiet;
+    case Outcome::FileError: return kExitFile;
+    case Outcome::InvalidInput: return kExitUsage;
+    case Outcome::NotStarted: return kExitNoDevice;
+    case Outcome::Interrupted: return kExitInterrupted;
+  }
+  return kExitFailed;
+}
+
+// The USB operations leave a link that could not be used untyped; the link itself tells a device
+// this user may not open from no device at all.
+OpResult WithUsbFault(OpResult r, const HidLink& link) {
+  if ((r.outcome == Outcome::Failed || r.outcome == Outcome::NotStarted) && r.linkFault == LinkFault::None) {
+    if (link.LastFault() == DiscoveryFault::AccessDenied)
+      r.linkFault = LinkFault::PermissionDenied;
+    else if (!link.LinkUp() && !link.SawMatchingDevice())
+      r.linkFault = LinkFault::NotFound;
+  }
+  return r;
+}
+
 void PrintOut(const QString& text) {
   const QByteArray b = (text + QLatin1Char('\n')).toUtf8();
   std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stdout);
   std::fflush(stdout);
 }
 
-class Session {
- public:
-  Session(const CliOptions& o, bool english, std::atomic<bool>& interrupted)
-      : m_o(o),
-        m_english(english),
-        m_fb({!o.json, o.verbose, isatty(STDERR_FILENO) == 1}, interrupted, m_clock),
-        m_start(m_clock.NowMs()) {}
+void PrintJson(const QJsonObject& o) { PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact))); }
 
-  int Run();
+}  // namespace
 
- private:
-  int Usb(const std::function<OpResult(UsbEnv&)>& op);
-  int Serial(const std::function<OpResult(SerialEnv&, const SerialChoice&)>& op);
-  int UsbExit(const OpResult& r, const HidLink& link) const;
-  int SerialExit(const OpResult& r) const;
-  int Finish(int code, const OpResult& r);
-  int Devices();
-  int Ports();
-  int UsbOnly();
-  int UdevRule();
-  int RefuseFileName();
-
-  const CliOptions& m_o;
-  bool m_english;
-  RealClock m_clock;
-  TerminalFeedback m_fb;
-  qint64 m_start;
-  QString m_file;
-  bool m_fileCommand = false;  // the command takes a FILE: --json reports it, even when empty
-  QJsonObject m_extra;
-};
-
-// The exit status an outcome gives whatever the link; failures are told apart by the caller.
-int OutcomeExit(const OpResult& r) {
-  switch (r.outcome) {
-    case Outcome::Success: return kExitOk;
-    case Outcome::FileError: return kExitFile;
-    case Outcome::InvalidInput: return kExitUsage;
-    case Outcome::Interrupted: return kExitInterrupted;
-    case Outcome::QuietEnd: return kExitQuiet;
-    case Outcome::NotStarted: return kExitNoDevice;
-    case Outcome::Failed: return kExitFailed;
-  }
-  return kExitFailed;
-}
-
-// The exit status of a link that could not be used, told by the operation; 0 when it told none.
-int LinkFaultExit(const OpResult& r) {
-  if (r.outcome != Outcome::Failed && r.outcome != Outcome::NotStarted) return 0;
-  switch (r.linkFault) {
-    case LinkFault::None: return 0;
-    case LinkFault::NotFound: return kExitNoDevice;
-    case LinkFault::PermissionDenied: return kExitPermission;
-    case LinkFault::Busy: return kExitBusy;
-  }
-  return 0;
-}
-
-int Session::UsbExit(const OpResult& r, const HidLink& link) const {
-  if (r.outcome != Outcome::Failed && r.outcome != Outcome::NotStarted) return OutcomeExit(r);
-  if (const int code = LinkFaultExit(r)) return code;
-  if (link.LastFault() == DiscoveryFault::AccessDenied) return kExitPermission;
-  if (!link.LinkUp() && !link.SawMatchingDevice()) return kExitNoDevice;
-  return kExitFailed;
-}
-
-int Session::SerialExit(const OpResult& r) const {
-  if (const int code = LinkFaultExit(r)) return code;
-  return OutcomeExit(r);
-}
-
-int Session::Finish(int code, const OpResult& r) {
+int Session::Finish(const OpResult& r, bool lineRefused) {
+  const int code = ExitStatus(r, lineRefused);
   if (!m_o.json) return code;
-  QJsonObject result;
+  QJsonObject result = m_extra;
   if (!r.version.isNull()) result[QStringLiteral("version")] = r.version;
-  if (m_o.command[0] == QLatin1String("frequency") && r.Ok()) result[QStringLiteral("frequency")] = r.frequency;
-  if (r.bytes > 0 || m_fileCommand) result[QStringLiteral("bytes")] = r.bytes;
-  if (m_fileCommand) result[QStringLiteral("file")] = m_file;
-  for (auto it = m_extra.begin(); it != m_extra.end(); ++it) result[it.key()] = it.value();
-  QJsonObject o{{QStringLiteral("operation"), m_o.command.join(QLatin1Char(' ')).section(QLatin1Char(' '), 0,
-                                                  m_o.command[0] == QLatin1String("frequency") ||
-                                                          m_o.command[0] == QLatin1String("backup")
-                                                      ? 1
-                                                      : 0)},
+  if (r.bytes > 0 || m_file) result[QStringLiteral("bytes")] = r.bytes;
+  if (m_file) result[QStringLiteral("file")] = *m_file;
+  QJsonObject o{{QStringLiteral("operation"), m_o.what->operation},
                 {QStringLiteral("success"), code == kExitOk},
                 {QStringLiteral("outcome"), OutcomeName(r.outcome)},
                 {QStringLiteral("exitCode"), code},
                 {QStringLiteral("messages"), QJsonArray::fromStringList(m_fb.Messages())},
                 {QStringLiteral("result"), result},
                 {QStringLiteral("durationMs"), m_clock.NowMs() - m_start}};
-  // Listing the ports or printing the rule uses no link at all.
-  if (m_o.command[0] != QLatin1String("ports") && m_o.command[0] != QLatin1String("udev-rule"))
+  if (m_o.what->link != LinkUse::None)
     o[QStringLiteral("link")] = m_o.port.isEmpty() ? QStringLiteral("usb") : QStringLiteral("serial");
   if (!r.detail.isEmpty()) o[QStringLiteral("detail")] = r.detail;
   if (!m_o.port.isEmpty()) o[QStringLiteral("port")] = m_o.port;
-  PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
+  PrintJson(o);
   return code;
 }
 
-int Session::Usb(const std::function<OpResult(UsbEnv&)>& op) {
+int Session::Usb(const UsbOp& op) {
   auto backend = MakeDefaultBackend();
   HidLink link(*backend, m_fb, m_clock);
   link.SetEnglish(m_english);
   UsbEnv env{link, m_fb, m_clock, m_english};
-  const OpResult r = op(env);
-  return Finish(UsbExit(r, link), r);
+  return Finish(WithUsbFault(op(env), link));
 }
 
-int Session::Serial(const std::function<OpResult(SerialEnv&, const SerialChoice&)>& op) {
+int Session::Serial(const SerialOp& op) {
   CSerialPort port;
   SerialEnv env{port, m_fb, m_clock, m_english};
   const OpResult r = op(env, SerialChoice{m_o.port, m_o.baud});
   port.Close();
-  return Finish(SerialExit(r), r);
+  return Finish(r);
+}
+
+int Session::OnLink(const UsbOp& usb, const SerialOp& serial) {
+  return m_o.port.isEmpty() ? Usb(usb) : Serial(serial);
 }
 
 int Session::UsbOnly() {
@@ -161,18 +193,7 @@ int Session::UsbOnly() {
   r.detail = QStringLiteral("works over USB only");
   m_fb.Say(Tr(m_english, "此操作只能通过USB进行，请去掉 --port 选项。",
               "This operation works over USB only: leave out --port."));
-  return Finish(kExitUsage, r);
-}
-
-int Session::UdevRule() {
-  if (!m_o.json) {
-    std::fputs(kUdevRule, stdout);
-    return kExitOk;
-  }
-  OpResult r;
-  r.outcome = Outcome::Success;
-  m_extra[QStringLiteral("rule")] = QString::fromUtf8(kUdevRule);
-  return Finish(kExitOk, r);
+  return Finish(r, /*lineRefused=*/true);
 }
 
 int Session::RefuseFileName() {
@@ -182,7 +203,73 @@ int Session::RefuseFileName() {
   m_fb.Say(Tr(m_english, "文件名 %1 不是有效的 UTF-8 编码，请重命名该文件。",
               "The file name %1 is not valid UTF-8: rename the file and try again.")
                .arg(m_o.command.last()));
-  return Finish(kExitUsage, r);
+  return Finish(r);
+}
+
+int Session::Run() {
+  const Command& c = *m_o.what;
+  if (c.link == LinkUse::UsbOnly && !m_o.port.isEmpty()) return UsbOnly();
+  if (c.TakesFile()) {
+    // Qt decodes the arguments as UTF-8; a name that is not would be turned into another name, and
+    // a read-back would then write a file the user never named.
+    if (QFile::encodeName(QFile::decodeName(m_o.fileArgBytes)) != m_o.fileArgBytes) return RefuseFileName();
+    // An empty name stays empty (the operation refuses it) rather than becoming the current folder.
+    m_file = m_o.command.last().isEmpty() ? QString() : QFileInfo(m_o.command.last()).absoluteFilePath();
+  }
+  return (this->*c.run)();
+}
+
+int Session::Version() {
+  return OnLink([](UsbEnv& e) { return ReadVersionUsb(e); },
+                [](SerialEnv& e, const SerialChoice& ch) { return ReadVersionSerial(e, ch); });
+}
+
+int Session::FrequencyGet() {
+  return Usb([this](UsbEnv& e) {
+    const OpResult r = ReadFrequencyUsb(e);
+    if (r.Ok()) m_extra[QStringLiteral("frequency")] = r.frequency;
+    // Printed as the window's field would show it.
+    if (r.Ok() && !m_o.json) PrintOut(QString::number(r.frequency));
+    return r;
+  });
+}
+
+int Session::FrequencySet() {
+  QString prompt;
+  const auto hz = ParseFrequency(m_o.command.last(), m_english, &prompt);
+  if (!hz) {
+    m_fb.Say(prompt);
+    OpResult r;
+    r.outcome = Outcome::InvalidInput;
+    return Finish(r);
+  }
+  return Usb([this, hz](UsbEnv& e) {
+    const OpResult r = SetFrequencyUsb(e, *hz);
+    if (r.Ok()) m_extra[QStringLiteral("frequency")] = r.frequency;
+    return r;
+  });
+}
+
+int Session::InitButtons() {
+  return Usb([](UsbEnv& e) { return InitCallButtonsUsb(e); });
+}
+
+int Session::Upgrade() {
+  const QString file = *m_file;
+  return OnLink([file](UsbEnv& e) { return FirmwareUpgradeUsb(e, file); },
+                [file](SerialEnv& e, const SerialChoice& ch) { return FirmwareUpgradeSerial(e, ch, file); });
+}
+
+int Session::BackupDownload() {
+  const QString file = *m_file;
+  return OnLink([file](UsbEnv& e) { return BackupDownloadUsb(e, file); },
+                [file](SerialEnv& e, const SerialChoice& ch) { return BackupDownloadSerial(e, ch, file); });
+}
+
+int Session::BackupRead() {
+  const QString file = *m_file;
+  return OnLink([file](UsbEnv& e) { return BackupReadBackUsb(e, file); },
+                [file](SerialEnv& e, const SerialChoice& ch) { return BackupReadBackSerial(e, ch, file); });
 }
 
 int Session::Devices() {
@@ -195,10 +282,14 @@ int Session::Devices() {
     list.append(QJsonObject{{QStringLiteral("path"), d.path}, {QStringLiteral("ids"), ids}});
   }
   OpResult r;
-  r.outcome = list.isEmpty() ? Outcome::Failed : Outcome::Success;
-  if (list.isEmpty()) m_fb.Say(Tr(m_english, "没有设备连接到电脑上！", "No device connected to PC !"));
+  r.outcome = Outcome::Success;
+  if (list.isEmpty()) {
+    r.outcome = Outcome::Failed;
+    r.linkFault = LinkFault::NotFound;
+    m_fb.Say(Tr(m_english, "没有设备连接到电脑上！", "No device connected to PC !"));
+  }
   m_extra[QStringLiteral("devices")] = list;
-  return Finish(list.isEmpty() ? kExitNoDevice : kExitOk, r);
+  return Finish(r);
 }
 
 int Session::Ports() {
@@ -212,95 +303,54 @@ int Session::Ports() {
   OpResult r;
   r.outcome = Outcome::Success;
   m_extra[QStringLiteral("ports")] = list;
-  return Finish(kExitOk, r);
+  return Finish(r);
 }
 
-int Session::Run() {
-  const QStringList& c = m_o.command;
-  const QString& what = c[0];
-  const bool serial = !m_o.port.isEmpty();
-  if (what == QLatin1String("udev-rule")) return UdevRule();
-  if (what == QLatin1String("devices")) return Devices();
-  if (what == QLatin1String("ports")) return Ports();
-  if (what == QLatin1String("version")) {
-    if (serial) return Serial([](SerialEnv& e, const SerialChoice& ch) { return ReadVersionSerial(e, ch); });
-    return Usb([](UsbEnv& e) { return ReadVersionUsb(e); });
+int Session::UdevRule() {
+  if (!m_o.json) {
+    std::fputs(kUdevRule, stdout);
+    return kExitOk;
   }
-  if (what == QLatin1String("frequency") || what == QLatin1String("init-buttons")) {
-    if (serial) return UsbOnly();
-    if (what == QLatin1String("init-buttons")) return Usb([](UsbEnv& e) { return InitCallButtonsUsb(e); });
-    if (c[1] == QLatin1String("get")) {
-      return Usb([this](UsbEnv& e) {
-        OpResult r = ReadFrequencyUsb(e);
-        // Printed as the window's field would show it.
-        if (r.Ok() && !m_o.json) PrintOut(QString::number(r.frequency));
-        return r;
-      });
-    }
-    QString prompt;
-    const auto hz = ParseFrequency(c[2], m_english, &prompt);
-    if (!hz) {
-      m_fb.Say(prompt);
-      OpResult r;
-      r.outcome = Outcome::InvalidInput;
-      return Finish(kExitUsage, r);
-    }
-    return Usb([hz](UsbEnv& e) { return SetFrequencyUsb(e, *hz); });
-  }
-  // Qt decodes the arguments as UTF-8; a name that is not would be turned into another name, and
-  // a read-back would then write a file the user never named.
-  if (QFile::encodeName(QFile::decodeName(m_o.fileArgBytes)) != m_o.fileArgBytes) return RefuseFileName();
-  m_fileCommand = true;
-  // An empty name stays empty (the operation refuses it) rather than becoming the current folder.
-  m_file = c.last().isEmpty() ? QString() : QFileInfo(c.last()).absoluteFilePath();
-  const QString file = m_file;
-  if (what == QLatin1String("upgrade")) {
-    if (serial) return Serial([file](SerialEnv& e, const SerialChoice& ch) { return FirmwareUpgradeSerial(e, ch, file); });
-    return Usb([file](UsbEnv& e) { return FirmwareUpgradeUsb(e, file); });
-  }
-  if (c[1] == QLatin1String("download")) {
-    if (serial) return Serial([file](SerialEnv& e, const SerialChoice& ch) { return BackupDownloadSerial(e, ch, file); });
-    return Usb([file](UsbEnv& e) { return BackupDownloadUsb(e, file); });
-  }
-  if (serial) return Serial([file](SerialEnv& e, const SerialChoice& ch) { return BackupReadBackSerial(e, ch, file); });
-  return Usb([file](UsbEnv& e) { return BackupReadBackUsb(e, file); });
+  OpResult r;
+  r.outcome = Outcome::Success;
+  m_extra[QStringLiteral("rule")] = QString::fromUtf8(kUdevRule);
+  return Finish(r);
 }
 
-}  // namespace
-
-int ReportUsageError(const QStringList& args, const QString& error) {
-  const GlobalOptionScan scan = ScanGlobalOptions(args);
-  if (!scan.json) {
-    std::fprintf(stderr, "quorvinctl: %s\n\n%s", qPrintable(error), qPrintable(UsageText()));
-    return kExitUsage;
+int ReportUsageError(const CliOptions& refused) {
+  const int code = ExitStatus(OpResult{}, /*lineRefused=*/true);
+  if (!refused.json) {
+    std::fprintf(stderr, "quorvinctl: %s\n\n%s", qPrintable(refused.error), qPrintable(UsageText()));
+    return code;
   }
-  const QJsonObject o{{QStringLiteral("operation"), scan.command},
-                      {QStringLiteral("success"), false},
-                      {QStringLiteral("outcome"), QStringLiteral("usage-error")},
-                      {QStringLiteral("exitCode"), kExitUsage},
-                      {QStringLiteral("messages"), QJsonArray()},
-                      {QStringLiteral("result"), QJsonObject()},
-                      {QStringLiteral("detail"), error},
-                      {QStringLiteral("error"), error},
-                      {QStringLiteral("usage"), UsageText()}};
-  PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
-  return kExitUsage;
+  PrintJson({{QStringLiteral("operation"), refused.command.value(0)},
+             {QStringLiteral("success"), false},
+             {QStringLiteral("outcome"), QStringLiteral("usage-error")},
+             {QStringLiteral("exitCode"), code},
+             {QStringLiteral("messages"), QJsonArray()},
+             {QStringLiteral("result"), QJsonObject()},
+             {QStringLiteral("detail"), refused.error},
+             {QStringLiteral("error"), refused.error},
+             {QStringLiteral("usage"), UsageText()}});
+  return code;
 }
 
 int ShowHelp(bool json) {
+  OpResult shown;
+  shown.outcome = Outcome::Success;
+  const int code = ExitStatus(shown);
   if (!json) {
     std::fputs(qPrintable(UsageText()), stdout);
-    return kExitOk;
+    return code;
   }
-  const QJsonObject o{{QStringLiteral("operation"), QStringLiteral("help")},
-                      {QStringLiteral("success"), true},
-                      {QStringLiteral("outcome"), OutcomeName(Outcome::Success)},
-                      {QStringLiteral("exitCode"), kExitOk},
-                      {QStringLiteral("messages"), QJsonArray()},
-                      {QStringLiteral("result"), QJsonObject()},
-                      {QStringLiteral("usage"), UsageText()}};
-  PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact)));
-  return kExitOk;
+  PrintJson({{QStringLiteral("operation"), QStringLiteral("help")},
+             {QStringLiteral("success"), true},
+             {QStringLiteral("outcome"), OutcomeName(shown.outcome)},
+             {QStringLiteral("exitCode"), code},
+             {QStringLiteral("messages"), QJsonArray()},
+             {QStringLiteral("result"), QJsonObject()},
+             {QStringLiteral("usage"), UsageText()}});
+  return code;
 }
 
 int RunCommand(const CliOptions& options, bool english, std::atomic<bool>& interrupted) {

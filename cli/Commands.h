@@ -8,7 +8,7 @@ namespace quorvin::cli {
 
 // A command line ParseCli refused: the error and the usage on standard error, or with --json among
 // the global options one object on standard output. Answers the exit status.
-[[nodiscard]] int ReportUsageError(const QStringList& args, const QString& error);
+[[nodiscard]] int ReportUsageError(const CliOptions& refused);
 // --help: the usage text, or with --json one object holding it.
 [[nodiscard]] int ShowHelp(bool json);
 

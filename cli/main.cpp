@@ -23,12 +23,11 @@ int main(int argc, char** argv) {
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
 
-  QString error;
-  auto options = quorvin::cli::ParseCli(args, &error);
-  if (!options) return quorvin::cli::ReportUsageError(args, error);
-  if (options->help) return quorvin::cli::ShowHelp(options->json);
+  quorvin::cli::CliOptions options = quorvin::cli::ParseCli(args);
+  if (!options.error.isEmpty()) return quorvin::cli::ReportUsageError(options);
+  if (options.help) return quorvin::cli::ShowHelp(options.json);
   // A FILE argument is always the last one; its bytes as given tell whether Qt read it faithfully.
-  if (argc > 1) options->fileArgBytes = QByteArray(argv[argc - 1]);
+  if (argc > 1) options.fileArgBytes = QByteArray(argv[argc - 1]);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
 #ifdef SIGXFSZ
@@ -36,6 +35,6 @@ int main(int argc, char** argv) {
   // would end the process before it could say so.
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
-  const bool english = options->english.value_or(QLocale::system().language() != QLocale::Chinese);
-  return quorvin::cli::RunCommand(*options, english, g_interrupted);
+  const bool english = options.english.value_or(QLocale::system().language() != QLocale::Chinese);
+  return quorvin::cli::RunCommand(options, english, g_interrupted);
 }
