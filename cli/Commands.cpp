@@ -98,29 +98,34 @@ QString OutcomeName(Outcome o) {
   return {};
 }
 
-// The one place a run's end becomes an exit status: the operation's typed outcome, refined by the
-// link fault it reports when the link is what stopped it. `lineRefused`: the command line asked for
-// something impossible and nothing was tried.
-int ExitStatus(const OpResult& r, bool lineRefused = false) {
-  if (lineRefused) return kExitUsage;
+struct Verdict {
+  int exitCode;
+  QString code;  // --json's "code": stable, for scripts to branch on
+};
+
+// The one place a run's end becomes an exit status and a code: the operation's typed outcome,
+// refined by the link fault it reports when the link is what stopped it. `lineRefused`: the
+// command line asked for something impossible and nothing was tried.
+Verdict Judge(const OpResult& r, bool lineRefused = false) {
+  if (lineRefused) return {kExitUsage, QStringLiteral("usage-error")};
   if (r.outcome == Outcome::Failed || r.outcome == Outcome::NotStarted) {
     switch (r.linkFault) {
       case LinkFault::None: break;
-      case LinkFault::NotFound: return kExitNoDevice;
-      case LinkFault::PermissionDenied: return kExitPermission;
-      case LinkFault::Busy: return kExitBusy;
+      case LinkFault::NotFound: return {kExitNoDevice, QStringLiteral("no-device")};
+      case LinkFault::PermissionDenied: return {kExitPermission, QStringLiteral("permission-denied")};
+      case LinkFault::Busy: return {kExitBusy, QStringLiteral("busy")};
     }
   }
   switch (r.outcome) {
-    case Outcome::Success: return kExitOk;
+    case Outcome::Success: return {kExitOk, QStringLiteral("ok")};
     case Outcome::Failed: break;
-    case Outcome::QuietEnd: return kExitQuiet;
-    case Outcome::FileError: return kExitFile;
-    case Outcome::InvalidInput: return kExitUsage;
-    case Outcome::NotStarted: return kExitNoDevice;
-    case Outcome::Interrupted: return kExitInterrupted;
+    case Outcome::QuietEnd: return {kExitQuiet, QStringLiteral("quiet-end")};
+    case Outcome::FileError: return {kExitFile, QStringLiteral("file-error")};
+    case Outcome::InvalidInput: return {kExitUsage, QStringLiteral("invalid-input")};
+    case Outcome::NotStarted: return {kExitNoDevice, QStringLiteral("not-started")};
+    case Outcome::Interrupted: return {kExitInterrupted, QStringLiteral("interrupted")};
   }
-  return kExitFailed;
+  return {kExitFailed, QStringLiteral("device-failed")};
 }
 
 // The USB operations leave a link that could not be used untyped; the link itself tells a device
@@ -146,16 +151,17 @@ void PrintJson(const QJsonObject& o) { PrintOut(QString::fromUtf8(QJsonDocument(
 }  // namespace
 
 int Session::Finish(const OpResult& r, bool lineRefused) {
-  const int code = ExitStatus(r, lineRefused);
-  if (!m_o.json) return code;
+  const Verdict v = Judge(r, lineRefused);
+  if (!m_o.json) return v.exitCode;
   QJsonObject result = m_extra;
   if (!r.version.isNull()) result[QStringLiteral("version")] = r.version;
   if (r.bytes > 0 || m_file) result[QStringLiteral("bytes")] = r.bytes;
   if (m_file) result[QStringLiteral("file")] = *m_file;
   QJsonObject o{{QStringLiteral("operation"), m_o.what->operation},
-                {QStringLiteral("success"), code == kExitOk},
+                {QStringLiteral("success"), v.exitCode == kExitOk},
                 {QStringLiteral("outcome"), OutcomeName(r.outcome)},
-                {QStringLiteral("exitCode"), code},
+                {QStringLiteral("code"), v.code},
+                {QStringLiteral("exitCode"), v.exitCode},
                 {QStringLiteral("messages"), QJsonArray::fromStringList(m_fb.Messages())},
                 {QStringLiteral("result"), result},
                 {QStringLiteral("durationMs"), m_clock.NowMs() - m_start}};
@@ -164,7 +170,7 @@ int Session::Finish(const OpResult& r, bool lineRefused) {
   if (!r.detail.isEmpty()) o[QStringLiteral("detail")] = r.detail;
   if (!m_o.port.isEmpty()) o[QStringLiteral("port")] = m_o.port;
   PrintJson(o);
-  return code;
+  return v.exitCode;
 }
 
 int Session::Usb(const UsbOp& op) {
@@ -318,39 +324,41 @@ int Session::UdevRule() {
 }
 
 int ReportUsageError(const CliOptions& refused) {
-  const int code = ExitStatus(OpResult{}, /*lineRefused=*/true);
+  const Verdict v = Judge(OpResult{}, /*lineRefused=*/true);
   if (!refused.json) {
     std::fprintf(stderr, "quorvinctl: %s\n\n%s", qPrintable(refused.error), qPrintable(UsageText()));
-    return code;
+    return v.exitCode;
   }
   PrintJson({{QStringLiteral("operation"), refused.command.value(0)},
              {QStringLiteral("success"), false},
              {QStringLiteral("outcome"), QStringLiteral("usage-error")},
-             {QStringLiteral("exitCode"), code},
+             {QStringLiteral("code"), v.code},
+             {QStringLiteral("exitCode"), v.exitCode},
              {QStringLiteral("messages"), QJsonArray()},
              {QStringLiteral("result"), QJsonObject()},
              {QStringLiteral("detail"), refused.error},
              {QStringLiteral("error"), refused.error},
              {QStringLiteral("usage"), UsageText()}});
-  return code;
+  return v.exitCode;
 }
 
 int ShowHelp(bool json) {
   OpResult shown;
   shown.outcome = Outcome::Success;
-  const int code = ExitStatus(shown);
+  const Verdict v = Judge(shown);
   if (!json) {
     std::fputs(qPrintable(UsageText()), stdout);
-    return code;
+    return v.exitCode;
   }
   PrintJson({{QStringLiteral("operation"), QStringLiteral("help")},
              {QStringLiteral("success"), true},
              {QStringLiteral("outcome"), OutcomeName(shown.outcome)},
-             {QStringLiteral("exitCode"), code},
+             {QStringLiteral("code"), v.code},
+             {QStringLiteral("exitCode"), v.exitCode},
              {QStringLiteral("messages"), QJsonArray()},
              {QStringLiteral("result"), QJsonObject()},
              {QStringLiteral("usage"), UsageText()}});
-  return code;
+  return v.exitCode;
 }
 
 int RunCommand(const CliOptions& options, bool english, std::atomic<bool>& interrupted) {

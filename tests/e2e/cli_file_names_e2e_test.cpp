@@ -82,6 +82,7 @@ TEST(CtlFileNames, NamesThatAreNotUtf8AreRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(r.exitCode, 2);
   const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
   EXPECT_EQ(o["outcome"].toString(), "invalid-input");
+  EXPECT_EQ(o["code"].toString(), "invalid-input");
   EXPECT_TRUE(o["messages"].toArray().at(0).toString().contains(QString::fromUtf8("不是有效的 UTF-8 编码")))
       << r.out.toStdString();
 

@@ -21,6 +21,7 @@ QJsonObject OnlyObject(const CtlRun& r) {
   EXPECT_EQ(error.error, QJsonParseError::NoError) << r.out.toStdString();
   EXPECT_TRUE(doc.isObject()) << r.out.toStdString();
   EXPECT_EQ(r.out.count(QLatin1Char('\n')), 1) << r.out.toStdString();
+  EXPECT_FALSE(doc.object()["code"].toString().isEmpty()) << r.out.toStdString();
   return doc.object();
 }
 
@@ -44,6 +45,7 @@ TEST(CtlJson, UsageErrorsGiveOneObjectWhereverJsonStands) {
     const QJsonObject o = OnlyObject(r);
     EXPECT_FALSE(o["success"].toBool(true));
     EXPECT_EQ(o["outcome"].toString(), "usage-error");
+    EXPECT_EQ(o["code"].toString(), "usage-error");
     EXPECT_EQ(o["exitCode"].toInt(), 2);
     EXPECT_FALSE(o["error"].toString().isEmpty());
     EXPECT_TRUE(o["usage"].toString().contains("exit status"));
@@ -53,6 +55,11 @@ TEST(CtlJson, UsageErrorsGiveOneObjectWhereverJsonStands) {
   EXPECT_EQ(plain.exitCode, 2);
   EXPECT_TRUE(plain.out.isEmpty()) << plain.out.toStdString();
   EXPECT_TRUE(plain.err.contains("--port")) << plain.err.toStdString();
+  // A USB-only command with --port is refused as usage, though the operation itself never started.
+  const QJsonObject usbOnly = OnlyObject(RunCtl({"--json", "--port", "ttyS0", "init-buttons"}, sim.SocketPath()));
+  EXPECT_EQ(usbOnly["outcome"].toString(), "not-started");
+  EXPECT_EQ(usbOnly["code"].toString(), "usage-error");
+  EXPECT_EQ(usbOnly["exitCode"].toInt(), 2);
   EXPECT_FALSE(sim.Output().contains("host>")) << sim.Output().toStdString();
 }
 
@@ -61,6 +68,7 @@ TEST(CtlJson, HelpRuleAndPortsAreObjectsToo) {
   EXPECT_EQ(r.exitCode, 0);
   QJsonObject o = OnlyObject(r);
   EXPECT_TRUE(o["success"].toBool());
+  EXPECT_EQ(o["code"].toString(), "ok");
   EXPECT_TRUE(o["usage"].toString().contains("exit status"));
 
   r = RunCtl({"--json", "udev-rule"}, {});

@@ -31,7 +31,9 @@ TEST(CtlPortAccess, PortHeldByAnotherProgramIsBusy) {
     ASSERT_TRUE(other.open(QIODevice::ReadWrite)) << other.errorString().toStdString();
     const CtlRun r = Version(sim.SerialPath());
     EXPECT_EQ(r.exitCode, 7) << r.out.toStdString();
-    EXPECT_EQ(QJsonDocument::fromJson(r.out.toUtf8()).object()["exitCode"].toInt(), 7);
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_EQ(o["exitCode"].toInt(), 7);
+    EXPECT_EQ(o["code"].toString(), "busy");
     // The holder is named: this test process, not the simulator at the other end of the line.
     EXPECT_TRUE(r.out.contains(QStringLiteral("(pid %1)").arg(::getpid()))) << r.out.toStdString();
   }

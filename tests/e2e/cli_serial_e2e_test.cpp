@@ -63,7 +63,9 @@ TEST(CtlSerial, DeviceVerdictsAndFailures) {
     EXPECT_EQ(r.OutLines(), QStringList{"Return error data !"});
     r = Serial(sim, {"--json", "upgrade", dir.filePath("fw.bin")});
     EXPECT_EQ(r.exitCode, 6);  // 0x66: no verdict, no message
-    EXPECT_TRUE(QJsonDocument::fromJson(r.out.toUtf8()).object()["messages"].toArray().isEmpty());
+    const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
+    EXPECT_TRUE(o["messages"].toArray().isEmpty());
+    EXPECT_EQ(o["code"].toString(), "quiet-end");
   }
   {
     SimProcess sim(Args({"--serial", "--stop-readback", "1"}));

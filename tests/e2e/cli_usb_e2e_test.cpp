@@ -135,6 +135,7 @@ TEST(CtlUsb, SilentAndAbsentDevices) {
   EXPECT_EQ(r.exitCode, 3);
   const QJsonObject o = QJsonDocument::fromJson(r.out.toUtf8()).object();
   EXPECT_FALSE(o["success"].toBool());
+  EXPECT_EQ(o["code"].toString(), "no-device");
   EXPECT_EQ(o["messages"].toArray().at(0).toString(), "Equipment not connected, please connect equipment !");
   r = RunCtl(Args({"devices"}), dir.filePath("nothing.sock"));
   EXPECT_EQ(r.exitCode, 3);
@@ -173,6 +174,7 @@ TEST(CtlUsb, InterruptedReadBackKeepsTheEarlierFile) {
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // no temporary file left beside it
   const QJsonObject o = QJsonDocument::fromJson(ctl.readAllStandardOutput()).object();
   EXPECT_EQ(o["outcome"].toString(), "interrupted");
+  EXPECT_EQ(o["code"].toString(), "interrupted");
 }
 
 // Ctrl+C or SIGTERM while a read waits on a silent device (5000 ms for the read-back's first reply,
