@@ -11,10 +11,6 @@ namespace quorvin {
 
 namespace {
 
-constexpr int kFirstReplyTimeoutMs = 5000;
-constexpr int kNextReplyTimeoutMs = 100;
-constexpr int kEndLineMs = 1000;
-
 // A packet carries count and number (4 bytes) and at most 54 data bytes; any other length cannot
 // be a read-back packet, and trusting it would copy from past the report.
 bool PlausibleLength(std::uint8_t length) { return length >= 4 && length <= kMaxUsbPayload; }
@@ -34,9 +30,11 @@ ReadBackEnd EndWithLine(UsbEnv& env, const QString& line, ReadBackEnd end) {
 }
 
 void WriteRequest(HidLink& link) {
+  static constexpr auto kRequest = EmptyRequestBody(cmd::BackupReadBack);
   link.m_outReport.fill(0);
-  constexpr std::uint8_t kRequest[] = {kStart1, kStart2, kDirRequest, cmd::BackupReadBack, 0x00, 0x39};
-  std::copy(std::begin(kRequest), std::end(kRequest), link.m_outReport.begin() + 1);
+  link.m_outReport[1] = kStart1;
+  link.m_outReport[2] = kStart2;
+  std::copy(kRequest.begin(), kRequest.end(), link.m_outReport.begin() + 3);
 }
 
 int PacketCount(const Report& in) { return in[6] << 8 | in[7]; }
@@ -76,7 +74,7 @@ ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& titl
     return ReadBackEnd::NotSent;
   }
   // A time-out leaves the report zeroed, which the header check below turns away.
-  if (!link.ReadInputReport(kFirstReplyTimeoutMs) && env.fb.CancelRequested()) return ReadBackEnd::Interrupted;
+  if (!link.ReadInputReport(kUsbReadBackFirstMs) && env.fb.CancelRequested()) return ReadBackEnd::Interrupted;
   const Report& in = link.m_inReport;
   if (!HasReplyHeader(in, cmd::BackupReadBack)) return ReadBackEnd::NoReply;
   const std::uint8_t first = in[5];
@@ -102,7 +100,7 @@ ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& titl
       return ReadBackEnd::Interrupted;
     }
     env.fb.PumpMessages();
-    if (!link.ReadInputReport(kNextReplyTimeoutMs)) {
+    if (!link.ReadInputReport(kUsbReadBackNextMs)) {
       if (env.fb.CancelRequested()) {
         env.fb.CloseProgress();
         return ReadBackEnd::Interrupted;
@@ -164,7 +162,7 @@ OpResult BackupReadBackUsb(UsbEnv& env, const QString& path) {
       result.detail = QStringLiteral("the first reply's checksum is wrong");
       break;
     case ReadBackEnd::Missing:
-      result.detail = QStringLiteral("a packet did not arrive within %1 ms").arg(kNextReplyTimeoutMs);
+      result.detail = QStringLiteral("a packet did not arrive within %1 ms").arg(kUsbReadBackNextMs);
       break;
     case ReadBackEnd::PacketError:
       result.detail = QStringLiteral("a packet was not a read-back packet");

@@ -4,8 +4,6 @@
 #include "ops/UsbOpSupport.h"
 #include "ops/UsbOps.h"
 
-#include <array>
-
 namespace quorvin {
 
 OpResult InitCallButtonsUsb(UsbEnv& env) {
@@ -14,7 +12,7 @@ OpResult InitCallButtonsUsb(UsbEnv& env) {
     result.outcome = Outcome::Interrupted;
     return result;
   }
-  static constexpr std::array<std::uint8_t, 4> kRequest{kDirRequest, cmd::InitCallButtons, 0x00, 0x38};
+  static constexpr auto kRequest = EmptyRequestBody(cmd::InitCallButtons);
   if (detail::ExchangeWithProgress(env, Tr(env.english, "初始化呼叫器数据.....", "Initialize call button data ..."),
                                    kRequest)) {
     result.outcome = Outcome::Success;

@@ -4,8 +4,6 @@
 #include "ops/UsbOpSupport.h"
 #include "ops/UsbOps.h"
 
-#include <array>
-
 namespace quorvin {
 
 namespace {
@@ -29,16 +27,7 @@ OpResult SetFrequencyUsb(UsbEnv& env, qint32 hz) {
     return result;
   }
   if (env.fb.CancelRequested()) return Interrupted();
-  const auto u = static_cast<quint32>(hz);
-  std::array<std::uint8_t, 8> body{kDirRequest,
-                                   cmd::SetFrequency,
-                                   0x04,
-                                   static_cast<std::uint8_t>(u),
-                                   static_cast<std::uint8_t>(u >> 8),
-                                   static_cast<std::uint8_t>(u >> 16),
-                                   static_cast<std::uint8_t>(u >> 24),
-                                   0};
-  body[7] = static_cast<std::uint8_t>(ComputeChecksum(body.data(), 7));
+  const auto body = RequestBody(cmd::SetFrequency, FrequencyBytes(static_cast<quint32>(hz)));
 
   const bool ok = detail::ExchangeWithProgress(
       env, Tr(env.english, "正在设置频率.....", "Setuping frequency parameters..."), body);
@@ -59,14 +48,12 @@ OpResult SetFrequencyUsb(UsbEnv& env, qint32 hz) {
 OpResult ReadFrequencyUsb(UsbEnv& env) {
   if (env.fb.CancelRequested()) return Interrupted();
   OpResult result;
-  static constexpr std::array<std::uint8_t, 4> kRequest{kDirRequest, cmd::ReadFrequency, 0x00, 0x3D};
+  static constexpr auto kRequest = EmptyRequestBody(cmd::ReadFrequency);
   if (detail::ExchangeWithProgress(env, Tr(env.english, "正在读取频率.....", "Reading frequency ..."), kRequest)) {
     // Taken as it stands, least significant byte first: the user sees whatever the device holds,
     // even a value the set button would refuse.
-    const Report& in = env.link.m_inReport;
-    const quint32 u = quint32(in[6]) | quint32(in[7]) << 8 | quint32(in[8]) << 16 | quint32(in[9]) << 24;
     result.outcome = Outcome::Success;
-    result.frequency = static_cast<qint32>(u);
+    result.frequency = static_cast<qint32>(FrequencyFromBytes(env.link.m_inReport.data() + 6));
   } else if (env.fb.CancelRequested()) {
     return detail::StoppedOnRequest(env);
   } else {

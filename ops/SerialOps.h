@@ -4,6 +4,7 @@
 #include "link/Clock.h"
 #include "link/Feedback.h"
 #include "ops/OpResult.h"
+#include "protocol/Protocol.h"
 
 #include <QString>
 
@@ -24,10 +25,6 @@ struct SerialChoice {
   QString portItem;
   QString speedText;
 };
-
-// Limits of the 16-bit packet count: 65,535 packets of 128 bytes.
-inline constexpr qint64 kSerialPacketData = 128;
-inline constexpr qint64 kMaxSerialImage = 65'535 * kSerialPacketData;  // 8,388,480 bytes
 
 enum class SerialOpen {
   Opened,

@@ -4,15 +4,14 @@
 #include "link/OutputFile.h"
 #include "link/SerialPort.h"
 #include "ops/SerialReply.h"
-#include "protocol/Frame.h"
-
+#include "protocol/Protocol.h"
 
 namespace quorvin {
 
 namespace {
 
-constexpr int kPacketWindowMs = 3000;  // for the first packet and each one after it
-constexpr int kFullFrame = 138;        // 6 + 4 + 128: a full packet ends a chunk by itself
+// A full packet ends a chunk by itself: the frame, count and number, and the most data.
+constexpr int kFullFrame = kFrameOverhead + 4 + kSerialReadBackPacketData;
 
 struct Packet {
   int count = 0;
@@ -58,7 +57,7 @@ class ReadBack {
     qint64 start = clock.NowMs();
     for (;;) {
       // Silence before the packet numbered as the count means data are missing.
-      if (clock.NowMs() - start >= kPacketWindowMs) return Fail(QStringLiteral("the device fell silent early"));
+      if (clock.NowMs() - start >= kSerialReadBackWindowMs) return Fail(QStringLiteral("the device fell silent early"));
       if (m_s.Fb().CancelRequested()) {
         m_file.Cancel();
         return m_s.EndSilently(Outcome::Interrupted, QStringLiteral("interrupted"));

@@ -6,7 +6,7 @@
 namespace quorvin {
 
 namespace {
-constexpr int kSmallestFrame = 6;  // 55 AA, direction, command, length 0, checksum
+constexpr int kSmallestFrame = kFrameOverhead;  // 55 AA, direction, command, length 0, checksum
 }
 
 void SerialReply::Clear() {

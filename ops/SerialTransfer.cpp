@@ -4,7 +4,7 @@
 #include "link/SerialPort.h"
 #include "ops/SerialReply.h"
 #include "ops/UsbOps.h"
-#include "protocol/Frame.h"
+#include "protocol/Protocol.h"
 
 #include <array>
 #include <cstring>
@@ -13,10 +13,6 @@
 namespace quorvin {
 
 namespace {
-
-constexpr int kPacketPauseMs = 20;     // before every packet, the first too: the device's pace
-constexpr int kUpgradeSettleMs = 200;  // the device finishes writing its flash before it answers
-constexpr int kClosingWindowMs = 3000;
 
 struct TransferKind {
   std::uint8_t command;
@@ -43,9 +39,10 @@ std::optional<OpResult> LoadImage(SerialSession& s, const QString& path, QByteAr
                    QStringLiteral("cannot open %1: %2").arg(path, reason));
     case FileRead::TooLarge:
       return s.End(Outcome::FileError,
-                   Tr(en, "文件太大：串口最多只能发送8388480字节！",
-                      "The file is too large: at most 8388480 bytes can be sent over the serial port !"),
-                   QStringLiteral("%1 is over the 8388480-byte limit").arg(path));
+                   Tr(en, "文件太大：串口最多只能发送%1字节！",
+                      "The file is too large: at most %1 bytes can be sent over the serial port !")
+                       .arg(kMaxSerialImage),
+                   QStringLiteral("%1 is over the %2-byte limit").arg(path).arg(kMaxSerialImage));
     case FileRead::ReadFailed:
       return s.End(Outcome::FileError, Tr(en, "无法读取文件：%1", "Can not read file: %1").arg(path),
                    QStringLiteral("cannot read %1: %2").arg(path, reason));
@@ -80,12 +77,12 @@ OpResult QuietEnd(SerialSession& s, int count, const QString& detail) {
 OpResult AwaitClosingReply(SerialSession& s, bool upgrade, int count) {
   Clock& clock = s.Env().clock;
   const bool en = s.English();
-  if (upgrade) clock.SleepMs(kUpgradeSettleMs);
+  if (upgrade) clock.SleepMs(kSerialUpgradeSettleMs);
   SerialReply reply;
   reply.Clear();
   bool seen = false;
   const qint64 start = clock.NowMs();
-  while (clock.NowMs() - start < kClosingWindowMs) {
+  while (clock.NowMs() - start < kSerialClosingWindowMs) {
     if (s.Fb().CancelRequested()) return s.EndSilently(Outcome::Interrupted, QStringLiteral("interrupted"));
     if (reply.Read(s) != SerialReply::Step::Complete) continue;
     seen = true;
@@ -99,7 +96,8 @@ OpResult AwaitClosingReply(SerialSession& s, bool upgrade, int count) {
     if (state == status::SerialQuiet) return QuietEnd(s, count, QStringLiteral("status 0x66"));
   }
   if (seen) return QuietEnd(s, count, QStringLiteral("unknown status, then silence"));
-  return s.End(Outcome::Failed, SerialErrorDataText(en), QStringLiteral("no reply within 3000 ms"));
+  return s.End(Outcome::Failed, SerialErrorDataText(en),
+               QStringLiteral("no reply within %1 ms").arg(kSerialClosingWindowMs));
 }
 
 OpResult SendImage(SerialEnv& env, const SerialChoice& choice, const QString& path, const TransferKind& kind) {
@@ -116,7 +114,7 @@ OpResult SendImage(SerialEnv& env, const SerialChoice& choice, const QString& pa
     for (int k = 1; k <= count; ++k) {
       if (fb.CancelRequested()) return s.EndSilently(Outcome::Interrupted, QStringLiteral("interrupted"));
       (void)fb.PumpMessages();
-      env.clock.SleepMs(kPacketPauseMs);
+      env.clock.SleepMs(kSerialPacketPauseMs);
       s.WriteFrame(BuildPacket(kind.command, image, count, k));
       sent += qMin<qint64>(kSerialPacketData, image.size() - kSerialPacketData * (k - 1));
       fb.SetProgressText(QString::asprintf(env.english ? kind.enProgress : kind.zhProgress, count, k));

@@ -3,13 +3,12 @@
 #include "link/SerialPort.h"
 #include "ops/SerialReply.h"
 #include "ops/VersionText.h"
-#include "protocol/Frame.h"
+#include "protocol/Protocol.h"
 
 namespace quorvin {
 
 namespace {
 
-constexpr int kVersionWindowMs = 2000;
 constexpr int kVersionBarMax = 10000;
 
 QString FailedText(bool english) { return Tr(english, "读取版本号失败！", "Reading version failed !"); }
@@ -35,7 +34,7 @@ OpResult ReadVersionSerial(SerialEnv& env, const SerialChoice& choice) {
     reply.Clear();
     int pos = 1;
     const qint64 start = env.clock.NowMs();
-    while (env.clock.NowMs() - start < kVersionWindowMs) {
+    while (env.clock.NowMs() - start < kSerialVersionWindowMs) {
       if (fb.CancelRequested()) return s.EndSilently(Outcome::Interrupted, QStringLiteral("interrupted"));
       if (reply.Read(s) == SerialReply::Step::Complete) {
         if (!reply.ChecksumHolds() || !reply.LengthFits())
@@ -47,7 +46,7 @@ OpResult ReadVersionSerial(SerialEnv& env, const SerialChoice& choice) {
       }
       fb.SetProgressPos(qMin(pos++, kVersionBarMax));
     }
-    return s.End(Outcome::Failed, FailedText(en), QStringLiteral("no reply within 2000 ms"));
+    return s.End(Outcome::Failed, FailedText(en), QStringLiteral("no reply within %1 ms").arg(kSerialVersionWindowMs));
   });
 }
 

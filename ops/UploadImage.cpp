@@ -15,22 +15,17 @@ namespace quorvin {
 
 namespace {
 
-// After the first packet the device prepares its memory and takes nothing for a while.
-constexpr int kFirstPauseUpgradeMs = 4000;
-constexpr int kFirstPauseBackupMs = 5000;
-constexpr int kPacketPauseMs = 50;
-constexpr int kAckTimeoutMs = 5000;
-constexpr int kEndLineMs = 1000;
-
 struct PacketPlan {
   std::uint8_t command;
   qint64 dataPerPacket;
   int count;
+  UsbUploadPace pace;
 };
 
 PacketPlan PlanFor(std::uint8_t command, qint64 length) {
-  const qint64 per = command == cmd::UsbUpgrade ? 52 : 54;
-  return {command, per, static_cast<int>((length + per - 1) / per)};
+  const UsbUploadPace pace = UsbUploadPaceFor(command);
+  const qint64 per = pace.dataPerPacket;
+  return {command, per, static_cast<int>((length + per - 1) / per), pace};
 }
 
 // Body of packet k (from 1): 01 cmd L countHi countLo numHi numLo data... checksum.
@@ -105,7 +100,7 @@ UploadEnd UploadImage(UsbEnv& env, std::uint8_t command, const QByteArray& image
     }
     if (sent) *sent += body[2] - 4;
     env.fb.PumpMessages();
-    const int pause = k > 1 ? kPacketPauseMs : command == cmd::UsbUpgrade ? kFirstPauseUpgradeMs : kFirstPauseBackupMs;
+    const int pause = k > 1 ? plan.pace.pauseMs : plan.pace.firstPauseMs;
     if (!detail::PauseUnlessCancelled(env, pause)) {
       env.fb.CloseProgress();
       return UploadEnd::Interrupted;
@@ -115,7 +110,7 @@ UploadEnd UploadImage(UsbEnv& env, std::uint8_t command, const QByteArray& image
   }
 
   // A time-out leaves the report zeroed, which fails the comparison just like a wrong reply.
-  const bool answered = env.link.ReadInputReport(kAckTimeoutMs);
+  const bool answered = env.link.ReadInputReport(kUsbAckTimeoutMs);
   if (!answered && env.fb.CancelRequested()) {
     env.fb.CloseProgress();
     return UploadEnd::Interrupted;

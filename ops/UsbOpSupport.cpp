@@ -47,7 +47,8 @@ OpResult UploadFileWithOutcome(UsbEnv& env, std::uint8_t command, const QString&
       result.outcome = Outcome::Failed;
       result.detail = end == UploadEnd::NotSent  ? QStringLiteral("a packet could not be written to the device")
                       : end == UploadEnd::Refused ? QStringLiteral("the device did not acknowledge the transfer")
-                                                  : QStringLiteral("no reply from the device within 5000 ms");
+                                                  : QStringLiteral("no reply from the device within %1 ms")
+                                                        .arg(kUsbAckTimeoutMs);
       env.fb.MessageBox(texts.failure, MsgIcon::None);
       return result;
     case UploadEnd::TooLarge:

@@ -4,6 +4,7 @@
 
 #include "link/HidLink.h"
 #include "ops/OpResult.h"
+#include "protocol/Protocol.h"
 
 #include <QByteArray>
 #include <QString>
@@ -16,9 +17,6 @@ struct UsbEnv {
   Clock& clock;
   bool english;
 };
-
-// The largest image the device takes over USB; packet counts stay within 16 bits below it.
-inline constexpr qint64 kMaxUsbImage = 3'000'000;
 
 // --- Files ----------------------------------------------------------------------------------
 

@@ -5,8 +5,6 @@
 #include "ops/UsbOps.h"
 #include "ops/VersionText.h"
 
-#include <array>
-
 namespace quorvin {
 
 namespace {
@@ -28,7 +26,7 @@ OpResult ReadVersionUsb(UsbEnv& env) {
     result.outcome = Outcome::Interrupted;
     return result;
   }
-  static constexpr std::array<std::uint8_t, 4> kRequest{kDirRequest, cmd::ReadVersion, 0x00, 0x3C};
+  static constexpr auto kRequest = EmptyRequestBody(cmd::ReadVersion);
   if (detail::ExchangeWithProgress(env, Tr(env.english, "正在读取版本号.....", "Reading version ..."), kRequest)) {
     result.outcome = Outcome::Success;
     result.version = VersionText(env.link.m_inReport);

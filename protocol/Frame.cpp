@@ -1,12 +1,8 @@
 #include "protocol/Frame.h"
 
-namespace quorvin {
+#include <algorithm>
 
-std::uint16_t ComputeChecksum(const std::uint8_t* bytes, std::size_t count) {
-  std::uint16_t sum = 0;
-  for (std::size_t i = 0; i < count; ++i) sum = static_cast<std::uint16_t>(sum + bytes[i]);
-  return static_cast<std::uint16_t>(~sum);
-}
+namespace quorvin {
 
 bool VerifyChecksum(const std::uint8_t* bytes, std::size_t count) {
   if (count == 0) return false;
@@ -14,10 +10,12 @@ bool VerifyChecksum(const std::uint8_t* bytes, std::size_t count) {
   return expected == bytes[count - 1];
 }
 
-QByteArray BuildBody(std::uint8_t command, std::span<const std::uint8_t> payload) {
+namespace {
+
+QByteArray BodyFor(std::uint8_t direction, std::uint8_t command, std::span<const std::uint8_t> payload) {
   QByteArray body;
   body.reserve(static_cast<qsizetype>(payload.size() + 4));
-  body.append(static_cast<char>(kDirRequest));
+  body.append(static_cast<char>(direction));
   body.append(static_cast<char>(command));
   body.append(static_cast<char>(static_cast<std::uint8_t>(payload.size())));
   for (auto b : payload) body.append(static_cast<char>(b));
@@ -26,12 +24,33 @@ QByteArray BuildBody(std::uint8_t command, std::span<const std::uint8_t> payload
   return body;
 }
 
-QByteArray BuildFrame(std::uint8_t command, std::span<const std::uint8_t> payload) {
+QByteArray FrameFor(std::uint8_t direction, std::uint8_t command, std::span<const std::uint8_t> payload) {
   QByteArray frame;
   frame.append(static_cast<char>(kStart1));
   frame.append(static_cast<char>(kStart2));
-  frame.append(BuildBody(command, payload));
+  frame.append(BodyFor(direction, command, payload));
   return frame;
+}
+
+}  // namespace
+
+QByteArray BuildBody(std::uint8_t command, std::span<const std::uint8_t> payload) {
+  return BodyFor(kDirRequest, command, payload);
+}
+
+QByteArray BuildFrame(std::uint8_t command, std::span<const std::uint8_t> payload) {
+  return FrameFor(kDirRequest, command, payload);
+}
+
+QByteArray BuildReplyFrame(std::uint8_t command, std::span<const std::uint8_t> payload) {
+  return FrameFor(kDirReply, command, payload);
+}
+
+Report BuildReplyReport(std::uint8_t command, std::span<const std::uint8_t> payload) {
+  const QByteArray frame = FrameFor(kDirReply, command, payload.first(std::min(payload.size(), kMaxUsbPayload)));
+  Report r{};  // report ID 0, zero padding after the frame
+  std::copy(frame.begin(), frame.end(), r.begin() + 1);
+  return r;
 }
 
 bool HasReplyHeader(const Report& report, std::uint8_t command) {

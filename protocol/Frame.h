@@ -40,9 +40,17 @@ inline constexpr std::size_t kMaxUsbPayload = 58;   // checksum then sits in rep
 inline constexpr std::size_t kMaxUsbBody = 62;      // body occupies report bytes 3..64
 using Report = std::array<std::uint8_t, kReportSize>;
 
+// A frame carries 6 bytes besides its payload: start bytes, direction, command, length, checksum.
+inline constexpr int kFrameOverhead = 6;
+
 // Sums `count` bytes in a 16-bit accumulator and returns its complement; the caller keeps the low
-// 8 bits. Over direction..payload (count N + 3) this is the frame's checksum.
-[[nodiscard]] std::uint16_t ComputeChecksum(const std::uint8_t* bytes, std::size_t count);
+// 8 bits. Over direction..payload (count N + 3) this is the frame's checksum. constexpr so that
+// fixed requests get theirs worked out here rather than written down by hand.
+[[nodiscard]] constexpr std::uint16_t ComputeChecksum(const std::uint8_t* bytes, std::size_t count) {
+  std::uint16_t sum = 0;
+  for (std::size_t i = 0; i < count; ++i) sum = static_cast<std::uint16_t>(sum + bytes[i]);
+  return static_cast<std::uint16_t>(~sum);
+}
 
 // True when the last of `count` bytes equals the low 8 bits of the complemented sum of the others.
 [[nodiscard]] bool VerifyChecksum(const std::uint8_t* bytes, std::size_t count);
@@ -51,6 +59,30 @@ using Report = std::array<std::uint8_t, kReportSize>;
 [[nodiscard]] QByteArray BuildBody(std::uint8_t command, std::span<const std::uint8_t> payload);
 // Whole frame (start bytes + body), as written to the serial link.
 [[nodiscard]] QByteArray BuildFrame(std::uint8_t command, std::span<const std::uint8_t> payload);
+// The same body for a payload of fixed size, without an allocation; usable at compile time.
+template <std::size_t N>
+[[nodiscard]] constexpr std::array<std::uint8_t, N + 4> RequestBody(std::uint8_t command,
+                                                                   const std::array<std::uint8_t, N>& payload) {
+  static_assert(N <= 255, "the length byte counts at most 255 payload bytes");
+  std::array<std::uint8_t, N + 4> body{kDirRequest, command, static_cast<std::uint8_t>(N)};
+  for (std::size_t i = 0; i < N; ++i) body[3 + i] = payload[i];
+  body[N + 3] = static_cast<std::uint8_t>(ComputeChecksum(body.data(), N + 3));
+  return body;
+}
+// 01 command 00 checksum: the requests that carry nothing.
+[[nodiscard]] constexpr std::array<std::uint8_t, 4> EmptyRequestBody(std::uint8_t command) {
+  return RequestBody(command, std::array<std::uint8_t, 0>{});
+}
+
+// The device's side: a whole reply frame 55 AA 02 command N payload checksum, as the serial link
+// carries it, and the same frame in a zero-filled USB report (a payload past 58 bytes is cut).
+[[nodiscard]] QByteArray BuildReplyFrame(std::uint8_t command, std::span<const std::uint8_t> payload);
+[[nodiscard]] Report BuildReplyReport(std::uint8_t command, std::span<const std::uint8_t> payload);
+
+// The bytes of a QByteArray as the builders above take them.
+[[nodiscard]] inline std::span<const std::uint8_t> ByteSpan(const QByteArray& bytes) {
+  return {reinterpret_cast<const std::uint8_t*>(bytes.constData()), static_cast<std::size_t>(bytes.size())};
+}
 
 enum class ReplyCheck {
   Valid,         // well-formed reply to the command asked for

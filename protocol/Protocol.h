@@ -1,0 +1,95 @@
+#pragma once
+// The repeater's numbers in one table: how much data each packet carries, the pauses the device
+// needs between packets, how long each answer may take, and the largest transfers. The host's
+// operations and the virtual repeater both read them from here, so the pace the tool keeps and
+// the pace the simulator insists on cannot drift apart. Commands, statuses and the frame itself
+// are in Frame.h.
+
+#include "protocol/Frame.h"
+
+#include <QtGlobal>
+#include <array>
+#include <cstdint>
+
+namespace quorvin {
+
+// Packet count and number are 16-bit on both links.
+inline constexpr int kMaxPacketCount = 65'535;
+
+// --- USB link ------------------------------------------------------------------------------
+
+// Data bytes per block-upload packet; only the last packet may carry fewer.
+inline constexpr int kUsbFirmwarePacketData = 52;  // 0xC3, length byte 56
+inline constexpr int kUsbBackupPacketData = 54;    // 0xC4, length byte 58: a full report
+// A read-back packet (0xC5) carries at most this much.
+inline constexpr int kUsbReadBackPacketData = 54;
+
+// After the first packet the device prepares its memory and takes nothing for a while; after
+// each later one it needs a short pause. The host reads nothing in between.
+inline constexpr int kUsbFirstPauseFirmwareMs = 4000;
+inline constexpr int kUsbFirstPauseBackupMs = 5000;
+inline constexpr int kUsbPacketPauseMs = 50;
+
+// A request's reply: each report read, and the whole wait with replies to other commands.
+inline constexpr int kUsbWriteAttempts = 5;
+inline constexpr int kUsbReplyTimeoutMs = 1000;
+inline constexpr int kUsbReplyWindowMs = 5000;
+// The one acknowledgement after the last upload packet.
+inline constexpr int kUsbAckTimeoutMs = 5000;
+// Read-back: the first packet answers the request; the later ones stream, one after the other.
+inline constexpr int kUsbReadBackFirstMs = 5000;
+inline constexpr int kUsbReadBackNextMs = 100;
+
+// The largest image the device takes over USB; packet counts stay within 16 bits below it.
+inline constexpr qint64 kMaxUsbImage = 3'000'000;
+
+// How a block upload of `command` goes: 0xC3 firmware, anything else as 0xC4 backup data.
+struct UsbUploadPace {
+  int dataPerPacket;
+  int firstPauseMs;  // after packet 1
+  int pauseMs;       // after every later packet
+};
+[[nodiscard]] constexpr UsbUploadPace UsbUploadPaceFor(std::uint8_t command) {
+  if (command == cmd::UsbUpgrade) return {kUsbFirmwarePacketData, kUsbFirstPauseFirmwareMs, kUsbPacketPauseMs};
+  return {kUsbBackupPacketData, kUsbFirstPauseBackupMs, kUsbPacketPauseMs};
+}
+
+// --- Serial link ---------------------------------------------------------------------------
+
+// Data bytes per transfer packet (0x61, 0xC4); only the last packet may carry fewer.
+inline constexpr int kSerialPacketData = 128;
+// A read-back packet (0xC5) carries at most this much.
+inline constexpr int kSerialReadBackPacketData = 128;
+
+// Before every transfer packet, the first too: the device's pace.
+inline constexpr int kSerialPacketPauseMs = 20;
+// After the last firmware packet the device writes its flash before it answers.
+inline constexpr int kSerialUpgradeSettleMs = 200;
+
+// The closing reply of a transfer, the version reply, and each read-back packet (counted from the
+// request or the packet before).
+inline constexpr int kSerialClosingWindowMs = 3000;
+inline constexpr int kSerialVersionWindowMs = 2000;
+inline constexpr int kSerialReadBackWindowMs = 3000;
+
+// The largest file a serial transfer can number: 8,388,480 bytes.
+inline constexpr qint64 kMaxSerialImage = qint64{kMaxPacketCount} * kSerialPacketData;
+
+// --- Both links ----------------------------------------------------------------------------
+
+// How long a transfer's last progress line stays up before its outcome: presentation only, the
+// device waits for nothing during it.
+inline constexpr int kEndLineMs = 1000;
+
+// --- Codecs --------------------------------------------------------------------------------
+
+// The working frequency in Hz travels as 4 bytes, least significant first (0xC0, 0xC1).
+[[nodiscard]] constexpr std::array<std::uint8_t, 4> FrequencyBytes(quint32 hz) {
+  return {static_cast<std::uint8_t>(hz), static_cast<std::uint8_t>(hz >> 8), static_cast<std::uint8_t>(hz >> 16),
+          static_cast<std::uint8_t>(hz >> 24)};
+}
+[[nodiscard]] constexpr quint32 FrequencyFromBytes(const std::uint8_t* at) {
+  return quint32{at[0]} | quint32{at[1]} << 8 | quint32{at[2]} << 16 | quint32{at[3]} << 24;
+}
+
+}  // namespace quorvin
