@@ -2,6 +2,10 @@
 
 namespace quorvin {
 
+QString HexByte(std::uint8_t b) {
+  return QStringLiteral("0x") + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
+}
+
 void DeviceLog::Add(LogEntry entry) {
   if (m_sink) m_sink(entry);
   if (m_capacity == 0) return;

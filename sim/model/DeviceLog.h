@@ -6,6 +6,7 @@
 #include <QString>
 #include <QtGlobal>
 #include <cstddef>
+#include <cstdint>
 #include <deque>
 #include <functional>
 
@@ -21,6 +22,9 @@ struct LogEntry {
   QByteArray bytes;  // the whole report or frame
   QString note;
 };
+
+// A byte as the notes name commands and statuses: "0xC2".
+[[nodiscard]] QString HexByte(std::uint8_t b);
 
 class DeviceLog {
  public:

@@ -1,22 +1,12 @@
 #include "sim/model/DeviceModel.h"
 
 #include <algorithm>
-#include <array>
 
 namespace quorvin {
 
 namespace {
 QByteArray ReportBytes(const Report& r) {
   return QByteArray(reinterpret_cast<const char*>(r.data()), static_cast<qsizetype>(r.size()));
-}
-
-std::array<std::uint8_t, 4> LittleEndian(quint32 v) {
-  return {static_cast<std::uint8_t>(v), static_cast<std::uint8_t>(v >> 8), static_cast<std::uint8_t>(v >> 16),
-          static_cast<std::uint8_t>(v >> 24)};
-}
-
-QString Hex(std::uint8_t b) {
-  return QStringLiteral("0x") + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
 }
 }  // namespace
 
@@ -55,19 +45,6 @@ bool DeviceModel::Vanished() const {
          (m_faults.vanishAfterSent >= 0 && m_reportsSent >= m_faults.vanishAfterSent);
 }
 
-Report DeviceModel::BuildReply(std::uint8_t command, std::span<const std::uint8_t> payload) {
-  Report r{};
-  const std::size_t n = std::min(payload.size(), kMaxUsbPayload);
-  r[1] = kStart1;
-  r[2] = kStart2;
-  r[3] = kDirReply;
-  r[4] = command;
-  r[5] = static_cast<std::uint8_t>(n);
-  std::copy_n(payload.begin(), n, r.begin() + 6);
-  r[6 + n] = static_cast<std::uint8_t>(ComputeChecksum(r.data() + 3, n + 3));
-  return r;
-}
-
 void DeviceModel::OnUsbReport(const Report& report, qint64 nowMs) {
   if (Vanished()) return;
   ++m_reportsTaken;
@@ -98,7 +75,7 @@ void DeviceModel::Dispatch(const Report& r, qint64 nowMs) {
     return;
   }
   if (!VerifyChecksum(r.data() + 3, n + 4)) {
-    Note(nowMs, QStringLiteral("request %1 with a wrong checksum; ignored").arg(Hex(command)));
+    Note(nowMs, QStringLiteral("request %1 with a wrong checksum; ignored").arg(HexByte(command)));
     return;
   }
   const std::uint8_t ok[] = {status::Accepted};
@@ -108,17 +85,15 @@ void DeviceModel::Dispatch(const Report& r, qint64 nowMs) {
         Note(nowMs, QStringLiteral("set frequency with %1 payload bytes; ignored").arg(n));
         return;
       }
-      m_frequency = quint32{r[6]} | quint32{r[7]} << 8 | quint32{r[8]} << 16 | quint32{r[9]} << 24;
+      m_frequency = FrequencyFromBytes(r.data() + 6);
       Note(nowMs, QStringLiteral("frequency set to %1 Hz").arg(m_frequency));
-      SendReply(BuildReply(command, ok), nowMs);
+      SendReply(BuildReplyReport(command, ok), nowMs);
       return;
     case cmd::ReadFrequency:
-      SendReply(BuildReply(command, LittleEndian(m_frequency)), nowMs);
+      SendReply(BuildReplyReport(command, FrequencyBytes(m_frequency)), nowMs);
       return;
     case cmd::ReadVersion:
-      SendReply(BuildReply(command, std::span(reinterpret_cast<const std::uint8_t*>(m_version.constData()),
-                                              static_cast<std::size_t>(m_version.size()))),
-                nowMs);
+      SendReply(BuildReplyReport(command, ByteSpan(m_version)), nowMs);
       return;
     case cmd::BackupReadBack:
       StartReadBack(nowMs);
@@ -127,10 +102,10 @@ void DeviceModel::Dispatch(const Report& r, qint64 nowMs) {
       m_callButtons.clear();
       ++m_callButtonInits;
       Note(nowMs, QStringLiteral("call-button data cleared"));
-      SendReply(BuildReply(command, ok), nowMs);
+      SendReply(BuildReplyReport(command, ok), nowMs);
       return;
     default:
-      Note(nowMs, QStringLiteral("command %1 is not served on USB; ignored").arg(Hex(command)));
+      Note(nowMs, QStringLiteral("command %1 is not served on USB; ignored").arg(HexByte(command)));
       return;
   }
 }
@@ -146,12 +121,12 @@ void DeviceModel::HandleUpload(const Report& r, qint64 nowMs) {
   }
   Note(nowMs, verdict->consistent
                   ? QStringLiteral("upload %1 accepted: %2 packets, %3 bytes")
-                        .arg(Hex(verdict->command)).arg(verdict->packets).arg(verdict->data.size())
-                  : QStringLiteral("upload %1 refused: %2").arg(Hex(verdict->command), verdict->reason));
+                        .arg(HexByte(verdict->command)).arg(verdict->packets).arg(verdict->data.size())
+                  : QStringLiteral("upload %1 refused: %2").arg(HexByte(verdict->command), verdict->reason));
   StoreUpload(*verdict);
   m_lastUpload = std::move(verdict);
   const std::uint8_t payload[] = {status};
-  SendReply(BuildReply(m_lastUpload->command, payload), nowMs);
+  SendReply(BuildReplyReport(m_lastUpload->command, payload), nowMs);
 }
 
 void DeviceModel::StoreUpload(const UploadResult& result) {
@@ -180,14 +155,11 @@ bool DeviceModel::SendReply(Report reply, qint64 nowMs, qint64* dueMs) {
   if (m_faults.delayReply.Strike()) due += m_faults.delayMs;
   if (dueMs) *dueMs = due;
   if (m_faults.strayReply.Strike()) {
-    const auto freq = LittleEndian(m_frequency);
-    const auto version = std::span(reinterpret_cast<const std::uint8_t*>(m_version.constData()),
-                                   static_cast<std::size_t>(m_version.size()));
-    Queue(due, reply[4] == cmd::ReadFrequency ? BuildReply(cmd::ReadVersion, version)
-                                              : BuildReply(cmd::ReadFrequency, freq));
+    Queue(due, reply[4] == cmd::ReadFrequency ? BuildReplyReport(cmd::ReadVersion, ByteSpan(m_version))
+                                              : BuildReplyReport(cmd::ReadFrequency, FrequencyBytes(m_frequency)));
   }
   if (m_faults.dropReply.Strike()) {
-    Note(nowMs, QStringLiteral("reply to %1 dropped (fault)").arg(Hex(reply[4])));
+    Note(nowMs, QStringLiteral("reply to %1 dropped (fault)").arg(HexByte(reply[4])));
     return false;
   }
   if (m_faults.corruptChecksum.Strike()) {

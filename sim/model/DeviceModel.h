@@ -7,7 +7,7 @@
 //
 // Not thread-safe: whoever shares it between threads locks around it.
 
-#include "protocol/Frame.h"
+#include "protocol/Protocol.h"
 #include "sim/model/DeviceFaults.h"
 #include "sim/model/DeviceLog.h"
 #include "sim/model/ReadBackStream.h"
@@ -88,9 +88,6 @@ class DeviceModel {
   // A fresh open of the device sees only what comes after it: reports that fell due while nobody
   // had it open are lost, as a HID driver drops input nobody reads.
   void DiscardDue(qint64 nowMs);
-
-  // A reply frame in a report: 00 55 AA 02 command N payload checksum, zero-filled.
-  [[nodiscard]] static Report BuildReply(std::uint8_t command, std::span<const std::uint8_t> payload);
 
  private:
   struct Pending {

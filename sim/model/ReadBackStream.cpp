@@ -1,33 +1,26 @@
 #include "sim/model/ReadBackStream.h"
 
 #include <algorithm>
+#include <array>
 
 namespace quorvin {
 
 int ReadBackStream::PacketCount(qsizetype bytes) {
   if (bytes <= 0) return 0;
-  return static_cast<int>((bytes + kDataPerPacket - 1) / kDataPerPacket);
+  return static_cast<int>((bytes + kUsbReadBackPacketData - 1) / kUsbReadBackPacketData);
 }
 
 Report ReadBackStream::BuildPacket(const QByteArray& data, int number) {
   const int count = PacketCount(data.size());
-  const qsizetype offset = qsizetype{number - 1} * kDataPerPacket;
+  const qsizetype offset = qsizetype{number - 1} * kUsbReadBackPacketData;
   const qsizetype size =
-      count == 0 ? 0 : std::clamp<qsizetype>(data.size() - offset, 0, qsizetype{kDataPerPacket});
+      count == 0 ? 0 : std::clamp<qsizetype>(data.size() - offset, 0, qsizetype{kUsbReadBackPacketData});
   if (count == 0) number = 0;
-  Report r{};
-  r[1] = kStart1;
-  r[2] = kStart2;
-  r[3] = kDirReply;
-  r[4] = cmd::BackupReadBack;
-  r[5] = static_cast<std::uint8_t>(size + 4);
-  r[6] = static_cast<std::uint8_t>(count >> 8);
-  r[7] = static_cast<std::uint8_t>(count & 0xFF);
-  r[8] = static_cast<std::uint8_t>(number >> 8);
-  r[9] = static_cast<std::uint8_t>(number & 0xFF);
-  if (size > 0) std::copy_n(data.constData() + offset, size, r.begin() + 10);
-  r[10 + size] = static_cast<std::uint8_t>(ComputeChecksum(r.data() + 3, static_cast<std::size_t>(size) + 7));
-  return r;
+  std::array<std::uint8_t, 4 + kUsbReadBackPacketData> payload{
+      static_cast<std::uint8_t>(count >> 8), static_cast<std::uint8_t>(count & 0xFF),
+      static_cast<std::uint8_t>(number >> 8), static_cast<std::uint8_t>(number & 0xFF)};
+  if (size > 0) std::copy_n(data.constData() + offset, size, payload.begin() + 4);
+  return BuildReplyReport(cmd::BackupReadBack, std::span(payload).first(static_cast<std::size_t>(size) + 4));
 }
 
 void ReadBackStream::Start(QByteArray data, int fromNumber, int lastNumber, qint64 originMs, int intervalUs) {

@@ -3,7 +3,7 @@
 // unasked, 54 bytes per report, each packet carrying the packet count and its number (high byte
 // first), one report every `intervalUs` microseconds.
 
-#include "protocol/Frame.h"
+#include "protocol/Protocol.h"
 
 #include <QByteArray>
 #include <QtGlobal>
@@ -13,9 +13,8 @@ namespace quorvin {
 
 class ReadBackStream {
  public:
-  static constexpr int kDataPerPacket = 54;
-  static constexpr int kMaxPackets = 0xFFFF;  // count and number are 16-bit
-  static constexpr qsizetype kMaxBytes = qsizetype{kMaxPackets} * kDataPerPacket;
+  // The most backup data a read-back can number.
+  static constexpr qsizetype kMaxBytes = qsizetype{kMaxPacketCount} * kUsbReadBackPacketData;
 
   // Packets needed for `bytes` bytes; an empty store still answers with one empty packet.
   [[nodiscard]] static int PacketCount(qsizetype bytes);

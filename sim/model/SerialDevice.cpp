@@ -8,29 +8,10 @@ namespace {
 
 constexpr int kHeader = 5;  // 55 AA direction command length
 
-QString Hex(std::uint8_t b) {
-  return QStringLiteral("0x") + QString::number(b, 16).toUpper().rightJustified(2, QLatin1Char('0'));
-}
-
-QByteArray LittleEndian(quint32 v) {
-  QByteArray b;
-  for (int i = 0; i < 4; ++i) b.append(static_cast<char>(v >> (8 * i)));
-  return b;
-}
-
 }  // namespace
 
 QByteArray SerialDevice::BuildReply(std::uint8_t command, const QByteArray& payload) {
-  QByteArray f;
-  f.append(static_cast<char>(kStart1));
-  f.append(static_cast<char>(kStart2));
-  f.append(static_cast<char>(kDirReply));
-  f.append(static_cast<char>(command));
-  f.append(static_cast<char>(payload.size()));
-  f.append(payload);
-  f.append(static_cast<char>(ComputeChecksum(reinterpret_cast<const std::uint8_t*>(f.constData()) + 2,
-                                             static_cast<std::size_t>(f.size() - 2))));
-  return f;
+  return BuildReplyFrame(command, ByteSpan(payload));
 }
 
 void SerialDevice::OnBytes(const QByteArray& bytes, qint64 nowMs) {
@@ -80,7 +61,7 @@ void SerialDevice::Dispatch(const QByteArray& frame, qint64 nowMs) {
     return;
   }
   if (!checksumOk) {
-    Note(nowMs, QStringLiteral("request %1 with a wrong checksum; ignored").arg(Hex(command)));
+    Note(nowMs, QStringLiteral("request %1 with a wrong checksum; ignored").arg(HexByte(command)));
     return;
   }
   // A new request ends a read-back still under way. A reply already going out byte by byte is
@@ -97,7 +78,7 @@ void SerialDevice::Dispatch(const QByteArray& frame, qint64 nowMs) {
       StartReadBack(nowMs);
       return;
     default:
-      Note(nowMs, QStringLiteral("command %1 is not served on the serial link; ignored").arg(Hex(command)));
+      Note(nowMs, QStringLiteral("command %1 is not served on the serial link; ignored").arg(HexByte(command)));
       return;
   }
 }
@@ -118,8 +99,8 @@ void SerialDevice::HandlePacket(const QByteArray& frame, bool checksumOk, qint64
   }
   Note(nowMs, verdict->consistent
                   ? QStringLiteral("serial upload %1 accepted: %2 packets, %3 bytes")
-                        .arg(Hex(verdict->command)).arg(verdict->packets).arg(verdict->data.size())
-                  : QStringLiteral("serial upload %1 not kept: %2").arg(Hex(verdict->command), verdict->reason));
+                        .arg(HexByte(verdict->command)).arg(verdict->packets).arg(verdict->data.size())
+                  : QStringLiteral("serial upload %1 not kept: %2").arg(HexByte(verdict->command), verdict->reason));
   m_model.StoreUpload(*verdict);
   qint64 due = nowMs;
   (void)SendReply(BuildReply(verdict->command, QByteArray(1, static_cast<char>(status))), due, nowMs);
@@ -127,7 +108,8 @@ void SerialDevice::HandlePacket(const QByteArray& frame, bool checksumOk, qint64
 
 void SerialDevice::StartReadBack(qint64 nowMs) {
   const QByteArray& data = m_model.BackupData();
-  const int count = std::max<int>(static_cast<int>((data.size() + kDataPerPacket - 1) / kDataPerPacket), 1);
+  const int count = std::max<int>(
+      static_cast<int>((data.size() + kSerialReadBackPacketData - 1) / kSerialReadBackPacketData), 1);
   const int limit = m_model.Faults().stopReadBackAfter;
   const int last = limit >= 0 ? std::min(count, limit) : count;
   if (last < count) Note(nowMs, QStringLiteral("read-back will stop after %1 of %2 packets (fault)").arg(last).arg(count));
@@ -137,7 +119,7 @@ void SerialDevice::StartReadBack(qint64 nowMs) {
     QByteArray payload;
     payload.append(static_cast<char>(count >> 8)).append(static_cast<char>(count));
     payload.append(static_cast<char>(k >> 8)).append(static_cast<char>(k));
-    payload.append(data.mid(qsizetype{kDataPerPacket} * (k - 1), kDataPerPacket));
+    payload.append(data.mid(qsizetype{kSerialReadBackPacketData} * (k - 1), kSerialReadBackPacketData));
     QByteArray frame = BuildReply(cmd::BackupReadBack, payload);
     const qsizetype size = frame.size();
     if (k == 1) {
@@ -155,11 +137,12 @@ bool SerialDevice::SendReply(QByteArray reply, qint64& dueMs, qint64 nowMs) {
   if (faults.delayReply.Strike()) dueMs += faults.delayMs;
   const auto command = static_cast<std::uint8_t>(reply[3]);
   if (faults.strayReply.Strike()) {
-    Queue(dueMs, command == cmd::ReadVersion ? BuildReply(cmd::ReadFrequency, LittleEndian(m_model.Frequency()))
-                                             : BuildReply(cmd::ReadVersion, m_model.Version()));
+    Queue(dueMs, command == cmd::ReadVersion
+                     ? BuildReplyFrame(cmd::ReadFrequency, FrequencyBytes(m_model.Frequency()))
+                     : BuildReply(cmd::ReadVersion, m_model.Version()));
   }
   if (faults.dropReply.Strike()) {
-    Note(nowMs, QStringLiteral("reply to %1 dropped (fault)").arg(Hex(command)));
+    Note(nowMs, QStringLiteral("reply to %1 dropped (fault)").arg(HexByte(command)));
     return false;
   }
   if (faults.corruptChecksum.Strike()) reply[reply.size() - 1] = static_cast<char>(reply.back() + 1);

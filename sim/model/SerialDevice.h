@@ -18,7 +18,6 @@ namespace quorvin {
 
 class SerialDevice {
  public:
-  static constexpr int kDataPerPacket = 128;
   // A frame begun but not finished for this long is given up: the host stopped writing mid-frame.
   static constexpr int kStaleFrameMs = 500;
 

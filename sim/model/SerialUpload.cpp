@@ -28,9 +28,9 @@ std::optional<UploadResult> SerialUpload::Take(const QByteArray& frame, bool che
     m_ok = true;
     m_reason.clear();
     m_data.clear();
-  } else if (nowMs - m_prevAtMs < kPauseMs - m_toleranceMs) {
-    Fail(QStringLiteral("packet %1 came %2 ms after the one before, without the 20 ms pause")
-             .arg(number).arg(nowMs - m_prevAtMs));
+  } else if (nowMs - m_prevAtMs < kSerialPacketPauseMs - m_toleranceMs) {
+    Fail(QStringLiteral("packet %1 came %2 ms after the one before, without the %3 ms pause")
+             .arg(number).arg(nowMs - m_prevAtMs).arg(kSerialPacketPauseMs));
   }
   m_prevAtMs = nowMs;
   ++m_taken;
@@ -39,8 +39,8 @@ std::optional<UploadResult> SerialUpload::Take(const QByteArray& frame, bool che
   if (count != m_count) Fail(QStringLiteral("packet %1 gives the count %2, not %3").arg(number).arg(count).arg(m_count));
   if (number > count) Fail(QStringLiteral("packet %1 is past the count %2").arg(number).arg(count));
   if (number != m_next) Fail(QStringLiteral("packet %1 came where %2 was due").arg(number).arg(m_next));
-  if (data > kDataPerPacket) Fail(QStringLiteral("packet %1 carries %2 data bytes").arg(number).arg(data));
-  if (number < count && data != kDataPerPacket)
+  if (data > kSerialPacketData) Fail(QStringLiteral("packet %1 carries %2 data bytes").arg(number).arg(data));
+  if (number < count && data != kSerialPacketData)
     Fail(QStringLiteral("packet %1 of %2 carries only %3 data bytes").arg(number).arg(count).arg(data));
   m_data.append(frame.mid(9, data));
   m_next = number + 1;

@@ -5,6 +5,7 @@
 // packets in order from 1, full packets but for the last, good checksums, and the host's 20 ms
 // pause before each packet.
 
+#include "protocol/Protocol.h"
 #include "sim/model/UploadCollector.h"
 
 #include <QByteArray>
@@ -15,9 +16,6 @@ namespace quorvin {
 
 class SerialUpload {
  public:
-  static constexpr int kDataPerPacket = 128;
-  static constexpr int kPauseMs = 20;
-
   // Arrival times on a pseudo-terminal jitter with the host's scheduling; a gap this much shorter
   // than the pause is still taken as the pause.
   void SetPauseToleranceMs(int ms) { m_toleranceMs = ms < 0 ? 0 : ms; }

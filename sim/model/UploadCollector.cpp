@@ -2,11 +2,6 @@
 
 namespace quorvin {
 
-UploadCollector::Params UploadCollector::ParamsFor(std::uint8_t command) {
-  if (command == cmd::UsbUpgrade) return {52, 4000, 50};
-  return {54, 5000, 50};
-}
-
 void UploadCollector::Begin(std::uint8_t command, int count) {
   m_active = true;
   m_command = command;
@@ -27,7 +22,7 @@ void UploadCollector::Fail(const QString& why) {
 
 void UploadCollector::CheckPause(int number, qint64 nowMs) {
   if (m_taken == 0) return;
-  const Params p = ParamsFor(m_command);
+  const UsbUploadPace p = UsbUploadPaceFor(m_command);
   const int wanted = m_prevNumber == 1 ? p.firstPauseMs : p.pauseMs;
   const qint64 gap = nowMs - m_prevAtMs;
   if (gap + m_toleranceMs < wanted)
@@ -51,7 +46,7 @@ std::optional<UploadResult> UploadCollector::Take(const Report& r, qint64 nowMs)
   const int dataBytes = length - 4;
   if (number == 1 || !m_active || m_command != command) Begin(command, count);
 
-  const Params p = ParamsFor(command);
+  const UsbUploadPace p = UsbUploadPaceFor(command);
   if (!VerifyChecksum(r.data() + 3, static_cast<std::size_t>(length) + 4))
     Fail(QStringLiteral("packet %1: checksum wrong").arg(number));
   if (count == 0) Fail(QStringLiteral("packet %1: count 0").arg(number));

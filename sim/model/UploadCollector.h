@@ -5,7 +5,7 @@
 // full packets but for the last, correct checksums, and the host's pauses (a long one after the
 // first packet, 50 ms after each later one).
 
-#include "protocol/Frame.h"
+#include "protocol/Protocol.h"
 
 #include <QByteArray>
 #include <QString>
@@ -24,13 +24,6 @@ struct UploadResult {
 
 class UploadCollector {
  public:
-  struct Params {
-    int dataPerPacket;
-    int firstPauseMs;
-    int pauseMs;
-  };
-  [[nodiscard]] static Params ParamsFor(std::uint8_t command);
-
   // Jitter between the host's clock and the device's arrival times is forgiven up to this much.
   void SetPauseToleranceMs(int ms) { m_toleranceMs = ms < 0 ? 0 : ms; }
   [[nodiscard]] int PauseToleranceMs() const { return m_toleranceMs; }
