@@ -2,16 +2,17 @@
 // One request over the USB link and, when asked, the reply that answers it.
 
 #include "link/HidLink.h"
+#include "protocol/Protocol.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace quorvin {
 
-inline constexpr int kWriteAttempts = 5;
-inline constexpr int kReplyTimeoutMs = 1000;
+inline constexpr int kWriteAttempts = kUsbWriteAttempts;
+inline constexpr int kReplyTimeoutMs = kUsbReplyTimeoutMs;
 // The whole wait for the reply, replies to other commands included.
-inline constexpr int kReplyWindowMs = 5000;
+inline constexpr int kReplyWindowMs = kUsbReplyWindowMs;
 
 // Wraps `body` (direction, command, length, payload, checksum) in m_outReport and writes it, up to
 // five attempts. With expectReply it then reads until a valid reply to the same command arrives,
