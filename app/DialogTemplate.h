@@ -21,7 +21,7 @@ struct ControlTemplate {
   const char* zhText;  // the template's own label
   const char* enText;  // written over it in English; nullptr keeps the template label
   bool visible;
-  QRect du;            // x, y, width, height in dialog units
+  QRect du;  // x, y, width, height in dialog units
 };
 
 // Main window, template order (which is also the tab order).

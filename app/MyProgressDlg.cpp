@@ -1,10 +1,10 @@
 #include "app/MyProgressDlg.h"
 
-#include "app/DialogTemplate.h"
-
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
+
+#include "app/DialogTemplate.h"
 
 namespace quorvin {
 
@@ -17,8 +17,7 @@ namespace {
 constexpr int kBorder = 1;
 }  // namespace
 
-CMyProgressDlg::CMyProgressDlg(QWidget* owner, bool english)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
+CMyProgressDlg::CMyProgressDlg(QWidget* owner, bool english) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("CMyProgressDlg"));
   setModal(false);
   setFont(ProgressWindowFont());
@@ -43,8 +42,9 @@ void CMyProgressDlg::BuildControls(bool english) {
   m_progress->setRange(0, 3);
   m_progress->setValue(0);
   // A style sheet, not the palette: platform styles ignore palette colours for the groove.
-  m_progress->setStyleSheet(QStringLiteral("QProgressBar { background-color: rgb(20,20,20); border: 1px solid black; }"
-                                           "QProgressBar::chunk { background-color: palette(highlight); }"));
+  m_progress->setStyleSheet(
+      QStringLiteral("QProgressBar { background-color: rgb(20,20,20); border: 1px solid black; }"
+                     "QProgressBar::chunk { background-color: palette(highlight); }"));
   m_progress->setGeometry(units.Rect(tpl.bar).translated(inset));
 
   m_text = new QLabel(this);

@@ -1,12 +1,12 @@
 #include "app/QtFeedback.h"
 
-#include "app/TellwaveDlg.h"
-
 #include <QDebug>
-#include <QProgressBar>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QThread>
 #include <algorithm>
+
+#include "app/TellwaveDlg.h"
 
 namespace quorvin {
 

@@ -8,14 +8,14 @@
 // display interval, so a pause never freezes an old line. Called on the GUI thread itself (the poll
 // timer's discovery), everything acts at once.
 
-#include "link/Feedback.h"
-
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
 #include <functional>
 #include <mutex>
 #include <optional>
+
+#include "link/Feedback.h"
 
 namespace quorvin {
 

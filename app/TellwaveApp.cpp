@@ -1,13 +1,13 @@
 #include "app/TellwaveApp.h"
 
-#include "app/TellwaveDlg.h"
-#include "link/Backends.h"
-#include "sim/InProcessBackend.h"
-
 #include <QCommandLineParser>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+
+#include "app/TellwaveDlg.h"
+#include "link/Backends.h"
+#include "sim/InProcessBackend.h"
 
 namespace quorvin {
 
@@ -80,9 +80,8 @@ int CTellwaveApp::Run() {
   RealClock clock;
   // A socket named in the environment wins even over --demo, so tests can drive the demo window
   // against quorvin-sim.
-  const std::unique_ptr<HidBackend> backend = parser.isSet(demo) && !SocketBackendRequested()
-                                                  ? MakeInProcessBackend(clock)
-                                                  : MakeDefaultBackend();
+  const std::unique_ptr<HidBackend> backend =
+      parser.isSet(demo) && !SocketBackendRequested() ? MakeInProcessBackend(clock) : MakeDefaultBackend();
   DlgOptions options;
   options.demo = parser.isSet(demo);
   CTellwaveDlg window(*backend, clock, options);

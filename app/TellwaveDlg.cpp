@@ -1,10 +1,5 @@
 #include "app/TellwaveDlg.h"
 
-#include "app/DialogTemplate.h"
-#include "app/QtFeedback.h"
-#include "link/SerialPort.h"
-#include "ops/FrequencyInput.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -19,6 +14,11 @@
 #include <QPushButton>
 #include <QSerialPortInfo>
 #include <algorithm>
+
+#include "app/DialogTemplate.h"
+#include "app/QtFeedback.h"
+#include "link/SerialPort.h"
+#include "ops/FrequencyInput.h"
 
 namespace quorvin {
 
@@ -124,7 +124,7 @@ void CTellwaveDlg::BuildControls() {
       widget->setObjectName(QStringLiteral("ctl%1").arg(tpl.id));
     } else {
       widget->setObjectName(QString::fromUtf8(tpl.zhText) == QStringLiteral("Hz") ? QStringLiteral("ctlHzLabel")
-                                                                                 : QStringLiteral("ctlFreqLabel"));
+                                                                                  : QStringLiteral("ctlFreqLabel"));
     }
     QRect geometry = units.Rect(tpl.du);
     // A drop-down's template height is that of its open list; closed it is one line high.
@@ -315,9 +315,10 @@ void CTellwaveDlg::ShowClosePendingNotice() {
   // Without a word the close box would seem to do nothing. The notice waits for no answer: the
   // window keeps painting and the operation runs on; it goes with the window.
   if (!m_closeNotice) {
-    m_closeNotice = new QMessageBox(QMessageBox::Information, windowTitle(),
-                                    Tr(m_bEnglish, "操作结束后窗口将关闭。", "The window will close when the operation ends."),
-                                    QMessageBox::Ok, this);
+    m_closeNotice =
+        new QMessageBox(QMessageBox::Information, windowTitle(),
+                        Tr(m_bEnglish, "操作结束后窗口将关闭。", "The window will close when the operation ends."),
+                        QMessageBox::Ok, this);
     m_closeNotice->setObjectName(QStringLiteral("closePendingNotice"));
     m_closeNotice->setWindowModality(Qt::NonModal);
     m_closeNotice->setAttribute(Qt::WA_DeleteOnClose);

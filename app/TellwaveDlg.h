@@ -4,16 +4,6 @@
 // operation on the operation runner, one at a time, so the window keeps painting while the device
 // is busy.
 
-#include "app/FileChooser.h"
-#include "app/MyProgressDlg.h"
-#include "link/Clock.h"
-#include "link/HidBackend.h"
-#include "link/HidLink.h"
-#include "app/DeviceWatcher.h"
-#include "app/OperationRunner.h"
-#include "ops/SerialOps.h"
-#include "ops/UsbOps.h"
-
 #include <QDialog>
 #include <QMessageBox>
 #include <QPointer>
@@ -21,6 +11,16 @@
 #include <functional>
 #include <memory>
 #include <optional>
+
+#include "app/DeviceWatcher.h"
+#include "app/FileChooser.h"
+#include "app/MyProgressDlg.h"
+#include "app/OperationRunner.h"
+#include "link/Clock.h"
+#include "link/HidBackend.h"
+#include "link/HidLink.h"
+#include "ops/SerialOps.h"
+#include "ops/UsbOps.h"
 
 class QCheckBox;
 class QComboBox;

@@ -2,16 +2,16 @@
 // the serial choice), then runs its operation on the worker; the USB or the serial form follows
 // check box 1008 at the moment of the click. A click while an operation runs does nothing at all.
 
-#include "app/QtFeedback.h"
-#include "app/TellwaveDlg.h"
-#include "app/DialogTemplate.h"
-#include "link/SerialPort.h"
-#include "ops/SerialOps.h"
-#include "ops/UsbOps.h"
-
 #include <QComboBox>
 #include <QDebug>
 #include <QPushButton>
+
+#include "app/DialogTemplate.h"
+#include "app/QtFeedback.h"
+#include "app/TellwaveDlg.h"
+#include "link/SerialPort.h"
+#include "ops/SerialOps.h"
+#include "ops/UsbOps.h"
 
 namespace quorvin {
 
@@ -54,9 +54,7 @@ void CTellwaveDlg::LogResult(const OpResult& result) {
 
 void CTellwaveDlg::OnUpgrade() { SendFile(QStringLiteral("test"), FirmwareUpgradeUsb, FirmwareUpgradeSerial); }
 
-void CTellwaveDlg::OnBackupDownload() {
-  SendFile(QStringLiteral("back-up"), BackupDownloadUsb, BackupDownloadSerial);
-}
+void CTellwaveDlg::OnBackupDownload() { SendFile(QStringLiteral("back-up"), BackupDownloadUsb, BackupDownloadSerial); }
 
 void CTellwaveDlg::SendFile(const QString& initialName, UsbFileOp usbOp, SerialFileOp serialOp) {
   if (m_runner.IsBusy()) return;

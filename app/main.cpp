@@ -1,6 +1,6 @@
-#include "app/TellwaveApp.h"
-
 #include <csignal>
+
+#include "app/TellwaveApp.h"
 
 int main(int argc, char** argv) {
   quorvin::CTellwaveApp::AnswerInfoOptions(argc, argv);

@@ -1,12 +1,12 @@
 #include "bench/BoxAnswerer.h"
 
-#include "bench/SteadyTime.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QEvent>
 #include <QMessageBox>
 #include <QTimer>
+
+#include "bench/SteadyTime.h"
 
 namespace quorvin::bench {
 

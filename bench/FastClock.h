@@ -3,9 +3,9 @@
 // Everything else (the wire, the worker thread, the window's updates) runs for real. Used where
 // only the memory of a long upload matters, not its 46 minutes of pauses.
 
-#include "link/Clock.h"
-
 #include <atomic>
+
+#include "link/Clock.h"
 
 namespace quorvin::bench {
 

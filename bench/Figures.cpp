@@ -1,8 +1,8 @@
-#include "bench/Bench.h"
-
 #include <QFile>
 #include <QRandomGenerator>
 #include <cstdio>
+
+#include "bench/Bench.h"
 
 namespace quorvin::bench {
 

@@ -1,10 +1,11 @@
 #include "bench/MachineProbe.h"
 
-#include "bench/ProcessStats.h"
-#include "bench/SteadyTime.h"
+#include <unistd.h>
 
 #include <chrono>
-#include <unistd.h>
+
+#include "bench/ProcessStats.h"
+#include "bench/SteadyTime.h"
 
 namespace quorvin::bench {
 

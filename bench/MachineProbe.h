@@ -1,15 +1,15 @@
 #pragma once
 // Tells the machine's stalls apart from the tool's: a thread that does nothing but sleep 5 ms at
 // a time notes how long each sleep took. (Shorter sleeps would cost the process CPU that the
-// CPU figures would then count: on a virtual machine every timer wake-up is dear.) When it stalled as long as the window's event loop, at the
-// same moment, the machine stopped running us; the tool did not.
-
-#include "bench/StallLog.h"
+// CPU figures would then count: on a virtual machine every timer wake-up is dear.) When it stalled as long as the
+// window's event loop, at the same moment, the machine stopped running us; the tool did not.
 
 #include <QtGlobal>
 #include <atomic>
 #include <cstdint>
 #include <thread>
+
+#include "bench/StallLog.h"
 
 namespace quorvin::bench {
 

@@ -4,6 +4,10 @@
 // mark tells the peak. Its 46 minutes of pauses are skipped with a clock on which pauses are over
 // at once, and the sim is told to accept them: packets, progress and the window run for real.
 
+#include <QFileInfo>
+#include <QProcess>
+#include <cstdio>
+
 #include "app/DialogTemplate.h"
 #include "bench/Bench.h"
 #include "bench/FastClock.h"
@@ -11,10 +15,6 @@
 #include "bench/SimProcess.h"
 #include "bench/WindowHarness.h"
 #include "link/Backends.h"
-
-#include <QFileInfo>
-#include <QProcess>
-#include <cstdio>
 
 namespace quorvin::bench {
 
@@ -54,9 +54,9 @@ int PeakRssChild(const QString& simPath, const QString& imagePath, const QString
   const QString socket = workDir + QStringLiteral("/rss.sock");
   SimProcess sim(simPath);
   QString error;
-  if (!sim.Start({QStringLiteral("--hid-socket"), socket, QStringLiteral("--pause-tolerance-ms"),
-                  QStringLiteral("60000")},
-                 error)) {
+  if (!sim.Start(
+          {QStringLiteral("--hid-socket"), socket, QStringLiteral("--pause-tolerance-ms"), QStringLiteral("60000")},
+          error)) {
     std::fprintf(stderr, "bench: peak memory: %s\n", qPrintable(error));
     return 1;
   }

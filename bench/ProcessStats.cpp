@@ -1,8 +1,9 @@
 #include "bench/ProcessStats.h"
 
-#include <QFile>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include <QFile>
 
 namespace quorvin::bench {
 

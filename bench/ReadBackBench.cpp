@@ -2,6 +2,10 @@
 // the socket link, and the window reads it with its own button, worker and progress window. The
 // file the tool wrote is compared packet by packet with what the sim holds.
 
+#include <QFile>
+#include <algorithm>
+#include <cstdio>
+
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
 #include "bench/Bench.h"
@@ -10,10 +14,6 @@
 #include "bench/TimedBackend.h"
 #include "bench/WindowHarness.h"
 #include "link/Backends.h"
-
-#include <QFile>
-#include <algorithm>
-#include <cstdio>
 
 namespace quorvin::bench {
 

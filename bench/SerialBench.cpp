@@ -3,18 +3,18 @@
 // byte with random gaps of up to 40 ms: the timing of a slow USB-serial adapter, kept below the
 // 50 ms of silence that ends a reply.
 
+#include <QCheckBox>
+#include <QComboBox>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
 #include "app/DialogTemplate.h"
 #include "bench/Bench.h"
 #include "bench/SimProcess.h"
 #include "bench/WindowHarness.h"
 #include "link/Backends.h"
 #include "link/SerialPort.h"
-
-#include <QCheckBox>
-#include <QComboBox>
-#include <algorithm>
-#include <cstdio>
-#include <vector>
 
 namespace quorvin::bench {
 
@@ -53,7 +53,8 @@ void RunSerialBench(const BenchConfig& cfg, Figures& figures) {
                   QStringLiteral("%1,%2").arg(kReplyDelayMaxMs).arg(kByteGapMaxMs)},
                  error) ||
       sim.SerialPath().isEmpty()) {
-    figures.Failed(QStringLiteral("serial: ") + (error.isEmpty() ? QStringLiteral("the sim has no serial port") : error));
+    figures.Failed(QStringLiteral("serial: ") +
+                   (error.isEmpty() ? QStringLiteral("the sim has no serial port") : error));
     return;
   }
   // No USB device: the check box is cleared and the serial forms run.
@@ -86,19 +87,21 @@ void RunSerialBench(const BenchConfig& cfg, Figures& figures) {
     if (!run.finished || run.boxes != QStringList{expected}) {
       ++errors;
       failed.push_back(i);
-      std::fprintf(stderr, "bench: version read %d: %s (meanwhile a thread doing nothing but 5 ms sleeps "
-                   "took up to %.1f ms for one)\n", i + 1,
-                   run.finished ? qPrintable(run.boxes.join(QStringLiteral(" | "))) : "did not end",
+      std::fprintf(stderr,
+                   "bench: version read %d: %s (meanwhile a thread doing nothing but 5 ms sleeps "
+                   "took up to %.1f ms for one)\n",
+                   i + 1, run.finished ? qPrintable(run.boxes.join(QStringLiteral(" | "))) : "did not end",
                    window.Probe().WorstMs());
     }
   }
   std::fprintf(stderr, "bench: serial round trip %.1f ms on average, %.1f ms at worst\n", totalMs / done, worstMs);
   const std::vector<qint64> gaps = ReplyGapsFromTrace(sim.TakeTrace());
   const auto late = std::count_if(gaps.begin(), gaps.end(), [](qint64 g) { return g >= kSerialSilenceMs; });
-  std::fprintf(stderr, "bench: the sim wrote %zu replies; the longest gap inside one was %lld ms (meant: at most %d); "
-               "%lld had a gap of %d ms or more\n", gaps.size(),
-               static_cast<long long>(gaps.empty() ? 0 : *std::max_element(gaps.begin(), gaps.end())), kByteGapMaxMs,
-               static_cast<long long>(late), kSerialSilenceMs);
+  std::fprintf(stderr,
+               "bench: the sim wrote %zu replies; the longest gap inside one was %lld ms (meant: at most %d); "
+               "%lld had a gap of %d ms or more\n",
+               gaps.size(), static_cast<long long>(gaps.empty() ? 0 : *std::max_element(gaps.begin(), gaps.end())),
+               kByteGapMaxMs, static_cast<long long>(late), kSerialSilenceMs);
   for (int i : failed)
     if (static_cast<std::size_t>(i) < gaps.size())
       std::fprintf(stderr, "bench: version read %d: the sim wrote its reply with a gap of up to %lld ms\n", i + 1,

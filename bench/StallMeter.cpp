@@ -1,10 +1,10 @@
 #include "bench/StallMeter.h"
 
-#include "bench/ProcessStats.h"
-#include "bench/SteadyTime.h"
-
 #include <fcntl.h>
 #include <unistd.h>
+
+#include "bench/ProcessStats.h"
+#include "bench/SteadyTime.h"
 
 namespace quorvin::bench {
 

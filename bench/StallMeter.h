@@ -4,11 +4,11 @@
 // it errs on the long side. Each tick also reads the kernel's account of the thread (time run,
 // time waited for a CPU), so a long gap can be told apart into work and waiting.
 
-#include "bench/StallLog.h"
-
 #include <QElapsedTimer>
 #include <QObject>
 #include <QTimer>
+
+#include "bench/StallLog.h"
 
 namespace quorvin::bench {
 

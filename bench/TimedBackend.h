@@ -3,13 +3,13 @@
 // arrives, its packet number and the moment it arrived, and the moment the read-back request left.
 // Notes are written into space reserved beforehand, so noting costs the reading loop next to nothing.
 
-#include "bench/SteadyTime.h"
-#include "link/HidBackend.h"
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+#include "bench/SteadyTime.h"
+#include "link/HidBackend.h"
 
 namespace quorvin::bench {
 

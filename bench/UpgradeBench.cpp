@@ -2,13 +2,13 @@
 // box, against the pauses the device needs: 4000 ms after the first packet, 50 ms after each
 // later one, and the 1000 ms the end line is held.
 
+#include <cstdio>
+
 #include "app/DialogTemplate.h"
 #include "bench/Bench.h"
 #include "bench/SimProcess.h"
 #include "bench/WindowHarness.h"
 #include "link/Backends.h"
-
-#include <cstdio>
 
 namespace quorvin::bench {
 

@@ -1,12 +1,12 @@
 #include "bench/WindowHarness.h"
 
-#include "bench/SteadyTime.h"
-
 #include <QEventLoop>
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
+
+#include "bench/SteadyTime.h"
 
 namespace quorvin::bench {
 
@@ -53,9 +53,10 @@ WindowHarness::WindowHarness(HidBackend& backend, Clock& clock, bool startTimers
 
 void WindowHarness::ReportStalls(const char* what, std::int64_t sinceNs) const {
   const auto at = [sinceNs](std::int64_t ns) { return static_cast<double>(ns - sinceNs) / 1e9; };
-  std::fprintf(stderr, "bench: %s: the window's event loop stalled up to %.1f ms (at %.2f s); a thread doing nothing "
-               "but 5 ms sleeps took up to %.1f ms for one (at %.2f s)\n", what, m_stalls.MaxGapMs(),
-               at(m_stalls.MaxGapEndNs()), m_probe.WorstMs(), at(m_probe.WorstAtNs()));
+  std::fprintf(stderr,
+               "bench: %s: the window's event loop stalled up to %.1f ms (at %.2f s); a thread doing nothing "
+               "but 5 ms sleeps took up to %.1f ms for one (at %.2f s)\n",
+               what, m_stalls.MaxGapMs(), at(m_stalls.MaxGapEndNs()), m_probe.WorstMs(), at(m_probe.WorstAtNs()));
   // Gaps under the log's threshold are not kept; the longest gap then stands for itself.
   if (m_stalls.MaxGapMs() < 12) {
     std::fprintf(stderr, "bench: %s: no stall of the window longer than 12 ms\n", what);
@@ -65,7 +66,8 @@ void WindowHarness::ReportStalls(const char* what, std::int64_t sinceNs) const {
   const std::vector<Stall> machine = m_probe.Stalls();
   const auto ms = [](std::int64_t ns) { return static_cast<double>(ns) / 1e6; };
   const auto describe = [&](const char* which, const StallShare& s) {
-    std::fprintf(stderr, "bench: %s: %s: %.1f ms (at %.2f s): the GUI thread ran %.1f ms of it, waited for a CPU "
+    std::fprintf(stderr,
+                 "bench: %s: %s: %.1f ms (at %.2f s): the GUI thread ran %.1f ms of it, waited for a CPU "
                  "%.1f ms, and the probe thread was stopped too for %.1f ms; not the machine's: %.1f ms\n",
                  what, which, ms(s.stall.endNs - s.stall.beginNs), at(s.stall.endNs), ms(s.stall.runNs),
                  ms(s.stall.waitNs), ms(s.stoppedNs), ms(s.OwnNs()));

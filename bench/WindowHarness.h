@@ -4,12 +4,12 @@
 // acknowledged. A benchmark clicks a button and waits for the operation to end, exactly the path
 // a click takes in the tool.
 
+#include <cstdint>
+
 #include "app/TellwaveDlg.h"
 #include "bench/BoxAnswerer.h"
 #include "bench/MachineProbe.h"
 #include "bench/StallMeter.h"
-
-#include <cstdint>
 
 namespace quorvin::bench {
 

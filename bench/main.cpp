@@ -2,14 +2,14 @@
 // else; progress and problems go to standard error. Exit status: 0 all measured and on target,
 // 3 a figure missed its target, 1 a figure could not be measured, 2 bad arguments.
 
-#include "bench/Bench.h"
-
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <cstring>
+
+#include "bench/Bench.h"
 
 using namespace quorvin::bench;
 
@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
                                QStringLiteral("PATH"));
   const QCommandLineOption quick(QStringLiteral("quick"), QStringLiteral("Reduced sizes, under two minutes."));
   const QCommandLineOption only(QStringLiteral("only"),
-                                QStringLiteral("Run one group: readback, upgrade, rss, serial."), QStringLiteral("GROUP"));
+                                QStringLiteral("Run one group: readback, upgrade, rss, serial."),
+                                QStringLiteral("GROUP"));
   const QCommandLineOption rssChild(QStringLiteral("rss-child"), QStringLiteral("(internal) peak memory run."),
                                     QStringLiteral("IMAGE"));
   const QCommandLineOption work(QStringLiteral("work"), QStringLiteral("(internal) work directory."),

@@ -16,19 +16,43 @@ struct GlobalOption {
 
 const std::vector<GlobalOption>& GlobalOptionTable() {
   static const std::vector<GlobalOption> table = {
-      {"--lang", "zh|en", {"zh", "en"}, {}, {}, "language of the messages (default: the locale's)",
+      {"--lang",
+       "zh|en",
+       {"zh", "en"},
+       {},
+       {},
+       "language of the messages (default: the locale's)",
        [](CliOptions& o, const QString& v) { o.english = v == QLatin1String("en"); }},
       // An empty name would silently mean the USB link: a script whose port variable came out
       // empty must not end up upgrading whatever repeater is plugged in over USB.
-      {"--port", "NAME", {}, "a port name", {},
+      {"--port",
+       "NAME",
+       {},
+       "a port name",
+       {},
        "use the serial port NAME (ttyUSB0, /dev/ttyUSB0, COM3) instead of USB;\n"
        "frequency and init-buttons work over USB only",
        [](CliOptions& o, const QString& v) { o.port = v; }},
-      {"--baud", "N", {"9600", "57600", "115200"}, {}, "--port", "serial speed, 9600, 57600 or 115200 (default 115200)",
+      {"--baud",
+       "N",
+       {"9600", "57600", "115200"},
+       {},
+       "--port",
+       "serial speed, 9600, 57600 or 115200 (default 115200)",
        [](CliOptions& o, const QString& v) { o.baud = v; }},
-      {"--json", {}, {}, {}, {}, "print one JSON object with the outcome on standard output instead of the messages",
+      {"--json",
+       {},
+       {},
+       {},
+       {},
+       "print one JSON object with the outcome on standard output instead of the messages",
        [](CliOptions& o, const QString&) { o.json = true; }},
-      {"--verbose", {}, {}, {}, {}, "trace every report or serial frame on standard error",
+      {"--verbose",
+       {},
+       {},
+       {},
+       {},
+       "trace every report or serial frame on standard error",
        [](CliOptions& o, const QString&) { o.verbose = true; }},
       {"--help", {}, {}, {}, {}, {}, [](CliOptions& o, const QString&) { o.help = true; }},
   };
@@ -58,7 +82,8 @@ QString Alternatives(const QStringList& values) {
 // "--lang zh|en" in the usage line; nested options (--baud under --port) follow inside its brackets.
 QString Synopsis(const GlobalOption& opt) {
   QString s = QLatin1Char('[') + opt.name;
-  if (!opt.value.isEmpty()) s += QLatin1Char(' ') + (opt.allowed.isEmpty() ? opt.value : opt.allowed.join(QLatin1Char('|')));
+  if (!opt.value.isEmpty())
+    s += QLatin1Char(' ') + (opt.allowed.isEmpty() ? opt.value : opt.allowed.join(QLatin1Char('|')));
   for (const GlobalOption& inner : GlobalOptionTable())
     if (inner.needs == opt.name) s += QLatin1Char(' ') + Synopsis(inner);
   return s + QLatin1Char(']');
@@ -66,9 +91,12 @@ QString Synopsis(const GlobalOption& opt) {
 
 QString ArgumentName(Argument a) {
   switch (a) {
-    case Argument::None: return {};
-    case Argument::Hz: return QStringLiteral("HZ");
-    case Argument::File: return QStringLiteral("FILE");
+    case Argument::None:
+      return {};
+    case Argument::Hz:
+      return QStringLiteral("HZ");
+    case Argument::File:
+      return QStringLiteral("FILE");
   }
   return {};
 }
@@ -146,25 +174,27 @@ QString UsageText() {
   for (const GlobalOption& opt : GlobalOptionTable()) {
     if (opt.help.isEmpty()) continue;
     const QString form = opt.value.isEmpty() ? opt.name : opt.name + QLatin1Char(' ') + opt.value;
-    text += QLatin1String("  ") + form.leftJustified(kOptionWidth) +
-            QString(opt.help).replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(2 + kOptionWidth, QLatin1Char(' '))) +
-            QLatin1Char('\n');
+    text +=
+        QLatin1String("  ") + form.leftJustified(kOptionWidth) +
+        QString(opt.help).replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(2 + kOptionWidth, QLatin1Char(' '))) +
+        QLatin1Char('\n');
   }
-  return text + QStringLiteral(
-                    "\n"
-                    "Messages go to standard output, one line each; progress goes to standard error.\n"
-                    "QUORVIN_HID_SOCKET=PATH uses the virtual repeater of `quorvin-sim --hid-socket PATH` instead of USB.\n"
-                    "\n"
-                    "exit status:\n"
-                    "  0    success\n"
-                    "  1    the device refused, did not answer, or the transfer failed\n"
-                    "  2    bad usage or invalid input (nothing was sent)\n"
-                    "  3    no repeater found on the USB link, or the serial port could not be opened\n"
-                    "  4    permission denied on the device or port (install the udev rule: quorvinctl udev-rule)\n"
-                    "  5    file error: the file cannot be read or written, or is too large\n"
-                    "  6    the serial transfer ended without a verdict from the device\n"
-                    "  7    the device or port is busy: another process holds it\n"
-                    "  130  interrupted (Ctrl+C); the link is released and no partial file is left\n");
+  return text +
+         QStringLiteral(
+             "\n"
+             "Messages go to standard output, one line each; progress goes to standard error.\n"
+             "QUORVIN_HID_SOCKET=PATH uses the virtual repeater of `quorvin-sim --hid-socket PATH` instead of USB.\n"
+             "\n"
+             "exit status:\n"
+             "  0    success\n"
+             "  1    the device refused, did not answer, or the transfer failed\n"
+             "  2    bad usage or invalid input (nothing was sent)\n"
+             "  3    no repeater found on the USB link, or the serial port could not be opened\n"
+             "  4    permission denied on the device or port (install the udev rule: quorvinctl udev-rule)\n"
+             "  5    file error: the file cannot be read or written, or is too large\n"
+             "  6    the serial transfer ended without a verdict from the device\n"
+             "  7    the device or port is busy: another process holds it\n"
+             "  130  interrupted (Ctrl+C); the link is released and no partial file is left\n");
 }
 
 }  // namespace quorvin::cli

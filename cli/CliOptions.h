@@ -40,11 +40,11 @@ enum class LinkUse {
 };
 
 struct Command {
-  QStringList words;   // "backup", "read"
+  QStringList words;  // "backup", "read"
   Argument argument;
   LinkUse link;
-  QString operation;   // its name in --json; scripts match on it
-  QString help;        // its line in the usage
+  QString operation;  // its name in --json; scripts match on it
+  QString help;       // its line in the usage
   int (Session::*run)();
   [[nodiscard]] bool TakesFile() const { return argument == Argument::File; }
 };
@@ -58,8 +58,8 @@ struct CliOptions {
   bool json = false;
   bool verbose = false;
   bool help = false;
-  QStringList command;             // the words after the options: the command and its argument
-  const Command* what = nullptr;   // the command they name; unset on --help or a refused line
+  QStringList command;            // the words after the options: the command and its argument
+  const Command* what = nullptr;  // the command they name; unset on --help or a refused line
   // Why the line is refused; empty when it is not. A refused line still tells `json` and `command`,
   // so that a script asking for --json gets its object even when the rest of the line is wrong.
   QString error;

@@ -1,12 +1,6 @@
 #include "cli/Commands.h"
 
-#include "cli/TerminalFeedback.h"
-#include "cli/UdevRule.h"
-#include "link/Backends.h"
-#include "link/SerialPort.h"
-#include "ops/FrequencyInput.h"
-#include "ops/SerialOps.h"
-#include "ops/UsbOps.h"
+#include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,7 +8,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSerialPortInfo>
-#include <unistd.h>
+
+#include "cli/TerminalFeedback.h"
+#include "cli/UdevRule.h"
+#include "link/Backends.h"
+#include "link/SerialPort.h"
+#include "ops/FrequencyInput.h"
+#include "ops/SerialOps.h"
+#include "ops/UsbOps.h"
 
 namespace quorvin::cli {
 
@@ -63,21 +64,54 @@ const std::vector<Command>& CommandTable() {
   // The order is the usage's.
   static const std::vector<Command> table = {
       {{"version"}, Argument::None, LinkUse::UsbOrSerial, "version", "read the firmware version", &Session::Version},
-      {{"frequency", "get"}, Argument::None, LinkUse::UsbOnly, "frequency get",
-       "read the working frequency (prints it in decimal)", &Session::FrequencyGet},
-      {{"frequency", "set"}, Argument::Hz, LinkUse::UsbOnly, "frequency set", "set it (300000000..900000000)",
+      {{"frequency", "get"},
+       Argument::None,
+       LinkUse::UsbOnly,
+       "frequency get",
+       "read the working frequency (prints it in decimal)",
+       &Session::FrequencyGet},
+      {{"frequency", "set"},
+       Argument::Hz,
+       LinkUse::UsbOnly,
+       "frequency set",
+       "set it (300000000..900000000)",
        &Session::FrequencySet},
-      {{"init-buttons"}, Argument::None, LinkUse::UsbOnly, "init-buttons", "initialise the call-button data",
+      {{"init-buttons"},
+       Argument::None,
+       LinkUse::UsbOnly,
+       "init-buttons",
+       "initialise the call-button data",
        &Session::InitButtons},
-      {{"upgrade"}, Argument::File, LinkUse::UsbOrSerial, "upgrade", "upgrade the firmware from FILE", &Session::Upgrade},
-      {{"backup", "download"}, Argument::File, LinkUse::UsbOrSerial, "backup download",
-       "send the backup data in FILE into the device", &Session::BackupDownload},
-      {{"backup", "read"}, Argument::File, LinkUse::UsbOrSerial, "backup read", "read the device's backup data into FILE",
+      {{"upgrade"},
+       Argument::File,
+       LinkUse::UsbOrSerial,
+       "upgrade",
+       "upgrade the firmware from FILE",
+       &Session::Upgrade},
+      {{"backup", "download"},
+       Argument::File,
+       LinkUse::UsbOrSerial,
+       "backup download",
+       "send the backup data in FILE into the device",
+       &Session::BackupDownload},
+      {{"backup", "read"},
+       Argument::File,
+       LinkUse::UsbOrSerial,
+       "backup read",
+       "read the device's backup data into FILE",
        &Session::BackupRead},
-      {{"devices"}, Argument::None, LinkUse::UsbListing, "devices", "list attached repeaters (path, ids) on the USB link",
+      {{"devices"},
+       Argument::None,
+       LinkUse::UsbListing,
+       "devices",
+       "list attached repeaters (path, ids) on the USB link",
        &Session::Devices},
       {{"ports"}, Argument::None, LinkUse::None, "ports", "list serial ports", &Session::Ports},
-      {{"udev-rule"}, Argument::None, LinkUse::None, "udev-rule", "print the udev rule that grants non-root access",
+      {{"udev-rule"},
+       Argument::None,
+       LinkUse::None,
+       "udev-rule",
+       "print the udev rule that grants non-root access",
        &Session::UdevRule},
   };
   return table;
@@ -87,13 +121,20 @@ namespace {
 
 QString OutcomeName(Outcome o) {
   switch (o) {
-    case Outcome::Success: return QStringLiteral("success");
-    case Outcome::Failed: return QStringLiteral("failed");
-    case Outcome::QuietEnd: return QStringLiteral("quiet-end");
-    case Outcome::FileError: return QStringLiteral("file-error");
-    case Outcome::InvalidInput: return QStringLiteral("invalid-input");
-    case Outcome::NotStarted: return QStringLiteral("not-started");
-    case Outcome::Interrupted: return QStringLiteral("interrupted");
+    case Outcome::Success:
+      return QStringLiteral("success");
+    case Outcome::Failed:
+      return QStringLiteral("failed");
+    case Outcome::QuietEnd:
+      return QStringLiteral("quiet-end");
+    case Outcome::FileError:
+      return QStringLiteral("file-error");
+    case Outcome::InvalidInput:
+      return QStringLiteral("invalid-input");
+    case Outcome::NotStarted:
+      return QStringLiteral("not-started");
+    case Outcome::Interrupted:
+      return QStringLiteral("interrupted");
   }
   return {};
 }
@@ -110,20 +151,31 @@ Verdict Judge(const OpResult& r, bool lineRefused = false) {
   if (lineRefused) return {kExitUsage, QStringLiteral("usage-error")};
   if (r.outcome == Outcome::Failed || r.outcome == Outcome::NotStarted) {
     switch (r.linkFault) {
-      case LinkFault::None: break;
-      case LinkFault::NotFound: return {kExitNoDevice, QStringLiteral("no-device")};
-      case LinkFault::PermissionDenied: return {kExitPermission, QStringLiteral("permission-denied")};
-      case LinkFault::Busy: return {kExitBusy, QStringLiteral("busy")};
+      case LinkFault::None:
+        break;
+      case LinkFault::NotFound:
+        return {kExitNoDevice, QStringLiteral("no-device")};
+      case LinkFault::PermissionDenied:
+        return {kExitPermission, QStringLiteral("permission-denied")};
+      case LinkFault::Busy:
+        return {kExitBusy, QStringLiteral("busy")};
     }
   }
   switch (r.outcome) {
-    case Outcome::Success: return {kExitOk, QStringLiteral("ok")};
-    case Outcome::Failed: break;
-    case Outcome::QuietEnd: return {kExitQuiet, QStringLiteral("quiet-end")};
-    case Outcome::FileError: return {kExitFile, QStringLiteral("file-error")};
-    case Outcome::InvalidInput: return {kExitUsage, QStringLiteral("invalid-input")};
-    case Outcome::NotStarted: return {kExitNoDevice, QStringLiteral("not-started")};
-    case Outcome::Interrupted: return {kExitInterrupted, QStringLiteral("interrupted")};
+    case Outcome::Success:
+      return {kExitOk, QStringLiteral("ok")};
+    case Outcome::Failed:
+      break;
+    case Outcome::QuietEnd:
+      return {kExitQuiet, QStringLiteral("quiet-end")};
+    case Outcome::FileError:
+      return {kExitFile, QStringLiteral("file-error")};
+    case Outcome::InvalidInput:
+      return {kExitUsage, QStringLiteral("invalid-input")};
+    case Outcome::NotStarted:
+      return {kExitNoDevice, QStringLiteral("not-started")};
+    case Outcome::Interrupted:
+      return {kExitInterrupted, QStringLiteral("interrupted")};
   }
   return {kExitFailed, QStringLiteral("device-failed")};
 }
@@ -189,9 +241,7 @@ int Session::Serial(const SerialOp& op) {
   return Finish(r);
 }
 
-int Session::OnLink(const UsbOp& usb, const SerialOp& serial) {
-  return m_o.port.isEmpty() ? Usb(usb) : Serial(serial);
-}
+int Session::OnLink(const UsbOp& usb, const SerialOp& serial) { return m_o.port.isEmpty() ? Usb(usb) : Serial(serial); }
 
 int Session::UsbOnly() {
   OpResult r;
@@ -283,7 +333,8 @@ int Session::Devices() {
   QJsonArray list;
   for (const auto& d : backend->Enumerate()) {
     if (d.vendorId != kVendorId || d.productId != kProductId) continue;
-    const QString ids = QStringLiteral("%1:%2").arg(d.vendorId, 4, 16, QLatin1Char('0')).arg(d.productId, 4, 16, QLatin1Char('0'));
+    const QString ids =
+        QStringLiteral("%1:%2").arg(d.vendorId, 4, 16, QLatin1Char('0')).arg(d.productId, 4, 16, QLatin1Char('0'));
     if (!m_o.json) PrintOut(d.path + QLatin1Char(' ') + ids);
     list.append(QJsonObject{{QStringLiteral("path"), d.path}, {QStringLiteral("ids"), ids}});
   }
@@ -301,7 +352,8 @@ int Session::Devices() {
 int Session::Ports() {
   QJsonArray list;
   for (const auto& p : QSerialPortInfo::availablePorts()) {
-    if (!m_o.json) PrintOut(p.portName() + QLatin1Char('\t') + p.systemLocation() + QLatin1Char('\t') + p.description());
+    if (!m_o.json)
+      PrintOut(p.portName() + QLatin1Char('\t') + p.systemLocation() + QLatin1Char('\t') + p.description());
     list.append(QJsonObject{{QStringLiteral("name"), p.portName()},
                             {QStringLiteral("location"), p.systemLocation()},
                             {QStringLiteral("description"), p.description()}});

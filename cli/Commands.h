@@ -1,8 +1,8 @@
 #pragma once
 
-#include "cli/CliOptions.h"
-
 #include <atomic>
+
+#include "cli/CliOptions.h"
 
 namespace quorvin::cli {
 

@@ -5,7 +5,7 @@
 namespace quorvin::cli {
 
 namespace {
-constexpr qint64 kRedrawMs = 100;     // terminal redraws
+constexpr qint64 kRedrawMs = 100;      // terminal redraws
 constexpr qint64 kPlainLineMs = 1000;  // plain lines when standard error is a file or a pipe
 
 void Err(const QString& s) {

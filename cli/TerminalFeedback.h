@@ -3,12 +3,12 @@
 // output, one line each; progress goes to standard error, as a single redrawn line on a terminal
 // and as plain lines otherwise; --verbose traces every report or frame with a timestamp.
 
-#include "link/Clock.h"
-#include "link/Feedback.h"
-
 #include <QStringList>
 #include <atomic>
 #include <cstdio>
+
+#include "link/Clock.h"
+#include "link/Feedback.h"
 
 namespace quorvin::cli {
 
@@ -48,9 +48,9 @@ class TerminalFeedback final : public Feedback {
   int m_max = 3;
   int m_pos = 0;
   bool m_open = false;
-  bool m_lineDirty = false;   // a progress line is drawn on the terminal without its newline
+  bool m_lineDirty = false;  // a progress line is drawn on the terminal without its newline
   qint64 m_lastDraw = -1;
-  qint64 m_startMs = 0;       // when the position first moved, for the time-left estimate
+  qint64 m_startMs = 0;  // when the position first moved, for the time-left estimate
   int m_startPos = 0;
   QString m_lastPlain;
 };

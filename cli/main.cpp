@@ -1,13 +1,13 @@
 // quorvinctl: the tool's operations from a terminal, for scripts and production lines. It drives the
 // same operations as the window through a terminal Feedback; nothing here talks to the device itself.
 
-#include "cli/CliOptions.h"
-#include "cli/Commands.h"
-
 #include <QCoreApplication>
 #include <QLocale>
 #include <csignal>
 #include <cstdio>
+
+#include "cli/CliOptions.h"
+#include "cli/Commands.h"
 
 namespace {
 std::atomic<bool> g_interrupted{false};

@@ -45,12 +45,12 @@ inline bool ProgressClosed(const QStringList& log) {
 }
 
 // A property the code must keep whatever the device sends; a breach is a finding.
-#define FUZZ_CHECK(cond)                                                            \
-  do {                                                                              \
-    if (!(cond)) {                                                                  \
+#define FUZZ_CHECK(cond)                                                               \
+  do {                                                                                 \
+    if (!(cond)) {                                                                     \
       std::fprintf(stderr, "%s:%d: property broken: %s\n", __FILE__, __LINE__, #cond); \
-      std::abort();                                                                 \
-    }                                                                               \
+      std::abort();                                                                    \
+    }                                                                                  \
   } while (0)
 
 }  // namespace quorvin::fuzz

@@ -8,12 +8,12 @@
 //
 // Whatever comes, the operation ends, the port is closed, the progress window too, and a failed
 // read-back leaves the earlier file as it was.
+#include <QFile>
+
 #include "FuzzInput.h"
 #include "ops/SerialOps.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedSerial.h"
-
-#include <QFile>
 
 namespace {
 

@@ -7,10 +7,10 @@
 //
 // Whatever the host writes, every report the device sends is a well-formed reply (unless it was
 // told to corrupt checksums), and a vanished device sends nothing.
+#include <cstring>
+
 #include "FuzzInput.h"
 #include "sim/model/DeviceModel.h"
-
-#include <cstring>
 
 namespace {
 

@@ -4,13 +4,13 @@
 //
 // Whatever comes, the earlier file survives every failure, a success writes exactly the bytes
 // counted, and the progress window is closed at the end.
+#include <QFile>
+#include <cstring>
+
 #include "FuzzInput.h"
 #include "ops/UsbOps.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
-
-#include <QFile>
-#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quorvin;

@@ -1,10 +1,10 @@
 // Replies from the device as the USB transaction sees them: the first byte picks the command asked
 // for, the rest is a stream of 64-byte input reports (without report ID) fed to SendUsbCommand.
+#include <cstring>
+
 #include "link/UsbTransaction.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
-
-#include <cstring>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace quorvin;

@@ -37,9 +37,8 @@ void OverSerial(bool english, const QByteArray& text) {
   const QByteArray payload = text.left(255);
   QByteArray frame("\x55\xAA\x02\xC2", 4);
   frame.append(static_cast<char>(payload.size())).append(payload);
-  frame.append(static_cast<char>(
-      ComputeChecksum(reinterpret_cast<const std::uint8_t*>(frame.constData()) + 2,
-                      static_cast<std::size_t>(frame.size() - 2))));
+  frame.append(static_cast<char>(ComputeChecksum(reinterpret_cast<const std::uint8_t*>(frame.constData()) + 2,
+                                                 static_cast<std::size_t>(frame.size() - 2))));
   port.responder = [&](const QByteArray&) { port.QueueBytes(frame, 5); };
   SerialEnv env{port, fb, clock, english};
   const OpResult r = ReadVersionSerial(env, {QStringLiteral("/dev/ttyFUZZ"), QStringLiteral("9600")});

@@ -1,9 +1,9 @@
 #pragma once
 // Construction of the HID backends.
 
-#include "link/HidBackend.h"
-
 #include <memory>
+
+#include "link/HidBackend.h"
 
 namespace quorvin {
 

@@ -26,7 +26,9 @@ class VirtualClock final : public Clock {
  public:
   explicit VirtualClock(qint64 start = 0) : m_now(start) {}
   qint64 NowMs() override { return m_now.load(); }
-  void SleepMs(int ms) override { if (ms > 0) m_now += ms; }
+  void SleepMs(int ms) override {
+    if (ms > 0) m_now += ms;
+  }
   void Advance(qint64 ms) { m_now += ms; }
 
  private:

@@ -21,8 +21,8 @@ bool OpenForReading(QFile& file) {
       return true;
   }
   if (fd >= 0) ::close(fd);
-  // Whatever failed (a missing file, a folder, no permission) fails the same way in a plain open,
-  // at once, and leaves Qt's own words for it.
+    // Whatever failed (a missing file, a folder, no permission) fails the same way in a plain open,
+    // at once, and leaves Qt's own words for it.
 #endif
   return file.open(QIODevice::ReadOnly);
 }

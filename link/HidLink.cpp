@@ -56,7 +56,8 @@ void HidLink::ReportFault(DiscoveryFault fault) {
     case DiscoveryFault::AccessDenied:
       text = Tr(m_bEnglish, "无法打开通信端口！", "Unable to open communication port !") + QLatin1Char('\n') +
              Tr(m_bEnglish, "没有访问该设备的权限：请安装 res/70-quorvin.rules 规则（见 README）后重新插入设备。",
-                "No permission to use the device: install the udev rule res/70-quorvin.rules (see README) and plug it in again.");
+                "No permission to use the device: install the udev rule res/70-quorvin.rules (see README) and plug it "
+                "in again.");
       break;
   }
   m_feedback.MessageBox(text, MsgIcon::Warning);

@@ -6,12 +6,12 @@
 // One thread at a time uses a link; the operation runner keeps the poll timer's discovery out of a
 // running transfer.
 
+#include <memory>
+
 #include "link/Clock.h"
 #include "link/Feedback.h"
 #include "link/HidBackend.h"
 #include "protocol/Frame.h"
-
-#include <memory>
 
 namespace quorvin {
 

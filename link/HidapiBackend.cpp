@@ -1,9 +1,9 @@
 #include "link/HidapiBackend.h"
 
-#include <QFile>
-#include <QtGlobal>
 #include <hidapi/hidapi.h>
 
+#include <QFile>
+#include <QtGlobal>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>

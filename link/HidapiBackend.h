@@ -7,7 +7,7 @@ namespace quorvin {
 
 class HidapiBackend final : public HidBackend {
  public:
-  HidapiBackend();   // takes a share of the library (hid_init on the first)
+  HidapiBackend();            // takes a share of the library (hid_init on the first)
   ~HidapiBackend() override;  // hid_exit when the last share goes
   HidapiBackend(const HidapiBackend&) = delete;
   HidapiBackend& operator=(const HidapiBackend&) = delete;

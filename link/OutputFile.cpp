@@ -1,10 +1,10 @@
 #include "link/OutputFile.h"
 
-#include "link/Feedback.h"
-#include "link/FileSystem.h"
-
 #include <cerrno>
 #include <cstring>
+
+#include "link/Feedback.h"
+#include "link/FileSystem.h"
 
 namespace quorvin {
 
@@ -87,8 +87,9 @@ QString OutputRefusalText(bool english, OutputRefusal refusal, const QString& re
     case OutputRefusal::EmptyPath:
       return Tr(english, "没有给出文件名。", "No file name was given.");
     case OutputRefusal::NotRegularFile:
-      return Tr(english, "该路径上已有的不是普通文件（设备、管道、套接字或文件夹），不会被替换。",
-                "What stands at this path is not a regular file (a device, pipe, socket or folder); it is not replaced.");
+      return Tr(
+          english, "该路径上已有的不是普通文件（设备、管道、套接字或文件夹），不会被替换。",
+          "What stands at this path is not a regular file (a device, pipe, socket or folder); it is not replaced.");
     case OutputRefusal::NameTooLong:
       return Tr(english, "文件名太长。", "The file name is too long.");
     case OutputRefusal::CannotCreate:

@@ -1,12 +1,13 @@
-#include "link/PortHolder.h"
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <cerrno>
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
+
+#include "link/PortHolder.h"
 
 namespace quorvin {
 

@@ -1,9 +1,9 @@
 #include "link/SerialPort.h"
 
-#include "link/PortHolder.h"
-
 #include <QSerialPort>
 #include <QSerialPortInfo>
+
+#include "link/PortHolder.h"
 
 #ifndef Q_OS_WIN
 #include <poll.h>
@@ -60,8 +60,9 @@ void CSerialPort::ThrowFromPort() {
   // A line that hung up (adapter unplugged, device gone) reads as end of file, and the port then
   // reports whatever error number was left over from an earlier call; name what happened instead.
   const bool hungUp = LineHungUp(*m_port);
-  const QString text = hungUp ? QStringLiteral("The serial port is no longer available (device removed or line hung up)")
-                              : m_port->errorString();
+  const QString text = hungUp
+                           ? QStringLiteral("The serial port is no longer available (device removed or line hung up)")
+                           : m_port->errorString();
   m_port->clearError();
   ThrowSerialException(code, text, hungUp ? SerialFault::HungUp : SerialFault::Other);
 }

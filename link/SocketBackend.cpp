@@ -1,18 +1,19 @@
 #include "link/SocketBackend.h"
 
-#include "link/HidLink.h"
-
 #include <QFile>
 #include <QtGlobal>
 
+#include "link/HidLink.h"
+
 #ifdef Q_OS_UNIX
-#include <cerrno>
-#include <cstring>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #endif
 
 #include <algorithm>

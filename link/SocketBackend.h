@@ -10,11 +10,11 @@
 // The backend keeps one connection for as long as the device stays: enumerating only looks at
 // it (a hang-up shows in poll), so discovery and the device watcher never disturb the device.
 
-#include "link/HidBackend.h"
-
 #include <QString>
 #include <memory>
 #include <mutex>
+
+#include "link/HidBackend.h"
 
 namespace quorvin {
 

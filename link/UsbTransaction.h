@@ -1,11 +1,11 @@
 #pragma once
 // One request over the USB link and, when asked, the reply that answers it.
 
-#include "link/HidLink.h"
-#include "protocol/Protocol.h"
-
 #include <cstddef>
 #include <cstdint>
+
+#include "link/HidLink.h"
+#include "protocol/Protocol.h"
 
 namespace quorvin {
 
@@ -19,7 +19,6 @@ inline constexpr int kReplyWindowMs = kUsbReplyWindowMs;
 // skipping valid replies to other commands, for at most kReplyWindowMs in all; the reply is left
 // in link.m_inReport. A stop request ends the wait without a box. Failures are
 // shown to the user here. A body longer than 62 bytes is refused before anything is written.
-[[nodiscard]] bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength,
-                                  const std::uint8_t* body);
+[[nodiscard]] bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, const std::uint8_t* body);
 
 }  // namespace quorvin

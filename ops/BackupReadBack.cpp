@@ -3,9 +3,8 @@
 // would be missed. The chosen file is replaced only once everything has arrived, so a failed
 // read-back never costs the technician an earlier backup.
 
-#include "ops/UsbOps.h"
-
 #include "link/OutputFile.h"
+#include "ops/UsbOps.h"
 
 namespace quorvin {
 

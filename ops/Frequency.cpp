@@ -29,8 +29,8 @@ OpResult SetFrequencyUsb(UsbEnv& env, qint32 hz) {
   if (env.fb.CancelRequested()) return Interrupted();
   const auto body = RequestBody(cmd::SetFrequency, FrequencyBytes(static_cast<quint32>(hz)));
 
-  const bool ok = detail::ExchangeWithProgress(
-      env, Tr(env.english, "正在设置频率.....", "Setuping frequency parameters..."), body);
+  const bool ok =
+      detail::ExchangeWithProgress(env, Tr(env.english, "正在设置频率.....", "Setuping frequency parameters..."), body);
   if (ok) {
     result.outcome = Outcome::Success;
     result.frequency = hz;

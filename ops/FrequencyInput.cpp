@@ -1,9 +1,9 @@
 #include "ops/FrequencyInput.h"
 
+#include <QRegularExpression>
+
 #include "link/Feedback.h"
 #include "ops/UsbOps.h"
-
-#include <QRegularExpression>
 
 namespace quorvin {
 

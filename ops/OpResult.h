@@ -28,10 +28,10 @@ enum class LinkFault {
 
 struct OpResult {
   Outcome outcome = Outcome::Failed;
-  QString version;        // version read
-  qint32 frequency = 0;   // frequency read
-  qint64 bytes = 0;       // bytes sent or received
-  QString detail;         // a short reason in English, for logs and --json
+  QString version;       // version read
+  qint32 frequency = 0;  // frequency read
+  qint64 bytes = 0;      // bytes sent or received
+  QString detail;        // a short reason in English, for logs and --json
   LinkFault linkFault = LinkFault::None;
 
   [[nodiscard]] bool Ok() const { return outcome == Outcome::Success; }

@@ -7,11 +7,15 @@ namespace {
 
 LinkFault LinkFaultOf(SerialFault fault) {
   switch (fault) {
-    case SerialFault::NotFound: return LinkFault::NotFound;
-    case SerialFault::PermissionDenied: return LinkFault::PermissionDenied;
-    case SerialFault::Busy: return LinkFault::Busy;
+    case SerialFault::NotFound:
+      return LinkFault::NotFound;
+    case SerialFault::PermissionDenied:
+      return LinkFault::PermissionDenied;
+    case SerialFault::Busy:
+      return LinkFault::Busy;
     case SerialFault::HungUp:
-    case SerialFault::Other: break;
+    case SerialFault::Other:
+      break;
   }
   return LinkFault::None;
 }
@@ -19,15 +23,14 @@ LinkFault LinkFaultOf(SerialFault fault) {
 // The system's words, except where we know better and can say it in the user's language.
 QString OpenFailureText(bool english, const CSerialException& e) {
   if (e.Fault() != SerialFault::Busy) return e.GetErrorText();
-  if (e.m_holder.isEmpty())
-    return Tr(english, "端口正被其他程序占用。", "The port is busy: another program holds it.");
+  if (e.m_holder.isEmpty()) return Tr(english, "端口正被其他程序占用。", "The port is busy: another program holds it.");
   return Tr(english, "端口正被其他程序占用：%1。", "The port is busy: %1 holds it.").arg(e.m_holder);
 }
 
 }  // namespace
 
-SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb, bool english,
-                          QString* why, LinkFault* fault) {
+SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb, bool english, QString* why,
+                          LinkFault* fault) {
   // No port listed means no selected item: there is nothing to open.
   if (choice.portItem.isEmpty()) return SerialOpen::NotStarted;
   if (choice.speedText.isEmpty()) return SerialOpen::NotStarted;

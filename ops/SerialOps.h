@@ -1,12 +1,12 @@
 #pragma once
 // The serial forms of upgrade, version read, backup download and backup read-back.
 
+#include <QString>
+
 #include "link/Clock.h"
 #include "link/Feedback.h"
 #include "ops/OpResult.h"
 #include "protocol/Protocol.h"
-
-#include <QString>
 
 namespace quorvin {
 

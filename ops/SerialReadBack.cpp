@@ -39,11 +39,11 @@ class ReadBack {
     if (const OutputRefusal refusal = m_file.Open(); refusal != OutputRefusal::None) {
       QString box = CannotWriteText();
       if (refusal != OutputRefusal::CannotCreate) box += QLatin1Char('\n') + OutputRefusalText(m_en, refusal, {});
-      return m_s.End(Outcome::FileError, box,
-                     QStringLiteral("cannot write %1: %2")
-                         .arg(m_file.Path(), refusal == OutputRefusal::CannotCreate
-                                                 ? m_file.Reason()
-                                                 : OutputRefusalText(true, refusal, {})));
+      return m_s.End(
+          Outcome::FileError, box,
+          QStringLiteral("cannot write %1: %2")
+              .arg(m_file.Path(),
+                   refusal == OutputRefusal::CannotCreate ? m_file.Reason() : OutputRefusalText(true, refusal, {})));
     }
     m_s.WriteFrame(BuildFrame(cmd::BackupReadBack, {}));
     return Gather();
@@ -85,10 +85,10 @@ class ReadBack {
       if (!m_file.Write(reinterpret_cast<const char*>(reply.Data()) + 9, packet.dataBytes)) return FileFailed();
       m_bytes += packet.dataBytes;
       reply.Clear();
-      m_s.Fb().SetProgressText(QString::asprintf(
-          m_en ? "Read backup data ,In total %d data packages, currently %d data package sending ..."
-               : "回读备份数据,共有%d包数据,当前第%d包数据正在发送...",
-          packet.count, packet.number));
+      m_s.Fb().SetProgressText(
+          QString::asprintf(m_en ? "Read backup data ,In total %d data packages, currently %d data package sending ..."
+                                 : "回读备份数据,共有%d包数据,当前第%d包数据正在发送...",
+                            packet.count, packet.number));
       if (packet.number == packet.count) return Succeed();
       start = clock.NowMs();
     }

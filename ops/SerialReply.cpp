@@ -52,8 +52,6 @@ bool SerialReply::ChecksumHolds() const {
   return VerifyChecksum(m_bytes.data() + 2, static_cast<std::size_t>(m_count - 2));
 }
 
-bool SerialReply::LengthFits() const {
-  return m_count >= kSmallestFrame && Length() + kSmallestFrame <= m_count;
-}
+bool SerialReply::LengthFits() const { return m_count >= kSmallestFrame && Length() + kSmallestFrame <= m_count; }
 
 }  // namespace quorvin

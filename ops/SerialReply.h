@@ -4,10 +4,10 @@
 //   offset 0 55, 1 AA, 2 direction, 3 command, 4 length N, 5.. payload, C-1 checksum
 // where C is the number of bytes gathered.
 
-#include "ops/SerialSession.h"
-
 #include <array>
 #include <cstdint>
+
+#include "ops/SerialSession.h"
 
 namespace quorvin {
 

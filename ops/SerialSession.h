@@ -3,16 +3,16 @@
 // the ends themselves (box, progress window, port), frame writes, and the top-level catch that
 // keeps a failed read or write from escaping into the window's worker thread.
 
-#include "ops/SerialOps.h"
-
 #include <QByteArray>
 #include <functional>
+
+#include "ops/SerialOps.h"
 
 namespace quorvin {
 
 // Texts the serial operations share.
-[[nodiscard]] QString SerialReceiveOkText(bool english);   // "Receive successful !"
-[[nodiscard]] QString SerialErrorDataText(bool english);   // "Return error data !"
+[[nodiscard]] QString SerialReceiveOkText(bool english);  // "Receive successful !"
+[[nodiscard]] QString SerialErrorDataText(bool english);  // "Return error data !"
 
 class SerialSession {
  public:

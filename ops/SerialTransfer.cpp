@@ -1,14 +1,14 @@
 // Firmware upgrade (0x61) and backup download (0xC4) over the serial link: the file goes out in
 // packets of 128 data bytes with no reply between them, and the device answers once at the end.
 
+#include <array>
+#include <cstring>
+#include <optional>
+
 #include "link/SerialPort.h"
 #include "ops/SerialReply.h"
 #include "ops/UsbOps.h"
 #include "protocol/Protocol.h"
-
-#include <array>
-#include <cstring>
-#include <optional>
 
 namespace quorvin {
 
@@ -20,9 +20,8 @@ struct TransferKind {
   const char* enProgress;
 };
 
-constexpr TransferKind kUpgrade{
-    cmd::SerialUpgrade, "升级程序,共有%d包数据,当前第%d包数据正在发送...",
-    "Update program ,In total %d data packages, currently %d data package sending......."};
+constexpr TransferKind kUpgrade{cmd::SerialUpgrade, "升级程序,共有%d包数据,当前第%d包数据正在发送...",
+                                "Update program ,In total %d data packages, currently %d data package sending......."};
 constexpr TransferKind kDownload{
     cmd::BackupDownload, "下载备份数据,共有%d包数据,当前第%d包数据正在发送...",
     "Download backup data ,In total %d data packages, currently %d data package sending ..."};

@@ -2,14 +2,14 @@
 // then one acknowledgement is read. The device gets no reply slot per packet, so the pauses are
 // what keeps it from being overrun; they are kept exactly.
 
-#include "link/FileOpen.h"
-#include "ops/UsbOpSupport.h"
-#include "ops/UsbOps.h"
-#include "link/UsbTransaction.h"
-
 #include <QFile>
 #include <algorithm>
 #include <array>
+
+#include "link/FileOpen.h"
+#include "link/UsbTransaction.h"
+#include "ops/UsbOpSupport.h"
+#include "ops/UsbOps.h"
 
 namespace quorvin {
 
@@ -29,7 +29,8 @@ PacketPlan PlanFor(std::uint8_t command, qint64 length) {
 }
 
 // Body of packet k (from 1): 01 cmd L countHi countLo numHi numLo data... checksum.
-std::size_t BuildPacket(const PacketPlan& plan, int k, const QByteArray& image, std::array<std::uint8_t, kMaxUsbBody>& body) {
+std::size_t BuildPacket(const PacketPlan& plan, int k, const QByteArray& image,
+                        std::array<std::uint8_t, kMaxUsbBody>& body) {
   const qint64 offset = (k - 1) * plan.dataPerPacket;
   const auto data = static_cast<std::size_t>(std::min(plan.dataPerPacket, image.size() - offset));
   body[0] = kDirRequest;

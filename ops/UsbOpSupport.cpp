@@ -1,8 +1,8 @@
 #include "ops/UsbOpSupport.h"
 
-#include "link/UsbTransaction.h"
-
 #include <algorithm>
+
+#include "link/UsbTransaction.h"
 
 namespace quorvin::detail {
 
@@ -45,10 +45,10 @@ OpResult UploadFileWithOutcome(UsbEnv& env, std::uint8_t command, const QString&
     case UploadEnd::Unanswered:
     case UploadEnd::NotSent:
       result.outcome = Outcome::Failed;
-      result.detail = end == UploadEnd::NotSent  ? QStringLiteral("a packet could not be written to the device")
-                      : end == UploadEnd::Refused ? QStringLiteral("the device did not acknowledge the transfer")
-                                                  : QStringLiteral("no reply from the device within %1 ms")
-                                                        .arg(kUsbAckTimeoutMs);
+      result.detail = end == UploadEnd::NotSent ? QStringLiteral("a packet could not be written to the device")
+                      : end == UploadEnd::Refused
+                          ? QStringLiteral("the device did not acknowledge the transfer")
+                          : QStringLiteral("no reply from the device within %1 ms").arg(kUsbAckTimeoutMs);
       env.fb.MessageBox(texts.failure, MsgIcon::None);
       return result;
     case UploadEnd::TooLarge:

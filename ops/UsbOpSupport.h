@@ -2,11 +2,11 @@
 // Small pieces the USB operations share: the short request/reply exchange behind a progress line,
 // pauses a stop request can cut short, and the texts for files that cannot be used.
 
-#include "ops/UsbOps.h"
-
 #include <QString>
 #include <cstdint>
 #include <span>
+
+#include "ops/UsbOps.h"
 
 namespace quorvin::detail {
 

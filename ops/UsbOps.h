@@ -2,12 +2,12 @@
 // The device operations over the USB link. Each runs from start to outcome box: the front end has
 // already chosen the file or read the frequency field, and passes a path or a number.
 
+#include <QByteArray>
+#include <QString>
+
 #include "link/HidLink.h"
 #include "ops/OpResult.h"
 #include "protocol/Protocol.h"
-
-#include <QByteArray>
-#include <QString>
 
 namespace quorvin {
 

@@ -20,7 +20,8 @@ QByteArray BodyFor(std::uint8_t direction, std::uint8_t command, std::span<const
   body.append(static_cast<char>(static_cast<std::uint8_t>(payload.size())));
   for (auto b : payload) body.append(static_cast<char>(b));
   const auto* raw = reinterpret_cast<const std::uint8_t*>(body.constData());
-  body.append(static_cast<char>(static_cast<std::uint8_t>(ComputeChecksum(raw, static_cast<std::size_t>(body.size())))));
+  body.append(
+      static_cast<char>(static_cast<std::uint8_t>(ComputeChecksum(raw, static_cast<std::size_t>(body.size())))));
   return body;
 }
 

@@ -36,8 +36,8 @@ inline constexpr std::uint8_t SerialQuiet = 0x66;
 
 // USB reports: byte 0 is the report ID, the frame starts at byte 1.
 inline constexpr std::size_t kReportSize = 65;
-inline constexpr std::size_t kMaxUsbPayload = 58;   // checksum then sits in report byte 64
-inline constexpr std::size_t kMaxUsbBody = 62;      // body occupies report bytes 3..64
+inline constexpr std::size_t kMaxUsbPayload = 58;  // checksum then sits in report byte 64
+inline constexpr std::size_t kMaxUsbBody = 62;     // body occupies report bytes 3..64
 using Report = std::array<std::uint8_t, kReportSize>;
 
 // A frame carries 6 bytes besides its payload: start bytes, direction, command, length, checksum.
@@ -62,7 +62,7 @@ inline constexpr int kFrameOverhead = 6;
 // The same body for a payload of fixed size, without an allocation; usable at compile time.
 template <std::size_t N>
 [[nodiscard]] constexpr std::array<std::uint8_t, N + 4> RequestBody(std::uint8_t command,
-                                                                   const std::array<std::uint8_t, N>& payload) {
+                                                                    const std::array<std::uint8_t, N>& payload) {
   static_assert(N <= 255, "the length byte counts at most 255 payload bytes");
   std::array<std::uint8_t, N + 4> body{kDirRequest, command, static_cast<std::uint8_t>(N)};
   for (std::size_t i = 0; i < N; ++i) body[3 + i] = payload[i];

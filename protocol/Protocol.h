@@ -5,11 +5,11 @@
 // the pace the simulator insists on cannot drift apart. Commands, statuses and the frame itself
 // are in Frame.h.
 
-#include "protocol/Frame.h"
-
 #include <QtGlobal>
 #include <array>
 #include <cstdint>
+
+#include "protocol/Frame.h"
 
 namespace quorvin {
 

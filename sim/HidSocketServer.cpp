@@ -1,15 +1,15 @@
 #include "sim/HidSocketServer.h"
 
-#include <QFile>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/un.h>
 #include <unistd.h>
+
+#include <QFile>
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace quorvin {
 

@@ -4,13 +4,13 @@
 // moves 65-byte reports between the connection and the device model. Replies go to the
 // connection that sent the last report, as a device answers whoever is talking to it.
 
+#include <optional>
+#include <vector>
+
 #include "link/Clock.h"
 #include "protocol/Frame.h"
 #include "sim/SimTransport.h"
 #include "sim/model/DeviceModel.h"
-
-#include <optional>
-#include <vector>
 
 namespace quorvin {
 
@@ -44,8 +44,8 @@ class HidSocketServer final : public SimTransport {
   QByteArray m_nativePath;
   int m_listen = -1;
   std::vector<int> m_clients;
-  int m_active = -1;                  // who gets the device's reports
-  std::optional<Report> m_held;       // taken from the model, waiting for room in the socket
+  int m_active = -1;             // who gets the device's reports
+  std::optional<Report> m_held;  // taken from the model, waiting for room in the socket
   bool m_vanished = false;
 };
 

@@ -4,12 +4,12 @@
 // state while the backend lives, and reads pick up its replies and read-back packets only when
 // the clock says they are due, so a VirtualClock makes time-outs exact and free.
 
+#include <memory>
+#include <mutex>
+
 #include "link/Clock.h"
 #include "link/HidBackend.h"
 #include "sim/model/DeviceModel.h"
-
-#include <memory>
-#include <mutex>
 
 namespace quorvin {
 

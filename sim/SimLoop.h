@@ -2,11 +2,11 @@
 // The main loop of quorvin-sim: poll() over every transport, until the stop descriptor becomes
 // readable (the signal handler writes to it).
 
-#include "link/Clock.h"
-#include "sim/SimTransport.h"
-
 #include <memory>
 #include <vector>
+
+#include "link/Clock.h"
+#include "sim/SimTransport.h"
 
 namespace quorvin {
 

@@ -53,10 +53,17 @@ std::vector<SimOption> MakeOptions() {
   std::vector<SimOption> o;
   o.push_back({QStringLiteral("--hid-socket"), QStringLiteral("PATH"),
                QStringLiteral("serve the virtual HID link on this Unix socket"),
-               [](SimSetup& s, const QString& v, QString&) { s.hidSocket = v; return true; }});
-  o.push_back({QStringLiteral("--serial"), {},
+               [](SimSetup& s, const QString& v, QString&) {
+                 s.hidSocket = v;
+                 return true;
+               }});
+  o.push_back({QStringLiteral("--serial"),
+               {},
                QStringLiteral("serve the serial link on a pseudo-terminal (its path is printed)"),
-               [](SimSetup& s, const QString&, QString&) { s.serial = true; return true; }});
+               [](SimSetup& s, const QString&, QString&) {
+                 s.serial = true;
+                 return true;
+               }});
   o.push_back({QStringLiteral("--version"), QStringLiteral("TEXT"),
                QStringLiteral("version text the device reports (default V1.0, at most 58 bytes)"),
                [](SimSetup& s, const QString& v, QString& e) {
@@ -102,8 +109,13 @@ std::vector<SimOption> MakeOptions() {
                  s.model.SetPauseToleranceMs(static_cast<int>(ms));
                  return true;
                }});
-  o.push_back({QStringLiteral("--trace"), {}, QStringLiteral("print every report with its time as it passes"),
-               [](SimSetup& s, const QString&, QString&) { s.trace = true; return true; }});
+  o.push_back({QStringLiteral("--trace"),
+               {},
+               QStringLiteral("print every report with its time as it passes"),
+               [](SimSetup& s, const QString&, QString&) {
+                 s.trace = true;
+                 return true;
+               }});
   o.push_back(Count("--drop-replies", "fault: the next N replies are never sent", &DeviceFaults::dropReply));
   o.push_back(Count("--corrupt-checksums", "fault: the next N replies carry a checksum off by one",
                     &DeviceFaults::corruptChecksum));
@@ -180,8 +192,11 @@ std::vector<SimOption> MakeOptions() {
                  s.model.SetIds(s.model.VendorId(), id);
                  return true;
                }});
-  o.push_back({QStringLiteral("--help"), {}, QStringLiteral("show this text"),
-               [](SimSetup& s, const QString&, QString&) { s.help = true; return true; }});
+  o.push_back(
+      {QStringLiteral("--help"), {}, QStringLiteral("show this text"), [](SimSetup& s, const QString&, QString&) {
+         s.help = true;
+         return true;
+       }});
   return o;
 }
 }  // namespace

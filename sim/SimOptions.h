@@ -2,12 +2,12 @@
 // quorvin-sim's command line as a table: each option names its value, explains itself for --help
 // and applies itself to the set-up. A new link or fault is one more row.
 
-#include "sim/model/DeviceModel.h"
-
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <vector>
+
+#include "sim/model/DeviceModel.h"
 
 namespace quorvin {
 
@@ -15,7 +15,7 @@ namespace quorvin {
 struct SimSetup {
   explicit SimSetup(DeviceModel& m) : model(m) {}
   DeviceModel& model;
-  QString hidSocket;  // --hid-socket PATH
+  QString hidSocket;    // --hid-socket PATH
   bool serial = false;  // --serial: a pseudo-terminal as the device's serial port
   bool trace = false;
   bool help = false;

@@ -2,10 +2,11 @@
 // One link of the virtual repeater (the HID socket, later a serial pseudo-terminal). The main
 // loop polls every transport's descriptors and wakes each when its device has something due.
 
+#include <poll.h>
+
 #include <QString>
 #include <QtGlobal>
 #include <optional>
-#include <poll.h>
 #include <span>
 #include <vector>
 

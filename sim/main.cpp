@@ -1,20 +1,20 @@
 // quorvin-sim: the virtual repeater as its own process, so the tool and quorvinctl can be run
 // against a device that behaves, and misbehaves, on demand.
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QStringList>
+#include <QTextStream>
+#include <csignal>
+#include <cstdio>
+
 #include "link/Clock.h"
 #include "sim/HidSocketServer.h"
 #include "sim/PtySerialServer.h"
 #include "sim/SimLoop.h"
 #include "sim/SimOptions.h"
 #include "sim/model/DeviceModel.h"
-
-#include <QStringList>
-#include <QTextStream>
-
-#include <csignal>
-#include <cstdio>
-#include <fcntl.h>
-#include <unistd.h>
 
 namespace {
 

@@ -33,12 +33,12 @@ struct DeviceFaults {
   FaultCount corruptChecksum;  // the reply's checksum is off by one
   FaultCount delayReply;       // the reply comes delayMs late
   int delayMs = 0;
-  FaultCount refuse;           // a finished upload is answered with 0xA5 and not stored
-  FaultCount quietStatus;      // serial: a finished upload is answered with 0x66 and not stored
-  FaultCount strayReply;       // a valid reply to another command comes first
-  int stopReadBackAfter = -1;  // a read-back ends after this many packets (-1: never)
-  int vanishAfterReports = -1; // the device goes away once it has taken this many reports (-1: never)
-  int vanishAfterSent = -1;    // ... or once it has sent this many (-1: never): unplugged mid-read-back
+  FaultCount refuse;            // a finished upload is answered with 0xA5 and not stored
+  FaultCount quietStatus;       // serial: a finished upload is answered with 0x66 and not stored
+  FaultCount strayReply;        // a valid reply to another command comes first
+  int stopReadBackAfter = -1;   // a read-back ends after this many packets (-1: never)
+  int vanishAfterReports = -1;  // the device goes away once it has taken this many reports (-1: never)
+  int vanishAfterSent = -1;     // ... or once it has sent this many (-1: never): unplugged mid-read-back
   // Serial timing of a slow adapter or a busy device: each reply starts a random 0..N ms late and
   // its bytes come one by one with random gaps of 0..M ms (0 and 0: whole replies at once).
   int serialReplyDelayMaxMs = 0;

@@ -55,8 +55,8 @@ QString DeviceLog::Format(const LogEntry& entry, qint64 originMs) {
   const QString link = entry.link == LogLink::Usb ? QStringLiteral("usb") : QStringLiteral("serial");
   if (entry.kind == LogKind::Note) return QStringLiteral("%1 %2 -- %3").arg(when, link, entry.note);
   const QString dir = entry.kind == LogKind::FromHost ? QStringLiteral("host>") : QStringLiteral("<dev ");
-  QString line = QStringLiteral("%1 %2 %3 %4").arg(when, link, dir,
-                                                   QString::fromLatin1(entry.bytes.left(ShownLength(entry)).toHex(' ')));
+  QString line = QStringLiteral("%1 %2 %3 %4")
+                     .arg(when, link, dir, QString::fromLatin1(entry.bytes.left(ShownLength(entry)).toHex(' ')));
   if (!entry.note.isEmpty()) line += QStringLiteral("  (") + entry.note + QLatin1Char(')');
   return line;
 }

@@ -11,9 +11,7 @@ QByteArray ReportBytes(const Report& r) {
 }  // namespace
 
 DeviceModel::DeviceModel()
-    : m_version(QByteArrayLiteral("V1.0")),
-      m_backup(DefaultBackupData()),
-      m_callButtons(QByteArray(64, '\x11')) {}
+    : m_version(QByteArrayLiteral("V1.0")), m_backup(DefaultBackupData()), m_callButtons(QByteArray(64, '\x11')) {}
 
 QByteArray DeviceModel::DefaultBackupData() {
   // A few packets' worth with a recognisable, position-dependent pattern, so a demo read-back
@@ -121,7 +119,9 @@ void DeviceModel::HandleUpload(const Report& r, qint64 nowMs) {
   }
   Note(nowMs, verdict->consistent
                   ? QStringLiteral("upload %1 accepted: %2 packets, %3 bytes")
-                        .arg(HexByte(verdict->command)).arg(verdict->packets).arg(verdict->data.size())
+                        .arg(HexByte(verdict->command))
+                        .arg(verdict->packets)
+                        .arg(verdict->data.size())
                   : QStringLiteral("upload %1 refused: %2").arg(HexByte(verdict->command), verdict->reason));
   StoreUpload(*verdict);
   m_lastUpload = std::move(verdict);
@@ -146,7 +146,8 @@ void DeviceModel::StartReadBack(qint64 nowMs) {
   // The first packet is the reply to the request; the rest follow it unasked.
   qint64 firstDue = nowMs;
   if (!SendReply(ReadBackStream::BuildPacket(m_backup, 1), nowMs, &firstDue)) return;
-  if (last < count) Note(nowMs, QStringLiteral("read-back will stop after %1 of %2 packets (fault)").arg(last).arg(count));
+  if (last < count)
+    Note(nowMs, QStringLiteral("read-back will stop after %1 of %2 packets (fault)").arg(last).arg(count));
   m_stream.Start(m_backup, 2, last, firstDue, m_readBackIntervalUs);
 }
 

@@ -7,17 +7,17 @@
 //
 // Not thread-safe: whoever shares it between threads locks around it.
 
-#include "protocol/Protocol.h"
-#include "sim/model/DeviceFaults.h"
-#include "sim/model/DeviceLog.h"
-#include "sim/model/ReadBackStream.h"
-#include "sim/model/UploadCollector.h"
-
 #include <QByteArray>
 #include <QtGlobal>
 #include <deque>
 #include <optional>
 #include <span>
+
+#include "protocol/Protocol.h"
+#include "sim/model/DeviceFaults.h"
+#include "sim/model/DeviceLog.h"
+#include "sim/model/ReadBackStream.h"
+#include "sim/model/UploadCollector.h"
 
 namespace quorvin {
 

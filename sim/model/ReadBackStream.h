@@ -3,11 +3,11 @@
 // unasked, 54 bytes per report, each packet carrying the packet count and its number (high byte
 // first), one report every `intervalUs` microseconds.
 
-#include "protocol/Protocol.h"
-
 #include <QByteArray>
 #include <QtGlobal>
 #include <optional>
+
+#include "protocol/Protocol.h"
 
 namespace quorvin {
 

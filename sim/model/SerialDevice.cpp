@@ -30,8 +30,10 @@ void SerialDevice::ExtractFrames(qint64 nowMs) {
     // Anything before the start bytes is line noise.
     const qsizetype start = m_input.indexOf(QByteArrayLiteral("\x55\xAA"));
     if (start < 0) {
-      if (m_input.endsWith('\x55')) m_input = m_input.right(1);
-      else m_input.clear();
+      if (m_input.endsWith('\x55'))
+        m_input = m_input.right(1);
+      else
+        m_input.clear();
       return;
     }
     if (start > 0) {
@@ -99,7 +101,9 @@ void SerialDevice::HandlePacket(const QByteArray& frame, bool checksumOk, qint64
   }
   Note(nowMs, verdict->consistent
                   ? QStringLiteral("serial upload %1 accepted: %2 packets, %3 bytes")
-                        .arg(HexByte(verdict->command)).arg(verdict->packets).arg(verdict->data.size())
+                        .arg(HexByte(verdict->command))
+                        .arg(verdict->packets)
+                        .arg(verdict->data.size())
                   : QStringLiteral("serial upload %1 not kept: %2").arg(HexByte(verdict->command), verdict->reason));
   m_model.StoreUpload(*verdict);
   qint64 due = nowMs;
@@ -108,11 +112,12 @@ void SerialDevice::HandlePacket(const QByteArray& frame, bool checksumOk, qint64
 
 void SerialDevice::StartReadBack(qint64 nowMs) {
   const QByteArray& data = m_model.BackupData();
-  const int count = std::max<int>(
-      static_cast<int>((data.size() + kSerialReadBackPacketData - 1) / kSerialReadBackPacketData), 1);
+  const int count =
+      std::max<int>(static_cast<int>((data.size() + kSerialReadBackPacketData - 1) / kSerialReadBackPacketData), 1);
   const int limit = m_model.Faults().stopReadBackAfter;
   const int last = limit >= 0 ? std::min(count, limit) : count;
-  if (last < count) Note(nowMs, QStringLiteral("read-back will stop after %1 of %2 packets (fault)").arg(last).arg(count));
+  if (last < count)
+    Note(nowMs, QStringLiteral("read-back will stop after %1 of %2 packets (fault)").arg(last).arg(count));
   // Back to back, each frame due when the one before has left the wire.
   qint64 due = nowMs;
   for (int k = 1; k <= last; ++k) {
@@ -137,9 +142,8 @@ bool SerialDevice::SendReply(QByteArray reply, qint64& dueMs, qint64 nowMs) {
   if (faults.delayReply.Strike()) dueMs += faults.delayMs;
   const auto command = static_cast<std::uint8_t>(reply[3]);
   if (faults.strayReply.Strike()) {
-    Queue(dueMs, command == cmd::ReadVersion
-                     ? BuildReplyFrame(cmd::ReadFrequency, FrequencyBytes(m_model.Frequency()))
-                     : BuildReply(cmd::ReadVersion, m_model.Version()));
+    Queue(dueMs, command == cmd::ReadVersion ? BuildReplyFrame(cmd::ReadFrequency, FrequencyBytes(m_model.Frequency()))
+                                             : BuildReply(cmd::ReadVersion, m_model.Version()));
   }
   if (faults.dropReply.Strike()) {
     Note(nowMs, QStringLiteral("reply to %1 dropped (fault)").arg(HexByte(command)));

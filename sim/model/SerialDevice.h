@@ -6,13 +6,13 @@
 // Transport-free and driven by time like the USB side: a transport hands it the bytes with the
 // time they came and asks for the bytes due by now. Not thread-safe.
 
-#include "sim/model/DeviceModel.h"
-#include "sim/model/SerialUpload.h"
-
 #include <QByteArray>
 #include <deque>
 #include <optional>
 #include <random>
+
+#include "sim/model/DeviceModel.h"
+#include "sim/model/SerialUpload.h"
 
 namespace quorvin {
 
@@ -69,8 +69,8 @@ class SerialDevice {
   QByteArray m_input;
   qint64 m_lastByteMs = 0;
   std::deque<Pending> m_queue;
-  int m_pieces = 0;          // bytes of byte-by-byte replies still queued
-  qint64 m_lastPieceMs = 0;  // when the last of them is due
+  int m_pieces = 0;                 // bytes of byte-by-byte replies still queued
+  qint64 m_lastPieceMs = 0;         // when the last of them is due
   std::mt19937 m_random{20240607};  // fixed: a run with timing jitter can be repeated exactly
 };
 

@@ -30,13 +30,16 @@ std::optional<UploadResult> SerialUpload::Take(const QByteArray& frame, bool che
     m_data.clear();
   } else if (nowMs - m_prevAtMs < kSerialPacketPauseMs - m_toleranceMs) {
     Fail(QStringLiteral("packet %1 came %2 ms after the one before, without the %3 ms pause")
-             .arg(number).arg(nowMs - m_prevAtMs).arg(kSerialPacketPauseMs));
+             .arg(number)
+             .arg(nowMs - m_prevAtMs)
+             .arg(kSerialPacketPauseMs));
   }
   m_prevAtMs = nowMs;
   ++m_taken;
   const int data = length - 4;
   if (!checksumOk) Fail(QStringLiteral("packet %1 has a wrong checksum").arg(number));
-  if (count != m_count) Fail(QStringLiteral("packet %1 gives the count %2, not %3").arg(number).arg(count).arg(m_count));
+  if (count != m_count)
+    Fail(QStringLiteral("packet %1 gives the count %2, not %3").arg(number).arg(count).arg(m_count));
   if (number > count) Fail(QStringLiteral("packet %1 is past the count %2").arg(number).arg(count));
   if (number != m_next) Fail(QStringLiteral("packet %1 came where %2 was due").arg(number).arg(m_next));
   if (data > kSerialPacketData) Fail(QStringLiteral("packet %1 carries %2 data bytes").arg(number).arg(data));

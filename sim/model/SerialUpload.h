@@ -5,12 +5,12 @@
 // packets in order from 1, full packets but for the last, good checksums, and the host's 20 ms
 // pause before each packet.
 
-#include "protocol/Protocol.h"
-#include "sim/model/UploadCollector.h"
-
 #include <QByteArray>
 #include <QtGlobal>
 #include <optional>
+
+#include "protocol/Protocol.h"
+#include "sim/model/UploadCollector.h"
 
 namespace quorvin {
 

@@ -27,7 +27,9 @@ void UploadCollector::CheckPause(int number, qint64 nowMs) {
   const qint64 gap = nowMs - m_prevAtMs;
   if (gap + m_toleranceMs < wanted)
     Fail(QStringLiteral("packet %1 came %2 ms after the one before, the device needs %3 ms")
-             .arg(number).arg(gap).arg(wanted));
+             .arg(number)
+             .arg(gap)
+             .arg(wanted));
 }
 
 std::optional<UploadResult> UploadCollector::Take(const Report& r, qint64 nowMs) {
@@ -50,10 +52,14 @@ std::optional<UploadResult> UploadCollector::Take(const Report& r, qint64 nowMs)
   if (!VerifyChecksum(r.data() + 3, static_cast<std::size_t>(length) + 4))
     Fail(QStringLiteral("packet %1: checksum wrong").arg(number));
   if (count == 0) Fail(QStringLiteral("packet %1: count 0").arg(number));
-  if (count != m_count) Fail(QStringLiteral("packet %1: count %2, the transfer began with %3").arg(number).arg(count).arg(m_count));
+  if (count != m_count)
+    Fail(QStringLiteral("packet %1: count %2, the transfer began with %3").arg(number).arg(count).arg(m_count));
   if (number != m_next) Fail(QStringLiteral("packet numbered %1 where %2 was due").arg(number).arg(m_next));
   if (number < count && dataBytes != p.dataPerPacket)
-    Fail(QStringLiteral("packet %1 carries %2 bytes, a packet before the last carries %3").arg(number).arg(dataBytes).arg(p.dataPerPacket));
+    Fail(QStringLiteral("packet %1 carries %2 bytes, a packet before the last carries %3")
+             .arg(number)
+             .arg(dataBytes)
+             .arg(p.dataPerPacket));
   if (number >= count && (dataBytes < 1 || dataBytes > p.dataPerPacket))
     Fail(QStringLiteral("last packet %1 carries %2 bytes").arg(number).arg(dataBytes));
   CheckPause(number, nowMs);

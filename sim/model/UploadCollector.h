@@ -5,12 +5,12 @@
 // full packets but for the last, correct checksums, and the host's pauses (a long one after the
 // first packet, 50 ms after each later one).
 
-#include "protocol/Protocol.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 #include <optional>
+
+#include "protocol/Protocol.h"
 
 namespace quorvin {
 

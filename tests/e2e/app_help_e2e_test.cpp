@@ -1,9 +1,10 @@
 // quorvin-setup asked for its help or version where there is no display (over SSH, in a build
 // script): it answers and exits 0 rather than aborting for want of a screen.
 
+#include <gtest/gtest.h>
+
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <gtest/gtest.h>
 
 namespace quorvin {
 namespace {

@@ -2,8 +2,10 @@
 // read it as another name) and an empty name (which must not become the current folder). Both are
 // refused before the device hears anything, and no file appears under another name.
 
-#include "CtlProcess.h"
-#include "SimProcess.h"
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QJsonArray>
@@ -11,13 +13,10 @@
 #include <QJsonObject>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <algorithm>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
+#include "CtlProcess.h"
+#include "SimProcess.h"
 
 namespace quorvin {
 namespace {
@@ -35,9 +34,8 @@ CtlRun RunWithRawName(const QStringList& args, const char* printfName, const QSt
   env.insert(QStringLiteral("RAW_NAME"), QString::fromLatin1(printfName));
   p.setProcessEnvironment(env);
   p.setWorkingDirectory(dir);
-  p.start(QStringLiteral("/bin/sh"), QStringList{"-c", R"sh(exec "$0" "$@" "$(printf "$RAW_NAME")")sh",
-                                                 QStringLiteral(QUORVINCTL_BINARY)} +
-                                         args);
+  p.start(QStringLiteral("/bin/sh"),
+          QStringList{"-c", R"sh(exec "$0" "$@" "$(printf "$RAW_NAME")")sh", QStringLiteral(QUORVINCTL_BINARY)} + args);
   CtlRun run;
   if (!p.waitForFinished(30'000)) return run;
   run.exitCode = p.exitCode();
@@ -97,7 +95,8 @@ TEST(CtlFileNames, NamesThatAreNotUtf8AreRefusedBeforeAnythingIsSent) {
 TEST(CtlFileNames, AnEmptyNameStaysEmpty) {
   SimProcess sim({"--trace"});
   ASSERT_TRUE(sim.Ready());
-  for (const QStringList& command : {QStringList{"backup", "read"}, QStringList{"upgrade"}, QStringList{"backup", "download"}}) {
+  for (const QStringList& command :
+       {QStringList{"backup", "read"}, QStringList{"upgrade"}, QStringList{"backup", "download"}}) {
     SCOPED_TRACE(command.join(' ').toStdString());
     const CtlRun r = RunCtl(QStringList{"--lang", "en", "--json"} + command + QStringList{""}, sim.SocketPath());
     EXPECT_EQ(r.exitCode, 5) << r.out.toStdString();

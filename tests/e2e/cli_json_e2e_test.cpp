@@ -1,12 +1,13 @@
 // quorvinctl --json as a script reads it: exactly one object on standard output, whatever the path
 // (a wrong command line, --help, the udev rule, the port list), and a wrong line sends nothing.
 
-#include "CtlProcess.h"
-#include "SimProcess.h"
+#include <gtest/gtest.h>
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <gtest/gtest.h>
+
+#include "CtlProcess.h"
+#include "SimProcess.h"
 
 namespace quorvin {
 namespace {

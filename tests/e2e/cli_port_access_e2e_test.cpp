@@ -2,16 +2,16 @@
 // its own exit status, so a production script can tell "close the other program" from "fix the
 // permissions" from "plug the adapter in".
 
-#include "CtlProcess.h"
-#include "SimProcess.h"
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSerialPort>
-#include <gtest/gtest.h>
 
-#include <unistd.h>
+#include "CtlProcess.h"
+#include "SimProcess.h"
 
 namespace quorvin {
 namespace {

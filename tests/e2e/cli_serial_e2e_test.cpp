@@ -1,23 +1,24 @@
 // quorvinctl against quorvin-sim's pseudo-terminal: the serial forms of the operations.
 
-#include "CtlProcess.h"
-#include "SimProcess.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "CtlProcess.h"
+#include "SimProcess.h"
 
 namespace quorvin {
 namespace {
 
 using test::CtlRun;
-using test::RunCtl;
-using test::SimProcess;
 using test::Pattern;
 using test::ReadFile;
+using test::RunCtl;
+using test::SimProcess;
 using test::WriteFile;
 
 QStringList Args(std::initializer_list<QString> list) { return QStringList(list); }

@@ -1,27 +1,28 @@
 // quorvinctl against quorvin-sim over the virtual HID socket: what a production script sees.
 
-#include "CtlProcess.h"
-#include "SimProcess.h"
+#include <gtest/gtest.h>
 
-#include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
 #include <csignal>
+
+#include "CtlProcess.h"
+#include "SimProcess.h"
 
 namespace quorvin {
 namespace {
 
 using test::CtlRun;
-using test::RunCtl;
-using test::SimProcess;
 using test::Pattern;
 using test::ReadFile;
+using test::RunCtl;
+using test::SimProcess;
 using test::WriteFile;
 
 QStringList Args(std::initializer_list<const char*> list) {
@@ -128,7 +129,8 @@ TEST(CtlUsb, SilentAndAbsentDevices) {
   ASSERT_TRUE(sim.Ready());
   CtlRun r = RunCtl(Args({"--lang", "en", "init-buttons"}), sim.SocketPath());
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.OutLines(), QStringList({"Read data failed, please send again !", "Initialize call button data failed !"}));
+  EXPECT_EQ(r.OutLines(),
+            QStringList({"Read data failed, please send again !", "Initialize call button data failed !"}));
 
   QTemporaryDir dir;
   r = RunCtl(Args({"--lang", "en", "--json", "version"}), dir.filePath("nothing.sock"));
@@ -142,8 +144,9 @@ TEST(CtlUsb, SilentAndAbsentDevices) {
 }
 
 TEST(CtlUsb, UsageErrors) {
-  for (const auto& args : {Args({}), Args({"frequency"}), Args({"--baud", "9600", "version"}), Args({"--port", "x", "--baud", "1200", "version"}),
-                           Args({"upgrade"}), Args({"version", "--json"}), Args({"--lang", "fr", "version"})}) {
+  for (const auto& args : {Args({}), Args({"frequency"}), Args({"--baud", "9600", "version"}),
+                           Args({"--port", "x", "--baud", "1200", "version"}), Args({"upgrade"}),
+                           Args({"version", "--json"}), Args({"--lang", "fr", "version"})}) {
     EXPECT_EQ(RunCtl(args, {}).exitCode, 2) << args.join(' ').toStdString();
   }
   const CtlRun help = RunCtl(Args({"--help"}), {});

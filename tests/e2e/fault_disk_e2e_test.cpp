@@ -2,19 +2,19 @@
 // that are not files to replace. The earlier file stays byte for byte, nothing is left beside it,
 // nothing is sent to the device when the path cannot work, and the file error is told as such.
 
-#include "CtlProcess.h"
-#include "SimProcess.h"
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
-#include <sys/mount.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "CtlProcess.h"
+#include "SimProcess.h"
 
 namespace quorvin {
 namespace {
@@ -48,7 +48,8 @@ class ReadBackTarget : public testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(test::WriteFile(simDir.filePath("device.bin"), Pattern(54 * 200, 3)));  // 10,800 bytes
-    sim = std::make_unique<test::SimProcess>(QStringList{"--trace", "--serial", "--backup", simDir.filePath("device.bin")});
+    sim = std::make_unique<test::SimProcess>(
+        QStringList{"--trace", "--serial", "--backup", simDir.filePath("device.bin")});
     ASSERT_TRUE(sim->Ready());
   }
   // quorvinctl's read-back; the sim's trace is drained after it, or a full pipe would stall the sim.
@@ -90,7 +91,8 @@ TEST_F(ReadBackTarget, AFileSizeLimitMidWayKeepsTheEarlierFile) {
 TEST_F(ReadBackTarget, AFullDiskKeepsTheEarlierFile) {
   const QByteArray mountPoint = QFile::encodeName(dir.filePath("small"));
   ASSERT_TRUE(QDir().mkpath(dir.filePath("small")));
-  if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0) GTEST_SKIP() << "cannot mount a tmpfs here";
+  if (::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=64k") != 0)
+    GTEST_SKIP() << "cannot mount a tmpfs here";
   const QString path = dir.filePath("small/backup.bin");
   for (bool serial : {false, true}) {
     ASSERT_TRUE(test::WriteFile(path, kEarlier));

@@ -3,15 +3,15 @@
 // and edge sizes that are fine. Each gets its outcome, exit status and message, over USB and over
 // the serial link, and a refused file never reaches the device.
 
-#include "CtlProcess.h"
-#include "SimProcess.h"
+#include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
-#include <sys/stat.h>
+#include "CtlProcess.h"
+#include "SimProcess.h"
 
 namespace quorvin {
 namespace {
@@ -65,7 +65,8 @@ TEST(BadFilesE2e, UnusableFilesAreRefusedWithTheirMessageAndNothingIsSent) {
 
   const QString unopenable[] = {dir.filePath("folder"), dir.filePath("plain/fw.bin"), dir.filePath("gone.bin")};
   for (const char* op : {"upgrade", "download"}) {
-    const QStringList command = QString::fromLatin1(op) == "upgrade" ? QStringList{"upgrade"} : QStringList{"backup", "download"};
+    const QStringList command =
+        QString::fromLatin1(op) == "upgrade" ? QStringList{"upgrade"} : QStringList{"backup", "download"};
     for (const QString& path : unopenable) {
       ExpectRefused(ctl.Usb(command + QStringList{path}), "Cannot open the file " + path + ".", true, op);
       ExpectRefused(ctl.Serial(command + QStringList{path}), "Can not open file: " + path, false, op);

@@ -2,8 +2,7 @@
 // over a whole backup read-back: the chosen file is always either the earlier one or the whole
 // new backup, never a part of it, and nothing is left beside it.
 
-#include "CtlProcess.h"
-#include "SimProcess.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -11,9 +10,10 @@
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QThread>
-#include <gtest/gtest.h>
-
 #include <csignal>
+
+#include "CtlProcess.h"
+#include "SimProcess.h"
 
 namespace quorvin {
 namespace {

@@ -2,20 +2,20 @@
 // the failure no later than 1.5 s after its own wait at that point would end, keeps no descriptor
 // of the lost device, and when the device is back on the same socket the next operation finds it.
 
-#include "CtlProcess.h"
-#include "SimProcess.h"
-#include "link/Backends.h"
-#include "ops/UsbOps.h"
-#include "support/RecordingFeedback.h"
+#include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <cstring>
-#include <unistd.h>
+
+#include "CtlProcess.h"
+#include "SimProcess.h"
+#include "link/Backends.h"
+#include "ops/UsbOps.h"
+#include "support/RecordingFeedback.h"
 
 namespace quorvin {
 namespace {
@@ -28,7 +28,8 @@ constexpr qint64 kSlackMs = 1500;
 // counted).
 int OpenSockets() {
   int n = 0;
-  const QStringList fds = QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System);
+  const QStringList fds =
+      QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::AllEntries | QDir::System);
   for (const QString& fd : fds) {
     char target[64] = {};
     const QByteArray link = QByteArrayLiteral("/proc/self/fd/") + fd.toLatin1();
@@ -111,8 +112,7 @@ TEST(UnplugE2e, UpgradeLosesTheDeviceBeforeTheAcknowledgement) {
 TEST(UnplugE2e, DownloadLosesTheDeviceMidway) {
   QTemporaryDir dir;
   const QString image = WriteFile(dir, "backup.bin", Pattern(54 * 4));
-  UnplugThenReturn({"--vanish-after", "3"}, 5000 + 50 + 50,
-                   [&](UsbEnv& env) { return BackupDownloadUsb(env, image); });
+  UnplugThenReturn({"--vanish-after", "3"}, 5000 + 50 + 50, [&](UsbEnv& env) { return BackupDownloadUsb(env, image); });
 }
 
 TEST(UnplugE2e, ReadBackLosesTheDeviceAtSeveralPoints) {

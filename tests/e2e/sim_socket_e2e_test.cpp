@@ -1,14 +1,14 @@
 // The tool and a separately started quorvin-sim, talking over the virtual HID socket.
 
-#include "SimProcess.h"
+#include <gtest/gtest.h>
 
+#include <QFile>
+
+#include "SimProcess.h"
 #include "link/Backends.h"
 #include "link/HidLink.h"
 #include "link/UsbTransaction.h"
 #include "support/RecordingFeedback.h"
-
-#include <QFile>
-#include <gtest/gtest.h>
 
 namespace quorvin {
 namespace {

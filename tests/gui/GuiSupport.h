@@ -2,9 +2,6 @@
 // Helpers for the widget tests: a HID backend with nothing plugged in, and an answerer that
 // acknowledges message boxes the way a technician would, recording what they said.
 
-#include "app/FileChooser.h"
-#include "link/HidBackend.h"
-
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
@@ -12,6 +9,9 @@
 #include <QTimer>
 #include <atomic>
 #include <functional>
+
+#include "app/FileChooser.h"
+#include "link/HidBackend.h"
 
 namespace quorvin::test {
 

@@ -2,14 +2,14 @@
 // A pseudo-terminal whose slave side the window opens as its serial port, and a device that
 // answers one request on the master side from its own thread (the test thread runs the window).
 
-#include <QByteArray>
-#include <QString>
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <QByteArray>
+#include <QString>
 #include <atomic>
 #include <thread>
 

@@ -2,18 +2,18 @@
 // running transfer, boxes that hold the operation until answered, progress that reaches the screen
 // without flooding it, a window that keeps painting, and closing that waits for the operation.
 
-#include "app/MyProgressDlg.h"
-#include "app/QtFeedback.h"
-#include "app/TellwaveDlg.h"
-#include "gui/GuiSupport.h"
-#include "link/Clock.h"
-
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QThread>
 #include <QtTest>
 #include <atomic>
+
+#include "app/MyProgressDlg.h"
+#include "app/QtFeedback.h"
+#include "app/TellwaveDlg.h"
+#include "gui/GuiSupport.h"
+#include "link/Clock.h"
 
 using namespace quorvin;
 using namespace quorvin::test;

@@ -2,17 +2,17 @@
 // question it asks, what it refuses, that check box 1008 picks the USB or the serial form, that a
 // click during an operation does nothing.
 
-#include "app/DialogTemplate.h"
-#include "app/TellwaveDlg.h"
-#include "gui/GuiSupport.h"
-#include "gui/PtyPeer.h"
-#include "link/Clock.h"
-
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QThread>
 #include <QtTest>
+
+#include "app/DialogTemplate.h"
+#include "app/TellwaveDlg.h"
+#include "gui/GuiSupport.h"
+#include "gui/PtyPeer.h"
+#include "link/Clock.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -36,7 +36,9 @@ class ButtonsFixture {
   void Click(int id) { qobject_cast<QPushButton*>(dlg.Control(id))->click(); }
   void SetUsb(bool on) { qobject_cast<QCheckBox*>(dlg.Control(ctl::UsbOperation))->setChecked(on); }
   QLineEdit* Edit() { return qobject_cast<QLineEdit*>(dlg.Control(ctl::Frequency)); }
-  bool WaitIdle() { return QTest::qWaitFor([this] { return !dlg.Runner().IsBusy(); }, 15000); }
+  bool WaitIdle() {
+    return QTest::qWaitFor([this] { return !dlg.Runner().IsBusy(); }, 15000);
+  }
 
   EmptyHid hid;
   RealClock clock;
@@ -139,7 +141,9 @@ void ButtonsTest::CheckBoxPicksTheLink() {
     BoxAnswerer boxes;
     f.SetUsb(false);
     f.dlg.FillPortList({device.SlavePath()});
-    device.AnswerOnce(6, QByteArray::fromHex("55AA02C204" "56312E30" "52"));
+    device.AnswerOnce(6, QByteArray::fromHex("55AA02C204"
+                                             "56312E30"
+                                             "52"));
     f.Click(ctl::ReadVersion);
     QVERIFY(f.WaitIdle());
     QCOMPARE(device.request, QByteArray::fromHex("55AA01C2003C"));

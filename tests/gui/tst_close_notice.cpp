@@ -2,15 +2,15 @@
 // the window will close when the operation ends; the notice waits for no answer, so neither the
 // window nor the operation stops for it, and it goes with the window.
 
-#include "app/MyProgressDlg.h"
-#include "app/TellwaveDlg.h"
-#include "gui/GuiSupport.h"
-#include "link/Clock.h"
-
 #include <QMessageBox>
 #include <QThread>
 #include <QtTest>
 #include <atomic>
+
+#include "app/MyProgressDlg.h"
+#include "app/TellwaveDlg.h"
+#include "gui/GuiSupport.h"
+#include "link/Clock.h"
 
 using namespace quorvin;
 using namespace quorvin::test;

@@ -2,18 +2,18 @@
 // file questions and boxes answered here; and the poll timer and device watcher following the
 // repeater as it comes and goes. A virtual clock makes the operations' long pauses free.
 
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
 #include "app/DialogTemplate.h"
 #include "app/TellwaveDlg.h"
 #include "gui/GuiSupport.h"
 #include "link/Backends.h"
 #include "link/Clock.h"
 #include "sim/InProcessBackend.h"
-
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QTemporaryDir>
-#include <QtTest>
 
 using namespace quorvin;
 using namespace quorvin::test;

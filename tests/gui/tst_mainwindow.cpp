@@ -2,17 +2,17 @@
 // state of every control, the layout on the template's grid, the frequency field's checks, the
 // serial port list, and how the window may and may not be closed.
 
-#include "app/DialogTemplate.h"
-#include "app/TellwaveDlg.h"
-#include "gui/GuiSupport.h"
-#include "link/Clock.h"
-
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+
+#include "app/DialogTemplate.h"
+#include "app/TellwaveDlg.h"
+#include "gui/GuiSupport.h"
+#include "link/Clock.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -61,15 +61,22 @@ void MainWindowTest::LabelsAndTitleFollowTheLanguage_data() {
   QTest::addColumn<QString>("title");
   QTest::addColumn<QStringList>("labels");  // 1009 1010 1008 1003 1004 1006 1007 1012 1011 1014
   QTest::newRow("english") << true << QStringLiteral("Setup System V1.0")
-                           << QStringList{"COM:", "Rate:", "USB Operation", "Upgrade", "Read The Version",
-                                          "Download The Backup Data", "Upload The Backup Data", "Write Frequency",
-                                          "Setup Frequency", "Initialize call button data"};
+                           << QStringList{"COM:",
+                                          "Rate:",
+                                          "USB Operation",
+                                          "Upgrade",
+                                          "Read The Version",
+                                          "Download The Backup Data",
+                                          "Upload The Backup Data",
+                                          "Write Frequency",
+                                          "Setup Frequency",
+                                          "Initialize call button data"};
   QTest::newRow("chinese") << false << QStringLiteral("Quorvin V1.0")
-                           << QStringList{QString::fromUtf8("串口号:"), QString::fromUtf8("波特率"),
-                                          QString::fromUtf8("USB操作"), QString::fromUtf8("升级"),
-                                          QString::fromUtf8("读取版本号"), QString::fromUtf8("下载备份数据"),
+                           << QStringList{QString::fromUtf8("串口号:"),      QString::fromUtf8("波特率"),
+                                          QString::fromUtf8("USB操作"),      QString::fromUtf8("升级"),
+                                          QString::fromUtf8("读取版本号"),   QString::fromUtf8("下载备份数据"),
                                           QString::fromUtf8("回读备份数据"), QString::fromUtf8("回读频率"),
-                                          QString::fromUtf8("设置频率"), QString::fromUtf8("初始化呼叫器数据")};
+                                          QString::fromUtf8("设置频率"),     QString::fromUtf8("初始化呼叫器数据")};
 }
 
 void MainWindowTest::LabelsAndTitleFollowTheLanguage() {
@@ -105,7 +112,8 @@ void MainWindowTest::InitialState() {
 
   w.dlg.show();
   QVERIFY(QTest::qWaitForWindowExposed(&w.dlg));
-  for (int id : {1009, 1002, 1010, 1005, 1008}) QVERIFY2(!w.dlg.Control(id)->isVisible(), qPrintable(QString::number(id)));
+  for (int id : {1009, 1002, 1010, 1005, 1008})
+    QVERIFY2(!w.dlg.Control(id)->isVisible(), qPrintable(QString::number(id)));
   for (int id : {1003, 1004, 1006, 1007, 1011, 1012, 1013, 1014}) QVERIFY(w.dlg.Control(id)->isVisible());
 
   // Tab order: the template's order, over the controls that take the focus and are shown.

@@ -1,15 +1,15 @@
 // The progress window's life over repeated operations (created, reused, destroyed, created again
 // empty), where it sits, and the colours it is actually painted in.
 
-#include "app/MyProgressDlg.h"
-#include "app/TellwaveDlg.h"
-#include "gui/GuiSupport.h"
-#include "link/Clock.h"
-
 #include <QLabel>
 #include <QPointer>
 #include <QProgressBar>
 #include <QtTest>
+
+#include "app/MyProgressDlg.h"
+#include "app/TellwaveDlg.h"
+#include "gui/GuiSupport.h"
+#include "link/Clock.h"
 
 using namespace quorvin;
 using namespace quorvin::test;

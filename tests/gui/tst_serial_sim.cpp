@@ -1,11 +1,6 @@
 // The window's four serial operations, check box 1008 cleared, against quorvin-sim --serial
 // running as its own process.
 
-#include "app/DialogTemplate.h"
-#include "app/TellwaveDlg.h"
-#include "gui/GuiSupport.h"
-#include "link/Clock.h"
-
 #include <QCheckBox>
 #include <QFile>
 #include <QProcess>
@@ -13,6 +8,11 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include "app/DialogTemplate.h"
+#include "app/TellwaveDlg.h"
+#include "gui/GuiSupport.h"
+#include "link/Clock.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -53,10 +53,12 @@ QString SerialSimTest::StartSim(const QStringList& args) {
   m_sim.setArguments(QStringList{QStringLiteral("--serial")} + args);
   m_sim.start();
   QString out;
-  (void)QTest::qWaitFor([&] {
-    out += QString::fromLocal8Bit(m_sim.readAllStandardOutput());
-    return out.contains(QLatin1String("quorvin-sim ready"));
-  }, 10000);
+  (void)QTest::qWaitFor(
+      [&] {
+        out += QString::fromLocal8Bit(m_sim.readAllStandardOutput());
+        return out.contains(QLatin1String("quorvin-sim ready"));
+      },
+      10000);
   const auto m = QRegularExpression(QStringLiteral("serial (/dev/\\S+?)[ ;]")).match(out);
   return m.hasMatch() ? m.captured(1) : QString();
 }

@@ -3,10 +3,10 @@
 //   "box: TEXT", "progress: show", "progress: text TEXT", "progress: range N", "progress: pos N",
 //   "progress: close".
 
-#include "link/Feedback.h"
-
 #include <QStringList>
 #include <ostream>
+
+#include "link/Feedback.h"
 
 // Readable QString and QStringList values in test failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

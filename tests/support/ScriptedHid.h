@@ -3,14 +3,14 @@
 // how opens end, and script the device: a responder sees every written report and queues replies
 // at chosen times. Reads advance the clock to the reply or by the whole time-out.
 
-#include "link/Clock.h"
-#include "link/HidBackend.h"
-#include "protocol/Frame.h"
-
 #include <deque>
 #include <functional>
 #include <map>
 #include <vector>
+
+#include "link/Clock.h"
+#include "link/HidBackend.h"
+#include "protocol/Frame.h"
 
 namespace quorvin::test {
 
@@ -35,7 +35,9 @@ class ScriptedHid : public HidBackend {
   // Called for every report written; queue replies from here.
   std::function<void(const Report&)> responder;
 
-  void QueueReply(const Report& report, qint64 delayMs = 0) { m_replies.push_back({m_clock.NowMs() + delayMs, report}); }
+  void QueueReply(const Report& report, qint64 delayMs = 0) {
+    m_replies.push_back({m_clock.NowMs() + delayMs, report});
+  }
   void QueueFrame(std::uint8_t direction, std::uint8_t command, const std::vector<std::uint8_t>& payload,
                   qint64 delayMs = 0);
   void ClearReplies() { m_replies.clear(); }

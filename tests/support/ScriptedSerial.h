@@ -4,13 +4,13 @@
 // device's bytes at chosen times (or from a responder that sees every write); a read waits on the
 // clock for the next bytes due, up to its wait, and hands over everything due by then.
 
-#include "link/Clock.h"
-#include "link/SerialPort.h"
-
 #include <QByteArray>
 #include <deque>
 #include <functional>
 #include <optional>
+
+#include "link/Clock.h"
+#include "link/SerialPort.h"
 
 namespace quorvin::test {
 

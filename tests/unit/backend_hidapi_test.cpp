@@ -1,14 +1,13 @@
 // The hidapi backend on a machine without the repeater: discovery ends cleanly and says so. When
 // a repeater is plugged in these checks do not apply, so they step aside.
 
-#include "app/DeviceWatcher.h"
-#include "link/Backends.h"
-#include "link/HidLink.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
+#include "app/DeviceWatcher.h"
+#include "link/Backends.h"
+#include "link/HidLink.h"
 #include "support/RecordingFeedback.h"
 
 namespace quorvin {
@@ -16,9 +15,8 @@ namespace {
 
 bool RepeaterPresent(HidBackend& backend) {
   const auto all = backend.Enumerate();
-  return std::any_of(all.begin(), all.end(), [](const HidDeviceInfo& d) {
-    return d.vendorId == kVendorId && d.productId == kProductId;
-  });
+  return std::any_of(all.begin(), all.end(),
+                     [](const HidDeviceInfo& d) { return d.vendorId == kVendorId && d.productId == kProductId; });
 }
 
 TEST(HidapiBackend, WithoutTheDeviceDiscoveryEndsCleanly) {

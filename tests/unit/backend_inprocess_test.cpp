@@ -1,11 +1,10 @@
 // The in-process repeater behind the HID seam, driven through HidLink and SendUsbCommand on a
 // virtual clock: the tool's view of each answer and each fault.
 
-#include "sim/InProcessBackend.h"
-#include "link/UsbTransaction.h"
-
 #include <gtest/gtest.h>
 
+#include "link/UsbTransaction.h"
+#include "sim/InProcessBackend.h"
 #include "support/RecordingFeedback.h"
 
 namespace quorvin {
@@ -104,13 +103,15 @@ TEST(InProcessBackend, FaultsGiveTheToolsFailureMessages) {
          f.delayReply = FaultCount::Always();
          f.delayMs = 1001;
        },
-       false, {kReadFailed}},
+       false,
+       {kReadFailed}},
       {"late within the read time-out",
        [](DeviceFaults& f) {
          f.delayReply = FaultCount::Always();
          f.delayMs = 1000;
        },
-       true, {}},
+       true,
+       {}},
       {"stray reply first is skipped", [](DeviceFaults& f) { f.strayReply = FaultCount::Always(); }, true, {}},
       {"vanish on the request", [](DeviceFaults& f) { f.vanishAfterReports = 1; }, false, {kReadFailed}},
       {"gone from the start", [](DeviceFaults& f) { f.vanishAfterReports = 0; }, false, {kNotConnected}},

@@ -1,24 +1,22 @@
 // The socket backend: first against a hand-made peer that checks the wire format byte for byte,
 // then against the virtual repeater's own socket server.
 
-#include "link/SocketBackend.h"
-#include "link/UsbTransaction.h"
-#include "sim/HidSocketServer.h"
-#include "sim/SimLoop.h"
-
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cstring>
+#include <QTemporaryDir>
 #include <chrono>
+#include <cstring>
 #include <thread>
 
+#include "link/SocketBackend.h"
+#include "link/UsbTransaction.h"
+#include "sim/HidSocketServer.h"
+#include "sim/SimLoop.h"
 #include "support/RecordingFeedback.h"
 
 namespace quorvin {
@@ -226,8 +224,13 @@ TEST(SocketBackend, AVanishingSimLeavesNoDevice) {
 
 // An upload packet in a report: 00 55 AA 01 C3 L count number data checksum.
 Report UpgradePacket(int count, int number, int dataBytes) {
-  std::vector<std::uint8_t> body = {kDirRequest, cmd::UsbUpgrade, static_cast<std::uint8_t>(dataBytes + 4), 0,
-                                    static_cast<std::uint8_t>(count), 0, static_cast<std::uint8_t>(number)};
+  std::vector<std::uint8_t> body = {kDirRequest,
+                                    cmd::UsbUpgrade,
+                                    static_cast<std::uint8_t>(dataBytes + 4),
+                                    0,
+                                    static_cast<std::uint8_t>(count),
+                                    0,
+                                    static_cast<std::uint8_t>(number)};
   body.insert(body.end(), static_cast<std::size_t>(dataBytes), 0x42);
   body.push_back(static_cast<std::uint8_t>(ComputeChecksum(body.data(), body.size())));
   Report r{};

@@ -2,14 +2,14 @@
 // the transfer starts; a folder removed while the backup streams in; a folder where a file should
 // be. Each ends with its own message and nothing half-written.
 
-#include "ops/SerialOps.h"
-#include "ops_fixture.h"
-#include "support/ScriptedSerial.h"
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 
-#include <sys/stat.h>
-#include <unistd.h>
+#include "ops/SerialOps.h"
+#include "ops_fixture.h"
+#include "support/ScriptedSerial.h"
 
 namespace quorvin::test {
 namespace {
@@ -127,8 +127,8 @@ TEST_F(VanishingFiles, APipeWithItsDataIsSentWholeOnBothLinks) {
     if (frame[6] == frame[8] && frame[5] == frame[7])  // the packet numbered as the count
       port.QueueBytes(QByteArray("\x55\xAA\x02\xC4\x01\x5A\xDE", 7), 10);
   };
-  const OpResult r = BackupDownloadSerial(serial, {QStringLiteral("/dev/ttyX"), QStringLiteral("9600")},
-                                          pipePath(serialPipe));
+  const OpResult r =
+      BackupDownloadSerial(serial, {QStringLiteral("/dev/ttyX"), QStringLiteral("9600")}, pipePath(serialPipe));
   EXPECT_TRUE(r.Ok()) << Joined(serialFb.log);
   EXPECT_EQ(r.bytes, image.size());
   ::close(serialPipe[0]);

@@ -3,11 +3,11 @@
 // pass over are passed over, anything else ends the operation with its own message, and every
 // operation ends clean: no crash, the progress window closed, the port closed, the file kept.
 
+#include <QRandomGenerator>
+
 #include "ops/SerialOps.h"
 #include "ops_fixture.h"
 #include "support/ScriptedSerial.h"
-
-#include <QRandomGenerator>
 
 namespace quorvin::test {
 namespace {
@@ -124,11 +124,21 @@ TEST_F(Garbage, ReadBackTakesOddPacketsAsTheyComeButNotJunk) {
     for (int k = 1; k <= count; ++k) {
       if (withJunk && k == junkAt) {
         switch (rng.bounded(5)) {
-          case 0: packets.push_back(Junk(rng, cmd::BackupReadBack, JunkKind::Noise)); break;
-          case 1: packets.push_back(Junk(rng, cmd::BackupReadBack, JunkKind::LengthPastTheReport)); break;
-          case 2: packets.push_back(ReadBackPacket(count, k - 1, "again")); break;  // a repeat
-          case 3: packets.push_back(ReadBackPacket(count + 1, k, "recount")); break;
-          default: packets.push_back(Stray(rng, cmd::BackupReadBack)); break;
+          case 0:
+            packets.push_back(Junk(rng, cmd::BackupReadBack, JunkKind::Noise));
+            break;
+          case 1:
+            packets.push_back(Junk(rng, cmd::BackupReadBack, JunkKind::LengthPastTheReport));
+            break;
+          case 2:
+            packets.push_back(ReadBackPacket(count, k - 1, "again"));
+            break;  // a repeat
+          case 3:
+            packets.push_back(ReadBackPacket(count + 1, k, "recount"));
+            break;
+          default:
+            packets.push_back(Stray(rng, cmd::BackupReadBack));
+            break;
         }
         continue;
       }
@@ -196,7 +206,8 @@ QByteArray Noise(QRandomGenerator& rng, int maxBytes, const QByteArray& reply) {
   QByteArray n(3 + rng.bounded(maxBytes - 2), Qt::Uninitialized);
   for (auto& c : n) c = static_cast<char>(rng.bounded(256));
   const QByteArray all = n + reply;
-  if (VerifyChecksum(reinterpret_cast<const std::uint8_t*>(all.constData()) + 2, static_cast<std::size_t>(all.size() - 2)))
+  if (VerifyChecksum(reinterpret_cast<const std::uint8_t*>(all.constData()) + 2,
+                     static_cast<std::size_t>(all.size() - 2)))
     n[2] = static_cast<char>(n[2] + 1);
   return n;
 }
@@ -265,7 +276,8 @@ TEST(SerialGarbage, NoiseBeforeTheClosingReplyIsReturnErrorData) {
     const std::uint8_t command = upgrade ? cmd::SerialUpgrade : cmd::BackupDownload;
     const QByteArray ack = SerialFrame(command, QByteArray(1, '\x5A'));
     b.Answer(rng, Noise(rng, 300, ack), ack, 3);
-    const OpResult r = upgrade ? FirmwareUpgradeSerial(b.env, b.choice, image) : BackupDownloadSerial(b.env, b.choice, image);
+    const OpResult r =
+        upgrade ? FirmwareUpgradeSerial(b.env, b.choice, image) : BackupDownloadSerial(b.env, b.choice, image);
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     EXPECT_EQ(r.outcome, Outcome::Failed);
     EXPECT_EQ(b.fb.Boxes(), QStringList{"box: Return error data !"});

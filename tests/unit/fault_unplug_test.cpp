@@ -2,14 +2,15 @@
 // download and read-back, on a virtual clock: the tool says so at the moment its own waits say it
 // should, holds no handle to the lost device, and finds the device again when it comes back.
 
-#include "sim/InProcessBackend.h"
-#include "ops/UsbOps.h"
-#include "support/RecordingFeedback.h"
+#include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "ops/UsbOps.h"
+#include "sim/InProcessBackend.h"
+#include "support/RecordingFeedback.h"
 
 namespace quorvin {
 namespace {

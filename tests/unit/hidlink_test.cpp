@@ -1,8 +1,8 @@
-#include "app/DeviceWatcher.h"
 #include "link/HidLink.h"
 
 #include <gtest/gtest.h>
 
+#include "app/DeviceWatcher.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
 

@@ -2,18 +2,18 @@
 // A repeater scripted on a virtual clock, a recorder for what the user sees, and helpers to read
 // back the frames the tool wrote.
 
-#include "link/HidLink.h"
-#include "ops/UsbOps.h"
-#include "support/RecordingFeedback.h"
-#include "support/ScriptedHid.h"
+#include <gtest/gtest.h>
 
 #include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include "link/HidLink.h"
+#include "ops/UsbOps.h"
+#include "support/RecordingFeedback.h"
+#include "support/ScriptedHid.h"
 
 namespace quorvin::test {
 

@@ -1,9 +1,9 @@
 // Backup read-back over USB: the streamed packets, what ends the stream early, and the file, which
 // is replaced only when everything has arrived.
 
-#include "ops_fixture.h"
-
 #include <QDir>
+
+#include "ops_fixture.h"
 
 namespace quorvin::test {
 namespace {
@@ -45,9 +45,9 @@ TEST_F(ReadBack, OnePacketCompletesAtOnce) {
   for (int i : {1, 2, 3, 4, 5, 6}) request[i] = std::array<std::uint8_t, 7>{0, 0x55, 0xAA, 0x01, 0xC5, 0x00, 0x39}[i];
   EXPECT_EQ(hid.written[0].report, request);
   // No position for the first packet; the end line stays for a second before the window closes.
-  EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: range 1",
-                                    "progress: text Read backup data sending sucessfully ", "progress: close",
-                                    "box: Read backup data successfully !"}));
+  EXPECT_EQ(Joined(fb.log),
+            Joined({"progress: show", "progress: range 1", "progress: text Read backup data sending sucessfully ",
+                    "progress: close", "box: Read backup data successfully !"}));
 
   // A device with nothing stored answers count 0 and no data: an empty backup, not an error.
   Stream({Packet(0, 0, {})});
@@ -65,12 +65,13 @@ TEST_F(ReadBack, LaterPacketsAreTakenWithoutTheirChecksum) {
   ASSERT_TRUE(r.Ok());
   EXPECT_EQ(ReadFile(path), a + b + c);
   EXPECT_EQ(r.bytes, 124);
-  EXPECT_EQ(Joined(fb.log),
-            Joined({"progress: show", "progress: range 3", "progress: pos 2",
-                    QString::fromUtf8("progress: text 回读备份数据,共有3包数据,当前第2包数据正在发送..."), "progress: pos 3",
-                    QString::fromUtf8("progress: text 回读备份数据,共有3包数据,当前第3包数据正在发送..."),
-                    QString::fromUtf8("progress: text 回读备份数据发送成功"), "progress: close",
-                    QString::fromUtf8("box: 回读备份数据成功！")}));
+  EXPECT_EQ(
+      Joined(fb.log),
+      Joined({"progress: show", "progress: range 3", "progress: pos 2",
+              QString::fromUtf8("progress: text 回读备份数据,共有3包数据,当前第2包数据正在发送..."), "progress: pos 3",
+              QString::fromUtf8("progress: text 回读备份数据,共有3包数据,当前第3包数据正在发送..."),
+              QString::fromUtf8("progress: text 回读备份数据发送成功"), "progress: close",
+              QString::fromUtf8("box: 回读备份数据成功！")}));
   EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"upload.bin"});
 }
 
@@ -136,7 +137,8 @@ TEST_F(ReadBack, RequestWrittenOnceOnly) {
   OpResult r = Run();
   EXPECT_EQ(r.outcome, Outcome::Failed);
   EXPECT_TRUE(hid.written.empty());
-  EXPECT_EQ(Joined(fb.log), Joined({"box: To send data failed, please send again !", "box: Read backup data failed !"}));
+  EXPECT_EQ(Joined(fb.log),
+            Joined({"box: To send data failed, please send again !", "box: Read backup data failed !"}));
   EXPECT_EQ(ReadFile(path), kOld);
 }
 

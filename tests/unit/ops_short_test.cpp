@@ -1,12 +1,12 @@
 // Version read, frequency set and read-back, call-button initialisation: one request, one reply,
 // and the box shown while the progress window is still open.
 
-#include "ops_fixture.h"
-#include "link/UsbTransaction.h"
-#include "ops/VersionText.h"
-
 #include <QStringDecoder>
 #include <QStringEncoder>
+
+#include "link/UsbTransaction.h"
+#include "ops/VersionText.h"
+#include "ops_fixture.h"
 
 namespace quorvin::test {
 namespace {
@@ -30,8 +30,8 @@ TEST_F(Short, VersionTextInBothLanguages) {
   EXPECT_EQ(r.version, QStringLiteral("V1.0"));
   ASSERT_EQ(hid.written.size(), 1u);
   ExpectReport(hid.written[0].report, Hex({0x01, 0xC2, 0x00, 0x3C}));
-  EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: text Reading version ...", "box: Version :V1.0",
-                                    "progress: close"}));
+  EXPECT_EQ(Joined(fb.log),
+            Joined({"progress: show", "progress: text Reading version ...", "box: Version :V1.0", "progress: close"}));
 
   fb.log.clear();
   UsbEnv zh = Env(false);
@@ -97,9 +97,9 @@ TEST_F(Short, VersionFailureBoxFollowsTheLinkMessageBeforeTheWindowCloses) {
   UsbEnv env = Env();
   OpResult r = ReadVersionUsb(env);  // nobody answers
   EXPECT_EQ(r.outcome, Outcome::Failed);
-  EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: text Reading version ...",
-                                    "box: Read data failed, please send again !", "box: Reading version failed !",
-                                    "progress: close"}));
+  EXPECT_EQ(Joined(fb.log),
+            Joined({"progress: show", "progress: text Reading version ...",
+                    "box: Read data failed, please send again !", "box: Reading version failed !", "progress: close"}));
   EXPECT_EQ(clock.NowMs(), 10'000 + 1000);
 }
 
@@ -118,9 +118,8 @@ TEST_F(Short, SetFrequencyFramesAndBounds) {
     EXPECT_TRUE(r.Ok()) << hz;
     ASSERT_EQ(hid.written.size(), 1u);
     ExpectReport(hid.written[0].report, body);
-    EXPECT_EQ(Joined(fb.log),
-              Joined({"progress: show", "progress: text Setuping frequency parameters...",
-                      "box: Setup frequency parameters successfully !", "progress: close"}));
+    EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: text Setuping frequency parameters...",
+                                      "box: Setup frequency parameters successfully !", "progress: close"}));
   }
 
   hid.written.clear();

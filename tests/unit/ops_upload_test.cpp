@@ -1,11 +1,11 @@
 // The block upload engine and the two operations built on it: packet layout, pauses, the final
 // acknowledgement, the message order, and files that cannot be sent.
 
-#include "ops_fixture.h"
-#include "link/UsbTransaction.h"
-
 #include <QDir>
 #include <QFileInfo>
+
+#include "link/UsbTransaction.h"
+#include "ops_fixture.h"
 
 namespace quorvin::test {
 namespace {
@@ -171,9 +171,8 @@ TEST_F(Upload, DownloadInChineseAndItsFailureOrder) {
   hid.responder = [this](const Report&) { hid.failWrites = kWriteAttempts; };
   EXPECT_EQ(BackupDownloadUsb(env, path).outcome, Outcome::Failed);
   EXPECT_EQ(hid.written.size(), 1u);
-  EXPECT_EQ(Joined(fb.log.mid(fb.log.size() - 3)),
-            Joined({QString::fromUtf8("box: 设备未连接，请连接设备！"), "progress: close",
-                    QString::fromUtf8("box: 下载失败！")}));
+  EXPECT_EQ(Joined(fb.log.mid(fb.log.size() - 3)), Joined({QString::fromUtf8("box: 设备未连接，请连接设备！"),
+                                                           "progress: close", QString::fromUtf8("box: 下载失败！")}));
 }
 
 TEST_F(Upload, FilesThatCannotBeSentAreRefusedBeforeAnythingGoesOut) {

@@ -1,9 +1,10 @@
 // The serial port object and the open step, on real pseudo-terminals.
 
-#include "serial_pty.h"
+#include <gtest/gtest.h>
 
 #include <QSerialPort>
-#include <gtest/gtest.h>
+
+#include "serial_pty.h"
 
 namespace quorvin::test {
 namespace {

@@ -3,16 +3,16 @@
 // path exactly as it would open a real port, and the test plays the device on the master side.
 // A pty has no baud timing, so the test paces the device's bytes itself.
 
-#include "link/Clock.h"
-#include "link/SerialPort.h"
-#include "ops/SerialOps.h"
-#include "support/RecordingFeedback.h"
-
 #include <QByteArray>
 #include <QString>
 #include <QThread>
 #include <functional>
 #include <initializer_list>
+
+#include "link/Clock.h"
+#include "link/SerialPort.h"
+#include "ops/SerialOps.h"
+#include "support/RecordingFeedback.h"
 
 namespace quorvin::test {
 

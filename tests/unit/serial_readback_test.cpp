@@ -1,10 +1,11 @@
 // Backup read-back over a real pseudo-terminal.
 
-#include "serial_pty.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "serial_pty.h"
 
 namespace quorvin::test {
 namespace {
@@ -49,11 +50,12 @@ TEST_F(SerialReadBack, TwoPacketsSentBackToBackLeaveBothDataPartsInOrder) {
   EXPECT_EQ(r.outcome, Outcome::Success);
   EXPECT_EQ(r.bytes, 168);
   EXPECT_EQ(FileBytes(), first + second);
-  EXPECT_EQ(run.fb.log, QStringList({
-      "progress: show", "progress: range 2",
-      "progress: text Read backup data ,In total 2 data packages, currently 1 data package sending ...",
-      "progress: text Read backup data ,In total 2 data packages, currently 2 data package sending ...",
-      "progress: close", "box: Read backup data successful !"}));
+  EXPECT_EQ(
+      run.fb.log,
+      QStringList({"progress: show", "progress: range 2",
+                   "progress: text Read backup data ,In total 2 data packages, currently 1 data package sending ...",
+                   "progress: text Read backup data ,In total 2 data packages, currently 2 data package sending ...",
+                   "progress: close", "box: Read backup data successful !"}));
   EXPECT_FALSE(run.portOpenAfter);
 }
 
@@ -65,7 +67,8 @@ TEST_F(SerialReadBack, ShortPacketsEndOnSilenceAndChineseTexts) {
   run.device.Write(ReadBackPacket(2, 2, Data(5, 50)));
   EXPECT_EQ(run.Finish().outcome, Outcome::Success);
   EXPECT_EQ(FileBytes(), Data(10, 1) + Data(5, 50));
-  EXPECT_TRUE(run.fb.log.contains(QString::fromUtf8("progress: text 回读备份数据,共有2包数据,当前第1包数据正在发送...")));
+  EXPECT_TRUE(
+      run.fb.log.contains(QString::fromUtf8("progress: text 回读备份数据,共有2包数据,当前第1包数据正在发送...")));
   EXPECT_EQ(run.fb.log.last(), QString::fromUtf8("box: 回读数据成功！"));
 }
 
@@ -106,9 +109,9 @@ TEST_F(SerialReadBack, MissingPacketsOrNoReadBackFrameFailAndKeepTheEarlierFile)
 // Packets out of sequence would put a wrong file in place of the backup: each fails the read-back.
 TEST_F(SerialReadBack, PacketsOutOfSequenceFailAndKeepTheEarlierFile) {
   const std::vector<std::vector<QByteArray>> runs = {
-      {ReadBackPacket(3, 1, Data(128, 1)), ReadBackPacket(3, 3, Data(16, 3))},  // packet 2 missing
+      {ReadBackPacket(3, 1, Data(128, 1)), ReadBackPacket(3, 3, Data(16, 3))},   // packet 2 missing
       {ReadBackPacket(2, 1, Data(128, 1)), ReadBackPacket(2, 1, Data(128, 1))},  // a repeat
-      {ReadBackPacket(2, 2, Data(16, 2))},                                        // no packet 1
+      {ReadBackPacket(2, 2, Data(16, 2))},                                       // no packet 1
       {ReadBackPacket(2, 1, Data(128, 1)), ReadBackPacket(3, 2, Data(128, 2))},  // the count changed
   };
   for (const auto& packets : runs) {
@@ -126,10 +129,10 @@ TEST_F(SerialReadBack, PacketsOutOfSequenceFailAndKeepTheEarlierFile) {
 
 TEST_F(SerialReadBack, BadChunksFailWithoutTouchingTheFile) {
   const QByteArray bad[] = {
-      ReadBackPacket(1, 1, Data(4, 1)).replace(9, 1, "\x7f"),                  // checksum broken
-      DeviceFrame(0x02, 0xC5, Bytes({0x00, 0x01, 0x00})),                     // length below 4
+      ReadBackPacket(1, 1, Data(4, 1)).replace(9, 1, "\x7f"),                    // checksum broken
+      DeviceFrame(0x02, 0xC5, Bytes({0x00, 0x01, 0x00})),                        // length below 4
       Sealed(Bytes({0x55, 0xAA, 0x02, 0xC5, 0x40, 0x00, 0x01, 0x00, 0x01, 7})),  // length past the end
-      ReadBackPacket(0, 0, Data(4, 1)),                                        // a count of 0 with data
+      ReadBackPacket(0, 0, Data(4, 1)),                                          // a count of 0 with data
   };
   for (const QByteArray& chunk : bad) {
     SerialRun run;

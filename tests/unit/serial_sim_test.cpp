@@ -1,9 +1,9 @@
 // The virtual repeater's serial side, driven with explicit times.
 
+#include <gtest/gtest.h>
+
 #include "protocol/Frame.h"
 #include "sim/model/SerialDevice.h"
-
-#include <gtest/gtest.h>
 
 namespace quorvin {
 namespace {
@@ -42,8 +42,9 @@ TEST(SerialSim, UploadIsJudgedOnItsPausesAndStoredOnlyWhenWhole) {
   EXPECT_EQ(model.FirmwareImage(), image);
 
   // Without the pause, or with a short packet before the last, the device refuses.
-  device.OnBytes(Packet(cmd::BackupDownload, 2, 1, QByteArray(128, 'b')) +
-                     Packet(cmd::BackupDownload, 2, 2, QByteArray(3, 'b')), 100);
+  device.OnBytes(
+      Packet(cmd::BackupDownload, 2, 1, QByteArray(128, 'b')) + Packet(cmd::BackupDownload, 2, 2, QByteArray(3, 'b')),
+      100);
   EXPECT_EQ(device.TakeDue(100), SerialDevice::BuildReply(cmd::BackupDownload, QByteArray(1, '\xA5')));
   device.OnBytes(Packet(cmd::BackupDownload, 2, 1, QByteArray(100, 'b')), 200);
   device.OnBytes(Packet(cmd::BackupDownload, 2, 2, QByteArray(3, 'b')), 230);
@@ -152,7 +153,7 @@ TEST(SerialSim, ARequestMidReplyNeverTearsAFrameOnTheLine) {
   QByteArray packet("\x00\x01\x00\x01", 4);
   packet += QByteArray(10, 'u');
   device.OnBytes(BuildFrame(cmd::BackupDownload, std::span(reinterpret_cast<const std::uint8_t*>(packet.constData()),
-                                                            static_cast<std::size_t>(packet.size()))),
+                                                           static_cast<std::size_t>(packet.size()))),
                  900'001);
   QByteArray out;
   for (qint64 t = 900'000; device.NextDueMs(); ++t) out += device.TakeDue(t);

@@ -1,10 +1,11 @@
 // Firmware upgrade and backup download over a real pseudo-terminal.
 
-#include "serial_pty.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
+
+#include "serial_pty.h"
 
 namespace quorvin::test {
 namespace {
@@ -63,14 +64,15 @@ TEST_F(SerialTransfer, ThreeHundredBytesGoAsThreePacketsWithTheirPausesThenAccep
   EXPECT_EQ(r.bytes, 300);
   // The upgrade lets the device settle 200 ms before it listens for the answer.
   EXPECT_GE(run.clock.NowMs() - lastPacket, 200);
-  EXPECT_EQ(run.fb.log, QStringList({
-      "progress: show", "progress: range 3",
-      "progress: text Update program ,In total 3 data packages, currently 1 data package sending.......",
-      "progress: pos 1",
-      "progress: text Update program ,In total 3 data packages, currently 2 data package sending.......",
-      "progress: pos 2",
-      "progress: text Update program ,In total 3 data packages, currently 3 data package sending.......",
-      "progress: close", kOk}));
+  EXPECT_EQ(
+      run.fb.log,
+      QStringList({"progress: show", "progress: range 3",
+                   "progress: text Update program ,In total 3 data packages, currently 1 data package sending.......",
+                   "progress: pos 1",
+                   "progress: text Update program ,In total 3 data packages, currently 2 data package sending.......",
+                   "progress: pos 2",
+                   "progress: text Update program ,In total 3 data packages, currently 3 data package sending.......",
+                   "progress: close", kOk}));
   EXPECT_FALSE(run.portOpenAfter);
 }
 
@@ -90,8 +92,8 @@ TEST_F(SerialTransfer, ThreeByteFileFramesAndTheStatusDecidesWhateverTheHeader) 
     EXPECT_EQ(run.device.ReadFrame(), Bytes({0x55, 0xAA, 0x01, 0xC4, 0x07, 0x00, 0x01, 0x00, 0x01, 1, 2, 3, 0x2B}));
     run.device.Write(Bytes({0x55, 0xAA, 0x01, 0xC2, 0x01, 0x5A, 0xE1}));
     EXPECT_EQ(run.Finish().outcome, Outcome::Success);
-    EXPECT_TRUE(run.fb.log.contains(QString::fromUtf8(
-        "progress: text 下载备份数据,共有1包数据,当前第1包数据正在发送...")));
+    EXPECT_TRUE(
+        run.fb.log.contains(QString::fromUtf8("progress: text 下载备份数据,共有1包数据,当前第1包数据正在发送...")));
     EXPECT_EQ(run.fb.log.last(), QString::fromUtf8("box: 接收成功！"));
   }
 }
@@ -113,8 +115,8 @@ TEST_F(SerialTransfer, ExactMultipleOfThePacketSizeGivesFullPacketsOnly) {
 
 TEST_F(SerialTransfer, BadOrShortClosingRepliesAreErrors) {
   const QByteArray replies[] = {
-      Bytes({0x55, 0xAA, 0x02, 0x61, 0x01, 0x5A, 0x42}),  // checksum off by one
-      DeviceFrame(0x02, 0x61, QByteArray()),              // no status byte at all
+      Bytes({0x55, 0xAA, 0x02, 0x61, 0x01, 0x5A, 0x42}),    // checksum off by one
+      DeviceFrame(0x02, 0x61, QByteArray()),                // no status byte at all
       Sealed(Bytes({0x55, 0xAA, 0x02, 0x61, 0x09, 0x5A})),  // length past the bytes that came
   };
   for (const QByteArray& reply : replies) {

@@ -1,8 +1,8 @@
 // Version read over a real pseudo-terminal.
 
-#include "serial_pty.h"
-
 #include <gtest/gtest.h>
+
+#include "serial_pty.h"
 
 namespace quorvin::test {
 namespace {

@@ -1,11 +1,11 @@
 // The virtual repeater's device model: what it answers, what it refuses, and what each fault does
 // to the exchange. Driven report by report with explicit times.
 
-#include "sim/model/DeviceModel.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
+
+#include "sim/model/DeviceModel.h"
 
 namespace quorvin {
 namespace {
@@ -95,7 +95,7 @@ TEST(SimModel, IgnoresWhatIsNotAGoodRequest) {
   echo[3] = kDirReply;
   m.OnUsbReport(echo, 0);
   m.OnUsbReport(Request(cmd::SetFrequency, {1, 2, 3}), 0);  // frequency needs four bytes
-  m.OnUsbReport(Request(cmd::SerialUpgrade), 0);           // serial only
+  m.OnUsbReport(Request(cmd::SerialUpgrade), 0);            // serial only
   Report tooLong = Request(cmd::ReadVersion);
   tooLong[5] = 59;
   m.OnUsbReport(tooLong, 0);
@@ -129,38 +129,44 @@ TEST(SimModel, RefusesInconsistentUploadsAndKeepsTheOldData) {
   };
   const QByteArray d54 = Pattern(54);
   const std::vector<Case> cases = {
-      {"count changes", [&](DeviceModel& m, qint64& t) {
+      {"count changes",
+       [&](DeviceModel& m, qint64& t) {
          m.OnUsbReport(Packet(cmd::BackupDownload, 2, 1, d54), t);
          t += 5000;
          m.OnUsbReport(Packet(cmd::BackupDownload, 3, 2, d54), t);
          t += 50;
          m.OnUsbReport(Packet(cmd::BackupDownload, 3, 3, d54.left(3)), t);
        }},
-      {"number skipped", [&](DeviceModel& m, qint64& t) {
+      {"number skipped",
+       [&](DeviceModel& m, qint64& t) {
          m.OnUsbReport(Packet(cmd::BackupDownload, 3, 1, d54), t);
          t += 5000;
          m.OnUsbReport(Packet(cmd::BackupDownload, 3, 3, d54), t);
        }},
-      {"checksum wrong", [&](DeviceModel& m, qint64& t) {
+      {"checksum wrong",
+       [&](DeviceModel& m, qint64& t) {
          m.OnUsbReport(Packet(cmd::BackupDownload, 2, 1, d54), t);
          t += 5000;
          Report p = Packet(cmd::BackupDownload, 2, 2, d54.left(5));
          p[6 + p[5]] ^= 0x01;
          m.OnUsbReport(p, t);
        }},
-      {"first pause too short", [&](DeviceModel& m, qint64& t) {
+      {"first pause too short",
+       [&](DeviceModel& m, qint64& t) {
          m.OnUsbReport(Packet(cmd::BackupDownload, 2, 1, d54), t);
          t += 3000;
          m.OnUsbReport(Packet(cmd::BackupDownload, 2, 2, d54.left(5)), t);
        }},
-      {"later pause too short", [&](DeviceModel& m, qint64& t) {
+      {"later pause too short",
+       [&](DeviceModel& m, qint64& t) {
          m.OnUsbReport(Packet(cmd::BackupDownload, 3, 1, d54), t);
          t += 5000;
          m.OnUsbReport(Packet(cmd::BackupDownload, 3, 2, d54), t);
          t += 5;
          m.OnUsbReport(Packet(cmd::BackupDownload, 3, 3, d54.left(5)), t);
        }},
-      {"short packet before the last", [&](DeviceModel& m, qint64& t) {
+      {"short packet before the last",
+       [&](DeviceModel& m, qint64& t) {
          m.OnUsbReport(Packet(cmd::BackupDownload, 2, 1, d54.left(20)), t);
          t += 5000;
          m.OnUsbReport(Packet(cmd::BackupDownload, 2, 2, d54.left(5)), t);

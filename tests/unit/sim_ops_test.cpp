@@ -2,13 +2,13 @@
 // packets and pauses must satisfy the device's checks, what goes in must come back out, and the
 // device's faults must end in the failures the user is meant to see.
 
-#include "sim/InProcessBackend.h"
-#include "ops/UsbOps.h"
+#include <gtest/gtest.h>
 
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
+#include "ops/UsbOps.h"
+#include "sim/InProcessBackend.h"
 #include "support/RecordingFeedback.h"
 
 namespace quorvin {
@@ -94,8 +94,8 @@ TEST_F(SimOps, DeviceFaultsEndInTheNamedFailures) {
     m.Faults().corruptChecksum = FaultCount::Times(1);
   });
   EXPECT_FALSE(BackupReadBackUsb(env, Path("old.bin")).Ok());
-  EXPECT_TRUE(fb.Boxes().contains(QStringLiteral(
-      "box: Receiving data is not correct, please check whether the host is normal work !")));
+  EXPECT_TRUE(fb.Boxes().contains(
+      QStringLiteral("box: Receiving data is not correct, please check whether the host is normal work !")));
 
   backend.WithModel([](DeviceModel& m) { m.Faults().strayReply = FaultCount::Times(1); });
   EXPECT_FALSE(BackupReadBackUsb(env, Path("old.bin")).Ok());  // first reply is not a read-back packet
