@@ -12,6 +12,27 @@ bool ExchangeWithProgress(UsbEnv& env, const QString& line, std::span<const std:
   return SendUsbCommand(env.link, true, body.size(), body.data());
 }
 
+OpResult RunShortExchange(UsbEnv& env, const ShortExchange& x, std::span<const std::uint8_t> body,
+                          const std::function<QString(OpResult&, const Report&)>& onReply) {
+  OpResult result;
+  if (env.fb.CancelRequested()) {
+    result.outcome = Outcome::Interrupted;
+    return result;
+  }
+  if (ExchangeWithProgress(env, x.line, body)) {
+    result.outcome = Outcome::Success;
+    const QString box = onReply(result, env.link.m_inReport);
+    if (!box.isEmpty()) env.fb.MessageBox(box, x.icon);
+  } else if (env.fb.CancelRequested()) {
+    return StoppedOnRequest(env);
+  } else {
+    result.detail = x.detail;
+    env.fb.MessageBox(x.failure, x.icon);
+  }
+  env.fb.CloseProgress();
+  return result;
+}
+
 OpResult StoppedOnRequest(UsbEnv& env) {
   env.fb.CloseProgress();
   OpResult result;

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "ops/UsbOps.h"
@@ -14,6 +15,20 @@ namespace quorvin::detail {
 // when there is one, stays in env.link.m_inReport; the progress window stays open for the caller's
 // outcome box.
 [[nodiscard]] bool ExchangeWithProgress(UsbEnv& env, const QString& line, std::span<const std::uint8_t> body);
+
+// A request that expects one reply, behind a progress line: the version, the frequency and the
+// call-button exchanges. Each shows its outcome box while the progress window is still up.
+struct ShortExchange {
+  QString line;     // the progress line while the request is out
+  QString failure;  // the box when no valid reply came
+  MsgIcon icon;     // the icon of both boxes
+  QString detail;   // why, for logs and --json, when no valid reply came
+};
+
+// Runs `x`: on a valid reply `onReply` fills the result from it and answers the success box's text
+// (empty: no box). A stop request ends it without a box.
+[[nodiscard]] OpResult RunShortExchange(UsbEnv& env, const ShortExchange& x, std::span<const std::uint8_t> body,
+                                        const std::function<QString(OpResult&, const Report&)>& onReply);
 
 // The end of an operation the host asked to stop: no box (the host's doing, not the device's),
 // the progress window closed.

@@ -21,24 +21,15 @@ QString VersionText(const Report& in) {
 }  // namespace
 
 OpResult ReadVersionUsb(UsbEnv& env) {
-  OpResult result;
-  if (env.fb.CancelRequested()) {
-    result.outcome = Outcome::Interrupted;
-    return result;
-  }
   static constexpr auto kRequest = EmptyRequestBody(cmd::ReadVersion);
-  if (detail::ExchangeWithProgress(env, Tr(env.english, "正在读取版本号.....", "Reading version ..."), kRequest)) {
-    result.outcome = Outcome::Success;
-    result.version = VersionText(env.link.m_inReport);
-    env.fb.MessageBox(Tr(env.english, "当前版本号:", "Version :") + result.version, MsgIcon::None);
-  } else if (env.fb.CancelRequested()) {
-    return detail::StoppedOnRequest(env);
-  } else {
-    result.detail = QStringLiteral("no valid reply to the version request");
-    env.fb.MessageBox(Tr(env.english, "读取版本号失败！", "Reading version failed !"), MsgIcon::None);
-  }
-  env.fb.CloseProgress();
-  return result;
+  const bool en = env.english;
+  const detail::ShortExchange x{Tr(en, "正在读取版本号.....", "Reading version ..."),
+                                Tr(en, "读取版本号失败！", "Reading version failed !"), MsgIcon::None,
+                                QStringLiteral("no valid reply to the version request")};
+  return detail::RunShortExchange(env, x, kRequest, [en](OpResult& result, const Report& in) {
+    result.version = VersionText(in);
+    return Tr(en, "当前版本号:", "Version :") + result.version;
+  });
 }
 
 }  // namespace quorvin
