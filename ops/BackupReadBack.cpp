@@ -36,8 +36,8 @@ void WriteRequest(HidLink& link) {
   std::copy(kRequest.begin(), kRequest.end(), link.m_outReport.begin() + 3);
 }
 
-int PacketCount(const Report& in) { return in[6] << 8 | in[7]; }
-int PacketNumber(const Report& in) { return in[8] << 8 | in[9]; }
+int PacketCount(const Report& in) { return ReadPacketHeader(in.data() + 6).count; }
+int PacketNumber(const Report& in) { return ReadPacketHeader(in.data() + 6).number; }
 
 // Packets are taken in their numbered order only: a repeated, skipped or renumbered packet, or a
 // count that changes on the way, would put a wrong file in place of the technician's backup.

@@ -23,8 +23,9 @@ struct Packet {
 // below 4 or past the bytes gathered, or a count of 0, leaves nothing sound to store.
 bool ParsePacket(const SerialReply& reply, Packet& packet) {
   if (reply.Length() < 4 || !reply.LengthFits()) return false;
-  packet.count = reply.At(5) * 256 + reply.At(6);
-  packet.number = reply.At(7) * 256 + reply.At(8);
+  const PacketHeader header = ReadPacketHeader(reply.Data() + 5);
+  packet.count = header.count;
+  packet.number = header.number;
   packet.dataBytes = reply.Length() - 4;
   return packet.count > 0;
 }

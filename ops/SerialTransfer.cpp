@@ -58,10 +58,7 @@ QByteArray BuildPacket(std::uint8_t command, const QByteArray& image, int count,
   const qint64 offset = kSerialPacketData * (k - 1);
   const auto dataBytes = static_cast<std::size_t>(qMin<qint64>(kSerialPacketData, image.size() - offset));
   std::array<std::uint8_t, 4 + kSerialPacketData> payload{};
-  payload[0] = static_cast<std::uint8_t>(count / 256);
-  payload[1] = static_cast<std::uint8_t>(count % 256);
-  payload[2] = static_cast<std::uint8_t>(k / 256);
-  payload[3] = static_cast<std::uint8_t>(k % 256);
+  PutPacketHeader(payload.data(), count, k);
   std::memcpy(payload.data() + 4, image.constData() + offset, dataBytes);
   return BuildFrame(command, std::span(payload.data(), 4 + dataBytes));
 }

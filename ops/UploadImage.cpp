@@ -36,10 +36,7 @@ std::size_t BuildPacket(const PacketPlan& plan, int k, const QByteArray& image,
   body[0] = kDirRequest;
   body[1] = plan.command;
   body[2] = static_cast<std::uint8_t>(data + 4);
-  body[3] = static_cast<std::uint8_t>(plan.count >> 8);
-  body[4] = static_cast<std::uint8_t>(plan.count);
-  body[5] = static_cast<std::uint8_t>(k >> 8);
-  body[6] = static_cast<std::uint8_t>(k);
+  PutPacketHeader(body.data() + 3, plan.count, k);
   std::copy_n(reinterpret_cast<const std::uint8_t*>(image.constData()) + offset, data, body.begin() + 7);
   const std::size_t summed = data + 7;
   body[summed] = static_cast<std::uint8_t>(ComputeChecksum(body.data(), summed));

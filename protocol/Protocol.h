@@ -83,6 +83,23 @@ inline constexpr int kEndLineMs = 1000;
 
 // --- Codecs --------------------------------------------------------------------------------
 
+// Every numbered packet (uploads and read-backs, both links) begins its payload with the packet
+// count and its own number, each 16 bits, high byte first.
+inline constexpr std::size_t kPacketHeaderSize = 4;
+struct PacketHeader {
+  int count = 0;
+  int number = 0;
+};
+constexpr void PutPacketHeader(std::uint8_t* at, int count, int number) {
+  at[0] = static_cast<std::uint8_t>(count >> 8);
+  at[1] = static_cast<std::uint8_t>(count);
+  at[2] = static_cast<std::uint8_t>(number >> 8);
+  at[3] = static_cast<std::uint8_t>(number);
+}
+[[nodiscard]] constexpr PacketHeader ReadPacketHeader(const std::uint8_t* at) {
+  return {at[0] << 8 | at[1], at[2] << 8 | at[3]};
+}
+
 // The working frequency in Hz travels as 4 bytes, least significant first (0xC0, 0xC1).
 [[nodiscard]] constexpr std::array<std::uint8_t, 4> FrequencyBytes(quint32 hz) {
   return {static_cast<std::uint8_t>(hz), static_cast<std::uint8_t>(hz >> 8), static_cast<std::uint8_t>(hz >> 16),

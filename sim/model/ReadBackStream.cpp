@@ -16,9 +16,8 @@ Report ReadBackStream::BuildPacket(const QByteArray& data, int number) {
   const qsizetype size =
       count == 0 ? 0 : std::clamp<qsizetype>(data.size() - offset, 0, qsizetype{kUsbReadBackPacketData});
   if (count == 0) number = 0;
-  std::array<std::uint8_t, 4 + kUsbReadBackPacketData> payload{
-      static_cast<std::uint8_t>(count >> 8), static_cast<std::uint8_t>(count & 0xFF),
-      static_cast<std::uint8_t>(number >> 8), static_cast<std::uint8_t>(number & 0xFF)};
+  std::array<std::uint8_t, kPacketHeaderSize + kUsbReadBackPacketData> payload{};
+  PutPacketHeader(payload.data(), count, number);
   if (size > 0) std::copy_n(data.constData() + offset, size, payload.begin() + 4);
   return BuildReplyReport(cmd::BackupReadBack, std::span(payload).first(static_cast<std::size_t>(size) + 4));
 }

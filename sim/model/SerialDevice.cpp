@@ -121,9 +121,8 @@ void SerialDevice::StartReadBack(qint64 nowMs) {
   // Back to back, each frame due when the one before has left the wire.
   qint64 due = nowMs;
   for (int k = 1; k <= last; ++k) {
-    QByteArray payload;
-    payload.append(static_cast<char>(count >> 8)).append(static_cast<char>(count));
-    payload.append(static_cast<char>(k >> 8)).append(static_cast<char>(k));
+    QByteArray payload(kPacketHeaderSize, Qt::Uninitialized);
+    PutPacketHeader(reinterpret_cast<std::uint8_t*>(payload.data()), count, k);
     payload.append(data.mid(qsizetype{kSerialReadBackPacketData} * (k - 1), kSerialReadBackPacketData));
     QByteArray frame = BuildReply(cmd::BackupReadBack, payload);
     const qsizetype size = frame.size();

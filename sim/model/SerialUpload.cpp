@@ -17,8 +17,7 @@ std::optional<UploadResult> SerialUpload::Take(const QByteArray& frame, bool che
     if (m_active) Fail(QStringLiteral("a packet of length %1").arg(length));
     return std::nullopt;
   }
-  const int count = at(5) * 256 + at(6);
-  const int number = at(7) * 256 + at(8);
+  const auto [count, number] = ReadPacketHeader(reinterpret_cast<const std::uint8_t*>(frame.constData()) + 5);
   if (number == 1 || !m_active || command != m_command) {
     m_active = true;
     m_command = command;

@@ -43,8 +43,7 @@ std::optional<UploadResult> UploadCollector::Take(const Report& r, qint64 nowMs)
     m_prevAtMs = nowMs;
     return std::nullopt;
   }
-  const int count = (r[6] << 8) | r[7];
-  const int number = (r[8] << 8) | r[9];
+  const auto [count, number] = ReadPacketHeader(r.data() + 6);
   const int dataBytes = length - 4;
   if (number == 1 || !m_active || m_command != command) Begin(command, count);
 
