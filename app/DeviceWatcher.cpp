@@ -31,7 +31,7 @@ bool DeviceWatcher::WatchTick() {
 void DeviceWatcher::OnUsbCheckBoxClicked(bool checked) {
   if (!checked) return;
   if (!m_link.FindHidDevice())
-    m_feedback.MessageBox(Tr(m_link.English(), "没有设备连接到电脑上！", "No device connected to PC !"));
+    m_feedback.MessageBox(m_link.Lang().Text(QT_TRANSLATE_NOOP("quorvin", "No device connected to PC !")));
 }
 
 }  // namespace quorvin

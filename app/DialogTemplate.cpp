@@ -12,21 +12,56 @@ namespace {
 using K = ControlKind;
 
 const std::array<ControlTemplate, 15> kMainControls{{
-    {ctl::LabelPort, K::StaticRight, "串口号:", "COM:", false, {164, 15, 8, 8}},
+    {ctl::LabelPort, K::StaticRight, "串口号:", QT_TRANSLATE_NOOP("quorvin", "COM:"), false, {164, 15, 8, 8}},
     {ctl::ComboPort, K::ComboDropDown, "", nullptr, false, {178, 12, 16, 174}},
-    {ctl::Upgrade, K::PushButton, "升级", "Upgrade", true, {4, 79, 151, 24}},
-    {ctl::ReadVersion, K::PushButton, "读取版本号", "Read The Version", true, {169, 79, 151, 24}},
-    {ctl::LabelSpeed, K::StaticRight, "波特率", "Rate:", false, {200, 15, 8, 8}},
+    {ctl::Upgrade, K::PushButton, "升级", QT_TRANSLATE_NOOP("quorvin", "Upgrade"), true, {4, 79, 151, 24}},
+    {ctl::ReadVersion,
+     K::PushButton,
+     "读取版本号",
+     QT_TRANSLATE_NOOP("quorvin", "Read The Version"),
+     true,
+     {169, 79, 151, 24}},
+    {ctl::LabelSpeed, K::StaticRight, "波特率", QT_TRANSLATE_NOOP("quorvin", "Rate:"), false, {200, 15, 8, 8}},
     {ctl::ComboSpeed, K::ComboDropDown, "", nullptr, false, {211, 14, 16, 114}},
-    {ctl::BackupDownload, K::PushButton, "下载备份数据", "Download The Backup Data", true, {4, 157, 151, 24}},
-    {ctl::BackupReadBack, K::PushButton, "回读备份数据", "Upload The Backup Data", true, {169, 157, 151, 24}},
-    {ctl::UsbOperation, K::AutoCheckBox, "USB操作", "USB Operation", false, {232, 15, 8, 11}},
-    {ctl::SetFrequency, K::PushButton, "设置频率", "Setup Frequency", true, {4, 39, 151, 24}},
-    {ctl::ReadFrequency, K::PushButton, "回读频率", "Write Frequency", true, {169, 39, 151, 24}},
+    {ctl::BackupDownload,
+     K::PushButton,
+     "下载备份数据",
+     QT_TRANSLATE_NOOP("quorvin", "Download The Backup Data"),
+     true,
+     {4, 157, 151, 24}},
+    {ctl::BackupReadBack,
+     K::PushButton,
+     "回读备份数据",
+     QT_TRANSLATE_NOOP("quorvin", "Upload The Backup Data"),
+     true,
+     {169, 157, 151, 24}},
+    {ctl::UsbOperation,
+     K::AutoCheckBox,
+     "USB操作",
+     QT_TRANSLATE_NOOP("quorvin", "USB Operation"),
+     false,
+     {232, 15, 8, 11}},
+    {ctl::SetFrequency,
+     K::PushButton,
+     "设置频率",
+     QT_TRANSLATE_NOOP("quorvin", "Setup Frequency"),
+     true,
+     {4, 39, 151, 24}},
+    {ctl::ReadFrequency,
+     K::PushButton,
+     "回读频率",
+     QT_TRANSLATE_NOOP("quorvin", "Write Frequency"),
+     true,
+     {169, 39, 151, 24}},
     {ctl::Frequency, K::EditRight, "", nullptr, true, {32, 13, 65, 12}},
     {kNoControlId, K::StaticLeft, "频率:", nullptr, true, {7, 16, 21, 8}},
     {kNoControlId, K::StaticLeft, "Hz", nullptr, true, {99, 15, 9, 8}},
-    {ctl::InitCallButtons, K::PushButton, "初始化呼叫器数据", "Initialize call button data", true, {4, 118, 151, 24}},
+    {ctl::InitCallButtons,
+     K::PushButton,
+     "初始化呼叫器数据",
+     QT_TRANSLATE_NOOP("quorvin", "Initialize call button data"),
+     true,
+     {4, 118, 151, 24}},
 }};
 
 const ProgressTemplate kProgressZh{{367, 58}, {5, 7, 353, 15}, {6, 35, 356, 8}};
@@ -42,7 +77,7 @@ int MulDiv(int a, int b, int c) {
 
 std::span<const ControlTemplate> MainWindowTemplate() { return kMainControls; }
 
-const ProgressTemplate& ProgressWindowTemplate(bool english) { return english ? kProgressEn : kProgressZh; }
+const ProgressTemplate& ProgressWindowTemplate(bool wide) { return wide ? kProgressEn : kProgressZh; }
 
 DialogUnits::DialogUnits(const QFont& font) {
   const QFontMetrics fm(font);

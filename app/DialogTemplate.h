@@ -19,7 +19,9 @@ struct ControlTemplate {
   int id;
   ControlKind kind;
   const char* zhText;  // the template's own label
-  const char* enText;  // written over it in English; nullptr keeps the template label
+  // The English source of the label, written over it in the window's language; nullptr keeps the
+  // template label.
+  const char* enText;
   bool visible;
   QRect du;  // x, y, width, height in dialog units
 };
@@ -47,13 +49,14 @@ inline constexpr int Frequency = 1013;
 inline constexpr int InitCallButtons = 1014;
 }  // namespace ctl
 
-// The progress window's template comes in a Chinese and a slightly wider English form.
+// The progress window's template comes in a Chinese and a slightly wider form for the Latin
+// scripts.
 struct ProgressTemplate {
   QSize window;
   QRect bar;
   QRect text;
 };
-[[nodiscard]] const ProgressTemplate& ProgressWindowTemplate(bool english);
+[[nodiscard]] const ProgressTemplate& ProgressWindowTemplate(bool wide);
 
 // Dialog base units of a font: the average width of the Latin letters and the line height.
 class DialogUnits {

@@ -17,7 +17,7 @@ namespace {
 constexpr int kBorder = 1;
 }  // namespace
 
-CMyProgressDlg::CMyProgressDlg(QWidget* owner, bool english) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
+CMyProgressDlg::CMyProgressDlg(QWidget* owner, bool wide) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
   setObjectName(QStringLiteral("CMyProgressDlg"));
   setModal(false);
   setFont(ProgressWindowFont());
@@ -26,12 +26,12 @@ CMyProgressDlg::CMyProgressDlg(QWidget* owner, bool english) : QDialog(owner, Qt
   pal.setColor(QPalette::WindowText, kTextColour);
   setPalette(pal);
   setAutoFillBackground(true);
-  BuildControls(english);
+  BuildControls(wide);
   CentreOver(owner);
 }
 
-void CMyProgressDlg::BuildControls(bool english) {
-  const ProgressTemplate& tpl = ProgressWindowTemplate(english);
+void CMyProgressDlg::BuildControls(bool wide) {
+  const ProgressTemplate& tpl = ProgressWindowTemplate(wide);
   const DialogUnits units(font());
   const QPoint inset(kBorder, kBorder);
 

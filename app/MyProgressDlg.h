@@ -15,7 +15,7 @@ class CMyProgressDlg : public QDialog {
   Q_OBJECT
  public:
   // `owner` is the main window: the progress window stays above it and is centred over it.
-  CMyProgressDlg(QWidget* owner, bool english);
+  CMyProgressDlg(QWidget* owner, bool wide);
 
   [[nodiscard]] QProgressBar* Bar() const { return m_progress; }
   [[nodiscard]] QLabel* TextLine() const { return m_text; }
@@ -33,7 +33,7 @@ class CMyProgressDlg : public QDialog {
   void reject() override {}
 
  private:
-  void BuildControls(bool english);
+  void BuildControls(bool wide);
 
   QProgressBar* m_progress = nullptr;
   QLabel* m_text = nullptr;

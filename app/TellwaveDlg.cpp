@@ -8,7 +8,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
@@ -82,7 +81,7 @@ CTellwaveDlg::CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& 
       m_watcher(std::make_unique<DeviceWatcher>(*m_link, *m_feedback)),
       m_serialPort(std::make_unique<CSerialPort>()) {
   setObjectName(QStringLiteral("CTellwaveDlg"));
-  m_bEnglish = options.english.value_or(QLocale::system().language() != QLocale::Chinese);
+  m_lang = options.language ? *options.language : Language::ForSystemLocale();
   setFont(MainWindowFont());
   setWindowIcon(WindowIcon());
   BuildControls();
@@ -145,17 +144,16 @@ void CTellwaveDlg::BuildControls() {
 }
 
 void CTellwaveDlg::ApplyLanguage() {
-  m_link->SetEnglish(m_bEnglish);
-  QString title = m_bEnglish ? QStringLiteral("Setup System V1.0") : QStringLiteral("Quorvin V1.0");
+  m_link->SetLanguage(m_lang);
+  QString title = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setup System V1.0"));
   // Nobody should take the built-in virtual repeater for a real device.
-  if (m_bDemo) title += m_bEnglish ? QStringLiteral(" (demo)") : QString::fromUtf8("（演示）");
+  if (m_bDemo) title += m_lang.Text(QT_TRANSLATE_NOOP("quorvin", " (demo)"));
   setWindowTitle(title);
-  if (!m_bEnglish) return;
   for (const ControlTemplate& tpl : MainWindowTemplate()) {
     if (tpl.id == kNoControlId || !tpl.enText) continue;
     QWidget* widget = Control(tpl.id);
-    if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(QString::fromUtf8(tpl.enText));
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(QString::fromUtf8(tpl.enText));
+    if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(m_lang.Text(tpl.enText));
+    if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(m_lang.Text(tpl.enText));
   }
 }
 
@@ -203,7 +201,7 @@ void CTellwaveDlg::FillPortList(const QStringList& portNames) {
 
 bool CTellwaveDlg::SaveFrequency() {
   QString prompt;
-  const std::optional<qint32> hz = ParseFrequency(m_editFrequency->text(), m_bEnglish, &prompt);
+  const std::optional<qint32> hz = ParseFrequency(m_editFrequency->text(), m_lang, &prompt);
   if (!hz) {
     PromptInvalidFrequency(prompt);
     return false;
@@ -223,7 +221,8 @@ void CTellwaveDlg::PromptInvalidFrequency(const QString& text) {
 void CTellwaveDlg::ShowFrequency() { m_editFrequency->setText(QString::number(m_nFrequency)); }
 
 void CTellwaveDlg::ShowProgress() {
-  if (!m_progressDlg) m_progressDlg = std::make_unique<CMyProgressDlg>(this, m_bEnglish);
+  if (!m_progressDlg)
+    m_progressDlg = std::make_unique<CMyProgressDlg>(this, !m_lang.Code().startsWith(QLatin1String("zh")));
   m_progressDlg->show();
   m_progressDlg->raise();
   SetProgressRange(3);
@@ -278,7 +277,7 @@ bool CTellwaveDlg::StartOperation(std::function<void()> op) {
 void CTellwaveDlg::ReportUnexpected(const QString& what) {
   m_serialPort->Close();
   m_feedback->CloseProgress();
-  QString text = Tr(m_bEnglish, "操作意外中止。", "The operation stopped unexpectedly.");
+  QString text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The operation stopped unexpectedly."));
   if (!what.isEmpty()) text += QLatin1Char('\n') + what;
   m_feedback->MessageBox(text, MsgIcon::Critical);
 }
@@ -317,7 +316,7 @@ void CTellwaveDlg::ShowClosePendingNotice() {
   if (!m_closeNotice) {
     m_closeNotice =
         new QMessageBox(QMessageBox::Information, windowTitle(),
-                        Tr(m_bEnglish, "操作结束后窗口将关闭。", "The window will close when the operation ends."),
+                        m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The window will close when the operation ends.")),
                         QMessageBox::Ok, this);
     m_closeNotice->setObjectName(QStringLiteral("closePendingNotice"));
     m_closeNotice->setWindowModality(Qt::NonModal);

@@ -32,8 +32,8 @@ class QtFeedback;
 
 struct DlgOptions {
   bool demo = false;
-  // The window's language; unset: Chinese when the system locale's language is Chinese.
-  std::optional<bool> english;
+  // The window's language; unset: the system locale's (Language::ForSystemLocale).
+  std::optional<Language> language;
   // Tests that drive the link themselves leave the poll and watcher timers off.
   bool startTimers = true;
 };
@@ -49,7 +49,7 @@ class CTellwaveDlg : public QDialog {
   static constexpr int kPollIntervalMs = 1000;
 
   [[nodiscard]] QWidget* Control(int id) const;
-  [[nodiscard]] bool English() const { return m_bEnglish; }
+  [[nodiscard]] bool English() const { return m_lang.IsEnglish(); }
   [[nodiscard]] qint32 Frequency() const { return m_nFrequency; }
   [[nodiscard]] bool UsbSelected() const;
 
@@ -124,7 +124,7 @@ class CTellwaveDlg : public QDialog {
 
   Clock& m_clock;
   bool m_bDemo;
-  bool m_bEnglish = true;
+  Language m_lang;
   qint32 m_nFrequency = 315'600'000;
   QString m_strReadBackPath;
   bool m_bClosePending = false;

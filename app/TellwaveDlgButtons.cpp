@@ -35,7 +35,7 @@ SerialChoice CTellwaveDlg::CurrentSerialChoice() const {
 
 bool CTellwaveDlg::StartUsb(std::function<OpResult(UsbEnv&)> op) {
   return StartOperation([this, op = std::move(op)] {
-    UsbEnv env{*m_link, *m_feedback, m_clock, m_bEnglish};
+    UsbEnv env{*m_link, *m_feedback, m_clock, m_lang};
     LogResult(op(env));
   });
 }
@@ -43,7 +43,7 @@ bool CTellwaveDlg::StartUsb(std::function<OpResult(UsbEnv&)> op) {
 bool CTellwaveDlg::StartSerial(std::function<OpResult(SerialEnv&, const SerialChoice&)> op) {
   // The combo boxes are read here, on the GUI thread; the port itself only ever on the worker.
   return StartOperation([this, op = std::move(op), choice = CurrentSerialChoice()] {
-    SerialEnv env{*m_serialPort, *m_feedback, m_clock, m_bEnglish};
+    SerialEnv env{*m_serialPort, *m_feedback, m_clock, m_lang};
     LogResult(op(env, choice));
   });
 }

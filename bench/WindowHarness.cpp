@@ -40,7 +40,7 @@ bool ServeUntil(Done done, int timeoutMs) {
 
 DlgOptions BenchWindowOptions(bool startTimers) {
   DlgOptions options;
-  options.english = true;
+  options.language = quorvin::Language();
   options.startTimers = startTimers;
   return options;
 }

@@ -22,7 +22,7 @@ const std::vector<GlobalOption>& GlobalOptionTable() {
        {},
        {},
        "language of the messages (default: the locale's)",
-       [](CliOptions& o, const QString& v) { o.english = v == QLatin1String("en"); }},
+       [](CliOptions& o, const QString& v) { o.language = v; }},
       // An empty name would silently mean the USB link: a script whose port variable came out
       // empty must not end up upgrading whatever repeater is plugged in over USB.
       {"--port",

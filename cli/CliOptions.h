@@ -52,8 +52,8 @@ struct Command {
 [[nodiscard]] const std::vector<Command>& CommandTable();
 
 struct CliOptions {
-  std::optional<bool> english;  // unset: the locale decides
-  QString port;                 // empty: USB link
+  std::optional<QString> language;  // --lang: "zh" or "en"; unset: the locale decides
+  QString port;                     // empty: USB link
   QString baud = QStringLiteral("115200");
   bool json = false;
   bool verbose = false;

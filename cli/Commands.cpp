@@ -21,9 +21,9 @@ namespace quorvin::cli {
 
 class Session {
  public:
-  Session(const CliOptions& o, bool english, std::atomic<bool>& interrupted)
+  Session(const CliOptions& o, Language lang, std::atomic<bool>& interrupted)
       : m_o(o),
-        m_english(english),
+        m_lang(std::move(lang)),
         m_fb({!o.json, o.verbose, isatty(STDERR_FILENO) == 1}, interrupted, m_clock),
         m_start(m_clock.NowMs()) {}
 
@@ -52,7 +52,7 @@ class Session {
   int RefuseFileName();
 
   const CliOptions& m_o;
-  bool m_english;
+  Language m_lang;
   RealClock m_clock;
   TerminalFeedback m_fb;
   qint64 m_start;
@@ -228,14 +228,14 @@ int Session::Finish(const OpResult& r, bool lineRefused) {
 int Session::Usb(const UsbOp& op) {
   auto backend = MakeDefaultBackend();
   HidLink link(*backend, m_fb, m_clock);
-  link.SetEnglish(m_english);
-  UsbEnv env{link, m_fb, m_clock, m_english};
+  link.SetLanguage(m_lang);
+  UsbEnv env{link, m_fb, m_clock, m_lang};
   return Finish(WithUsbFault(op(env), link));
 }
 
 int Session::Serial(const SerialOp& op) {
   CSerialPort port;
-  SerialEnv env{port, m_fb, m_clock, m_english};
+  SerialEnv env{port, m_fb, m_clock, m_lang};
   const OpResult r = op(env, SerialChoice{m_o.port, m_o.baud});
   port.Close();
   return Finish(r);
@@ -247,8 +247,7 @@ int Session::UsbOnly() {
   OpResult r;
   r.outcome = Outcome::NotStarted;
   r.detail = QStringLiteral("works over USB only");
-  m_fb.Say(Tr(m_english, "此操作只能通过USB进行，请去掉 --port 选项。",
-              "This operation works over USB only: leave out --port."));
+  m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "This operation works over USB only: leave out --port.")));
   return Finish(r, /*lineRefused=*/true);
 }
 
@@ -256,9 +255,9 @@ int Session::RefuseFileName() {
   OpResult r;
   r.outcome = Outcome::InvalidInput;
   r.detail = QStringLiteral("the file name is not valid UTF-8");
-  m_fb.Say(Tr(m_english, "文件名 %1 不是有效的 UTF-8 编码，请重命名该文件。",
-              "The file name %1 is not valid UTF-8: rename the file and try again.")
-               .arg(m_o.command.last()));
+  m_fb.Say(
+      m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file name %1 is not valid UTF-8: rename the file and try again."))
+          .arg(m_o.command.last()));
   return Finish(r);
 }
 
@@ -292,7 +291,7 @@ int Session::FrequencyGet() {
 
 int Session::FrequencySet() {
   QString prompt;
-  const auto hz = ParseFrequency(m_o.command.last(), m_english, &prompt);
+  const auto hz = ParseFrequency(m_o.command.last(), m_lang, &prompt);
   if (!hz) {
     m_fb.Say(prompt);
     OpResult r;
@@ -343,7 +342,7 @@ int Session::Devices() {
   if (list.isEmpty()) {
     r.outcome = Outcome::Failed;
     r.linkFault = LinkFault::NotFound;
-    m_fb.Say(Tr(m_english, "没有设备连接到电脑上！", "No device connected to PC !"));
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "No device connected to PC !")));
   }
   m_extra[QStringLiteral("devices")] = list;
   return Finish(r);
@@ -413,8 +412,8 @@ int ShowHelp(bool json) {
   return v.exitCode;
 }
 
-int RunCommand(const CliOptions& options, bool english, std::atomic<bool>& interrupted) {
-  Session session(options, english, interrupted);
+int RunCommand(const CliOptions& options, const Language& lang, std::atomic<bool>& interrupted) {
+  Session session(options, lang, interrupted);
   return session.Run();
 }
 

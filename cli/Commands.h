@@ -3,6 +3,7 @@
 #include <atomic>
 
 #include "cli/CliOptions.h"
+#include "link/Language.h"
 
 namespace quorvin::cli {
 
@@ -13,6 +14,6 @@ namespace quorvin::cli {
 [[nodiscard]] int ShowHelp(bool json);
 
 // Runs the parsed command; answers the exit status.
-[[nodiscard]] int RunCommand(const CliOptions& options, bool english, std::atomic<bool>& interrupted);
+[[nodiscard]] int RunCommand(const CliOptions& options, const Language& lang, std::atomic<bool>& interrupted);
 
 }  // namespace quorvin::cli

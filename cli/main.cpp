@@ -2,7 +2,6 @@
 // same operations as the window through a terminal Feedback; nothing here talks to the device itself.
 
 #include <QCoreApplication>
-#include <QLocale>
 #include <csignal>
 #include <cstdio>
 
@@ -35,6 +34,9 @@ int main(int argc, char** argv) {
   // would end the process before it could say so.
   std::signal(SIGXFSZ, SIG_IGN);
 #endif
-  const bool english = options.english.value_or(QLocale::system().language() != QLocale::Chinese);
-  return quorvin::cli::RunCommand(options, english, g_interrupted);
+  using quorvin::Language;
+  Language lang = Language::ForSystemLocale();
+  if (options.language)
+    lang = *options.language == QLatin1String("zh") ? Language::Load(QStringLiteral("zh_CN")) : Language();
+  return quorvin::cli::RunCommand(options, lang, g_interrupted);
 }

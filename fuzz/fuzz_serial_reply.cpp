@@ -12,6 +12,7 @@
 
 #include "FuzzInput.h"
 #include "ops/SerialOps.h"
+#include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedSerial.h"
 
@@ -53,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [delay, bytes] : chunks) port.QueueBytes(bytes, at += delay);
   };
 
-  SerialEnv env{port, fb, clock, english};
+  SerialEnv env{port, fb, clock, test::TestLanguage(english)};
   const SerialChoice choice{QStringLiteral("/dev/ttyFUZZ"), QStringLiteral("115200")};
   const QByteArray earlier("an earlier backup");
   const QString image = Write(QStringLiteral("image.bin"), QByteArray(100, '\x5A'));  // one packet

@@ -9,6 +9,7 @@
 
 #include "FuzzInput.h"
 #include "ops/UsbOps.h"
+#include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
 
@@ -21,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   test::ScriptedHid hid(clock);
   test::RecordingFeedback fb;
   HidLink link(hid, fb, clock);
-  link.SetEnglish(english);
+  link.SetLanguage(test::TestLanguage(english));
   std::vector<std::pair<qint64, Report>> stream;
   qint64 at = 0;
   while (!in.Empty()) {
@@ -41,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QFile f(path);
     FUZZ_CHECK(f.open(QIODevice::WriteOnly) && f.write(earlier) == earlier.size());
   }
-  UsbEnv env{link, fb, clock, english};
+  UsbEnv env{link, fb, clock, test::TestLanguage(english)};
   const OpResult r = BackupReadBackUsb(env, path);
 
   QFile f(path);

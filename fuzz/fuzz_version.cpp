@@ -5,6 +5,7 @@
 #include "ops/SerialOps.h"
 #include "ops/UsbOps.h"
 #include "ops/VersionText.h"
+#include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
 #include "support/ScriptedSerial.h"
@@ -17,10 +18,10 @@ void OverUsb(bool english, const QByteArray& text) {
   test::ScriptedHid hid(clock);
   test::RecordingFeedback fb;
   HidLink link(hid, fb, clock);
-  link.SetEnglish(english);
+  link.SetLanguage(test::TestLanguage(english));
   const std::vector<std::uint8_t> payload(text.begin(), text.begin() + std::min<qsizetype>(text.size(), 58));
   hid.responder = [&](const Report& r) { hid.QueueFrame(kDirReply, r[4], payload, 3); };
-  UsbEnv env{link, fb, clock, english};
+  UsbEnv env{link, fb, clock, test::TestLanguage(english)};
   const OpResult r = ReadVersionUsb(env);
   FUZZ_CHECK(r.Ok());
   // One character per byte at most, up to the first zero byte, a control character shown as \xHH.
@@ -40,7 +41,7 @@ void OverSerial(bool english, const QByteArray& text) {
   frame.append(static_cast<char>(ComputeChecksum(reinterpret_cast<const std::uint8_t*>(frame.constData()) + 2,
                                                  static_cast<std::size_t>(frame.size() - 2))));
   port.responder = [&](const QByteArray&) { port.QueueBytes(frame, 5); };
-  SerialEnv env{port, fb, clock, english};
+  SerialEnv env{port, fb, clock, test::TestLanguage(english)};
   const OpResult r = ReadVersionSerial(env, {QStringLiteral("/dev/ttyFUZZ"), QStringLiteral("9600")});
   FUZZ_CHECK(r.Ok());
   FUZZ_CHECK(r.version.size() <= 4 * payload.size());

@@ -40,9 +40,4 @@ class Feedback {
   [[nodiscard]] virtual bool CancelRequested() { return false; }
 };
 
-// Picks the Chinese or the English form of a text.
-[[nodiscard]] inline QString Tr(bool english, const char* zh, const char* en) {
-  return QString::fromUtf8(english ? en : zh);
-}
-
 }  // namespace quorvin

@@ -45,19 +45,20 @@ void HidLink::ReportFault(DiscoveryFault fault) {
     case DiscoveryFault::None:
       return;
     case DiscoveryFault::PathError:
-      text = Tr(m_bEnglish, "查找路径设备时出错！", "Find the path device error !");
+      text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Find the path device error !"));
       break;
     case DiscoveryFault::AttributeError:
-      text = Tr(m_bEnglish, "查询设备状态时出错！", "To track the status of the equipment error !");
+      text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "To track the status of the equipment error !"));
       break;
     case DiscoveryFault::OpenFailed:
-      text = Tr(m_bEnglish, "无法打开通信端口！", "Unable to open communication port !");
+      text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !"));
       break;
     case DiscoveryFault::AccessDenied:
-      text = Tr(m_bEnglish, "无法打开通信端口！", "Unable to open communication port !") + QLatin1Char('\n') +
-             Tr(m_bEnglish, "没有访问该设备的权限：请安装 res/70-quorvin.rules 规则（见 README）后重新插入设备。",
-                "No permission to use the device: install the udev rule res/70-quorvin.rules (see README) and plug it "
-                "in again.");
+      text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !")) + QLatin1Char('\n') +
+             m_lang.Text(QT_TRANSLATE_NOOP(
+                 "quorvin",
+                 "No permission to use the device: install the udev rule res/70-quorvin.rules (see README) and plug it "
+                 "in again."));
       break;
   }
   m_feedback.MessageBox(text, MsgIcon::Warning);

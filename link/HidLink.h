@@ -11,6 +11,7 @@
 #include "link/Clock.h"
 #include "link/Feedback.h"
 #include "link/HidBackend.h"
+#include "link/Language.h"
 #include "protocol/Frame.h"
 
 namespace quorvin {
@@ -30,8 +31,8 @@ class HidLink {
   HidLink(const HidLink&) = delete;
   HidLink& operator=(const HidLink&) = delete;
 
-  void SetEnglish(bool english) { m_bEnglish = english; }
-  [[nodiscard]] bool English() const { return m_bEnglish; }
+  void SetLanguage(const Language& lang) { m_lang = lang; }
+  [[nodiscard]] const Language& Lang() const { return m_lang; }
   [[nodiscard]] Feedback& GetFeedback() { return m_feedback; }
   [[nodiscard]] Clock& GetClock() { return m_clock; }
   [[nodiscard]] HidBackend& Backend() { return m_backend; }
@@ -67,7 +68,7 @@ class HidLink {
   std::unique_ptr<HidHandle> m_handle;
   QString m_path;
   bool m_bLinkUp = false;
-  bool m_bEnglish = true;
+  Language m_lang;
   bool m_sawMatch = false;
   DiscoveryFault m_lastFault = DiscoveryFault::None;
   DiscoveryFault m_shownFault = DiscoveryFault::None;

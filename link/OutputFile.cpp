@@ -80,18 +80,18 @@ void OutputFile::Cancel() {
   if (m_file.isOpen()) (void)m_file.commit();
 }
 
-QString OutputRefusalText(bool english, OutputRefusal refusal, const QString& reason) {
+QString OutputRefusalText(const Language& lang, OutputRefusal refusal, const QString& reason) {
   switch (refusal) {
     case OutputRefusal::None:
       return {};
     case OutputRefusal::EmptyPath:
-      return Tr(english, "没有给出文件名。", "No file name was given.");
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "No file name was given."));
     case OutputRefusal::NotRegularFile:
-      return Tr(
-          english, "该路径上已有的不是普通文件（设备、管道、套接字或文件夹），不会被替换。",
-          "What stands at this path is not a regular file (a device, pipe, socket or folder); it is not replaced.");
+      return lang.Text(QT_TRANSLATE_NOOP(
+          "quorvin",
+          "What stands at this path is not a regular file (a device, pipe, socket or folder); it is not replaced."));
     case OutputRefusal::NameTooLong:
-      return Tr(english, "文件名太长。", "The file name is too long.");
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file name is too long."));
     case OutputRefusal::CannotCreate:
       return reason;
   }

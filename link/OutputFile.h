@@ -10,6 +10,8 @@
 #include <QSaveFile>
 #include <QString>
 
+#include "link/Language.h"
+
 namespace quorvin {
 
 enum class OutputRefusal {
@@ -56,6 +58,6 @@ class OutputFile {
 };
 
 // The words for a refusal, in the user's language; `reason` (the system's) is used for CannotCreate.
-[[nodiscard]] QString OutputRefusalText(bool english, OutputRefusal refusal, const QString& reason);
+[[nodiscard]] QString OutputRefusalText(const Language& lang, OutputRefusal refusal, const QString& reason);
 
 }  // namespace quorvin

@@ -6,9 +6,10 @@ namespace quorvin {
 
 bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, const std::uint8_t* body) {
   Feedback& fb = link.GetFeedback();
-  const bool en = link.English();
+  const Language& lang = link.Lang();
   if (bodyLength > kMaxUsbBody || (bodyLength > 0 && body == nullptr)) {
-    fb.MessageBox(Tr(en, "下发数据失败，请重新发送！", "To send data failed, please send again !"), MsgIcon::Warning);
+    fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "To send data failed, please send again !")),
+                  MsgIcon::Warning);
     return false;
   }
   link.m_outReport.fill(0);
@@ -19,7 +20,7 @@ bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, con
   bool written = false;
   for (int attempt = 0; attempt < kWriteAttempts && !written; ++attempt) written = link.WriteOutputReport();
   if (!written) {
-    fb.MessageBox(Tr(en, "设备未连接，请连接设备！", "Equipment not connected, please connect equipment !"));
+    fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Equipment not connected, please connect equipment !")));
     return false;
   }
   if (!expectReply) return true;
@@ -35,7 +36,7 @@ bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, con
     if (left <= 0 || !link.ReadInputReport(static_cast<int>(std::min<qint64>(left, kReplyTimeoutMs)))) {
       // A stop request is the host's doing, not the device's: no box for it.
       if (!fb.CancelRequested())
-        fb.MessageBox(Tr(en, "读取数据失败，请重新发送！", "Read data failed, please send again !"));
+        fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read data failed, please send again !")));
       return false;
     }
     switch (CheckUsbReply(link.m_inReport, command)) {
@@ -44,7 +45,7 @@ bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, con
       case ReplyCheck::OtherCommand:
         continue;  // a late reply to something else
       case ReplyCheck::Bad:
-        fb.MessageBox(Tr(en, "读取数据失败，请重新发送！", "Read data failed, please send again !"));
+        fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read data failed, please send again !")));
         return false;
     }
   }

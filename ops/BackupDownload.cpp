@@ -7,11 +7,11 @@
 namespace quorvin {
 
 OpResult BackupDownloadUsb(UsbEnv& env, const QString& path) {
-  const bool en = env.english;
-  return detail::UploadFileWithOutcome(
-      env, cmd::BackupDownload, path,
-      {Tr(en, "下载备份数据", "Download backup data"), Tr(en, "下载成功！", "Download successfully !"),
-       Tr(en, "下载失败！", "Download failed !")});
+  const Language& lang = env.lang;
+  return detail::UploadFileWithOutcome(env, cmd::BackupDownload, path,
+                                       {lang.Text(QT_TRANSLATE_NOOP("quorvin", "Download backup data")),
+                                        lang.Text(QT_TRANSLATE_NOOP("quorvin", "Download successfully !")),
+                                        lang.Text(QT_TRANSLATE_NOOP("quorvin", "Download failed !"))});
 }
 
 }  // namespace quorvin

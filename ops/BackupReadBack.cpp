@@ -16,8 +16,8 @@ bool PlausibleLength(std::uint8_t length) { return length >= 4 && length <= kMax
 
 struct Texts {
   QString title;
-  bool english;
-  [[nodiscard]] QString Line(const char* zh, const char* en) const { return title + Tr(english, zh, en); }
+  Language lang;
+  [[nodiscard]] QString Line(const char* source) const { return title + lang.Text(source); }
 };
 
 // Ends the transfer with a progress line held for a second, then closes the progress window.
@@ -54,12 +54,12 @@ bool AppendData(OutputFile& file, const Report& in) {
 ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& title, qint64* received) {
   qint64 got = 0;
   if (received) *received = 0;
-  const Texts t{title, env.english};
+  const Texts t{title, env.lang};
   // The file is opened (its temporary twin created) before the device is asked for anything: a
   // path that cannot take the backup costs no transfer.
   OutputFile file(path);
   if (const OutputRefusal refusal = file.Open(); refusal != OutputRefusal::None) {
-    env.fb.MessageBox(FileWriteMessage(env.english, path, OutputRefusalText(env.english, refusal, file.Reason())),
+    env.fb.MessageBox(FileWriteMessage(env.lang, path, OutputRefusalText(env.lang, refusal, file.Reason())),
                       MsgIcon::Warning);
     return ReadBackEnd::FileNotWritable;
   }
@@ -68,7 +68,7 @@ ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& titl
   HidLink& link = env.link;
   WriteRequest(link);
   if (!link.WriteOutputReport()) {
-    env.fb.MessageBox(Tr(env.english, "下发数据失败，请重新发送！", "To send data failed, please send again !"),
+    env.fb.MessageBox(env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "To send data failed, please send again !")),
                       MsgIcon::None);
     return ReadBackEnd::NotSent;
   }
@@ -78,15 +78,15 @@ ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& titl
   if (!HasReplyHeader(in, cmd::BackupReadBack)) return ReadBackEnd::NoReply;
   const std::uint8_t first = in[5];
   if (first <= kMaxUsbPayload && !VerifyChecksum(in.data() + 3, first + 4u)) {
-    env.fb.MessageBox(Tr(env.english, "接收数据不正确，请检查主机是否正常工作！",
-                         "Receiving data is not correct, please check whether the host is normal work !"),
+    env.fb.MessageBox(env.lang.Text(QT_TRANSLATE_NOOP(
+                          "quorvin", "Receiving data is not correct, please check whether the host is normal work !")),
                       MsgIcon::None);
     return ReadBackEnd::BadChecksum;
   }
   const int count = PacketCount(in);
   env.fb.ShowProgress();
   env.fb.SetProgressRange(count);
-  const QString packetError = t.Line("数据包错误", " packet error");
+  const QString packetError = t.Line(QT_TRANSLATE_NOOP("quorvin", " packet error"));
   if (!PlausibleLength(first) || (count == 0 && first > 4) || (count > 0 && PacketNumber(in) != 1))
     return EndWithLine(env, packetError, ReadBackEnd::PacketError);
 
@@ -104,7 +104,7 @@ ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& titl
         env.fb.CloseProgress();
         return ReadBackEnd::Interrupted;
       }
-      return EndWithLine(env, t.Line("读取失败", " read failure"), ReadBackEnd::Missing);
+      return EndWithLine(env, t.Line(QT_TRANSLATE_NOOP("quorvin", " read failure")), ReadBackEnd::Missing);
     }
     // Later packets' checksums are not looked at: the device has always been taken at its word
     // there. What keeps the copy inside the report, and the packets in order, is insisted on.
@@ -115,29 +115,31 @@ ReadBackEnd ReadBackupData(UsbEnv& env, const QString& path, const QString& titl
     written = AppendData(file, in) && written;
     got += in[5] - 4;
     env.fb.SetProgressPos(k);
-    env.fb.SetProgressText(title + Tr(env.english, ",共有%1包数据,当前第%2包数据正在发送...",
-                                      ",In total %1 data packages, currently %2 data package sending ...")
-                                       .arg(count)
-                                       .arg(k));
+    env.fb.SetProgressText(
+        title +
+        env.lang.Text(QT_TRANSLATE_NOOP("quorvin", ",In total %1 data packages, currently %2 data package sending ..."))
+            .arg(count)
+            .arg(k));
   }
   if (received) *received = got;
-  EndWithLine(env, t.Line("发送成功", " sending sucessfully "), ReadBackEnd::Complete);
+  EndWithLine(env, t.Line(QT_TRANSLATE_NOOP("quorvin", " sending sucessfully ")), ReadBackEnd::Complete);
 
   if (!written || !file.Commit()) {
-    env.fb.MessageBox(FileWriteMessage(env.english, path, file.Reason()), MsgIcon::Warning);
+    env.fb.MessageBox(FileWriteMessage(env.lang, path, file.Reason()), MsgIcon::Warning);
     return ReadBackEnd::FileWriteFailed;
   }
   return ReadBackEnd::Complete;
 }
 
 OpResult BackupReadBackUsb(UsbEnv& env, const QString& path) {
-  const bool en = env.english;
+  const Language& lang = env.lang;
   OpResult result;
-  const ReadBackEnd end = ReadBackupData(env, path, Tr(en, "回读备份数据", "Read backup data"), &result.bytes);
+  const ReadBackEnd end =
+      ReadBackupData(env, path, lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data")), &result.bytes);
   switch (end) {
     case ReadBackEnd::Complete:
       result.outcome = Outcome::Success;
-      env.fb.MessageBox(Tr(en, "回读备份数据成功！", "Read backup data successfully !"), MsgIcon::None);
+      env.fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data successfully !")), MsgIcon::None);
       return result;
     case ReadBackEnd::Interrupted:
       result.outcome = Outcome::Interrupted;
@@ -167,7 +169,7 @@ OpResult BackupReadBackUsb(UsbEnv& env, const QString& path) {
       result.detail = QStringLiteral("a packet was not a read-back packet");
       break;
   }
-  env.fb.MessageBox(Tr(en, "回读备份数据失败！", "Read backup data failed !"), MsgIcon::None);
+  env.fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data failed !")), MsgIcon::None);
   return result;
 }
 

@@ -8,12 +8,12 @@ namespace quorvin {
 
 OpResult InitCallButtonsUsb(UsbEnv& env) {
   static constexpr auto kRequest = EmptyRequestBody(cmd::InitCallButtons);
-  const bool en = env.english;
-  const detail::ShortExchange x{Tr(en, "初始化呼叫器数据.....", "Initialize call button data ..."),
-                                Tr(en, "初始化呼叫器数据失败！", "Initialize call button data failed !"),
+  const Language& lang = env.lang;
+  const detail::ShortExchange x{lang.Text(QT_TRANSLATE_NOOP("quorvin", "Initialize call button data ...")),
+                                lang.Text(QT_TRANSLATE_NOOP("quorvin", "Initialize call button data failed !")),
                                 MsgIcon::Warning, QStringLiteral("no valid reply to the call-button request")};
-  return detail::RunShortExchange(env, x, kRequest, [en](OpResult&, const Report&) {
-    return Tr(en, "初始化呼叫器数据成功！", "Initialize call button data successfully !");
+  return detail::RunShortExchange(env, x, kRequest, [lang](OpResult&, const Report&) {
+    return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Initialize call button data successfully !"));
   });
 }
 

@@ -6,12 +6,12 @@
 namespace quorvin {
 
 OpResult FirmwareUpgradeUsb(UsbEnv& env, const QString& path) {
-  const bool en = env.english;
+  const Language& lang = env.lang;
   // The English title is padded on both sides: progress lines read " Update program ,In total ...".
-  return detail::UploadFileWithOutcome(
-      env, cmd::UsbUpgrade, path,
-      {Tr(en, "升级程序", " Update program "), Tr(en, "升级成功！", "Update successfully"),
-       Tr(en, "升级失败！", "Update failed")});
+  return detail::UploadFileWithOutcome(env, cmd::UsbUpgrade, path,
+                                       {lang.Text(QT_TRANSLATE_NOOP("quorvin", " Update program ")),
+                                        lang.Text(QT_TRANSLATE_NOOP("quorvin", "Update successfully")),
+                                        lang.Text(QT_TRANSLATE_NOOP("quorvin", "Update failed"))});
 }
 
 }  // namespace quorvin

@@ -7,33 +7,33 @@
 namespace quorvin {
 
 OpResult SetFrequencyUsb(UsbEnv& env, qint32 hz) {
-  const bool en = env.english;
+  const Language& lang = env.lang;
   if (hz < kMinFrequency || hz > kMaxFrequency) {
     // The front ends validate first; this guards callers that did not, and sends nothing.
     OpResult result;
     result.outcome = Outcome::InvalidInput;
     result.detail = QStringLiteral("frequency %1 Hz outside %2..%3").arg(hz).arg(kMinFrequency).arg(kMaxFrequency);
-    env.fb.MessageBox(Tr(en, "频率必须在 %1 到 %2 Hz 之间。", "The frequency must lie between %1 and %2 Hz.")
+    env.fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "The frequency must lie between %1 and %2 Hz."))
                           .arg(kMinFrequency)
                           .arg(kMaxFrequency),
                       MsgIcon::Warning);
     return result;
   }
   const auto body = RequestBody(cmd::SetFrequency, FrequencyBytes(static_cast<quint32>(hz)));
-  const detail::ShortExchange x{Tr(en, "正在设置频率.....", "Setuping frequency parameters..."),
-                                Tr(en, "设置频率失败！", "Setup frequency parameters failed !"), MsgIcon::Warning,
-                                QStringLiteral("no valid reply to the set-frequency request")};
-  return detail::RunShortExchange(env, x, body, [en, hz](OpResult& result, const Report&) {
+  const detail::ShortExchange x{lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setuping frequency parameters...")),
+                                lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setup frequency parameters failed !")),
+                                MsgIcon::Warning, QStringLiteral("no valid reply to the set-frequency request")};
+  return detail::RunShortExchange(env, x, body, [lang, hz](OpResult& result, const Report&) {
     result.frequency = hz;
-    return Tr(en, "设置频率成功！", "Setup frequency parameters successfully !");
+    return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setup frequency parameters successfully !"));
   });
 }
 
 OpResult ReadFrequencyUsb(UsbEnv& env) {
   static constexpr auto kRequest = EmptyRequestBody(cmd::ReadFrequency);
-  const bool en = env.english;
-  const detail::ShortExchange x{Tr(en, "正在读取频率.....", "Reading frequency ..."),
-                                Tr(en, "读取频率失败！", "Reading frequency failed !"), MsgIcon::Warning,
+  const Language& lang = env.lang;
+  const detail::ShortExchange x{lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading frequency ...")),
+                                lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading frequency failed !")), MsgIcon::Warning,
                                 QStringLiteral("no valid reply to the read-frequency request")};
   return detail::RunShortExchange(env, x, kRequest, [](OpResult& result, const Report& in) {
     // Taken as it stands, least significant byte first: the user sees whatever the device holds,

@@ -7,7 +7,7 @@
 
 namespace quorvin {
 
-std::optional<qint32> ParseFrequency(const QString& text, bool english, QString* prompt) {
+std::optional<qint32> ParseFrequency(const QString& text, const Language& lang, QString* prompt) {
   bool ok = false;
   const QString digits = text.trimmed();
   const qlonglong value = digits.toLongLong(&ok, 10);
@@ -15,12 +15,12 @@ std::optional<qint32> ParseFrequency(const QString& text, bool english, QString*
   static const QRegularExpression kWhole(QStringLiteral("^[+-]?[0-9]+$"));
   const bool whole = ok || kWhole.match(digits).hasMatch();
   if (!whole) {
-    if (prompt) *prompt = Tr(english, "请输入一个整数。", "Please enter an integer.");
+    if (prompt) *prompt = lang.Text(QT_TRANSLATE_NOOP("quorvin", "Please enter an integer."));
     return std::nullopt;
   }
   if (!ok || value < kMinFrequency || value > kMaxFrequency) {
     if (prompt)
-      *prompt = Tr(english, "请输入一个介于 %1 和 %2 之间的整数。", "Please enter an integer between %1 and %2.")
+      *prompt = lang.Text(QT_TRANSLATE_NOOP("quorvin", "Please enter an integer between %1 and %2."))
                     .arg(kMinFrequency)
                     .arg(kMaxFrequency);
     return std::nullopt;

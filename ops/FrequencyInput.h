@@ -5,10 +5,12 @@
 #include <QString>
 #include <optional>
 
+#include "link/Language.h"
+
 namespace quorvin {
 
 // The value in Hz, or nothing with `prompt` set to the text to show ("not an integer", or "outside
 // 300000000..900000000", naming both bounds).
-[[nodiscard]] std::optional<qint32> ParseFrequency(const QString& text, bool english, QString* prompt);
+[[nodiscard]] std::optional<qint32> ParseFrequency(const QString& text, const Language& lang, QString* prompt);
 
 }  // namespace quorvin

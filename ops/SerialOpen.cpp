@@ -21,16 +21,17 @@ LinkFault LinkFaultOf(SerialFault fault) {
 }
 
 // The system's words, except where we know better and can say it in the user's language.
-QString OpenFailureText(bool english, const CSerialException& e) {
+QString OpenFailureText(const Language& lang, const CSerialException& e) {
   if (e.Fault() != SerialFault::Busy) return e.GetErrorText();
-  if (e.m_holder.isEmpty()) return Tr(english, "端口正被其他程序占用。", "The port is busy: another program holds it.");
-  return Tr(english, "端口正被其他程序占用：%1。", "The port is busy: %1 holds it.").arg(e.m_holder);
+  if (e.m_holder.isEmpty())
+    return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The port is busy: another program holds it."));
+  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The port is busy: %1 holds it.")).arg(e.m_holder);
 }
 
 }  // namespace
 
-SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb, bool english, QString* why,
-                          LinkFault* fault) {
+SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb, const Language& lang,
+                          QString* why, LinkFault* fault) {
   // No port listed means no selected item: there is nothing to open.
   if (choice.portItem.isEmpty()) return SerialOpen::NotStarted;
   if (choice.speedText.isEmpty()) return SerialOpen::NotStarted;
@@ -43,11 +44,11 @@ SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedbac
   } catch (const CSerialException& e) {
     if (why) *why = target.location + QStringLiteral(": ") + e.GetErrorText();
     if (fault) *fault = LinkFaultOf(e.Fault());
-    fb.MessageBox(Tr(english, "端口：%1\n", "Comm：%1\n").arg(target.label) + OpenFailureText(english, e),
+    fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Comm：%1\n")).arg(target.label) + OpenFailureText(lang, e),
                   MsgIcon::None);
   } catch (...) {
     if (why) *why = target.location;
-    fb.MessageBox(Tr(english, "无法打开端口！", "Can not open comm !"), MsgIcon::None);
+    fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Can not open comm !")), MsgIcon::None);
   }
   // A port that opened but refused a setting is of no use; it is not left open behind the box.
   port.Close();

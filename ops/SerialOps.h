@@ -5,6 +5,7 @@
 
 #include "link/Clock.h"
 #include "link/Feedback.h"
+#include "link/Language.h"
 #include "ops/OpResult.h"
 #include "protocol/Protocol.h"
 
@@ -16,7 +17,7 @@ struct SerialEnv {
   CSerialPort& port;
   Feedback& fb;
   Clock& clock;
-  bool english;
+  Language lang;
 };
 
 // What the window's serial controls hold: the text of the selected port item (empty when no port
@@ -36,8 +37,8 @@ enum class SerialOpen {
 // failure is shown here, in the user's language, and the port is left closed. `why`, when given,
 // receives the port and the system's reason on a failure, for logs.
 // `fault`, when given, receives what kept the port from opening.
-[[nodiscard]] SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb, bool english,
-                                        QString* why = nullptr, LinkFault* fault = nullptr);
+[[nodiscard]] SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb,
+                                        const Language& lang, QString* why = nullptr, LinkFault* fault = nullptr);
 
 // Each operation selects and opens the port itself, shows its outcome, and leaves the port and the
 // progress window closed, whatever happens; no exception leaves it.

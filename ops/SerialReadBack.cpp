@@ -32,19 +32,19 @@ bool ParsePacket(const SerialReply& reply, Packet& packet) {
 
 class ReadBack {
  public:
-  ReadBack(SerialSession& s, const QString& path) : m_s(s), m_file(path), m_en(s.English()) {}
+  ReadBack(SerialSession& s, const QString& path) : m_s(s), m_file(path), m_lang(s.Lang()) {}
 
   OpResult Run() {
     // The file is written aside and put in place only when every packet came, so a failed or
     // interrupted read-back never spoils a backup the technician already has.
     if (const OutputRefusal refusal = m_file.Open(); refusal != OutputRefusal::None) {
       QString box = CannotWriteText();
-      if (refusal != OutputRefusal::CannotCreate) box += QLatin1Char('\n') + OutputRefusalText(m_en, refusal, {});
+      if (refusal != OutputRefusal::CannotCreate) box += QLatin1Char('\n') + OutputRefusalText(m_lang, refusal, {});
       return m_s.End(
           Outcome::FileError, box,
           QStringLiteral("cannot write %1: %2")
-              .arg(m_file.Path(),
-                   refusal == OutputRefusal::CannotCreate ? m_file.Reason() : OutputRefusalText(true, refusal, {})));
+              .arg(m_file.Path(), refusal == OutputRefusal::CannotCreate ? m_file.Reason()
+                                                                         : OutputRefusalText(Language(), refusal, {})));
     }
     m_s.WriteFrame(BuildFrame(cmd::BackupReadBack, {}));
     return Gather();
@@ -86,10 +86,13 @@ class ReadBack {
       if (!m_file.Write(reinterpret_cast<const char*>(reply.Data()) + 9, packet.dataBytes)) return FileFailed();
       m_bytes += packet.dataBytes;
       reply.Clear();
-      m_s.Fb().SetProgressText(
-          QString::asprintf(m_en ? "Read backup data ,In total %d data packages, currently %d data package sending ..."
-                                 : "回读备份数据,共有%d包数据,当前第%d包数据正在发送...",
-                            packet.count, packet.number));
+      m_s.Fb().SetProgressText(QString::asprintf(
+          m_lang
+              .Text(QT_TRANSLATE_NOOP(
+                  "quorvin", "Read backup data ,In total %d data packages, currently %d data package sending ..."))
+              .toUtf8()
+              .constData(),
+          packet.count, packet.number));
       if (packet.number == packet.count) return Succeed();
       start = clock.NowMs();
     }
@@ -97,14 +100,15 @@ class ReadBack {
 
   OpResult Succeed() {
     if (!m_file.Commit()) return FileFailed();
-    OpResult result = m_s.End(Outcome::Success, Tr(m_en, "回读数据成功！", "Read backup data successful !"), QString());
+    OpResult result = m_s.End(Outcome::Success,
+                              m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data successful !")), QString());
     result.bytes = m_bytes;
     return result;
   }
 
   OpResult Fail(const QString& detail) {
     m_file.Cancel();
-    OpResult result = m_s.End(Outcome::Failed, SerialErrorDataText(m_en), detail);
+    OpResult result = m_s.End(Outcome::Failed, SerialErrorDataText(m_lang), detail);
     result.bytes = m_bytes;
     return result;
   }
@@ -118,12 +122,12 @@ class ReadBack {
   }
 
   [[nodiscard]] QString CannotWriteText() const {
-    return Tr(m_en, "无法写入文件：%1", "Can not write file: %1").arg(m_file.Path());
+    return m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Can not write file: %1")).arg(m_file.Path());
   }
 
   SerialSession& m_s;
   OutputFile m_file;
-  bool m_en;
+  Language m_lang;
   qint64 m_bytes = 0;
   int m_count = 0;  // the count the first packet announced
   int m_next = 1;   // the number the next packet must carry

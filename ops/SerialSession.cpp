@@ -4,9 +4,13 @@
 
 namespace quorvin {
 
-QString SerialReceiveOkText(bool english) { return Tr(english, "接收成功！", "Receive successful !"); }
+QString SerialReceiveOkText(const Language& lang) {
+  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Receive successful !"));
+}
 
-QString SerialErrorDataText(bool english) { return Tr(english, "返回错误数据！", "Return error data !"); }
+QString SerialErrorDataText(const Language& lang) {
+  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Return error data !"));
+}
 
 namespace {
 OpResult Result(Outcome outcome, const QString& detail) {
@@ -60,7 +64,7 @@ OpResult RunSerialOperation(SerialEnv& env, const SerialChoice& choice,
                             const std::function<OpResult(SerialSession&)>& body) {
   QString why;
   LinkFault fault = LinkFault::None;
-  switch (OpenSerialPort(env.port, choice, env.fb, env.english, &why, &fault)) {
+  switch (OpenSerialPort(env.port, choice, env.fb, env.lang, &why, &fault)) {
     case SerialOpen::NotStarted:
       return Result(Outcome::NotStarted, QStringLiteral("no serial port or speed chosen"));
     case SerialOpen::Failed: {
@@ -79,8 +83,8 @@ OpResult RunSerialOperation(SerialEnv& env, const SerialChoice& choice,
   } catch (const CSerialException& e) {
     const QString text = e.GetErrorText();
     const QString box = e.Fault() == SerialFault::HungUp
-                            ? Tr(env.english, "串口已不可用（设备已拔出或线路已挂断）",
-                                 "The serial port is no longer available (device removed or line hung up)")
+                            ? env.lang.Text(QT_TRANSLATE_NOOP(
+                                  "quorvin", "The serial port is no longer available (device removed or line hung up)"))
                             : text;
     return session.End(Outcome::Failed, box, QStringLiteral("serial port failure: ") + text);
   } catch (const std::exception& e) {

@@ -11,8 +11,8 @@
 namespace quorvin {
 
 // Texts the serial operations share.
-[[nodiscard]] QString SerialReceiveOkText(bool english);  // "Receive successful !"
-[[nodiscard]] QString SerialErrorDataText(bool english);  // "Return error data !"
+[[nodiscard]] QString SerialReceiveOkText(const Language& lang);  // "Receive successful !"
+[[nodiscard]] QString SerialErrorDataText(const Language& lang);  // "Return error data !"
 
 class SerialSession {
  public:
@@ -23,7 +23,7 @@ class SerialSession {
 
   [[nodiscard]] SerialEnv& Env() { return m_env; }
   [[nodiscard]] Feedback& Fb() { return m_env.fb; }
-  [[nodiscard]] bool English() const { return m_env.english; }
+  [[nodiscard]] const Language& Lang() const { return m_env.lang; }
 
   // Shows the progress window (range 0..3) and remembers that it is up.
   void ShowProgress();

@@ -16,40 +16,44 @@ namespace {
 
 struct TransferKind {
   std::uint8_t command;
-  const char* zhProgress;
-  const char* enProgress;
+  const char* progress;  // a printf format: the packet count, then the packet number
 };
 
-constexpr TransferKind kUpgrade{cmd::SerialUpgrade, "升级程序,共有%d包数据,当前第%d包数据正在发送...",
-                                "Update program ,In total %d data packages, currently %d data package sending......."};
+constexpr TransferKind kUpgrade{
+    cmd::SerialUpgrade,
+    QT_TRANSLATE_NOOP("quorvin",
+                      "Update program ,In total %d data packages, currently %d data package sending.......")};
 constexpr TransferKind kDownload{
-    cmd::BackupDownload, "下载备份数据,共有%d包数据,当前第%d包数据正在发送...",
-    "Download backup data ,In total %d data packages, currently %d data package sending ..."};
+    cmd::BackupDownload,
+    QT_TRANSLATE_NOOP("quorvin",
+                      "Download backup data ,In total %d data packages, currently %d data package sending ...")};
 
 // Checks the file before any of it is held in memory, then reads it: the same reading as the USB
 // upload's, so pipes and files that grow while read are held to the limit too. On a problem the
 // user is told what is wrong with the file and the operation ends.
 std::optional<OpResult> LoadImage(SerialSession& s, const QString& path, QByteArray& image) {
-  const bool en = s.English();
+  const Language& lang = s.Lang();
   QString reason;
   switch (ReadWholeFile(path, image, kMaxSerialImage, &reason)) {
     case FileRead::CannotOpen:
-      return s.End(Outcome::FileError, Tr(en, "无法打开文件：%1", "Can not open file: %1").arg(path),
+      return s.End(Outcome::FileError, lang.Text(QT_TRANSLATE_NOOP("quorvin", "Can not open file: %1")).arg(path),
                    QStringLiteral("cannot open %1: %2").arg(path, reason));
     case FileRead::TooLarge:
-      return s.End(Outcome::FileError,
-                   Tr(en, "文件太大：串口最多只能发送%1字节！",
-                      "The file is too large: at most %1 bytes can be sent over the serial port !")
-                       .arg(kMaxSerialImage),
-                   QStringLiteral("%1 is over the %2-byte limit").arg(path).arg(kMaxSerialImage));
+      return s.End(
+          Outcome::FileError,
+          lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                      "The file is too large: at most %1 bytes can be sent over the serial port !"))
+              .arg(kMaxSerialImage),
+          QStringLiteral("%1 is over the %2-byte limit").arg(path).arg(kMaxSerialImage));
     case FileRead::ReadFailed:
-      return s.End(Outcome::FileError, Tr(en, "无法读取文件：%1", "Can not read file: %1").arg(path),
+      return s.End(Outcome::FileError, lang.Text(QT_TRANSLATE_NOOP("quorvin", "Can not read file: %1")).arg(path),
                    QStringLiteral("cannot read %1: %2").arg(path, reason));
     case FileRead::Ok:
       break;
   }
   if (image.isEmpty())
-    return s.End(Outcome::FileError, Tr(en, "文件为空！", "The file is empty !"), QStringLiteral("empty file"));
+    return s.End(Outcome::FileError, lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file is empty !")),
+                 QStringLiteral("empty file"));
   return std::nullopt;
 }
 
@@ -72,7 +76,7 @@ OpResult QuietEnd(SerialSession& s, int count, const QString& detail) {
 // is kept and later bytes are added to it, as the device may not be done yet.
 OpResult AwaitClosingReply(SerialSession& s, bool upgrade, int count) {
   Clock& clock = s.Env().clock;
-  const bool en = s.English();
+  const Language& lang = s.Lang();
   if (upgrade) clock.SleepMs(kSerialUpgradeSettleMs);
   SerialReply reply;
   reply.Clear();
@@ -84,15 +88,15 @@ OpResult AwaitClosingReply(SerialSession& s, bool upgrade, int count) {
     seen = true;
     // A reply too short to carry a status byte before its checksum is no answer either.
     if (!reply.ChecksumHolds() || !reply.LengthFits() || reply.Length() < 1)
-      return s.End(Outcome::Failed, SerialErrorDataText(en), QStringLiteral("bad closing reply"));
+      return s.End(Outcome::Failed, SerialErrorDataText(lang), QStringLiteral("bad closing reply"));
     const std::uint8_t state = reply.At(5);
-    if (state == status::Accepted) return s.End(Outcome::Success, SerialReceiveOkText(en), QString());
+    if (state == status::Accepted) return s.End(Outcome::Success, SerialReceiveOkText(lang), QString());
     if (state == status::Refused)
-      return s.End(Outcome::Failed, SerialErrorDataText(en), QStringLiteral("the device refused the data"));
+      return s.End(Outcome::Failed, SerialErrorDataText(lang), QStringLiteral("the device refused the data"));
     if (state == status::SerialQuiet) return QuietEnd(s, count, QStringLiteral("status 0x66"));
   }
   if (seen) return QuietEnd(s, count, QStringLiteral("unknown status, then silence"));
-  return s.End(Outcome::Failed, SerialErrorDataText(en),
+  return s.End(Outcome::Failed, SerialErrorDataText(lang),
                QStringLiteral("no reply within %1 ms").arg(kSerialClosingWindowMs));
 }
 
@@ -113,7 +117,7 @@ OpResult SendImage(SerialEnv& env, const SerialChoice& choice, const QString& pa
       env.clock.SleepMs(kSerialPacketPauseMs);
       s.WriteFrame(BuildPacket(kind.command, image, count, k));
       sent += qMin<qint64>(kSerialPacketData, image.size() - kSerialPacketData * (k - 1));
-      fb.SetProgressText(QString::asprintf(env.english ? kind.enProgress : kind.zhProgress, count, k));
+      fb.SetProgressText(QString::asprintf(env.lang.Text(kind.progress).toUtf8().constData(), count, k));
       if (k != count) fb.SetProgressPos(k);
     }
     return AwaitClosingReply(s, kind.command == cmd::SerialUpgrade, count);

@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kVersionBarMax = 10000;
 
-QString FailedText(bool english) { return Tr(english, "读取版本号失败！", "Reading version failed !"); }
+QString FailedText(const Language& lang) { return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading version failed !")); }
 
 // The text is N bytes from byte 5; a zero byte ends it, as the device pads with zeros.
 QString VersionText(const SerialReply& reply) {
@@ -25,11 +25,11 @@ QString VersionText(const SerialReply& reply) {
 OpResult ReadVersionSerial(SerialEnv& env, const SerialChoice& choice) {
   return RunSerialOperation(env, choice, [&](SerialSession& s) -> OpResult {
     Feedback& fb = s.Fb();
-    const bool en = env.english;
+    const Language& lang = env.lang;
     s.ShowProgress();
     fb.SetProgressRange(kVersionBarMax);
     s.WriteFrame(BuildFrame(cmd::ReadVersion, {}));
-    fb.SetProgressText(Tr(en, "正在读取版本号，请耐心等待.......", "Reading version , please waiting ..."));
+    fb.SetProgressText(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading version , please waiting ...")));
     SerialReply reply;
     reply.Clear();
     int pos = 1;
@@ -38,15 +38,17 @@ OpResult ReadVersionSerial(SerialEnv& env, const SerialChoice& choice) {
       if (fb.CancelRequested()) return s.EndSilently(Outcome::Interrupted, QStringLiteral("interrupted"));
       if (reply.Read(s) == SerialReply::Step::Complete) {
         if (!reply.ChecksumHolds() || !reply.LengthFits())
-          return s.End(Outcome::Failed, FailedText(en), QStringLiteral("bad version reply"));
+          return s.End(Outcome::Failed, FailedText(lang), QStringLiteral("bad version reply"));
         const QString version = VersionText(reply);
-        OpResult result = s.EndBoxFirst(Outcome::Success, Tr(en, "当前版本号:", "Version :") + version, QString());
+        OpResult result =
+            s.EndBoxFirst(Outcome::Success, lang.Text(QT_TRANSLATE_NOOP("quorvin", "Version :")) + version, QString());
         result.version = version;
         return result;
       }
       fb.SetProgressPos(qMin(pos++, kVersionBarMax));
     }
-    return s.End(Outcome::Failed, FailedText(en), QStringLiteral("no reply within %1 ms").arg(kSerialVersionWindowMs));
+    return s.End(Outcome::Failed, FailedText(lang),
+                 QStringLiteral("no reply within %1 ms").arg(kSerialVersionWindowMs));
   });
 }
 

@@ -51,17 +51,17 @@ bool IsAcknowledgement(const Report& in, std::uint8_t command) {
   return std::equal(expected.begin(), expected.end(), in.begin());
 }
 
-QString PacketLine(bool english, const QString& title, int count, int k) {
-  return title + Tr(english, ",共有%1包数据,当前第%2包数据正在发送......",
-                    ",In total %1 data packages, currently %2 data package sending.......")
-                     .arg(count)
-                     .arg(k);
+QString PacketLine(const Language& lang, const QString& title, int count, int k) {
+  return title +
+         lang.Text(QT_TRANSLATE_NOOP("quorvin", ",In total %1 data packages, currently %2 data package sending......."))
+             .arg(count)
+             .arg(k);
 }
 
 // Closes the transfer with its end line, held for a second so it can be read.
 UploadEnd Finish(UsbEnv& env, const QString& title, bool accepted) {
-  env.fb.SetProgressText(title + (accepted ? Tr(env.english, "发送成功", " sending sucessfully !")
-                                           : Tr(env.english, "发送失败", " sending failure !")));
+  env.fb.SetProgressText(title + (accepted ? env.lang.Text(QT_TRANSLATE_NOOP("quorvin", " sending sucessfully !"))
+                                           : env.lang.Text(QT_TRANSLATE_NOOP("quorvin", " sending failure !"))));
   env.clock.SleepMs(kEndLineMs);
   env.fb.CloseProgress();
   return accepted ? UploadEnd::Accepted : UploadEnd::Refused;
@@ -72,12 +72,12 @@ UploadEnd Finish(UsbEnv& env, const QString& title, bool accepted) {
 UploadEnd UploadImage(UsbEnv& env, std::uint8_t command, const QByteArray& image, const QString& title, qint64* sent) {
   if (sent) *sent = 0;
   if (image.size() > kMaxUsbImage) {
-    env.fb.MessageBox(detail::TooLargeText(env.english, {}, kMaxUsbImage), MsgIcon::Warning);
+    env.fb.MessageBox(detail::TooLargeText(env.lang, {}, kMaxUsbImage), MsgIcon::Warning);
     return UploadEnd::TooLarge;
   }
   // Nothing to send means no packet, and no packet means no acknowledgement to wait for.
   if (image.isEmpty()) {
-    env.fb.MessageBox(Tr(env.english, "文件为空！", "The file is empty !"), MsgIcon::Warning);
+    env.fb.MessageBox(env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file is empty !")), MsgIcon::Warning);
     return UploadEnd::Empty;
   }
   const PacketPlan plan = PlanFor(command, image.size());
@@ -103,7 +103,7 @@ UploadEnd UploadImage(UsbEnv& env, std::uint8_t command, const QByteArray& image
       env.fb.CloseProgress();
       return UploadEnd::Interrupted;
     }
-    env.fb.SetProgressText(PacketLine(env.english, title, plan.count, k));
+    env.fb.SetProgressText(PacketLine(env.lang, title, plan.count, k));
     env.fb.SetProgressPos(start + k);
   }
 
@@ -123,7 +123,7 @@ UploadEnd SendStagedFile(UsbEnv& env, std::uint8_t command, const QString& path,
   QString reason;
   const FileRead read = ReadWholeFile(path, image, kMaxUsbImage, &reason);
   if (read != FileRead::Ok) {
-    env.fb.MessageBox(FileReadMessage(env.english, read, path, kMaxUsbImage, reason), MsgIcon::Warning);
+    env.fb.MessageBox(FileReadMessage(env.lang, read, path, kMaxUsbImage, reason), MsgIcon::Warning);
     return UploadEnd::FileError;
   }
   return UploadImage(env, command, image, title, sent);

@@ -89,11 +89,11 @@ OpResult UploadFileWithOutcome(UsbEnv& env, std::uint8_t command, const QString&
   return result;
 }
 
-QString TooLargeText(bool english, const QString& path, qint64 maxBytes) {
+QString TooLargeText(const Language& lang, const QString& path, qint64 maxBytes) {
   if (path.isEmpty())
-    return Tr(english, "数据太大：最多可以发送 %1 字节。", "The data are too large: at most %1 bytes can be sent.")
+    return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The data are too large: at most %1 bytes can be sent."))
         .arg(maxBytes);
-  return Tr(english, "文件 %1 太大：最多可以发送 %2 字节。", "The file %1 is too large: at most %2 bytes can be sent.")
+  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file %1 is too large: at most %2 bytes can be sent."))
       .arg(path)
       .arg(maxBytes);
 }
@@ -110,22 +110,23 @@ QString WithReason(QString text, const QString& reason) {
 }
 }  // namespace
 
-QString FileReadMessage(bool english, FileRead status, const QString& path, qint64 maxBytes, const QString& reason) {
+QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
+                        const QString& reason) {
   switch (status) {
     case FileRead::Ok:
       return {};
     case FileRead::TooLarge:
-      return detail::TooLargeText(english, path, maxBytes);
+      return detail::TooLargeText(lang, path, maxBytes);
     case FileRead::CannotOpen:
-      return WithReason(Tr(english, "无法打开文件 %1。", "Cannot open the file %1.").arg(path), reason);
+      return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot open the file %1.")).arg(path), reason);
     case FileRead::ReadFailed:
-      return WithReason(Tr(english, "读取文件 %1 失败。", "Reading the file %1 failed.").arg(path), reason);
+      return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading the file %1 failed.")).arg(path), reason);
   }
   return {};
 }
 
-QString FileWriteMessage(bool english, const QString& path, const QString& reason) {
-  return WithReason(Tr(english, "无法写入文件 %1。", "Cannot write the file %1.").arg(path), reason);
+QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason) {
+  return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot write the file %1.")).arg(path), reason);
 }
 
 }  // namespace quorvin

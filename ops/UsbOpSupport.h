@@ -53,6 +53,6 @@ struct UploadTexts {
                                              const UploadTexts& texts);
 
 // "The file ... is too large" in the user's language; `path` may be empty for an in-memory image.
-[[nodiscard]] QString TooLargeText(bool english, const QString& path, qint64 maxBytes);
+[[nodiscard]] QString TooLargeText(const Language& lang, const QString& path, qint64 maxBytes);
 
 }  // namespace quorvin::detail

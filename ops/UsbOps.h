@@ -15,7 +15,7 @@ struct UsbEnv {
   HidLink& link;
   Feedback& fb;
   Clock& clock;
-  bool english;
+  Language lang;
 };
 
 // --- Files ----------------------------------------------------------------------------------
@@ -34,11 +34,11 @@ enum class FileRead {
 [[nodiscard]] FileRead ReadWholeFile(const QString& path, QByteArray& buffer, qint64 maxBytes = kMaxUsbImage,
                                      QString* reason = nullptr);
 // The message for a file that ReadWholeFile could not deliver, in the user's language.
-[[nodiscard]] QString FileReadMessage(bool english, FileRead status, const QString& path, qint64 maxBytes,
+[[nodiscard]] QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
                                       const QString& reason);
 
 // The message for a file that could not be written, in the user's language.
-[[nodiscard]] QString FileWriteMessage(bool english, const QString& path, const QString& reason);
+[[nodiscard]] QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason);
 
 // --- Block upload engine (firmware 0xC3, backup 0xC4) ------------------------------------------
 

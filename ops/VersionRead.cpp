@@ -22,13 +22,13 @@ QString VersionText(const Report& in) {
 
 OpResult ReadVersionUsb(UsbEnv& env) {
   static constexpr auto kRequest = EmptyRequestBody(cmd::ReadVersion);
-  const bool en = env.english;
-  const detail::ShortExchange x{Tr(en, "正在读取版本号.....", "Reading version ..."),
-                                Tr(en, "读取版本号失败！", "Reading version failed !"), MsgIcon::None,
+  const Language& lang = env.lang;
+  const detail::ShortExchange x{lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading version ...")),
+                                lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading version failed !")), MsgIcon::None,
                                 QStringLiteral("no valid reply to the version request")};
-  return detail::RunShortExchange(env, x, kRequest, [en](OpResult& result, const Report& in) {
+  return detail::RunShortExchange(env, x, kRequest, [lang](OpResult& result, const Report& in) {
     result.version = VersionText(in);
-    return Tr(en, "当前版本号:", "Version :") + result.version;
+    return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Version :")) + result.version;
   });
 }
 

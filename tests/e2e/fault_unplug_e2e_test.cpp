@@ -15,6 +15,7 @@
 #include "SimProcess.h"
 #include "link/Backends.h"
 #include "ops/UsbOps.h"
+#include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 
 namespace quorvin {
@@ -55,7 +56,7 @@ struct Tool {
   std::unique_ptr<HidBackend> backend;
   test::RecordingFeedback fb;
   HidLink link{*backend, fb, clock};
-  UsbEnv env{link, fb, clock, true};
+  UsbEnv env{link, fb, clock, test::TestLanguage(true)};
 };
 
 // Runs `op` against a sim that vanishes as `faultArgs` say, checks the failure and its timing

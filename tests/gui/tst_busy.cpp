@@ -14,6 +14,7 @@
 #include "app/TellwaveDlg.h"
 #include "gui/GuiSupport.h"
 #include "link/Clock.h"
+#include "support/Languages.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -22,7 +23,7 @@ namespace {
 
 DlgOptions Options() {
   DlgOptions o;
-  o.english = true;
+  o.language = TestLanguage(true);
   o.startTimers = false;
   return o;
 }

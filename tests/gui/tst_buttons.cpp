@@ -13,6 +13,7 @@
 #include "gui/GuiSupport.h"
 #include "gui/PtyPeer.h"
 #include "link/Clock.h"
+#include "support/Languages.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -29,7 +30,7 @@ class ButtonsFixture {
   }
   static DlgOptions Options() {
     DlgOptions o;
-    o.english = true;
+    o.language = TestLanguage(true);
     o.startTimers = false;
     return o;
   }

@@ -11,6 +11,7 @@
 #include "app/TellwaveDlg.h"
 #include "gui/GuiSupport.h"
 #include "link/Clock.h"
+#include "support/Languages.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -35,7 +36,7 @@ void CloseNoticeTest::CloseDuringAnOperationIsAnnouncedWithoutHoldingIt() {
   EmptyHid hid;
   RealClock clock;
   DlgOptions options;
-  options.english = english;
+  options.language = TestLanguage(english);
   options.startTimers = false;
   CTellwaveDlg dlg(hid, clock, options);
   dlg.show();

@@ -14,6 +14,7 @@
 #include "link/Backends.h"
 #include "link/Clock.h"
 #include "sim/InProcessBackend.h"
+#include "support/Languages.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -26,7 +27,7 @@ class Demo {
   static DlgOptions Options(bool english) {
     DlgOptions o;
     o.demo = true;
-    o.english = english;
+    o.language = TestLanguage(english);
     o.startTimers = false;
     return o;
   }

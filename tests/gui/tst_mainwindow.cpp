@@ -13,6 +13,7 @@
 #include "app/TellwaveDlg.h"
 #include "gui/GuiSupport.h"
 #include "link/Clock.h"
+#include "support/Languages.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -23,7 +24,7 @@ struct Window {
   explicit Window(bool english) : dlg(hid, clock, Options(english)) {}
   static DlgOptions Options(bool english) {
     DlgOptions o;
-    o.english = english;
+    o.language = TestLanguage(english);
     o.startTimers = false;
     return o;
   }

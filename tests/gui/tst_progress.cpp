@@ -10,6 +10,7 @@
 #include "app/TellwaveDlg.h"
 #include "gui/GuiSupport.h"
 #include "link/Clock.h"
+#include "support/Languages.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -18,7 +19,7 @@ namespace {
 
 DlgOptions Options(bool english) {
   DlgOptions o;
-  o.english = english;
+  o.language = TestLanguage(english);
   o.startTimers = false;
   return o;
 }

@@ -13,6 +13,7 @@
 #include "app/TellwaveDlg.h"
 #include "gui/GuiSupport.h"
 #include "link/Clock.h"
+#include "support/Languages.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -71,7 +72,7 @@ void SerialSimTest::Click(CTellwaveDlg& dlg, int id, const QString& chosen) {
 
 static DlgOptions English() {
   DlgOptions o;
-  o.english = true;
+  o.language = TestLanguage(true);
   o.startTimers = false;
   return o;
 }

@@ -91,7 +91,7 @@ TEST_F(VanishingFiles, ANamedPipeWithoutAWriterIsAnEmptyImageNotAHang) {
 
   ScriptedSerial port(clock);
   RecordingFeedback serialFb;
-  SerialEnv serial{port, serialFb, clock, true};
+  SerialEnv serial{port, serialFb, clock, test::TestLanguage(true)};
   EXPECT_EQ(FirmwareUpgradeSerial(serial, {QStringLiteral("/dev/ttyX"), QStringLiteral("9600")}, fifo).outcome,
             Outcome::FileError);
   EXPECT_EQ(serialFb.Boxes(), QStringList{"box: The file is empty !"});
@@ -122,7 +122,7 @@ TEST_F(VanishingFiles, APipeWithItsDataIsSentWholeOnBothLinks) {
   int serialPipe[2];
   ScriptedSerial port(clock);
   RecordingFeedback serialFb;
-  SerialEnv serial{port, serialFb, clock, true};
+  SerialEnv serial{port, serialFb, clock, test::TestLanguage(true)};
   port.responder = [&](const QByteArray& frame) {
     if (frame[6] == frame[8] && frame[5] == frame[7])  // the packet numbered as the count
       port.QueueBytes(QByteArray("\x55\xAA\x02\xC4\x01\x5A\xDE", 7), 10);
@@ -140,7 +140,7 @@ TEST(VanishingFilesSerial, ReadBackIntoAFolderRemovedMidRead) {
   VirtualClock clock(1000);
   ScriptedSerial port(clock);
   RecordingFeedback fb;
-  SerialEnv env{port, fb, clock, true};
+  SerialEnv env{port, fb, clock, test::TestLanguage(true)};
   QTemporaryDir dir;
   const QString folder = dir.filePath("bench");
   ASSERT_TRUE(QDir().mkpath(folder));

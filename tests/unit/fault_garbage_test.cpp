@@ -216,7 +216,7 @@ struct SerialBench {
   VirtualClock clock{1000};
   ScriptedSerial port{clock};
   RecordingFeedback fb;
-  SerialEnv env{port, fb, clock, true};
+  SerialEnv env{port, fb, clock, test::TestLanguage(true)};
   SerialChoice choice{QStringLiteral("/dev/ttyNOISE"), QStringLiteral("9600")};
 
   // Once the host has written its last frame, `noise` then `reply`, in pieces 0 to 40 ms apart.

@@ -10,6 +10,7 @@
 
 #include "ops/UsbOps.h"
 #include "sim/InProcessBackend.h"
+#include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 
 namespace quorvin {
@@ -55,7 +56,7 @@ struct Bench {
   CountingBackend backend{device};
   test::RecordingFeedback fb;
   HidLink link{backend, fb, clock};
-  UsbEnv env{link, fb, clock, true};
+  UsbEnv env{link, fb, clock, test::TestLanguage(true)};
   QTemporaryDir dir;
 
   template <typename Fn>

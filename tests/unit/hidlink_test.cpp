@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/DeviceWatcher.h"
+#include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
 
@@ -11,6 +12,7 @@ namespace {
 
 using test::RecordingFeedback;
 using test::ScriptedHid;
+using test::TestLanguage;
 
 struct LinkFixture : ::testing::Test {
   VirtualClock clock;
@@ -96,7 +98,7 @@ TEST_F(HidLinkDiscovery, PersistentFaultIsShownOnceUntilItChanges) {
 }
 
 TEST_F(HidLinkDiscovery, PathAndAttributeFaultsEndTheRun) {
-  link.SetEnglish(false);
+  link.SetLanguage(TestLanguage(false));
   hid.devices = {{"", 0x0483, 0x1234, true}, {"/dev/hidraw1", 0x0483, 0x1234, true}};
   EXPECT_FALSE(link.FindHidDevice());
   hid.devices = {{"/dev/hidraw0", 0, 0, false}, {"/dev/hidraw1", 0x0483, 0x1234, true}};
@@ -109,7 +111,7 @@ TEST_F(HidLinkDiscovery, CheckBoxReportsAbsentDevice) {
   watcher.OnUsbCheckBoxClicked(false);  // unchecking does nothing
   EXPECT_EQ(hid.enumerateCount, 0);
   watcher.OnUsbCheckBoxClicked(true);
-  link.SetEnglish(false);
+  link.SetLanguage(TestLanguage(false));
   watcher.OnUsbCheckBoxClicked(true);
   EXPECT_EQ(fb.Boxes(), QStringList({"box: No device connected to PC !", "box: 没有设备连接到电脑上！"}));
   hid.devices = {{"/dev/hidraw0", 0x0483, 0x1234, true}};

@@ -12,6 +12,7 @@
 
 #include "link/HidLink.h"
 #include "ops/UsbOps.h"
+#include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
 
@@ -26,8 +27,8 @@ class OpsTest : public ::testing::Test {
   QTemporaryDir dir;
 
   UsbEnv Env(bool english = true) {
-    link.SetEnglish(english);
-    return {link, fb, clock, english};
+    link.SetLanguage(TestLanguage(english));
+    return {link, fb, clock, TestLanguage(english)};
   }
 
   // Answers every request for `command` with one reply carrying `payload`.

@@ -37,8 +37,8 @@ TEST(SerialOpenStep, NothingHappensWithoutASpeedOrAPort) {
     PtyDevice device;
     CSerialPort port;
     RecordingFeedback fb;
-    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), ""}, fb, true), SerialOpen::NotStarted);
-    EXPECT_EQ(OpenSerialPort(port, {"", "9600"}, fb, true), SerialOpen::NotStarted);
+    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), ""}, fb, TestLanguage(true)), SerialOpen::NotStarted);
+    EXPECT_EQ(OpenSerialPort(port, {"", "9600"}, fb, TestLanguage(true)), SerialOpen::NotStarted);
     EXPECT_TRUE(fb.log.isEmpty());
     EXPECT_FALSE(port.IsOpen());
   });
@@ -49,13 +49,13 @@ TEST(SerialOpenStep, FailuresNameThePortAndGiveTheSystemText) {
     CSerialPort port;
     {
       RecordingFeedback fb;
-      EXPECT_EQ(OpenSerialPort(port, {"/dev/no-such-port", "9600"}, fb, true), SerialOpen::Failed);
+      EXPECT_EQ(OpenSerialPort(port, {"/dev/no-such-port", "9600"}, fb, TestLanguage(true)), SerialOpen::Failed);
       EXPECT_EQ(fb.log, QStringList({QString::fromUtf8("box: Comm：/dev/no-such-port\nNo such file or directory")}));
     }
     {  // A speed field without digits passes 0, which the driver refuses; the port is not left open.
       PtyDevice device;
       RecordingFeedback fb;
-      EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "fast"}, fb, false), SerialOpen::Failed);
+      EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "fast"}, fb, TestLanguage(false)), SerialOpen::Failed);
       ASSERT_EQ(fb.log.size(), 1);
       EXPECT_TRUE(fb.log[0].startsWith(QString::fromUtf8("box: 端口：") + device.SlavePath() + "\n"));
       EXPECT_GT(fb.log[0].size(), QString::fromUtf8("box: 端口：\n").size() + device.SlavePath().size());
@@ -72,15 +72,15 @@ TEST(SerialOpenStep, APortHeldElsewhereIsReportedAndAReopenClosesFirst) {
     {
       QSerialPort holder(device.SlavePath());
       ASSERT_TRUE(holder.open(QIODevice::ReadWrite));
-      EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "9600"}, fb, true), SerialOpen::Failed);
+      EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "9600"}, fb, TestLanguage(true)), SerialOpen::Failed);
       ASSERT_EQ(fb.log.size(), 1);
       EXPECT_TRUE(fb.log[0].startsWith(QString::fromUtf8("box: Comm：") + device.SlavePath() + "\n"));
       EXPECT_FALSE(port.IsOpen());
     }
     // Once released, the port opens; opening it again while open closes the first handle, or the
     // port's own lock would refuse the second open.
-    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "115200"}, fb, true), SerialOpen::Opened);
-    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "57600"}, fb, true), SerialOpen::Opened);
+    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "115200"}, fb, TestLanguage(true)), SerialOpen::Opened);
+    EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), "57600"}, fb, TestLanguage(true)), SerialOpen::Opened);
     EXPECT_EQ(fb.log.size(), 1);
     port.Write("\x55\xAA", 2);
     EXPECT_EQ(device.ReadExactly(2, 1000), Bytes({0x55, 0xAA}));

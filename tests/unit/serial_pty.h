@@ -12,6 +12,7 @@
 #include "link/Clock.h"
 #include "link/SerialPort.h"
 #include "ops/SerialOps.h"
+#include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 
 namespace quorvin::test {
@@ -60,7 +61,7 @@ void OnQtThread(const std::function<void()>& fn);
 // the device.
 class SerialRun {
  public:
-  explicit SerialRun(bool english = true) : env{port, fb, clock, english} {}
+  explicit SerialRun(bool english = true) : env{port, fb, clock, TestLanguage(english)} {}
   ~SerialRun() { (void)Finish(); }
 
   void Start(std::function<OpResult(SerialEnv&, const SerialChoice&)> op);

@@ -9,6 +9,7 @@
 
 #include "ops/UsbOps.h"
 #include "sim/InProcessBackend.h"
+#include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 
 namespace quorvin {
@@ -20,7 +21,7 @@ class SimOps : public ::testing::Test {
   InProcessBackend backend{clock};
   test::RecordingFeedback fb;
   HidLink link{backend, fb, clock};
-  UsbEnv env{link, fb, clock, true};
+  UsbEnv env{link, fb, clock, test::TestLanguage(true)};
   QTemporaryDir dir;
 
   QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }

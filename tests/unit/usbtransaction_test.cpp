@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
 
@@ -9,6 +10,7 @@ namespace quorvin {
 namespace {
 
 using test::MakeReport;
+using test::TestLanguage;
 
 struct Transaction : ::testing::Test {
   VirtualClock clock;
@@ -93,7 +95,7 @@ TEST_F(Transaction, BadRepliesEndAtOnce) {
 }
 
 TEST_F(Transaction, SilenceFailsAfterOneSecond) {
-  link.SetEnglish(false);
+  link.SetLanguage(TestLanguage(false));
   EXPECT_FALSE(SendUsbCommand(link, true, 4, version));
   EXPECT_EQ(clock.NowMs(), 1000);
   EXPECT_EQ(fb.log, QStringList{"box: 读取数据失败，请重新发送！"});

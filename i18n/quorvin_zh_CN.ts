@@ -1,0 +1,329 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN" sourcelanguage="en">
+<context>
+    <name>quorvin</name>
+    <message>
+        <source>Find the path device error !</source>
+        <translation>查找路径设备时出错！</translation>
+    </message>
+    <message>
+        <source>To track the status of the equipment error !</source>
+        <translation>查询设备状态时出错！</translation>
+    </message>
+    <message>
+        <source>Unable to open communication port !</source>
+        <translation>无法打开通信端口！</translation>
+    </message>
+    <message>
+        <source>No permission to use the device: install the udev rule res/70-quorvin.rules (see README) and plug it in again.</source>
+        <translation>没有访问该设备的权限：请安装 res/70-quorvin.rules 规则（见 README）后重新插入设备。</translation>
+    </message>
+    <message>
+        <source>To send data failed, please send again !</source>
+        <translation>下发数据失败，请重新发送！</translation>
+    </message>
+    <message>
+        <source>Equipment not connected, please connect equipment !</source>
+        <translation>设备未连接，请连接设备！</translation>
+    </message>
+    <message>
+        <source>Read data failed, please send again !</source>
+        <translation>读取数据失败，请重新发送！</translation>
+    </message>
+    <message>
+        <source>No file name was given.</source>
+        <translation>没有给出文件名。</translation>
+    </message>
+    <message>
+        <source>What stands at this path is not a regular file (a device, pipe, socket or folder); it is not replaced.</source>
+        <translation>该路径上已有的不是普通文件（设备、管道、套接字或文件夹），不会被替换。</translation>
+    </message>
+    <message>
+        <source>The file name is too long.</source>
+        <translation>文件名太长。</translation>
+    </message>
+    <message>
+        <source>Receiving data is not correct, please check whether the host is normal work !</source>
+        <translation>接收数据不正确，请检查主机是否正常工作！</translation>
+    </message>
+    <message>
+        <source>,In total %1 data packages, currently %2 data package sending ...</source>
+        <translation>,共有%1包数据,当前第%2包数据正在发送...</translation>
+    </message>
+    <message>
+        <source>Read backup data</source>
+        <translation>回读备份数据</translation>
+    </message>
+    <message>
+        <source>Read backup data successfully !</source>
+        <translation>回读备份数据成功！</translation>
+    </message>
+    <message>
+        <source>Read backup data failed !</source>
+        <translation>回读备份数据失败！</translation>
+    </message>
+    <message>
+        <source>The frequency must lie between %1 and %2 Hz.</source>
+        <translation>频率必须在 %1 到 %2 Hz 之间。</translation>
+    </message>
+    <message>
+        <source>Setuping frequency parameters...</source>
+        <translation>正在设置频率.....</translation>
+    </message>
+    <message>
+        <source>Setup frequency parameters failed !</source>
+        <translation>设置频率失败！</translation>
+    </message>
+    <message>
+        <source>Setup frequency parameters successfully !</source>
+        <translation>设置频率成功！</translation>
+    </message>
+    <message>
+        <source>Reading frequency ...</source>
+        <translation>正在读取频率.....</translation>
+    </message>
+    <message>
+        <source>Reading frequency failed !</source>
+        <translation>读取频率失败！</translation>
+    </message>
+    <message>
+        <source>Reading version failed !</source>
+        <translation>读取版本号失败！</translation>
+    </message>
+    <message>
+        <source>Reading version , please waiting ...</source>
+        <translation>正在读取版本号，请耐心等待.......</translation>
+    </message>
+    <message>
+        <source>Version :</source>
+        <translation>当前版本号:</translation>
+    </message>
+    <message>
+        <source>Download backup data</source>
+        <translation>下载备份数据</translation>
+    </message>
+    <message>
+        <source>Download successfully !</source>
+        <translation>下载成功！</translation>
+    </message>
+    <message>
+        <source>Download failed !</source>
+        <translation>下载失败！</translation>
+    </message>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>请输入一个整数。</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>请输入一个介于 %1 和 %2 之间的整数。</translation>
+    </message>
+    <message>
+        <source> Update program </source>
+        <translation>升级程序</translation>
+    </message>
+    <message>
+        <source>Update successfully</source>
+        <translation>升级成功！</translation>
+    </message>
+    <message>
+        <source>Update failed</source>
+        <translation>升级失败！</translation>
+    </message>
+    <message>
+        <source>Can not open file: %1</source>
+        <translation>无法打开文件：%1</translation>
+    </message>
+    <message>
+        <source>The file is too large: at most %1 bytes can be sent over the serial port !</source>
+        <translation>文件太大：串口最多只能发送%1字节！</translation>
+    </message>
+    <message>
+        <source>Can not read file: %1</source>
+        <translation>无法读取文件：%1</translation>
+    </message>
+    <message>
+        <source>The file is empty !</source>
+        <translation>文件为空！</translation>
+    </message>
+    <message>
+        <source>Read backup data successful !</source>
+        <translation>回读数据成功！</translation>
+    </message>
+    <message>
+        <source>Can not write file: %1</source>
+        <translation>无法写入文件：%1</translation>
+    </message>
+    <message>
+        <source>Reading version ...</source>
+        <translation>正在读取版本号.....</translation>
+    </message>
+    <message>
+        <source>,In total %1 data packages, currently %2 data package sending.......</source>
+        <translation>,共有%1包数据,当前第%2包数据正在发送......</translation>
+    </message>
+    <message>
+        <source> sending sucessfully !</source>
+        <translation>发送成功</translation>
+    </message>
+    <message>
+        <source> sending failure !</source>
+        <translation>发送失败</translation>
+    </message>
+    <message>
+        <source>The data are too large: at most %1 bytes can be sent.</source>
+        <translation>数据太大：最多可以发送 %1 字节。</translation>
+    </message>
+    <message>
+        <source>The file %1 is too large: at most %2 bytes can be sent.</source>
+        <translation>文件 %1 太大：最多可以发送 %2 字节。</translation>
+    </message>
+    <message>
+        <source>Cannot open the file %1.</source>
+        <translation>无法打开文件 %1。</translation>
+    </message>
+    <message>
+        <source>Reading the file %1 failed.</source>
+        <translation>读取文件 %1 失败。</translation>
+    </message>
+    <message>
+        <source>Cannot write the file %1.</source>
+        <translation>无法写入文件 %1。</translation>
+    </message>
+    <message>
+        <source>The port is busy: another program holds it.</source>
+        <translation>端口正被其他程序占用。</translation>
+    </message>
+    <message>
+        <source>The port is busy: %1 holds it.</source>
+        <translation>端口正被其他程序占用：%1。</translation>
+    </message>
+    <message>
+        <source>Comm：%1
+</source>
+        <translation>端口：%1
+</translation>
+    </message>
+    <message>
+        <source>Can not open comm !</source>
+        <translation>无法打开端口！</translation>
+    </message>
+    <message>
+        <source>Initialize call button data ...</source>
+        <translation>初始化呼叫器数据.....</translation>
+    </message>
+    <message>
+        <source>Initialize call button data failed !</source>
+        <translation>初始化呼叫器数据失败！</translation>
+    </message>
+    <message>
+        <source>Initialize call button data successfully !</source>
+        <translation>初始化呼叫器数据成功！</translation>
+    </message>
+    <message>
+        <source>Receive successful !</source>
+        <translation>接收成功！</translation>
+    </message>
+    <message>
+        <source>Return error data !</source>
+        <translation>返回错误数据！</translation>
+    </message>
+    <message>
+        <source>The serial port is no longer available (device removed or line hung up)</source>
+        <translation>串口已不可用（设备已拔出或线路已挂断）</translation>
+    </message>
+    <message>
+        <source>No device connected to PC !</source>
+        <translation>没有设备连接到电脑上！</translation>
+    </message>
+    <message>
+        <source>The operation stopped unexpectedly.</source>
+        <translation>操作意外中止。</translation>
+    </message>
+    <message>
+        <source>The window will close when the operation ends.</source>
+        <translation>操作结束后窗口将关闭。</translation>
+    </message>
+    <message>
+        <source>This operation works over USB only: leave out --port.</source>
+        <translation>此操作只能通过USB进行，请去掉 --port 选项。</translation>
+    </message>
+    <message>
+        <source>The file name %1 is not valid UTF-8: rename the file and try again.</source>
+        <translation>文件名 %1 不是有效的 UTF-8 编码，请重命名该文件。</translation>
+    </message>
+    <message>
+        <source> packet error</source>
+        <translation>数据包错误</translation>
+    </message>
+    <message>
+        <source> read failure</source>
+        <translation>读取失败</translation>
+    </message>
+    <message>
+        <source> sending sucessfully </source>
+        <translation>发送成功</translation>
+    </message>
+    <message>
+        <source>Update program ,In total %d data packages, currently %d data package sending.......</source>
+        <translation>升级程序,共有%d包数据,当前第%d包数据正在发送...</translation>
+    </message>
+    <message>
+        <source>Download backup data ,In total %d data packages, currently %d data package sending ...</source>
+        <translation>下载备份数据,共有%d包数据,当前第%d包数据正在发送...</translation>
+    </message>
+    <message>
+        <source>Read backup data ,In total %d data packages, currently %d data package sending ...</source>
+        <translation>回读备份数据,共有%d包数据,当前第%d包数据正在发送...</translation>
+    </message>
+    <message>
+        <source>Setup System V1.0</source>
+        <translation>Quorvin V1.0</translation>
+    </message>
+    <message>
+        <source> (demo)</source>
+        <translation>（演示）</translation>
+    </message>
+    <message>
+        <source>COM:</source>
+        <translation>串口号:</translation>
+    </message>
+    <message>
+        <source>Upgrade</source>
+        <translation>升级</translation>
+    </message>
+    <message>
+        <source>Read The Version</source>
+        <translation>读取版本号</translation>
+    </message>
+    <message>
+        <source>Rate:</source>
+        <translation>波特率</translation>
+    </message>
+    <message>
+        <source>Download The Backup Data</source>
+        <translation>下载备份数据</translation>
+    </message>
+    <message>
+        <source>Upload The Backup Data</source>
+        <translation>回读备份数据</translation>
+    </message>
+    <message>
+        <source>USB Operation</source>
+        <translation>USB操作</translation>
+    </message>
+    <message>
+        <source>Setup Frequency</source>
+        <translation>设置频率</translation>
+    </message>
+    <message>
+        <source>Write Frequency</source>
+        <translation>回读频率</translation>
+    </message>
+    <message>
+        <source>Initialize call button data</source>
+        <translation>初始化呼叫器数据</translation>
+    </message>
+</context>
+</TS>
