@@ -18,10 +18,9 @@ inline constexpr int kNoControlId = -1;
 struct ControlTemplate {
   int id;
   ControlKind kind;
-  const char* zhText;  // the template's own label
-  // The English source of the label, written over it in the window's language; nullptr keeps the
-  // template label.
-  const char* enText;
+  // The label's English source, shown in the window's language. The frequency label and its unit
+  // have always read "频率:" and "Hz" in both languages, so their source is that.
+  const char* text;
   bool visible;
   QRect du;  // x, y, width, height in dialog units
 };

@@ -23,9 +23,9 @@ namespace quorvin {
 
 namespace {
 
-QWidget* MakeControl(const ControlTemplate& tpl, QWidget* parent) {
+QWidget* MakeControl(const ControlTemplate& tpl, const Language& lang, QWidget* parent) {
   QWidget* widget = nullptr;
-  const QString text = QString::fromUtf8(tpl.zhText);
+  const QString text = lang.Text(tpl.text);
   switch (tpl.kind) {
     case ControlKind::StaticLeft:
     case ControlKind::StaticRight: {
@@ -117,13 +117,13 @@ void CTellwaveDlg::BuildControls() {
   const DialogUnits units = MainWindowUnits(font());
   QWidget* previous = nullptr;
   for (const ControlTemplate& tpl : MainWindowTemplate()) {
-    QWidget* widget = MakeControl(tpl, this);
+    QWidget* widget = MakeControl(tpl, m_lang, this);
     widget->setProperty("controlId", tpl.id);
     if (tpl.id != kNoControlId) {
       widget->setObjectName(QStringLiteral("ctl%1").arg(tpl.id));
     } else {
-      widget->setObjectName(QString::fromUtf8(tpl.zhText) == QStringLiteral("Hz") ? QStringLiteral("ctlHzLabel")
-                                                                                  : QStringLiteral("ctlFreqLabel"));
+      widget->setObjectName(QString::fromUtf8(tpl.text) == QStringLiteral("Hz") ? QStringLiteral("ctlHzLabel")
+                                                                                : QStringLiteral("ctlFreqLabel"));
     }
     QRect geometry = units.Rect(tpl.du);
     // A drop-down's template height is that of its open list; closed it is one line high.
@@ -149,12 +149,6 @@ void CTellwaveDlg::ApplyLanguage() {
   // Nobody should take the built-in virtual repeater for a real device.
   if (m_bDemo) title += m_lang.Text(QT_TRANSLATE_NOOP("quorvin", " (demo)"));
   setWindowTitle(title);
-  for (const ControlTemplate& tpl : MainWindowTemplate()) {
-    if (tpl.id == kNoControlId || !tpl.enText) continue;
-    QWidget* widget = Control(tpl.id);
-    if (auto* label = qobject_cast<QLabel*>(widget)) label->setText(m_lang.Text(tpl.enText));
-    if (auto* button = qobject_cast<QAbstractButton*>(widget)) button->setText(m_lang.Text(tpl.enText));
-  }
 }
 
 void CTellwaveDlg::FitLabels() {

@@ -325,5 +325,13 @@
         <source>Initialize call button data</source>
         <translation>初始化呼叫器数据</translation>
     </message>
+    <message>
+        <source>频率:</source>
+        <translation>频率:</translation>
+    </message>
+    <message>
+        <source>Hz</source>
+        <translation>Hz</translation>
+    </message>
 </context>
 </TS>
