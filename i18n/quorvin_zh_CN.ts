@@ -266,16 +266,16 @@
         <translation>发送成功</translation>
     </message>
     <message>
-        <source>Update program ,In total %d data packages, currently %d data package sending.......</source>
-        <translation>升级程序,共有%d包数据,当前第%d包数据正在发送...</translation>
+        <source>Update program ,In total %1 data packages, currently %2 data package sending.......</source>
+        <translation>升级程序,共有%1包数据,当前第%2包数据正在发送...</translation>
     </message>
     <message>
-        <source>Download backup data ,In total %d data packages, currently %d data package sending ...</source>
-        <translation>下载备份数据,共有%d包数据,当前第%d包数据正在发送...</translation>
+        <source>Download backup data ,In total %1 data packages, currently %2 data package sending ...</source>
+        <translation>下载备份数据,共有%1包数据,当前第%2包数据正在发送...</translation>
     </message>
     <message>
-        <source>Read backup data ,In total %d data packages, currently %d data package sending ...</source>
-        <translation>回读备份数据,共有%d包数据,当前第%d包数据正在发送...</translation>
+        <source>Read backup data ,In total %1 data packages, currently %2 data package sending ...</source>
+        <translation>回读备份数据,共有%1包数据,当前第%2包数据正在发送...</translation>
     </message>
     <message>
         <source>Setup System V1.0</source>

@@ -86,13 +86,14 @@ class ReadBack {
       if (!m_file.Write(reinterpret_cast<const char*>(reply.Data()) + 9, packet.dataBytes)) return FileFailed();
       m_bytes += packet.dataBytes;
       reply.Clear();
-      m_s.Fb().SetProgressText(QString::asprintf(
+      // Numbers go in with arg(), never a printf format: a catalog's text must not be able to
+      // ask for arguments that are not there.
+      m_s.Fb().SetProgressText(
           m_lang
               .Text(QT_TRANSLATE_NOOP(
-                  "quorvin", "Read backup data ,In total %d data packages, currently %d data package sending ..."))
-              .toUtf8()
-              .constData(),
-          packet.count, packet.number));
+                  "quorvin", "Read backup data ,In total %1 data packages, currently %2 data package sending ..."))
+              .arg(packet.count)
+              .arg(packet.number));
       if (packet.number == packet.count) return Succeed();
       start = clock.NowMs();
     }

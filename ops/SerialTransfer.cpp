@@ -16,17 +16,17 @@ namespace {
 
 struct TransferKind {
   std::uint8_t command;
-  const char* progress;  // a printf format: the packet count, then the packet number
+  const char* progress;  // %1 the packet count, %2 the packet number
 };
 
 constexpr TransferKind kUpgrade{
     cmd::SerialUpgrade,
     QT_TRANSLATE_NOOP("quorvin",
-                      "Update program ,In total %d data packages, currently %d data package sending.......")};
+                      "Update program ,In total %1 data packages, currently %2 data package sending.......")};
 constexpr TransferKind kDownload{
     cmd::BackupDownload,
     QT_TRANSLATE_NOOP("quorvin",
-                      "Download backup data ,In total %d data packages, currently %d data package sending ...")};
+                      "Download backup data ,In total %1 data packages, currently %2 data package sending ...")};
 
 // Checks the file before any of it is held in memory, then reads it: the same reading as the USB
 // upload's, so pipes and files that grow while read are held to the limit too. On a problem the
@@ -117,7 +117,7 @@ OpResult SendImage(SerialEnv& env, const SerialChoice& choice, const QString& pa
       env.clock.SleepMs(kSerialPacketPauseMs);
       s.WriteFrame(BuildPacket(kind.command, image, count, k));
       sent += qMin<qint64>(kSerialPacketData, image.size() - kSerialPacketData * (k - 1));
-      fb.SetProgressText(QString::asprintf(env.lang.Text(kind.progress).toUtf8().constData(), count, k));
+      fb.SetProgressText(env.lang.Text(kind.progress).arg(count).arg(k));
       if (k != count) fb.SetProgressPos(k);
     }
     return AwaitClosingReply(s, kind.command == cmd::SerialUpgrade, count);
