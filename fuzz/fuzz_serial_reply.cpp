@@ -62,7 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   switch (pick % 4) {
     case 0:
       r = ReadVersionSerial(env, choice);
-      if (r.Ok()) FUZZ_CHECK(r.version.size() <= 255);
+      // At most 255 bytes, each shown as one character or, a control character, as \xHH.
+      if (r.Ok()) FUZZ_CHECK(r.version.size() <= 4 * 255 && !r.version.contains(QLatin1Char('\n')));
       break;
     case 1:
       r = FirmwareUpgradeSerial(env, choice, image);
