@@ -18,7 +18,7 @@ enum Exit : int {
   kExitOk = 0,
   kExitFailed = 1,        // the device refused, did not answer, or the transfer failed
   kExitUsage = 2,         // bad usage or invalid input: nothing was sent
-  kExitNoDevice = 3,      // no repeater on the USB link, or the serial port could not be opened
+  kExitNoDevice = 3,      // no repeater on the USB link (or no HID layer), or the serial port could not be opened
   kExitPermission = 4,    // the device or port exists but may not be opened (see udev-rule)
   kExitFile = 5,          // the file could not be read or written, or is too large
   kExitQuiet = 6,         // serial transfer ended without a verdict from the device (status 0x66)

@@ -159,6 +159,8 @@ Verdict Judge(const OpResult& r, bool lineRefused = false) {
         return {kExitPermission, QStringLiteral("permission-denied")};
       case LinkFault::Busy:
         return {kExitBusy, QStringLiteral("busy")};
+      case LinkFault::HidUnavailable:
+        return {kExitNoDevice, QStringLiteral("hid-unavailable")};
     }
   }
   switch (r.outcome) {
@@ -186,6 +188,8 @@ OpResult WithUsbFault(OpResult r, const HidLink& link) {
   if ((r.outcome == Outcome::Failed || r.outcome == Outcome::NotStarted) && r.linkFault == LinkFault::None) {
     if (link.LastFault() == DiscoveryFault::AccessDenied)
       r.linkFault = LinkFault::PermissionDenied;
+    else if (link.LastFault() == DiscoveryFault::LayerUnavailable)
+      r.linkFault = LinkFault::HidUnavailable;
     else if (!link.LinkUp() && !link.SawMatchingDevice())
       r.linkFault = LinkFault::NotFound;
   }
@@ -329,6 +333,16 @@ int Session::BackupRead() {
 
 int Session::Devices() {
   auto backend = MakeDefaultBackend();
+  if (!backend->Started()) {
+    OpResult r;
+    r.outcome = Outcome::Failed;
+    r.linkFault = LinkFault::HidUnavailable;
+    HidLink probe(*backend, m_fb, m_clock);
+    probe.SetLanguage(m_lang);
+    (void)probe.FindHidDevice();  // says why, in the user's language
+    m_extra[QStringLiteral("devices")] = QJsonArray();
+    return Finish(r);
+  }
   QJsonArray list;
   for (const auto& d : backend->Enumerate()) {
     if (d.vendorId != kVendorId || d.productId != kProductId) continue;

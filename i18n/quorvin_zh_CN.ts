@@ -333,5 +333,9 @@
         <source>Hz</source>
         <translation>Hz</translation>
     </message>
+    <message>
+        <source>The USB HID layer of this system could not start: USB devices cannot be used. The serial port still can.</source>
+        <translation>本机的 USB HID 层无法启动：不能使用 USB 设备，串口仍可使用。</translation>
+    </message>
 </context>
 </TS>

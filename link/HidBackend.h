@@ -41,6 +41,9 @@ class HidBackend {
   [[nodiscard]] virtual HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) = 0;
   // A short name for messages and logs ("hidapi", "socket /tmp/x", "demo").
   [[nodiscard]] virtual QString Name() const = 0;
+  // False when the platform's HID layer could not be started (no device can ever be found then):
+  // a fault of its own, not "no device connected".
+  [[nodiscard]] virtual bool Started() const { return true; }
 };
 
 }  // namespace quorvin

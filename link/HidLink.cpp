@@ -60,6 +60,11 @@ void HidLink::ReportFault(DiscoveryFault fault) {
                  "No permission to use the device: install the udev rule res/70-quorvin.rules (see README) and plug it "
                  "in again."));
       break;
+    case DiscoveryFault::LayerUnavailable:
+      text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                           "The USB HID layer of this system could not start: USB devices "
+                                           "cannot be used. The serial port still can."));
+      break;
   }
   m_feedback.MessageBox(text, MsgIcon::Warning);
 }
@@ -68,6 +73,11 @@ bool HidLink::FindHidDevice() {
   // Handles a later run would replace are closed first, never leaked.
   Drop();
   m_sawMatch = false;
+  if (!m_backend.Started()) {
+    // Shown once; the poll timer keeps asking quietly.
+    ReportFault(DiscoveryFault::LayerUnavailable);
+    return false;
+  }
   DiscoveryFault fault = DiscoveryFault::None;
   const auto devices = m_backend.Enumerate();
   for (const auto& info : devices) {

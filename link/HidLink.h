@@ -22,7 +22,8 @@ inline constexpr int kWriteTimeoutMs = 300;
 // The longest a read waits without looking for a stop request.
 inline constexpr int kStopCheckMs = 100;
 
-enum class DiscoveryFault { None, PathError, OpenFailed, AccessDenied, AttributeError };
+// LayerUnavailable: the platform's HID layer could not start, so no device can be found at all.
+enum class DiscoveryFault { None, PathError, OpenFailed, AccessDenied, AttributeError, LayerUnavailable };
 
 class HidLink {
  public:

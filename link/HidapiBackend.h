@@ -15,9 +15,8 @@ class HidapiBackend final : public HidBackend {
   [[nodiscard]] std::vector<HidDeviceInfo> Enumerate() override;
   [[nodiscard]] HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
   [[nodiscard]] QString Name() const override { return QStringLiteral("hidapi"); }
-
-  // False when the library could not be initialised; then nothing is ever found.
-  [[nodiscard]] bool Usable() const { return m_usable; }
+  // False when hid_init failed (e.g. a system without the functions hidapi needs).
+  [[nodiscard]] bool Started() const override { return m_usable; }
 
  private:
   bool m_usable = false;

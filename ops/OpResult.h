@@ -24,6 +24,7 @@ enum class LinkFault {
   NotFound,          // no repeater on the USB link, or no such serial port
   PermissionDenied,  // it exists but this user may not open it
   Busy,              // another process holds it
+  HidUnavailable,    // the system's HID layer could not start: no USB device can be used
 };
 
 struct OpResult {

@@ -26,6 +26,7 @@ class ScriptedHid : public HidBackend {
   // Present interfaces; by default one repeater at "/dev/hidraw0".
   std::vector<HidDeviceInfo> devices{{QStringLiteral("/dev/hidraw0"), 0x0483, 0x1234, true}};
   std::map<QString, HidOpen> openResult;  // default Ok
+  bool started = true;                    // false: the platform's HID layer did not start
   int enumerateCount = 0;
   int openCount = 0;
   int liveHandles = 0;
@@ -50,6 +51,7 @@ class ScriptedHid : public HidBackend {
   }
   HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
   QString Name() const override { return QStringLiteral("scripted"); }
+  bool Started() const override { return started; }
 
   // The handle side.
   HidIo DoWrite(const std::uint8_t* report, std::size_t length, int timeoutMs);

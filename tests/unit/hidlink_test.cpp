@@ -106,6 +106,15 @@ TEST_F(HidLinkDiscovery, PathAndAttributeFaultsEndTheRun) {
   EXPECT_EQ(fb.Boxes(), QStringList({"box: 查找路径设备时出错！", "box: 查询设备状态时出错！"}));
 }
 
+TEST_F(HidLinkDiscovery, AHidLayerThatDidNotStartIsItsOwnFaultShownOnce) {
+  hid.started = false;
+  for (int tick = 0; tick < 3; ++tick) EXPECT_FALSE(watcher.PollTick());
+  EXPECT_EQ(hid.enumerateCount, 0);
+  EXPECT_EQ(link.LastFault(), DiscoveryFault::LayerUnavailable);
+  ASSERT_EQ(fb.Boxes().size(), 1);
+  EXPECT_TRUE(fb.Boxes()[0].startsWith("box: The USB HID layer of this system could not start"));
+}
+
 TEST_F(HidLinkDiscovery, CheckBoxReportsAbsentDevice) {
   hid.devices.clear();
   watcher.OnUsbCheckBoxClicked(false);  // unchecking does nothing
