@@ -19,8 +19,7 @@
 #include "link/Clock.h"
 #include "link/HidBackend.h"
 #include "link/HidLink.h"
-#include "ops/SerialOps.h"
-#include "ops/UsbOps.h"
+#include "ops/Operations.h"
 
 class QCheckBox;
 class QComboBox;

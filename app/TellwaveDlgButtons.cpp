@@ -10,8 +10,7 @@
 #include "app/QtFeedback.h"
 #include "app/TellwaveDlg.h"
 #include "link/SerialPort.h"
-#include "ops/SerialOps.h"
-#include "ops/UsbOps.h"
+#include "ops/Operations.h"
 
 namespace quorvin {
 

@@ -14,8 +14,7 @@
 #include "link/Backends.h"
 #include "link/SerialPort.h"
 #include "ops/FrequencyInput.h"
-#include "ops/SerialOps.h"
-#include "ops/UsbOps.h"
+#include "ops/Operations.h"
 
 namespace quorvin::cli {
 

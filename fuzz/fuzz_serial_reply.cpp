@@ -11,7 +11,7 @@
 #include <QFile>
 
 #include "FuzzInput.h"
-#include "ops/SerialOps.h"
+#include "ops/Operations.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedSerial.h"

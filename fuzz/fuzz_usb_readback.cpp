@@ -8,7 +8,7 @@
 #include <cstring>
 
 #include "FuzzInput.h"
-#include "ops/UsbOps.h"
+#include "ops/Operations.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"

@@ -2,8 +2,7 @@
 // reply, over USB (at most 58 bytes) and over the serial link (up to 255), decoded into the text
 // shown to the user. The first input byte picks the language.
 #include "FuzzInput.h"
-#include "ops/SerialOps.h"
-#include "ops/UsbOps.h"
+#include "ops/Operations.h"
 #include "ops/VersionText.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"

@@ -132,28 +132,12 @@
         <translation>升级失败！</translation>
     </message>
     <message>
-        <source>Can not open file: %1</source>
-        <translation>无法打开文件：%1</translation>
-    </message>
-    <message>
-        <source>The file is too large: at most %1 bytes can be sent over the serial port !</source>
-        <translation>文件太大：串口最多只能发送%1字节！</translation>
-    </message>
-    <message>
-        <source>Can not read file: %1</source>
-        <translation>无法读取文件：%1</translation>
-    </message>
-    <message>
         <source>The file is empty !</source>
         <translation>文件为空！</translation>
     </message>
     <message>
         <source>Read backup data successful !</source>
         <translation>回读数据成功！</translation>
-    </message>
-    <message>
-        <source>Can not write file: %1</source>
-        <translation>无法写入文件：%1</translation>
     </message>
     <message>
         <source>Reading version ...</source>

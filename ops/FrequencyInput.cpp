@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 
 #include "link/Feedback.h"
-#include "ops/UsbOps.h"
+#include "ops/Operations.h"
 
 namespace quorvin {
 

@@ -27,12 +27,32 @@ enum class LinkFault {
   HidUnavailable,    // the system's HID layer could not start: no USB device can be used
 };
 
+// What exactly went wrong, the same on both links; Outcome says how bad it is.
+enum class Fault {
+  None,
+  NotSent,          // a request or packet could not be written
+  NoReply,          // no (valid) reply within the time allowed
+  Refused,          // the device answered with a refusal or another reply than the one awaited
+  BadChecksum,      // a reply's checksum is wrong
+  PacketMissing,    // a read-back packet did not come in time
+  PacketError,      // not a sound read-back packet
+  OutOfSequence,    // a read-back packet out of its numbered order, or with another count
+  PortFailure,      // the serial port failed or went away during the operation
+  FileUnreadable,   // the chosen file could not be opened or read
+  FileTooLarge,     // the file or data exceed what the link can number
+  FileEmpty,        // nothing to send
+  FileNotWritable,  // the output path cannot take the file: found before anything was asked
+  FileWriteFailed,  // the data arrived but the file could not be written; an earlier file is intact
+  OutOfRange,       // an input value the device cannot take
+};
+
 struct OpResult {
   Outcome outcome = Outcome::Failed;
   QString version;       // version read
   qint32 frequency = 0;  // frequency read
   qint64 bytes = 0;      // bytes sent or received
-  QString detail;        // a short reason in English, for logs and --json
+  Fault fault = Fault::None;
+  QString detail;  // the reason in English with its context ("packet 12 of 340: ..."), for logs and --json
   LinkFault linkFault = LinkFault::None;
 
   [[nodiscard]] bool Ok() const { return outcome == Outcome::Success; }

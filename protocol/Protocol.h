@@ -77,6 +77,10 @@ inline constexpr qint64 kMaxSerialImage = qint64{kMaxPacketCount} * kSerialPacke
 
 // --- Both links ----------------------------------------------------------------------------
 
+// The working frequencies the device takes, in Hz.
+inline constexpr qint32 kMinFrequency = 300'000'000;
+inline constexpr qint32 kMaxFrequency = 900'000'000;
+
 // How long a transfer's last progress line stays up before its outcome: presentation only, the
 // device waits for nothing during it.
 inline constexpr int kEndLineMs = 1000;

@@ -69,7 +69,7 @@ TEST(BadFilesE2e, UnusableFilesAreRefusedWithTheirMessageAndNothingIsSent) {
         QString::fromLatin1(op) == "upgrade" ? QStringList{"upgrade"} : QStringList{"backup", "download"};
     for (const QString& path : unopenable) {
       ExpectRefused(ctl.Usb(command + QStringList{path}), "Cannot open the file " + path + ".", true, op);
-      ExpectRefused(ctl.Serial(command + QStringList{path}), "Can not open file: " + path, false, op);
+      ExpectRefused(ctl.Serial(command + QStringList{path}), "Cannot open the file " + path + ".", true, op);
     }
   }
   const QString unwritable[] = {dir.filePath("folder"), dir.filePath("plain/upload.bin"),
@@ -77,7 +77,7 @@ TEST(BadFilesE2e, UnusableFilesAreRefusedWithTheirMessageAndNothingIsSent) {
   for (const QString& path : unwritable) {
     ExpectRefused(ctl.Usb({"backup", "read", path}), "Cannot write the file " + path + ".", true, "read");
     // A folder is not a file to replace, and is told so on both links.
-    ExpectRefused(ctl.Serial({"backup", "read", path}), "Can not write file: " + path, path.endsWith("folder"), "read");
+    ExpectRefused(ctl.Serial({"backup", "read", path}), "Cannot write the file " + path + ".", true, "read");
   }
   EXPECT_TRUE(QFileInfo(dir.filePath("folder")).isDir());
   EXPECT_EQ(ReadFile(dir.filePath("plain")), "x");
@@ -93,7 +93,7 @@ TEST(BadFilesE2e, UnusableFilesAreRefusedWithTheirMessageAndNothingIsSent) {
   ExpectRefused(ctl.Usb({"backup", "download", usbBig}),
                 "The file " + usbBig + " is too large: at most 3000000 bytes can be sent.", false, "usb big");
   ExpectRefused(ctl.Serial({"upgrade", serialBig}),
-                "The file is too large: at most 8388480 bytes can be sent over the serial port !", false, "serial big");
+                "The file " + serialBig + " is too large: at most 8388480 bytes can be sent.", false, "serial big");
   ExpectRefused(ctl.Serial({"backup", "download", dir.filePath("empty.bin")}), "The file is empty !", false,
                 "serial empty");
   // A named pipe nobody writes to: read as empty at once rather than waited on for ever.

@@ -14,7 +14,7 @@
 #include "CtlProcess.h"
 #include "SimProcess.h"
 #include "link/Backends.h"
-#include "ops/UsbOps.h"
+#include "ops/Operations.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 

@@ -5,7 +5,7 @@
 
 #include <QRandomGenerator>
 
-#include "ops/SerialOps.h"
+#include "ops/Operations.h"
 #include "ops_fixture.h"
 #include "support/ScriptedSerial.h"
 

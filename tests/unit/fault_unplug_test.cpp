@@ -8,7 +8,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "ops/UsbOps.h"
+#include "ops/Operations.h"
 #include "sim/InProcessBackend.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "link/HidLink.h"
-#include "ops/UsbOps.h"
+#include "ops/Operations.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"

@@ -11,7 +11,7 @@
 
 #include "link/Clock.h"
 #include "link/SerialPort.h"
-#include "ops/SerialOps.h"
+#include "ops/Operations.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 

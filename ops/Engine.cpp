@@ -1,0 +1,223 @@
+// The upload, the read-back and the request/reply exchange, once for both links. What is judged
+// here is judged the same on both: file limits and faults, packet continuity, how each kind of
+// end becomes an outcome. How a step looks on the wire and on the screen is the Channel's.
+
+#include <algorithm>
+
+#include "link/OutputFile.h"
+#include "ops/Channel.h"
+#include "ops/VersionText.h"
+
+namespace quorvin {
+
+namespace {
+
+OpResult Ended(const Channel& ch, Outcome outcome, Fault fault = Fault::None, QString detail = {}) {
+  OpResult r;
+  r.outcome = outcome;
+  r.fault = fault;
+  r.detail = std::move(detail);
+  r.bytes = ch.bytes;
+  return r;
+}
+
+// The host's own doing: no box, the progress window closed.
+OpResult Stopped(Channel& ch, const QString& detail = QStringLiteral("stopped on request")) {
+  ch.CloseProgress();
+  return Ended(ch, Outcome::Interrupted, Fault::None, detail);
+}
+
+// The system's reason is added on its own line; it is in the system's language, not ours.
+QString WithReason(QString text, const QString& reason) {
+  if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
+  return text;
+}
+
+QString TooLargeText(const Language& lang, const QString& path, qint64 maxBytes) {
+  if (path.isEmpty())
+    return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The data are too large: at most %1 bytes can be sent."))
+        .arg(maxBytes);
+  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file %1 is too large: at most %2 bytes can be sent."))
+      .arg(path)
+      .arg(maxBytes);
+}
+
+}  // namespace
+
+bool Channel::Pause(int ms) {
+  constexpr int kSliceMs = 100;
+  const qint64 deadline = clock.NowMs() + ms;
+  for (;;) {
+    if (fb.CancelRequested()) return false;
+    const qint64 left = deadline - clock.NowMs();
+    if (left <= 0) return true;
+    clock.SleepMs(static_cast<int>(std::min<qint64>(left, kSliceMs)));
+  }
+}
+
+QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
+                        const QString& reason) {
+  switch (status) {
+    case FileRead::Ok:
+      return {};
+    case FileRead::TooLarge:
+      return TooLargeText(lang, path, maxBytes);
+    case FileRead::CannotOpen:
+      return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot open the file %1.")).arg(path), reason);
+    case FileRead::ReadFailed:
+      return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading the file %1 failed.")).arg(path), reason);
+  }
+  return {};
+}
+
+QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason) {
+  return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot write the file %1.")).arg(path), reason);
+}
+
+OpResult UploadFile(Channel& ch, std::uint8_t command, const QString& path, const UploadTexts& texts) {
+  QByteArray image;
+  QString reason;
+  const FileRead read = ReadWholeFile(path, image, ch.MaxImage(), &reason);
+  if (read != FileRead::Ok) {
+    // A file that cannot be used gets its own message and no outcome box: nothing was sent.
+    ch.CloseThenBox(FileReadMessage(ch.lang, read, path, ch.MaxImage(), reason), MsgIcon::Warning);
+    return read == FileRead::TooLarge
+               ? Ended(ch, Outcome::FileError, Fault::FileTooLarge,
+                       QStringLiteral("%1 is over the %2-byte limit").arg(path).arg(ch.MaxImage()))
+               : Ended(ch, Outcome::FileError, Fault::FileUnreadable, QStringLiteral("%1: %2").arg(path, reason));
+  }
+  return UploadImage(ch, command, image, texts);
+}
+
+OpResult UploadImage(Channel& ch, std::uint8_t command, const QByteArray& image, const UploadTexts& texts) {
+  if (image.size() > ch.MaxImage()) {
+    ch.CloseThenBox(TooLargeText(ch.lang, {}, ch.MaxImage()), MsgIcon::Warning);
+    return Ended(ch, Outcome::FileError, Fault::FileTooLarge, QStringLiteral("over the %1-byte limit").arg(ch.MaxImage()));
+  }
+  // Nothing to send means no packet, and no packet means no verdict to wait for.
+  if (image.isEmpty()) {
+    ch.CloseThenBox(ch.lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file is empty !")), MsgIcon::Warning);
+    return Ended(ch, Outcome::FileError, Fault::FileEmpty, QStringLiteral("empty file"));
+  }
+  const qint64 per = ch.PacketData(command);
+  const int count = static_cast<int>((image.size() + per - 1) / per);
+  ch.ShowProgress(count);
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(image.constData());
+  for (int k = 1; k <= count; ++k) {
+    if (ch.fb.CancelRequested()) return Stopped(ch);
+    const qint64 offset = (k - 1) * per;
+    const Step step = ch.SendPacket(command, count, k,
+                                    {bytes + offset, static_cast<std::size_t>(std::min(per, image.size() - offset))});
+    if (step.stopped) return Stopped(ch);
+    if (!step.Done()) {
+      ch.CloseThenBox(texts.failure);
+      return Ended(ch, Outcome::Failed, step.fault, QStringLiteral("packet %1 of %2: %3").arg(k).arg(count).arg(step.detail));
+    }
+    ch.ShowPacketSent(texts, count, k);
+  }
+  QString why;
+  const Verdict verdict = ch.AwaitVerdict(command, count, why);
+  if (verdict == Verdict::Stopped) return Stopped(ch);
+  ch.ShowVerdict(texts, verdict);
+  switch (verdict) {
+    case Verdict::Accepted:
+      ch.CloseThenBox(texts.success);
+      return Ended(ch, Outcome::Success);
+    case Verdict::Quiet:  // the device asked for no message
+      ch.CloseProgress();
+      return Ended(ch, Outcome::QuietEnd, Fault::None, why);
+    case Verdict::Refused:
+    case Verdict::Unanswered:
+    case Verdict::Stopped:
+      break;
+  }
+  ch.CloseThenBox(texts.failure);
+  return Ended(ch, Outcome::Failed, verdict == Verdict::Refused ? Fault::Refused : Fault::NoReply,
+               QStringLiteral("after %1 packets: %2").arg(count).arg(why));
+}
+
+OpResult ReadBackToFile(Channel& ch, const QString& path, const ReadBackTexts& texts) {
+  // The file is opened (its temporary twin created) before the device is asked for anything: a
+  // path that cannot take the backup costs no transfer. It replaces an earlier file only once
+  // every packet came, so a failed read-back never costs the technician an earlier backup.
+  OutputFile file(path);
+  if (const OutputRefusal refusal = file.Open(); refusal != OutputRefusal::None) {
+    ch.CloseThenBox(FileWriteMessage(ch.lang, path, OutputRefusalText(ch.lang, refusal, file.Reason())),
+                    MsgIcon::Warning);
+    return Ended(ch, Outcome::FileError, Fault::FileNotWritable,
+                 QStringLiteral("%1 cannot be written: %2").arg(path, OutputRefusalText(Language(), refusal, file.Reason())));
+  }
+  if (ch.fb.CancelRequested()) return Ended(ch, Outcome::Interrupted, Fault::None, QStringLiteral("stopped on request"));
+
+  Step step = ch.RequestReadBack();
+  int count = 0;
+  bool written = true;
+  for (int k = 1; step.Done(); ++k) {
+    if (k > 1 && ch.fb.CancelRequested()) {
+      step = Step::Stop();
+      break;
+    }
+    Packet packet;
+    step = ch.NextPacket(k, packet);
+    if (!step.Done()) break;
+    if (k == 1) count = packet.header.count;
+    // Packets are taken in their numbered order only: a repeated, skipped or renumbered packet, or
+    // a count that changes on the way, would put a wrong file in place of the technician's backup.
+    if (count > 0 && (packet.header.number != k || packet.header.count != count)) {
+      step = Step::Fail(Fault::OutOfSequence, QStringLiteral("packet %1 of %2 came where packet %3 of %4 was due")
+                                                  .arg(packet.header.number)
+                                                  .arg(packet.header.count)
+                                                  .arg(k)
+                                                  .arg(count));
+      break;
+    }
+    // A write error is remembered by the file and reported once all packets are in: stopping
+    // here would leave the device streaming into a closed link.
+    written = file.Write(reinterpret_cast<const char*>(packet.data), packet.bytes) && written;
+    ch.bytes += packet.bytes;
+    ch.ShowPacketReceived(count, k);
+    if (k >= count) {
+      ch.ShowReadBackComplete();
+      if (!written || !file.Commit()) {
+        ch.CloseThenBox(FileWriteMessage(ch.lang, path, file.Reason()), MsgIcon::Warning);
+        ch.CloseThenBox(texts.afterFileFailure);
+        return Ended(ch, Outcome::FileError, Fault::FileWriteFailed,
+                     QStringLiteral("the data arrived but %1 could not be written: %2").arg(path, file.Reason()));
+      }
+      ch.CloseThenBox(texts.success);
+      return Ended(ch, Outcome::Success);
+    }
+  }
+  file.Cancel();
+  if (step.stopped) return Stopped(ch, QStringLiteral("stopped on request; %1 left as it was").arg(path));
+  ch.ShowReadBackFailure(step);
+  ch.CloseThenBox(texts.failure);
+  return Ended(ch, Outcome::Failed, step.fault, step.detail);
+}
+
+OpResult Exchange(Channel& ch, std::uint8_t command, std::span<const std::uint8_t> payload, const ExchangeTexts& texts,
+                  const std::function<QString(OpResult&, Payload)>& onReply) {
+  if (ch.fb.CancelRequested()) return Ended(ch, Outcome::Interrupted);
+  Payload reply;
+  const Step step = ch.Ask(command, payload, texts.line, reply);
+  if (step.stopped) return Stopped(ch);
+  if (!step.Done()) {
+    if (ch.FailureBoxFirst())
+      ch.BoxThenClose(texts.failure, texts.icon);
+    else
+      ch.CloseThenBox(texts.failure, texts.icon);
+    return Ended(ch, Outcome::Failed, step.fault, step.detail);
+  }
+  OpResult result = Ended(ch, Outcome::Success);
+  ch.BoxThenClose(onReply(result, reply), texts.icon);
+  return result;
+}
+
+QString VersionFromPayload(Payload payload) {
+  // The device pads with zeros: what it means ends at the first one.
+  const auto end = std::find(payload.begin(), payload.end(), std::uint8_t{0});
+  return PrintableVersion(DecodeVersion(QByteArray(reinterpret_cast<const char*>(payload.data()),
+                                                   static_cast<qsizetype>(end - payload.begin()))));
+}
+
+}  // namespace quorvin
