@@ -138,6 +138,43 @@ QString OutcomeName(Outcome o) {
   return {};
 }
 
+// --json's "fault": what exactly went wrong, in a word that is the same on both links.
+QString FaultName(Fault f) {
+  switch (f) {
+    case Fault::None:
+      return {};
+    case Fault::NotSent:
+      return QStringLiteral("not-sent");
+    case Fault::NoReply:
+      return QStringLiteral("no-reply");
+    case Fault::Refused:
+      return QStringLiteral("refused");
+    case Fault::BadChecksum:
+      return QStringLiteral("bad-checksum");
+    case Fault::PacketMissing:
+      return QStringLiteral("packet-missing");
+    case Fault::PacketError:
+      return QStringLiteral("packet-error");
+    case Fault::OutOfSequence:
+      return QStringLiteral("out-of-sequence");
+    case Fault::PortFailure:
+      return QStringLiteral("port-failure");
+    case Fault::FileUnreadable:
+      return QStringLiteral("file-unreadable");
+    case Fault::FileTooLarge:
+      return QStringLiteral("file-too-large");
+    case Fault::FileEmpty:
+      return QStringLiteral("file-empty");
+    case Fault::FileNotWritable:
+      return QStringLiteral("file-not-writable");
+    case Fault::FileWriteFailed:
+      return QStringLiteral("file-write-failed");
+    case Fault::OutOfRange:
+      return QStringLiteral("out-of-range");
+  }
+  return {};
+}
+
 struct Verdict {
   int exitCode;
   QString code;  // --json's "code": stable, for scripts to branch on
@@ -223,6 +260,7 @@ int Session::Finish(const OpResult& r, bool lineRefused) {
   if (m_o.what->link != LinkUse::None)
     o[QStringLiteral("link")] = m_o.port.isEmpty() ? QStringLiteral("usb") : QStringLiteral("serial");
   if (!r.detail.isEmpty()) o[QStringLiteral("detail")] = r.detail;
+  if (r.fault != Fault::None) o[QStringLiteral("fault")] = FaultName(r.fault);
   if (!m_o.port.isEmpty()) o[QStringLiteral("port")] = m_o.port;
   PrintJson(o);
   return v.exitCode;

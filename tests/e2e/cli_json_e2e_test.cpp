@@ -5,6 +5,7 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QTemporaryDir>
 
 #include "CtlProcess.h"
 #include "SimProcess.h"
@@ -86,6 +87,27 @@ TEST(CtlJson, HelpRuleAndPortsAreObjectsToo) {
   EXPECT_FALSE(o.contains("link")) << r.out.toStdString();
   EXPECT_TRUE(o["result"].toObject()["ports"].isArray());
   EXPECT_EQ(o["operation"].toString(), "ports");
+}
+
+// The same fault has the same word on both links, beside an exit status that does not depend on
+// any text: a device that stops streaming part way through a read-back, then a file too large.
+TEST(CtlJson, TheSameFaultIsNamedAlikeOnBothLinks) {
+  QTemporaryDir dir;
+  test::SimProcess sim({"--serial", "--stop-readback", "1"});
+  ASSERT_TRUE(sim.Ready());
+  const QString out = dir.filePath("backup.bin");
+  for (const QStringList& link : {QStringList{}, QStringList{"--port", sim.SerialPath()}}) {
+    SCOPED_TRACE(link.join(' ').toStdString());
+    QJsonObject o =
+        OnlyObject(RunCtl(QStringList{"--json"} + link + QStringList{"backup", "read", out}, sim.SocketPath()));
+    EXPECT_EQ(o["exitCode"].toInt(), 1);
+    EXPECT_EQ(o["code"].toString(), "device-failed");
+    EXPECT_EQ(o["fault"].toString(), "packet-missing");
+    EXPECT_FALSE(o["detail"].toString().isEmpty());
+    o = OnlyObject(RunCtl(QStringList{"--json"} + link + QStringList{"upgrade", "/dev/null"}, sim.SocketPath()));
+    EXPECT_EQ(o["exitCode"].toInt(), 5);
+    EXPECT_EQ(o["fault"].toString(), "file-empty");
+  }
 }
 
 }  // namespace
