@@ -2,11 +2,15 @@
 
 #include <algorithm>
 
+#include "ops/Operations.h"
+
 namespace quorvin {
 
 bool DeviceWatcher::PollTick() {
   if (m_bDeviceConnected) return true;
-  if (m_link.FindHidDevice()) {
+  const bool found = m_link.FindHidDevice();
+  TellDiscoveryFault(m_link, m_feedback, m_lang);
+  if (found) {
     m_bDeviceConnected = true;
     return true;
   }
@@ -30,8 +34,9 @@ bool DeviceWatcher::WatchTick() {
 
 void DeviceWatcher::OnUsbCheckBoxClicked(bool checked) {
   if (!checked) return;
-  if (!m_link.FindHidDevice())
-    m_feedback.MessageBox(m_link.Lang().Text(QT_TRANSLATE_NOOP("quorvin", "No device connected to PC !")));
+  const bool found = m_link.FindHidDevice();
+  TellDiscoveryFault(m_link, m_feedback, m_lang);
+  if (!found) m_feedback.MessageBox(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "No device connected to PC !")));
 }
 
 }  // namespace quorvin

@@ -5,12 +5,15 @@
 
 #include "link/Feedback.h"
 #include "link/HidLink.h"
+#include "link/Language.h"
 
 namespace quorvin {
 
 class DeviceWatcher {
  public:
   DeviceWatcher(HidLink& link, Feedback& feedback) : m_link(link), m_feedback(feedback) {}
+  // The language of the boxes it shows (a discovery fault, no device for the check box).
+  void SetLanguage(const Language& lang) { m_lang = lang; }
 
   // Poll timer tick (every 1000 ms while armed). Answers true when the timer should stop.
   bool PollTick();
@@ -27,6 +30,7 @@ class DeviceWatcher {
  private:
   HidLink& m_link;
   Feedback& m_feedback;
+  Language m_lang;
   bool m_bDeviceConnected = false;
   bool m_wasPresent = false;  // what the device watcher saw last
   bool m_watchPrimed = false;

@@ -144,7 +144,7 @@ void CTellwaveDlg::BuildControls() {
 }
 
 void CTellwaveDlg::ApplyLanguage() {
-  m_link->SetLanguage(m_lang);
+  m_watcher->SetLanguage(m_lang);
   QString title = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setup System V1.0"));
   // Nobody should take the built-in virtual repeater for a real device.
   if (m_bDemo) title += m_lang.Text(QT_TRANSLATE_NOOP("quorvin", " (demo)"));

@@ -149,8 +149,8 @@ QString FaultName(Fault f) {
       return QStringLiteral("no-reply");
     case Fault::Refused:
       return QStringLiteral("refused");
-    case Fault::BadChecksum:
-      return QStringLiteral("bad-checksum");
+    case Fault::BadReply:
+      return QStringLiteral("bad-reply");
     case Fault::PacketMissing:
       return QStringLiteral("packet-missing");
     case Fault::PacketError:
@@ -269,7 +269,6 @@ int Session::Finish(const OpResult& r, bool lineRefused) {
 int Session::Usb(const UsbOp& op) {
   auto backend = MakeDefaultBackend();
   HidLink link(*backend, m_fb, m_clock);
-  link.SetLanguage(m_lang);
   UsbEnv env{link, m_fb, m_clock, m_lang};
   return Finish(WithUsbFault(op(env), link));
 }
@@ -375,8 +374,8 @@ int Session::Devices() {
     r.outcome = Outcome::Failed;
     r.linkFault = LinkFault::HidUnavailable;
     HidLink probe(*backend, m_fb, m_clock);
-    probe.SetLanguage(m_lang);
-    (void)probe.FindHidDevice();  // says why, in the user's language
+    (void)probe.FindHidDevice();
+    TellDiscoveryFault(probe, m_fb, m_lang);
     m_extra[QStringLiteral("devices")] = QJsonArray();
     return Finish(r);
   }

@@ -22,7 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   test::ScriptedHid hid(clock);
   test::RecordingFeedback fb;
   HidLink link(hid, fb, clock);
-  link.SetLanguage(test::TestLanguage(english));
   std::vector<std::pair<qint64, Report>> stream;
   qint64 at = 0;
   while (!in.Empty()) {

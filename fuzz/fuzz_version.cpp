@@ -17,7 +17,6 @@ void OverUsb(bool english, const QByteArray& text) {
   test::ScriptedHid hid(clock);
   test::RecordingFeedback fb;
   HidLink link(hid, fb, clock);
-  link.SetLanguage(test::TestLanguage(english));
   const std::vector<std::uint8_t> payload(text.begin(), text.begin() + std::min<qsizetype>(text.size(), 58));
   hid.responder = [&](const Report& r) { hid.QueueFrame(kDirReply, r[4], payload, 3); };
   UsbEnv env{link, fb, clock, test::TestLanguage(english)};

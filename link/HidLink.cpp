@@ -37,36 +37,9 @@ bool HidLink::OpenReportHandles(const QString& path) {
 
 void HidLink::ReportFault(DiscoveryFault fault) {
   m_lastFault = fault;
-  // A persistent fault is shown once, not on every poll tick.
   if (fault == m_shownFault) return;
   m_shownFault = fault;
-  QString text;
-  switch (fault) {
-    case DiscoveryFault::None:
-      return;
-    case DiscoveryFault::PathError:
-      text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Find the path device error !"));
-      break;
-    case DiscoveryFault::AttributeError:
-      text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "To track the status of the equipment error !"));
-      break;
-    case DiscoveryFault::OpenFailed:
-      text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !"));
-      break;
-    case DiscoveryFault::AccessDenied:
-      text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !")) + QLatin1Char('\n') +
-             m_lang.Text(QT_TRANSLATE_NOOP(
-                 "quorvin",
-                 "No permission to use the device: install the udev rule res/70-quorvin.rules (see README) and plug it "
-                 "in again."));
-      break;
-    case DiscoveryFault::LayerUnavailable:
-      text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin",
-                                           "The USB HID layer of this system could not start: USB devices "
-                                           "cannot be used. The serial port still can."));
-      break;
-  }
-  m_feedback.MessageBox(text, MsgIcon::Warning);
+  m_newFault = fault;
 }
 
 bool HidLink::FindHidDevice() {
@@ -74,7 +47,7 @@ bool HidLink::FindHidDevice() {
   Drop();
   m_sawMatch = false;
   if (!m_backend.Started()) {
-    // Shown once; the poll timer keeps asking quietly.
+    // Told once; the poll timer keeps asking quietly.
     ReportFault(DiscoveryFault::LayerUnavailable);
     return false;
   }
@@ -100,6 +73,7 @@ bool HidLink::FindHidDevice() {
     // The run ended cleanly: a fault that comes back later is shown again.
     m_lastFault = DiscoveryFault::None;
     m_shownFault = DiscoveryFault::None;
+    m_newFault = DiscoveryFault::None;
   }
   return m_bLinkUp;
 }
@@ -120,8 +94,7 @@ bool HidLink::WriteOutputReport() {
 }
 
 bool HidLink::ReadInputReport(int timeoutMs) {
-  if (!m_bLinkUp && !FindHidDevice()) return false;
-  if (!m_handle) {
+  if (!m_bLinkUp || !m_handle) {
     m_bLinkUp = false;
     return false;
   }

@@ -1,17 +1,18 @@
 #pragma once
 // The USB link to the repeater: discovery by vendor/product id and 65-byte report reads and writes
-// with time-outs; when to look for the device (poll timer, watcher) is the window's business. It
-// owns the report-ID byte: every layer above sees whole 65-byte reports with byte 0 = 0x00.
+// with time-outs; when to look for the device (poll timer, watcher) is the window's business, and
+// what to tell the user about a fault is the caller's: the link never talks to the user. It owns
+// the report-ID byte: every layer above sees whole 65-byte reports with byte 0 = 0x00.
 //
 // One thread at a time uses a link; the operation runner keeps the poll timer's discovery out of a
 // running transfer.
 
 #include <memory>
+#include <utility>
 
 #include "link/Clock.h"
 #include "link/Feedback.h"
 #include "link/HidBackend.h"
-#include "link/Language.h"
 #include "protocol/Frame.h"
 
 namespace quorvin {
@@ -32,8 +33,6 @@ class HidLink {
   HidLink(const HidLink&) = delete;
   HidLink& operator=(const HidLink&) = delete;
 
-  void SetLanguage(const Language& lang) { m_lang = lang; }
-  [[nodiscard]] const Language& Lang() const { return m_lang; }
   [[nodiscard]] Feedback& GetFeedback() { return m_feedback; }
   [[nodiscard]] Clock& GetClock() { return m_clock; }
   [[nodiscard]] HidBackend& Backend() { return m_backend; }
@@ -43,14 +42,19 @@ class HidLink {
   // Discovery: links the first interface with the wanted ids. Answers m_bLinkUp.
   bool FindHidDevice();
   // Reads one input report into m_inReport within timeoutMs; a time-out or failure closes the link.
-  // A stop request (Feedback::CancelRequested) ends the wait early, as a time-out.
+  // A stop request (Feedback::CancelRequested) ends the wait early, as a time-out. A link that is
+  // down stays down: a read never looks for the device again.
   bool ReadInputReport(int timeoutMs);
-  // Writes m_outReport; a write that fails or does not complete in 300 ms closes the link.
+  // Writes m_outReport, looking for the device first when the link is down; a write that fails or
+  // does not complete in 300 ms closes the link.
   bool WriteOutputReport();
   void CloseHidDevice();
 
   [[nodiscard]] bool LinkUp() const { return m_bLinkUp; }
   [[nodiscard]] DiscoveryFault LastFault() const { return m_lastFault; }
+  // The last discovery's fault when it is news, once; None otherwise. A persistent fault is told
+  // once, not on every poll tick, and again only after a clean run or another fault.
+  [[nodiscard]] DiscoveryFault TakeNewFault() { return std::exchange(m_newFault, DiscoveryFault::None); }
   // Whether the last discovery saw a matching interface at all (linked or not).
   [[nodiscard]] bool SawMatchingDevice() const { return m_sawMatch; }
   [[nodiscard]] const QString& LinkedPath() const { return m_path; }
@@ -69,10 +73,10 @@ class HidLink {
   std::unique_ptr<HidHandle> m_handle;
   QString m_path;
   bool m_bLinkUp = false;
-  Language m_lang;
   bool m_sawMatch = false;
   DiscoveryFault m_lastFault = DiscoveryFault::None;
   DiscoveryFault m_shownFault = DiscoveryFault::None;
+  DiscoveryFault m_newFault = DiscoveryFault::None;
 };
 
 }  // namespace quorvin

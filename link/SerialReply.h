@@ -39,7 +39,9 @@ class SerialReply {
   [[nodiscard]] bool LengthFits() const { return m_count >= kFrameOverhead && Length() + kFrameOverhead <= m_count; }
   [[nodiscard]] std::uint8_t Command() const { return m_bytes[3]; }
   [[nodiscard]] int Length() const { return m_bytes[4]; }
-  [[nodiscard]] std::span<const std::uint8_t> Body() const { return {m_bytes.data() + 5, static_cast<std::size_t>(Length())}; }
+  [[nodiscard]] std::span<const std::uint8_t> Body() const {
+    return {m_bytes.data() + 5, static_cast<std::size_t>(Length())};
+  }
 
  private:
   std::array<std::uint8_t, kCapacity> m_bytes{};

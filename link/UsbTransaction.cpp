@@ -4,14 +4,8 @@
 
 namespace quorvin {
 
-bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, const std::uint8_t* body) {
-  Feedback& fb = link.GetFeedback();
-  const Language& lang = link.Lang();
-  if (bodyLength > kMaxUsbBody || (bodyLength > 0 && body == nullptr)) {
-    fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "To send data failed, please send again !")),
-                  MsgIcon::Warning);
-    return false;
-  }
+TxEnd SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, const std::uint8_t* body) {
+  if (bodyLength > kMaxUsbBody || (bodyLength > 0 && body == nullptr)) return TxEnd::BadBody;
   link.m_outReport.fill(0);
   link.m_outReport[1] = kStart1;
   link.m_outReport[2] = kStart2;
@@ -19,11 +13,8 @@ bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, con
 
   bool written = false;
   for (int attempt = 0; attempt < kWriteAttempts && !written; ++attempt) written = link.WriteOutputReport();
-  if (!written) {
-    fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Equipment not connected, please connect equipment !")));
-    return false;
-  }
-  if (!expectReply) return true;
+  if (!written) return TxEnd::NotWritten;
+  if (!expectReply) return TxEnd::Ok;
 
   const std::uint8_t command = link.m_outReport[4];
   // Replies to other commands are skipped, each read with its own second, but only within one
@@ -33,20 +24,15 @@ bool SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, con
   const qint64 deadline = clock.NowMs() + kReplyWindowMs;
   for (;;) {
     const qint64 left = deadline - clock.NowMs();
-    if (left <= 0 || !link.ReadInputReport(static_cast<int>(std::min<qint64>(left, kReplyTimeoutMs)))) {
-      // A stop request is the host's doing, not the device's: no box for it.
-      if (!fb.CancelRequested())
-        fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read data failed, please send again !")));
-      return false;
-    }
+    if (left <= 0 || !link.ReadInputReport(static_cast<int>(std::min<qint64>(left, kReplyTimeoutMs))))
+      return link.GetFeedback().CancelRequested() ? TxEnd::Stopped : TxEnd::NoReply;
     switch (CheckUsbReply(link.m_inReport, command)) {
       case ReplyCheck::Valid:
-        return true;
+        return TxEnd::Ok;
       case ReplyCheck::OtherCommand:
         continue;  // a late reply to something else
       case ReplyCheck::Bad:
-        fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read data failed, please send again !")));
-        return false;
+        return TxEnd::BadReply;
     }
   }
 }

@@ -92,7 +92,8 @@ OpResult UploadFile(Channel& ch, std::uint8_t command, const QString& path, cons
 OpResult UploadImage(Channel& ch, std::uint8_t command, const QByteArray& image, const UploadTexts& texts) {
   if (image.size() > ch.MaxImage()) {
     ch.CloseThenBox(TooLargeText(ch.lang, {}, ch.MaxImage()), MsgIcon::Warning);
-    return Ended(ch, Outcome::FileError, Fault::FileTooLarge, QStringLiteral("over the %1-byte limit").arg(ch.MaxImage()));
+    return Ended(ch, Outcome::FileError, Fault::FileTooLarge,
+                 QStringLiteral("over the %1-byte limit").arg(ch.MaxImage()));
   }
   // Nothing to send means no packet, and no packet means no verdict to wait for.
   if (image.isEmpty()) {
@@ -111,7 +112,8 @@ OpResult UploadImage(Channel& ch, std::uint8_t command, const QByteArray& image,
     if (step.stopped) return Stopped(ch);
     if (!step.Done()) {
       ch.CloseThenBox(texts.failure);
-      return Ended(ch, Outcome::Failed, step.fault, QStringLiteral("packet %1 of %2: %3").arg(k).arg(count).arg(step.detail));
+      return Ended(ch, Outcome::Failed, step.fault,
+                   QStringLiteral("packet %1 of %2: %3").arg(k).arg(count).arg(step.detail));
     }
     ch.ShowPacketSent(texts, count, k);
   }
@@ -144,10 +146,12 @@ OpResult ReadBackToFile(Channel& ch, const QString& path, const ReadBackTexts& t
   if (const OutputRefusal refusal = file.Open(); refusal != OutputRefusal::None) {
     ch.CloseThenBox(FileWriteMessage(ch.lang, path, OutputRefusalText(ch.lang, refusal, file.Reason())),
                     MsgIcon::Warning);
-    return Ended(ch, Outcome::FileError, Fault::FileNotWritable,
-                 QStringLiteral("%1 cannot be written: %2").arg(path, OutputRefusalText(Language(), refusal, file.Reason())));
+    return Ended(
+        ch, Outcome::FileError, Fault::FileNotWritable,
+        QStringLiteral("%1 cannot be written: %2").arg(path, OutputRefusalText(Language(), refusal, file.Reason())));
   }
-  if (ch.fb.CancelRequested()) return Ended(ch, Outcome::Interrupted, Fault::None, QStringLiteral("stopped on request"));
+  if (ch.fb.CancelRequested())
+    return Ended(ch, Outcome::Interrupted, Fault::None, QStringLiteral("stopped on request"));
 
   Step step = ch.RequestReadBack();
   int count = 0;
@@ -216,8 +220,8 @@ OpResult Exchange(Channel& ch, std::uint8_t command, std::span<const std::uint8_
 QString VersionFromPayload(Payload payload) {
   // The device pads with zeros: what it means ends at the first one.
   const auto end = std::find(payload.begin(), payload.end(), std::uint8_t{0});
-  return PrintableVersion(DecodeVersion(QByteArray(reinterpret_cast<const char*>(payload.data()),
-                                                   static_cast<qsizetype>(end - payload.begin()))));
+  return PrintableVersion(DecodeVersion(
+      QByteArray(reinterpret_cast<const char*>(payload.data()), static_cast<qsizetype>(end - payload.begin()))));
 }
 
 }  // namespace quorvin

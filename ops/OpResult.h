@@ -33,7 +33,7 @@ enum class Fault {
   NotSent,          // a request or packet could not be written
   NoReply,          // no (valid) reply within the time allowed
   Refused,          // the device answered with a refusal or another reply than the one awaited
-  BadChecksum,      // a reply's checksum is wrong
+  BadReply,         // a reply that is malformed or whose checksum is wrong
   PacketMissing,    // a read-back packet did not come in time
   PacketError,      // not a sound read-back packet
   OutOfSequence,    // a read-back packet out of its numbered order, or with another count

@@ -41,6 +41,11 @@ struct SerialChoice {
 
 // --- USB ---------------------------------------------------------------------------------------
 
+// A discovery fault in the user's words, and the telling of it: a fault that is news gets its box,
+// a persistent one is told once (the window's poll timer, an operation and the check box alike).
+[[nodiscard]] QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault);
+void TellDiscoveryFault(HidLink& link, Feedback& fb, const Language& lang);
+
 [[nodiscard]] OpResult FirmwareUpgradeUsb(UsbEnv& env, const QString& path);
 [[nodiscard]] OpResult BackupDownloadUsb(UsbEnv& env, const QString& path);
 // The file at `path` is replaced only when the device delivered every packet, in order.
@@ -53,8 +58,7 @@ struct SerialChoice {
 
 // An image already in memory, sent as `command` packets (0xC3 firmware, 0xC4 backup) behind
 // progress lines that start with `title`; no outcome box.
-[[nodiscard]] OpResult UploadImageUsb(UsbEnv& env, std::uint8_t command, const QByteArray& image,
-                                      const QString& title);
+[[nodiscard]] OpResult UploadImageUsb(UsbEnv& env, std::uint8_t command, const QByteArray& image, const QString& title);
 
 // --- Serial ------------------------------------------------------------------------------------
 

@@ -81,11 +81,12 @@ class SerialChannel final : public Channel {
     for (;;) {
       // Silence before the packet numbered as the count means data are missing.
       if (clock.NowMs() - start >= kSerialReadBackWindowMs)
-        return Step::Fail(Fault::PacketMissing, QStringLiteral("the device fell silent before packet %1").arg(expected));
+        return Step::Fail(Fault::PacketMissing,
+                          QStringLiteral("the device fell silent before packet %1").arg(expected));
       if (fb.CancelRequested()) return Step::Stop();
       if (m_reply.Read(m_port, fb, clock, kFullFrame) != SerialReply::Got::Complete) continue;
       if (!m_reply.ChecksumHolds())
-        return Step::Fail(Fault::BadChecksum, QStringLiteral("packet %1: bad checksum").arg(expected));
+        return Step::Fail(Fault::BadReply, QStringLiteral("packet %1: bad checksum").arg(expected));
       // Bytes of some other reply stay and later bytes join them; the whole run is checked again.
       if (m_reply.Command() != cmd::BackupReadBack) continue;
       // A length below 4 or past the bytes gathered, or a count of 0, leaves nothing sound to store.
@@ -102,8 +103,9 @@ class SerialChannel final : public Channel {
     if (k == 1 || !ProgressShown()) ShowProgress(count);
     // Numbers go in with arg(), never a printf format: a catalog's text must not be able to ask
     // for arguments that are not there.
-    fb.SetProgressText(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data ,In total %1 data packages, "
-                                                              "currently %2 data package sending ..."))
+    fb.SetProgressText(lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                                   "Read backup data ,In total %1 data packages, "
+                                                   "currently %2 data package sending ..."))
                            .arg(count)
                            .arg(k));
   }
@@ -119,7 +121,7 @@ class SerialChannel final : public Channel {
       if (fb.CancelRequested()) return Step::Stop();
       if (m_reply.Read(m_port, fb, clock) == SerialReply::Got::Complete) {
         if (!m_reply.ChecksumHolds() || !m_reply.LengthFits())
-          return Step::Fail(Fault::BadChecksum, QStringLiteral("bad reply"));
+          return Step::Fail(Fault::BadReply, QStringLiteral("bad reply"));
         reply = m_reply.Body();
         return {};
       }
@@ -208,7 +210,8 @@ OpResult RunSerial(SerialEnv& env, const SerialChoice& choice, const std::functi
 }
 
 UploadTexts Texts(const Language& lang, const char* line) {
-  return {[lang, line](int count, int k) { return lang.Text(line).arg(count).arg(k); }, {},
+  return {[lang, line](int count, int k) { return lang.Text(line).arg(count).arg(k); },
+          {},
           lang.Text(QT_TRANSLATE_NOOP("quorvin", "Receive successful !")),
           lang.Text(QT_TRANSLATE_NOOP("quorvin", "Return error data !"))};
 }
@@ -239,16 +242,18 @@ SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedbac
 OpResult FirmwareUpgradeSerial(SerialEnv& env, const SerialChoice& choice, const QString& path) {
   return RunSerial(env, choice, [&](Channel& ch) {
     return UploadFile(ch, cmd::SerialUpgrade, path,
-                      Texts(env.lang, QT_TRANSLATE_NOOP("quorvin", "Update program ,In total %1 data packages, "
-                                                                   "currently %2 data package sending.......")));
+                      Texts(env.lang, QT_TRANSLATE_NOOP("quorvin",
+                                                        "Update program ,In total %1 data packages, "
+                                                        "currently %2 data package sending.......")));
   });
 }
 
 OpResult BackupDownloadSerial(SerialEnv& env, const SerialChoice& choice, const QString& path) {
   return RunSerial(env, choice, [&](Channel& ch) {
     return UploadFile(ch, cmd::BackupDownload, path,
-                      Texts(env.lang, QT_TRANSLATE_NOOP("quorvin", "Download backup data ,In total %1 data packages, "
-                                                                   "currently %2 data package sending ...")));
+                      Texts(env.lang, QT_TRANSLATE_NOOP("quorvin",
+                                                        "Download backup data ,In total %1 data packages, "
+                                                        "currently %2 data package sending ...")));
   });
 }
 
@@ -256,7 +261,8 @@ OpResult BackupReadBackSerial(SerialEnv& env, const SerialChoice& choice, const 
   return RunSerial(env, choice, [&](Channel& ch) {
     return ReadBackToFile(ch, path,
                           {env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data successful !")),
-                           env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Return error data !")), {}});
+                           env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Return error data !")),
+                           {}});
   });
 }
 

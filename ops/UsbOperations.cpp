@@ -25,7 +25,8 @@ bool IsAcknowledgement(const Report& in, std::uint8_t command) {
 
 class UsbChannel final : public Channel {
  public:
-  UsbChannel(UsbEnv& env, QString title) : Channel(env.fb, env.clock, env.lang), m_link(env.link), m_title(std::move(title)) {}
+  UsbChannel(UsbEnv& env, QString title)
+      : Channel(env.fb, env.clock, env.lang), m_link(env.link), m_title(std::move(title)) {}
 
   qint64 MaxImage() const override { return kMaxUsbImage; }
   int PacketData(std::uint8_t command) const override { return UsbUploadPaceFor(command).dataPerPacket; }
@@ -40,8 +41,8 @@ class UsbChannel final : public Channel {
     std::copy(data.begin(), data.end(), body.begin() + 7);
     const std::size_t summed = data.size() + 7;
     body[summed] = static_cast<std::uint8_t>(ComputeChecksum(body.data(), summed));
-    if (!SendUsbCommand(m_link, false, summed + 1, body.data()))
-      return fb.CancelRequested() ? Step::Stop() : Step::Fail(Fault::NotSent, QStringLiteral("could not be written"));
+    if (const Step sent = Transact(false, body.data(), summed + 1); !sent.Done())
+      return fb.CancelRequested() ? Step::Stop() : sent;
     bytes += static_cast<qint64>(data.size());
     fb.PumpMessages();
     const UsbUploadPace pace = UsbUploadPaceFor(command);
@@ -76,7 +77,9 @@ class UsbChannel final : public Channel {
     m_link.m_outReport[1] = kStart1;
     m_link.m_outReport[2] = kStart2;
     std::copy(body.begin(), body.end(), m_link.m_outReport.begin() + 3);
-    if (m_link.WriteOutputReport()) return {};
+    const bool written = m_link.WriteOutputReport();
+    TellDiscoveryFault(m_link, fb, lang);
+    if (written) return {};
     return Step::Fail(Fault::NotSent, QStringLiteral("the request could not be written to the device"));
   }
 
@@ -88,7 +91,7 @@ class UsbChannel final : public Channel {
       if (!HasReplyHeader(in, cmd::BackupReadBack))
         return Step::Fail(Fault::NoReply, QStringLiteral("no read-back reply from the device"));
       if (in[5] <= kMaxUsbPayload && !VerifyChecksum(in.data() + 3, in[5] + 4u))
-        return Step::Fail(Fault::BadChecksum, QStringLiteral("the first reply's checksum is wrong"));
+        return Step::Fail(Fault::BadReply, QStringLiteral("the first reply's checksum is wrong"));
       ShowProgress(ReadPacketHeader(in.data() + 6).count);
       if (!PlausibleLength(in[5]) || (ReadPacketHeader(in.data() + 6).count == 0 && in[5] > 4))
         return Step::Fail(Fault::PacketError, QStringLiteral("packet 1 is not a read-back packet"));
@@ -96,8 +99,9 @@ class UsbChannel final : public Channel {
       fb.PumpMessages();
       if (!m_link.ReadInputReport(kUsbReadBackNextMs)) {
         if (fb.CancelRequested()) return Step::Stop();
-        return Step::Fail(Fault::PacketMissing,
-                          QStringLiteral("packet %1 did not arrive within %2 ms").arg(expected).arg(kUsbReadBackNextMs));
+        return Step::Fail(
+            Fault::PacketMissing,
+            QStringLiteral("packet %1 did not arrive within %2 ms").arg(expected).arg(kUsbReadBackNextMs));
       }
       // Later packets' checksums are not looked at: the device has always been taken at its word
       // there. What keeps the copy inside the report, and the packets in order, is insisted on.
@@ -123,7 +127,7 @@ class UsbChannel final : public Channel {
       case Fault::NotSent:
         fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "To send data failed, please send again !")));
         break;
-      case Fault::BadChecksum:
+      case Fault::BadReply:
         fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP(
             "quorvin", "Receiving data is not correct, please check whether the host is normal work !")));
         break;
@@ -147,17 +151,41 @@ class UsbChannel final : public Channel {
     ShowProgress();
     fb.SetProgressText(line);
     const QByteArray body = BuildBody(command, payload);
-    if (!SendUsbCommand(m_link, true, static_cast<std::size_t>(body.size()),
-                        reinterpret_cast<const std::uint8_t*>(body.constData())))
-      return fb.CancelRequested()
-                 ? Step::Stop()
-                 : Step::Fail(Fault::NoReply, QStringLiteral("no valid reply to command 0x%1").arg(command, 2, 16));
+    const Step step =
+        Transact(true, reinterpret_cast<const std::uint8_t*>(body.constData()), static_cast<std::size_t>(body.size()));
+    if (!step.Done()) return fb.CancelRequested() ? Step::Stop() : step;
     reply = Payload(m_link.m_inReport.data() + 6, m_link.m_inReport[5]);
     return {};
   }
   bool FailureBoxFirst() const override { return true; }
 
  private:
+  // One request (and its reply): the transaction's end in the user's words.
+  Step Transact(bool expectReply, const std::uint8_t* body, std::size_t length) {
+    const TxEnd end = SendUsbCommand(m_link, expectReply, length, body);
+    TellDiscoveryFault(m_link, fb, lang);
+    switch (end) {
+      case TxEnd::Ok:
+        return {};
+      case TxEnd::Stopped:
+        return Step::Stop();
+      case TxEnd::BadBody:
+        fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "To send data failed, please send again !")),
+                      MsgIcon::Warning);
+        return Step::Fail(Fault::NotSent, QStringLiteral("the request does not fit a report"));
+      case TxEnd::NotWritten:
+        fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Equipment not connected, please connect equipment !")));
+        return Step::Fail(Fault::NotSent, QStringLiteral("could not be written (no device?)"));
+      case TxEnd::NoReply:
+      case TxEnd::BadReply:
+        break;
+    }
+    fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read data failed, please send again !")));
+    return end == TxEnd::NoReply
+               ? Step::Fail(Fault::NoReply, QStringLiteral("no valid reply to command 0x%1").arg(body[1], 2, 16))
+               : Step::Fail(Fault::BadReply, QStringLiteral("a bad reply to command 0x%1").arg(body[1], 2, 16));
+  }
+
   HidLink& m_link;
   QString m_title;  // the start of the progress lines
   int m_start = 0;
@@ -165,10 +193,11 @@ class UsbChannel final : public Channel {
 
 UploadTexts Texts(const Language& lang, const QString& title, const char* success, const char* failure) {
   return {[lang, title](int count, int k) {
-            return title + lang.Text(QT_TRANSLATE_NOOP(
-                               "quorvin", ",In total %1 data packages, currently %2 data package sending......."))
-                               .arg(count)
-                               .arg(k);
+            return title +
+                   lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                               ",In total %1 data packages, currently %2 data package sending......."))
+                       .arg(count)
+                       .arg(k);
           },
           title, lang.Text(success), lang.Text(failure)};
 }
@@ -186,6 +215,34 @@ OpResult ShortExchange(UsbEnv& env, std::uint8_t command, std::span<const std::u
 }
 
 }  // namespace
+
+QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault) {
+  switch (fault) {
+    case DiscoveryFault::None:
+      return {};
+    case DiscoveryFault::PathError:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Find the path device error !"));
+    case DiscoveryFault::AttributeError:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "To track the status of the equipment error !"));
+    case DiscoveryFault::OpenFailed:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !"));
+    case DiscoveryFault::AccessDenied:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !")) + QLatin1Char('\n') +
+             lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                         "No permission to use the device: install the udev rule res/70-quorvin.rules "
+                                         "(see README) and plug it in again."));
+    case DiscoveryFault::LayerUnavailable:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                         "The USB HID layer of this system could not start: USB devices "
+                                         "cannot be used. The serial port still can."));
+  }
+  return {};
+}
+
+void TellDiscoveryFault(HidLink& link, Feedback& fb, const Language& lang) {
+  if (const DiscoveryFault fault = link.TakeNewFault(); fault != DiscoveryFault::None)
+    fb.MessageBox(DiscoveryFaultText(lang, fault), MsgIcon::Warning);
+}
 
 OpResult FirmwareUpgradeUsb(UsbEnv& env, const QString& path) {
   // The English title is padded on both sides: progress lines read " Update program ,In total ...".
@@ -236,14 +293,14 @@ OpResult SetFrequencyUsb(UsbEnv& env, qint32 hz) {
     result.detail = QStringLiteral("frequency %1 Hz outside %2..%3").arg(hz).arg(kMinFrequency).arg(kMaxFrequency);
     return result;
   }
-  return ShortExchange(env, cmd::SetFrequency, FrequencyBytes(static_cast<quint32>(hz)),
-                       {lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setuping frequency parameters...")),
-                        lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setup frequency parameters failed !")),
-                        MsgIcon::Warning},
-                       [lang, hz](OpResult& result, Payload) {
-                         result.frequency = hz;
-                         return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setup frequency parameters successfully !"));
-                       });
+  return ShortExchange(
+      env, cmd::SetFrequency, FrequencyBytes(static_cast<quint32>(hz)),
+      {lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setuping frequency parameters...")),
+       lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setup frequency parameters failed !")), MsgIcon::Warning},
+      [lang, hz](OpResult& result, Payload) {
+        result.frequency = hz;
+        return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setup frequency parameters successfully !"));
+      });
 }
 
 OpResult ReadFrequencyUsb(UsbEnv& env) {
@@ -265,13 +322,13 @@ OpResult ReadFrequencyUsb(UsbEnv& env) {
 OpResult InitCallButtonsUsb(UsbEnv& env) {
   // There is deliberately no confirmation question: the button itself is the request.
   const Language& lang = env.lang;
-  return ShortExchange(env, cmd::InitCallButtons, {},
-                       {lang.Text(QT_TRANSLATE_NOOP("quorvin", "Initialize call button data ...")),
-                        lang.Text(QT_TRANSLATE_NOOP("quorvin", "Initialize call button data failed !")),
-                        MsgIcon::Warning},
-                       [lang](OpResult&, Payload) {
-                         return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Initialize call button data successfully !"));
-                       });
+  return ShortExchange(
+      env, cmd::InitCallButtons, {},
+      {lang.Text(QT_TRANSLATE_NOOP("quorvin", "Initialize call button data ...")),
+       lang.Text(QT_TRANSLATE_NOOP("quorvin", "Initialize call button data failed !")), MsgIcon::Warning},
+      [lang](OpResult&, Payload) {
+        return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Initialize call button data successfully !"));
+      });
 }
 
 }  // namespace quorvin

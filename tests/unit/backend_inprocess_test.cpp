@@ -12,8 +12,6 @@ namespace {
 
 const std::uint8_t kVersionBody[] = {0x01, 0xC2, 0x00, 0x3C};
 const std::uint8_t kReadBackBody[] = {0x01, 0xC5, 0x00, 0x39};
-const QString kReadFailed = QStringLiteral("box: Read data failed, please send again !");
-const QString kNotConnected = QStringLiteral("box: Equipment not connected, please connect equipment !");
 
 struct Bench {
   VirtualClock clock{1000};
@@ -21,7 +19,8 @@ struct Bench {
   test::RecordingFeedback fb;
   HidLink link{backend, fb, clock};
 
-  bool Version() { return SendUsbCommand(link, true, sizeof kVersionBody, kVersionBody); }
+  TxEnd Send() { return SendUsbCommand(link, true, sizeof kVersionBody, kVersionBody); }
+  bool Version() { return Send() == TxEnd::Ok; }
   QByteArray ReplyPayload() const {
     return QByteArray(reinterpret_cast<const char*>(link.m_inReport.data() + 6), link.m_inReport[5]);
   }
@@ -44,7 +43,7 @@ TEST(InProcessBackend, ServesTheRepeaterThroughTheLink) {
   // What the device stores lives as long as the backend.
   b.backend.WithModel([](DeviceModel& m) { m.SetFrequency(433'920'000); });
   const std::uint8_t readFreq[] = {0x01, 0xC1, 0x00, 0x3D};
-  ASSERT_TRUE(SendUsbCommand(b.link, true, sizeof readFreq, readFreq));
+  ASSERT_EQ(SendUsbCommand(b.link, true, sizeof readFreq, readFreq), TxEnd::Ok);
   EXPECT_EQ(b.ReplyPayload(), QByteArray("\x00\x18\xdd\x19", 4));
 }
 
@@ -88,40 +87,36 @@ TEST(InProcessBackend, ReportsDueWhileClosedAreNotDeliveredToTheNextOpen) {
   EXPECT_EQ(h->Read(data, sizeof data, 1000), HidIo::Timeout);
 }
 
-TEST(InProcessBackend, FaultsGiveTheToolsFailureMessages) {
+TEST(InProcessBackend, FaultsEndTheTransactionAsTheToolExpects) {
   struct Case {
     const char* what;
     std::function<void(DeviceFaults&)> arm;
-    bool ok;
-    QStringList boxes;
+    TxEnd end;
   };
   const std::vector<Case> cases = {
-      {"drop", [](DeviceFaults& f) { f.dropReply = FaultCount::Times(1); }, false, {kReadFailed}},
-      {"corrupt", [](DeviceFaults& f) { f.corruptChecksum = FaultCount::Times(1); }, false, {kReadFailed}},
+      {"drop", [](DeviceFaults& f) { f.dropReply = FaultCount::Times(1); }, TxEnd::NoReply},
+      {"corrupt", [](DeviceFaults& f) { f.corruptChecksum = FaultCount::Times(1); }, TxEnd::BadReply},
       {"late beyond the read time-out",
        [](DeviceFaults& f) {
          f.delayReply = FaultCount::Always();
          f.delayMs = 1001;
        },
-       false,
-       {kReadFailed}},
+       TxEnd::NoReply},
       {"late within the read time-out",
        [](DeviceFaults& f) {
          f.delayReply = FaultCount::Always();
          f.delayMs = 1000;
        },
-       true,
-       {}},
-      {"stray reply first is skipped", [](DeviceFaults& f) { f.strayReply = FaultCount::Always(); }, true, {}},
-      {"vanish on the request", [](DeviceFaults& f) { f.vanishAfterReports = 1; }, false, {kReadFailed}},
-      {"gone from the start", [](DeviceFaults& f) { f.vanishAfterReports = 0; }, false, {kNotConnected}},
+       TxEnd::Ok},
+      {"stray reply first is skipped", [](DeviceFaults& f) { f.strayReply = FaultCount::Always(); }, TxEnd::Ok},
+      {"vanish on the request", [](DeviceFaults& f) { f.vanishAfterReports = 1; }, TxEnd::NoReply},
+      {"gone from the start", [](DeviceFaults& f) { f.vanishAfterReports = 0; }, TxEnd::NotWritten},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     Bench b;
     b.backend.WithModel([&](DeviceModel& m) { c.arm(m.Faults()); });
-    EXPECT_EQ(b.Version(), c.ok);
-    EXPECT_EQ(b.fb.Boxes(), c.boxes);
+    EXPECT_EQ(b.Send(), c.end);
   }
 }
 
@@ -134,11 +129,10 @@ TEST(InProcessBackend, OtherIdsAndAVanishedDeviceAreNotLinked) {
   Bench gone;
   gone.backend.WithModel([](DeviceModel& m) { m.Faults().vanishAfterReports = 1; });
   ASSERT_TRUE(gone.link.FindHidDevice());
-  EXPECT_FALSE(gone.Version());
+  EXPECT_EQ(gone.Send(), TxEnd::NoReply);
   EXPECT_TRUE(gone.backend.Enumerate().empty());
   EXPECT_FALSE(gone.link.FindHidDevice());
-  EXPECT_FALSE(gone.Version());
-  EXPECT_EQ(gone.fb.Boxes(), (QStringList{kReadFailed, kNotConnected}));
+  EXPECT_EQ(gone.Send(), TxEnd::NotWritten);
 }
 
 }  // namespace

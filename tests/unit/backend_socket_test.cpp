@@ -203,7 +203,7 @@ TEST(SocketBackend, CarriesTransactionsToTheSimServer) {
   test::RecordingFeedback fb;
   HidLink link(backend, fb, clock);
   const std::uint8_t version[] = {0x01, 0xC2, 0x00, 0x3C};
-  ASSERT_TRUE(SendUsbCommand(link, true, sizeof version, version));
+  ASSERT_EQ(SendUsbCommand(link, true, sizeof version, version), TxEnd::Ok);
   EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(link.m_inReport.data() + 6), link.m_inReport[5]),
             QByteArray("V7.1"));
   EXPECT_TRUE(fb.Boxes().isEmpty());
@@ -216,10 +216,10 @@ TEST(SocketBackend, AVanishingSimLeavesNoDevice) {
   test::RecordingFeedback fb;
   HidLink link(backend, fb, clock);
   const std::uint8_t version[] = {0x01, 0xC2, 0x00, 0x3C};
-  EXPECT_FALSE(SendUsbCommand(link, true, sizeof version, version));
+  EXPECT_NE(SendUsbCommand(link, true, sizeof version, version), TxEnd::Ok);
   EXPECT_TRUE(backend.Enumerate().empty());
   EXPECT_FALSE(QFile::exists(sim.Path()));
-  EXPECT_EQ(fb.Boxes(), QStringList{QStringLiteral("box: Read data failed, please send again !")});
+  EXPECT_TRUE(fb.Boxes().isEmpty());  // the link never talks to the user
 }
 
 // An upload packet in a report: 00 55 AA 01 C3 L count number data checksum.

@@ -98,11 +98,12 @@ TEST_F(HidLinkDiscovery, PersistentFaultIsShownOnceUntilItChanges) {
 }
 
 TEST_F(HidLinkDiscovery, PathAndAttributeFaultsEndTheRun) {
-  link.SetLanguage(TestLanguage(false));
+  watcher.SetLanguage(TestLanguage(false));
   hid.devices = {{"", 0x0483, 0x1234, true}, {"/dev/hidraw1", 0x0483, 0x1234, true}};
-  EXPECT_FALSE(link.FindHidDevice());
+  EXPECT_FALSE(watcher.PollTick());
+  EXPECT_FALSE(link.LinkUp());
   hid.devices = {{"/dev/hidraw0", 0, 0, false}, {"/dev/hidraw1", 0x0483, 0x1234, true}};
-  EXPECT_FALSE(link.FindHidDevice());
+  EXPECT_FALSE(watcher.PollTick());
   EXPECT_EQ(fb.Boxes(), QStringList({"box: 查找路径设备时出错！", "box: 查询设备状态时出错！"}));
 }
 
@@ -120,7 +121,7 @@ TEST_F(HidLinkDiscovery, CheckBoxReportsAbsentDevice) {
   watcher.OnUsbCheckBoxClicked(false);  // unchecking does nothing
   EXPECT_EQ(hid.enumerateCount, 0);
   watcher.OnUsbCheckBoxClicked(true);
-  link.SetLanguage(TestLanguage(false));
+  watcher.SetLanguage(TestLanguage(false));
   watcher.OnUsbCheckBoxClicked(true);
   EXPECT_EQ(fb.Boxes(), QStringList({"box: No device connected to PC !", "box: 没有设备连接到电脑上！"}));
   hid.devices = {{"/dev/hidraw0", 0x0483, 0x1234, true}};
