@@ -3,7 +3,7 @@
 // shown to the user. The first input byte picks the language.
 #include "FuzzInput.h"
 #include "ops/Operations.h"
-#include "ops/VersionText.h"
+#include "protocol/VersionText.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"

@@ -13,6 +13,7 @@
 
 #include "link/InputFile.h"
 #include "ops/Operations.h"
+#include "protocol/VersionText.h"
 
 namespace quorvin {
 
@@ -150,8 +151,5 @@ struct ReadBackTexts {
 [[nodiscard]] QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
                                       const QString& reason);
 [[nodiscard]] QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason);
-
-// The version text in a reply's payload: up to its first zero byte.
-[[nodiscard]] QString VersionFromPayload(Payload payload);
 
 }  // namespace quorvin

@@ -6,7 +6,6 @@
 
 #include "link/OutputFile.h"
 #include "ops/Channel.h"
-#include "ops/VersionText.h"
 
 namespace quorvin {
 
@@ -215,13 +214,6 @@ OpResult Exchange(Channel& ch, std::uint8_t command, std::span<const std::uint8_
   OpResult result = Ended(ch, Outcome::Success);
   ch.BoxThenClose(onReply(result, reply), texts.icon);
   return result;
-}
-
-QString VersionFromPayload(Payload payload) {
-  // The device pads with zeros: what it means ends at the first one.
-  const auto end = std::find(payload.begin(), payload.end(), std::uint8_t{0});
-  return PrintableVersion(DecodeVersion(
-      QByteArray(reinterpret_cast<const char*>(payload.data()), static_cast<qsizetype>(end - payload.begin()))));
 }
 
 }  // namespace quorvin

@@ -5,8 +5,8 @@
 #include <QStringEncoder>
 
 #include "link/UsbTransaction.h"
-#include "ops/VersionText.h"
 #include "ops_fixture.h"
+#include "protocol/VersionText.h"
 
 namespace quorvin::test {
 namespace {

@@ -1,7 +1,8 @@
-#include "ops/VersionText.h"
+#include "protocol/VersionText.h"
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace quorvin {
 
@@ -31,6 +32,13 @@ QString PrintableVersion(const QString& text) {
       shown += c;
   }
   return shown;
+}
+
+QString VersionFromPayload(std::span<const std::uint8_t> payload) {
+  // The device pads with zeros: what it means ends at the first one.
+  const auto end = std::find(payload.begin(), payload.end(), std::uint8_t{0});
+  return PrintableVersion(DecodeVersion(
+      QByteArray(reinterpret_cast<const char*>(payload.data()), static_cast<qsizetype>(end - payload.begin()))));
 }
 
 }  // namespace quorvin

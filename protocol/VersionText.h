@@ -3,6 +3,8 @@
 
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
+#include <span>
 
 namespace quorvin {
 
@@ -15,5 +17,9 @@ namespace quorvin {
 // The text as it is shown: control characters (a newline, an escape sequence) appear as \xHH, so
 // they can neither split a message line nor drive the terminal.
 [[nodiscard]] QString PrintableVersion(const QString& text);
+
+// The version a reply's payload carries: the text up to the first zero byte (the device pads with
+// zeros), decoded and made printable.
+[[nodiscard]] QString VersionFromPayload(std::span<const std::uint8_t> payload);
 
 }  // namespace quorvin
