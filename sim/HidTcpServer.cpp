@@ -38,6 +38,13 @@ bool HidTcpServer::Listen(const TcpAddress& address, QString& error) {
     return false;
   }
   m_address = TcpAddress{address.ipv4, ntohs(addr.sin_port)};
+  // The kernel stamps TCP segments only while some socket wants stamps, and turns that on in the
+  // background when asked: asked only on accepting, the first report of each host could come
+  // unstamped and be judged by when it was read. Asked here, it is on before any host connects,
+  // and stays on between hosts; connections inherit it.
+  const int stamps = 1;
+  if (::setsockopt(m_listen, SOL_SOCKET, SO_TIMESTAMP, &stamps, sizeof stamps) != 0)
+    m_model.Log().AddNote(m_clock.NowMs(), QStringLiteral("no arrival stamps: upload pauses judged by read time"));
   return true;
 }
 
