@@ -124,6 +124,7 @@ void HidLinkServer::Receive(int fd, qint64 nowMs) {
 }
 
 void HidLinkServer::CloseClient(int fd, qint64 nowMs) {
+  if (!Find(fd)) return;  // let go earlier in the same round of events
   ::close(fd);
   m_clients.erase(std::remove_if(m_clients.begin(), m_clients.end(), [fd](const Client& c) { return c.fd == fd; }),
                   m_clients.end());
