@@ -10,12 +10,7 @@ SimProcess::SimProcess(const QStringList& extraArgs, const QString& socketPath)
   Start(QStringList{QStringLiteral("--hid-socket"), SocketPath()} + extraArgs);
 }
 
-SimProcess::SimProcess(Link link, const QStringList& extraArgs) {
-  if (link == Link::UnixSocket) {
-    m_socket = m_dir.path() + QStringLiteral("/hid.sock");
-    Start(QStringList{QStringLiteral("--hid-socket"), m_socket} + extraArgs);
-    return;
-  }
+SimProcess::SimProcess(OverTcp, const QStringList& extraArgs) {
   Start(QStringList{QStringLiteral("--hid-tcp"), QStringLiteral("127.0.0.1:0")} + extraArgs);
   const auto port = QRegularExpression(QStringLiteral("hid-tcp 127\\.0\\.0\\.1:(\\d+)")).match(m_output);
   if (port.hasMatch()) m_socket = QStringLiteral("tcp:127.0.0.1:") + port.captured(1);

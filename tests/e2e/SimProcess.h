@@ -10,13 +10,13 @@ namespace quorvin::test {
 
 class SimProcess {
  public:
-  enum class Link { UnixSocket, Tcp };
+  struct OverTcp {};
 
   // Starts `quorvin-sim --hid-socket <private path> extraArgs...` and waits for its ready line.
   // A given socket path is used instead of the private one (a device that comes back where it was).
   explicit SimProcess(const QStringList& extraArgs = {}, const QString& socketPath = {});
-  // With Link::Tcp: `quorvin-sim --hid-tcp 127.0.0.1:0 extraArgs...`, the port read from the ready line.
-  SimProcess(Link link, const QStringList& extraArgs);
+  // `quorvin-sim --hid-tcp 127.0.0.1:0 extraArgs...`, the port read from the ready line.
+  SimProcess(OverTcp, const QStringList& extraArgs);
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;

@@ -24,7 +24,7 @@ TEST(SimTcpE2e, QuorvinctlRunsOperationsOverTcp) {
   const QByteArray device = Pattern(54 * 200, 5);
   ASSERT_TRUE(test::WriteFile(dir.filePath("device.bin"), device));
   // The read-back's 200 reports go out back to back: TCP cuts and joins them as it likes.
-  SimProcess sim(SimProcess::Link::Tcp, {"--backup", dir.filePath("device.bin"), "--rate-us", "0"});
+  SimProcess sim(SimProcess::OverTcp{}, {"--backup", dir.filePath("device.bin"), "--rate-us", "0"});
   ASSERT_TRUE(sim.Ready()) << sim.Output().toStdString();
   ASSERT_TRUE(sim.SocketPath().startsWith(QLatin1String("tcp:127.0.0.1:"))) << sim.SocketPath().toStdString();
 
@@ -46,7 +46,7 @@ TEST(SimTcpE2e, ASimKilledMidReadBackIsTheDeviceGoneNotAHang) {
   ASSERT_TRUE(test::WriteFile(dir.filePath("device.bin"), Pattern(54 * 2000, 7)));  // 2000 packets, 4 s
   const QString out = dir.filePath("backup.bin");
   ASSERT_TRUE(test::WriteFile(out, "an earlier backup"));
-  SimProcess sim(SimProcess::Link::Tcp, {"--backup", dir.filePath("device.bin"), "--rate-us", "2000"});
+  SimProcess sim(SimProcess::OverTcp{}, {"--backup", dir.filePath("device.bin"), "--rate-us", "2000"});
   ASSERT_TRUE(sim.Ready());
   QProcess ctl;
   test::StartCtl(ctl, {"--lang", "en", "backup", "read", out}, sim.SocketPath());
