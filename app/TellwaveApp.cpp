@@ -4,6 +4,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
+#include <cstdio>
 
 #include "app/TellwaveDlg.h"
 #include "link/Backends.h"
@@ -80,8 +81,15 @@ int CTellwaveApp::Run() {
   RealClock clock;
   // A socket named in the environment wins even over --demo, so tests can drive the demo window
   // against quorvin-sim.
+  QString why;
   const std::unique_ptr<HidBackend> backend =
-      parser.isSet(demo) && !SocketBackendRequested() ? MakeInProcessBackend(clock) : MakeDefaultBackend();
+      parser.isSet(demo) && !SocketBackendRequested() ? MakeInProcessBackend(clock) : MakeDefaultBackend(&why);
+  if (!backend) {
+    // Only a developer's or a test's set-up names a socket, from a terminal: said there, as a usage
+    // error is.
+    std::fprintf(stderr, "quorvin-setup: %s\n", qPrintable(why));
+    return 2;
+  }
   DlgOptions options;
   options.demo = parser.isSet(demo);
   CTellwaveDlg window(*backend, clock, options);

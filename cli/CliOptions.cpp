@@ -183,7 +183,8 @@ QString UsageText() {
          QStringLiteral(
              "\n"
              "Messages go to standard output, one line each; progress goes to standard error.\n"
-             "QUORVIN_HID_SOCKET=PATH uses the virtual repeater of `quorvin-sim --hid-socket PATH` instead of USB.\n"
+             "QUORVIN_HID_SOCKET=PATH uses the virtual repeater of `quorvin-sim --hid-socket PATH` instead of USB;\n"
+             "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT the one of `quorvin-sim --hid-tcp 127.0.0.1:PORT`.\n"
              "\n"
              "exit status:\n"
              "  0    success\n"

@@ -49,6 +49,7 @@ class Session {
   int Finish(const OpResult& r, bool lineRefused = false);
   int UsbOnly();
   int RefuseFileName();
+  int RefuseSocketVariable(const QString& why);
 
   const CliOptions& m_o;
   Language m_lang;
@@ -267,7 +268,9 @@ int Session::Finish(const OpResult& r, bool lineRefused) {
 }
 
 int Session::Usb(const UsbOp& op) {
-  auto backend = MakeDefaultBackend();
+  QString why;
+  auto backend = MakeDefaultBackend(&why);
+  if (!backend) return RefuseSocketVariable(why);
   HidLink link(*backend, m_fb, m_clock);
   UsbEnv env{link, m_fb, m_clock, m_lang};
   return Finish(WithUsbFault(op(env), link));
@@ -299,6 +302,16 @@ int Session::RefuseFileName() {
       m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file name %1 is not valid UTF-8: rename the file and try again."))
           .arg(m_o.command.last()));
   return Finish(r);
+}
+
+// A QUORVIN_HID_SOCKET that cannot be used is the caller's set-up at fault, like a bad command
+// line: said in the same plain words, and nothing is tried.
+int Session::RefuseSocketVariable(const QString& why) {
+  if (!m_o.json) std::fprintf(stderr, "quorvinctl: %s\n", qPrintable(why));
+  OpResult r;
+  r.outcome = Outcome::NotStarted;
+  r.detail = why;
+  return Finish(r, /*lineRefused=*/true);
 }
 
 int Session::Run() {
@@ -368,7 +381,9 @@ int Session::BackupRead() {
 }
 
 int Session::Devices() {
-  auto backend = MakeDefaultBackend();
+  QString why;
+  auto backend = MakeDefaultBackend(&why);
+  if (!backend) return RefuseSocketVariable(why);
   if (!backend->Started()) {
     OpResult r;
     r.outcome = Outcome::Failed;

@@ -1,5 +1,6 @@
 #pragma once
 // The virtual HID link that quorvin-sim (and other tools) serve on a Unix SOCK_SEQPACKET socket.
+// Unix only (SocketBackendPosix.cpp); elsewhere the link is reached over TCP (TcpBackend.h).
 // Wire format, fixed because other tools speak it:
 //   - the device side listens; the tool connects as its discovery;
 //   - on connect the device sends one 4-byte message: vendor id, then product id, each 16-bit
@@ -42,5 +43,9 @@ class SocketBackend final : public HidBackend {
   std::mutex m_mutex;
   std::shared_ptr<Connection> m_conn;
 };
+
+// The Unix-socket link at `path` where the system has Unix sockets; elsewhere nothing, with the
+// reason in `error`. (One definition per platform: SocketBackendPosix.cpp, SocketBackendWin.cpp.)
+[[nodiscard]] std::unique_ptr<HidBackend> MakeUnixSocketBackend(const QString& path, QString* error);
 
 }  // namespace quorvin

@@ -57,6 +57,14 @@ std::vector<SimOption> MakeOptions() {
                  s.hidSocket = v;
                  return true;
                }});
+  o.push_back({QStringLiteral("--hid-tcp"), QStringLiteral("127.0.0.1:PORT"),
+               QStringLiteral("serve the virtual HID link on TCP, loopback only; port 0 picks a free one (see below)"),
+               [](SimSetup& s, const QString& v, QString& e) {
+                 QString why;
+                 s.hidTcp = ParseLoopbackAddress(v, /*portZeroAllowed=*/true, why);
+                 if (!s.hidTcp) e = QStringLiteral("--hid-tcp: ") + why;
+                 return s.hidTcp.has_value();
+               }});
   o.push_back({QStringLiteral("--serial"),
                {},
                QStringLiteral("serve the serial link on a pseudo-terminal (its path is printed)"),
@@ -239,14 +247,18 @@ bool ParseSimArgs(const QStringList& args, SimSetup& setup, QString& error) {
 
 QString SimUsage() {
   QString text = QStringLiteral(
-      "Usage: quorvin-sim [--hid-socket PATH] [--serial] [options]\n"
+      "Usage: quorvin-sim [--hid-socket PATH] [--hid-tcp 127.0.0.1:PORT] [--serial] [options]\n"
       "The virtual repeater: answers the set-up tool as the device does, with faults on demand.\n"
       "Runs until interrupted; removes its socket on exit.\n\nOptions:\n");
   for (const auto& o : SimOptions()) {
     const QString head = o.valueName.isEmpty() ? o.name : o.name + QLatin1Char(' ') + o.valueName;
     text += QStringLiteral("  %1 %2\n").arg(head, -28).arg(o.help);
   }
-  text += QStringLiteral("\nThe tool finds the socket through the environment: QUORVIN_HID_SOCKET=PATH.\n");
+  text += QStringLiteral(
+      "\nOnce serving, quorvin-sim prints one line naming each link, for scripts to read, e.g.\n"
+      "  quorvin-sim ready: hid-tcp 127.0.0.1:40213; serial /dev/pts/3 (vendor 0483, product 1234, version V1.0)\n"
+      "The tool finds the device through the environment: QUORVIN_HID_SOCKET=PATH for --hid-socket,\n"
+      "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT for --hid-tcp.\n");
   return text;
 }
 

@@ -5,8 +5,10 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
+#include "link/TcpAddress.h"
 #include "sim/model/DeviceModel.h"
 
 namespace quorvin {
@@ -15,8 +17,9 @@ namespace quorvin {
 struct SimSetup {
   explicit SimSetup(DeviceModel& m) : model(m) {}
   DeviceModel& model;
-  QString hidSocket;    // --hid-socket PATH
-  bool serial = false;  // --serial: a pseudo-terminal as the device's serial port
+  QString hidSocket;                 // --hid-socket PATH
+  std::optional<TcpAddress> hidTcp;  // --hid-tcp 127.0.0.1:PORT
+  bool serial = false;               // --serial: a pseudo-terminal as the device's serial port
   bool trace = false;
   bool help = false;
 };

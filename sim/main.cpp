@@ -11,6 +11,7 @@
 
 #include "link/Clock.h"
 #include "sim/HidSocketServer.h"
+#include "sim/HidTcpServer.h"
 #include "sim/PtySerialServer.h"
 #include "sim/SimLoop.h"
 #include "sim/SimOptions.h"
@@ -61,8 +62,9 @@ int main(int argc, char** argv) {
     std::fputs(SimUsage().toLocal8Bit().constData(), stdout);
     return 0;
   }
-  if (setup.hidSocket.isEmpty() && !setup.serial) {
-    PrintLine(stderr, QStringLiteral("quorvin-sim: nothing to serve; give --hid-socket PATH or --serial (see --help)"));
+  if (setup.hidSocket.isEmpty() && !setup.hidTcp && !setup.serial) {
+    PrintLine(stderr, QStringLiteral("quorvin-sim: nothing to serve; give --hid-socket PATH, --hid-tcp 127.0.0.1:PORT "
+                                     "or --serial (see --help)"));
     return 2;
   }
   if (!InstallStopSignals()) {
@@ -83,6 +85,14 @@ int main(int argc, char** argv) {
       return 1;
     }
     loop.Add(std::move(hid));
+  }
+  if (setup.hidTcp) {
+    auto tcp = std::make_unique<HidTcpServer>(model, clock);
+    if (!tcp->Listen(*setup.hidTcp, error)) {
+      PrintLine(stderr, QStringLiteral("quorvin-sim: ") + error);
+      return 1;
+    }
+    loop.Add(std::move(tcp));
   }
   if (setup.serial) {
     auto serial = std::make_unique<PtySerialServer>(model, clock);

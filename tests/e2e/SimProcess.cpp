@@ -7,8 +7,19 @@ namespace quorvin::test {
 
 SimProcess::SimProcess(const QStringList& extraArgs, const QString& socketPath)
     : m_socket(socketPath.isEmpty() ? m_dir.path() + QStringLiteral("/hid.sock") : socketPath) {
+  Start(QStringList{QStringLiteral("--hid-socket"), SocketPath()} + extraArgs);
+}
+
+SimProcess::SimProcess(OverTcp, const QStringList& extraArgs) {
+  Start(QStringList{QStringLiteral("--hid-tcp"), QStringLiteral("127.0.0.1:0")} + extraArgs);
+  const auto port = QRegularExpression(QStringLiteral("hid-tcp 127\\.0\\.0\\.1:(\\d+)")).match(m_output);
+  if (port.hasMatch()) m_socket = QStringLiteral("tcp:127.0.0.1:") + port.captured(1);
+  m_ready = m_ready && port.hasMatch() && port.captured(1) != QLatin1String("0");
+}
+
+void SimProcess::Start(const QStringList& args) {
   m_process.setProgram(QStringLiteral(QUORVIN_SIM_BINARY));
-  m_process.setArguments(QStringList{QStringLiteral("--hid-socket"), SocketPath()} + extraArgs);
+  m_process.setArguments(args);
   m_process.setProcessChannelMode(QProcess::MergedChannels);
   m_process.start();
   if (!m_process.waitForStarted(5000)) return;
@@ -16,7 +27,9 @@ SimProcess::SimProcess(const QStringList& extraArgs, const QString& socketPath)
   while (!deadline.hasExpired() && m_process.state() == QProcess::Running) {
     m_process.waitForReadyRead(static_cast<int>(std::min<qint64>(deadline.remainingTime(), 200)));
     m_output += QString::fromLocal8Bit(m_process.readAll());
-    if (m_output.contains(QLatin1String("quorvin-sim ready"))) {
+    // The whole ready line: a script reads the port off its end.
+    const qsizetype ready = m_output.indexOf(QLatin1String("quorvin-sim ready"));
+    if (ready >= 0 && m_output.indexOf(QLatin1Char('\n'), ready) > ready) {
       m_ready = true;
       return;
     }

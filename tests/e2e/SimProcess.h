@@ -10,14 +10,19 @@ namespace quorvin::test {
 
 class SimProcess {
  public:
+  struct OverTcp {};
+
   // Starts `quorvin-sim --hid-socket <private path> extraArgs...` and waits for its ready line.
   // A given socket path is used instead of the private one (a device that comes back where it was).
   explicit SimProcess(const QStringList& extraArgs = {}, const QString& socketPath = {});
+  // `quorvin-sim --hid-tcp 127.0.0.1:0 extraArgs...`, the port read from the ready line.
+  SimProcess(OverTcp, const QStringList& extraArgs);
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
 
   [[nodiscard]] bool Ready() const { return m_ready; }
+  // What QUORVIN_HID_SOCKET names: the socket path, or tcp:127.0.0.1:PORT.
   [[nodiscard]] QString SocketPath() const { return m_socket; }
   // The pseudo-terminal of `--serial`, from the ready line.
   [[nodiscard]] QString SerialPath() const;
@@ -26,6 +31,8 @@ class SimProcess {
   [[nodiscard]] QProcess& Process() { return m_process; }
 
  private:
+  void Start(const QStringList& args);
+
   QTemporaryDir m_dir;
   QString m_socket;
   QProcess m_process;

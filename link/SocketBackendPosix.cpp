@@ -1,28 +1,20 @@
-#include "link/SocketBackend.h"
-
-#include <QFile>
-#include <QtGlobal>
-
-#include "link/HidLink.h"
-
-#ifdef Q_OS_UNIX
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
-#endif
-
+#include <QFile>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
+
+#include "link/HidLink.h"
+#include "link/SocketBackend.h"
 
 namespace quorvin {
-
-#ifdef Q_OS_UNIX
 
 namespace {
 constexpr std::size_t kReport = 65;
@@ -211,16 +203,8 @@ HidOpen SocketBackend::Open(const QString& path, std::unique_ptr<HidHandle>& han
   return HidOpen::Ok;
 }
 
-#else  // no Unix-domain sequenced-packet sockets on this platform: the virtual link is absent
-
-struct SocketBackend::Connection {};
-SocketBackend::SocketBackend(QString socketPath) : m_path(std::move(socketPath)) {}
-SocketBackend::~SocketBackend() = default;
-SocketBackend::Attach SocketBackend::Refresh() { return Attach::Absent; }
-SocketBackend::Attach SocketBackend::Connect() { return Attach::Absent; }
-std::vector<HidDeviceInfo> SocketBackend::Enumerate() { return {}; }
-HidOpen SocketBackend::Open(const QString&, std::unique_ptr<HidHandle>&) { return HidOpen::Failed; }
-
-#endif
+std::unique_ptr<HidBackend> MakeUnixSocketBackend(const QString& path, QString*) {
+  return std::make_unique<SocketBackend>(path);
+}
 
 }  // namespace quorvin
