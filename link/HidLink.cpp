@@ -62,7 +62,7 @@ bool HidLink::FindHidDevice() {
       fault = DiscoveryFault::PathError;
       break;
     }
-    if (!IsRepeater(info)) continue;  // not opened, so nothing to close
+    if (!IsRepeater(info) || (m_filter && !m_filter(info))) continue;  // not opened, so nothing to close
     m_sawMatch = true;
     if (OpenReportHandles(info.path)) m_bLinkUp = true;
     break;

@@ -7,6 +7,7 @@
 // One thread at a time uses a link; the operation runner keeps the poll timer's discovery out of a
 // running transfer.
 
+#include <functional>
 #include <memory>
 #include <utility>
 
@@ -39,6 +40,9 @@ class HidLink {
 
   // Whether an interface is the repeater: its ids read and equal to the repeater's.
   [[nodiscard]] static bool IsRepeater(const HidDeviceInfo& info);
+  // With several repeaters attached, which one this link drives: discovery links only a repeater
+  // the filter accepts. Without one, the first repeater found.
+  void SetFilter(std::function<bool(const HidDeviceInfo&)> filter) { m_filter = std::move(filter); }
   // Discovery: links the first interface with the wanted ids. Answers m_bLinkUp.
   bool FindHidDevice();
   // Reads one input report into m_inReport within timeoutMs; a time-out or failure closes the link.
@@ -71,6 +75,7 @@ class HidLink {
   Feedback& m_feedback;
   Clock& m_clock;
   std::unique_ptr<HidHandle> m_handle;
+  std::function<bool(const HidDeviceInfo&)> m_filter;
   QString m_path;
   bool m_bLinkUp = false;
   bool m_sawMatch = false;

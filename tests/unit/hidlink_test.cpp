@@ -55,6 +55,17 @@ TEST_F(HidLinkDiscovery, ARunThatComparesNothingClearsTheLink) {
   EXPECT_EQ(hid.liveHandles, 0);  // the replaced handle was closed
 }
 
+TEST_F(HidLinkDiscovery, AFilterPicksOneRepeaterAmongSeveral) {
+  hid.devices = {{"/dev/hidraw0", 0x0483, 0x1234, true, "A", "1-1"},
+                 {"/dev/hidraw1", 0x0483, 0x1234, true, "B", "1-2"}};
+  link.SetFilter([](const HidDeviceInfo& d) { return d.location == "1-2"; });
+  ASSERT_TRUE(link.FindHidDevice());
+  EXPECT_EQ(link.LinkedPath(), "/dev/hidraw1");
+  link.SetFilter([](const HidDeviceInfo&) { return false; });
+  EXPECT_FALSE(link.FindHidDevice());
+  EXPECT_FALSE(link.SawMatchingDevice());
+}
+
 TEST_F(HidLinkDiscovery, RediscoveryReplacesHandlesWithoutLeaking) {
   for (int i = 0; i < 3; ++i) ASSERT_TRUE(link.FindHidDevice());
   EXPECT_EQ(hid.liveHandles, 1);
