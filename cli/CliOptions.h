@@ -46,6 +46,7 @@ struct Command {
   QString operation;  // its name in --json; scripts match on it
   QString help;       // its line in the usage
   int (Session::*run)();
+  QStringList flags = {};  // the command's own switches, after its argument ("--verify")
   [[nodiscard]] bool TakesFile() const { return argument == Argument::File; }
 };
 
@@ -58,6 +59,7 @@ struct CliOptions {
   bool json = false;
   bool verbose = false;
   bool help = false;
+  bool verify = false;            // backup download ... --verify
   QStringList command;            // the words after the options: the command and its argument
   const Command* what = nullptr;  // the command they name; unset on --help or a refused line
   // Why the line is refused; empty when it is not. A refused line still tells `json` and `command`,

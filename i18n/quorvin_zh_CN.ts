@@ -321,5 +321,21 @@
         <source>The USB HID layer of this system could not start: USB devices cannot be used. The serial port still can.</source>
         <translation>本机的 USB HID 层无法启动：不能使用 USB 设备，串口仍可使用。</translation>
     </message>
+    <message>
+        <source>Verify failed: the backup data could not be read back from the device.</source>
+        <translation>校验失败：无法从设备读回备份数据。</translation>
+    </message>
+    <message>
+        <source>Verify successfully: the device holds the same %1 bytes.</source>
+        <translation>校验成功：设备中的 %1 字节与文件相同。</translation>
+    </message>
+    <message>
+        <source>Verify failed: the first difference is at byte %1 and %2 bytes differ (the device holds %3 bytes, the file %4).</source>
+        <translation>校验失败：第一处不同在第 %1 字节，共有 %2 字节不同（设备中有 %3 字节，文件有 %4 字节）。</translation>
+    </message>
+    <message>
+        <source>Verify backup data</source>
+        <translation>校验备份数据</translation>
+    </message>
 </context>
 </TS>
