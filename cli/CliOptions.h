@@ -46,7 +46,7 @@ struct Command {
   QString operation;  // its name in --json; scripts match on it
   QString help;       // its line in the usage
   int (Session::*run)();
-  QStringList flags = {};  // the command's own switches, after its argument ("--verify")
+  QStringList flags = {};  // the command's own switches after its argument: "--verify", "--since DATE"
   [[nodiscard]] bool TakesFile() const { return argument == Argument::File; }
 };
 
@@ -60,6 +60,7 @@ struct CliOptions {
   bool verbose = false;
   bool help = false;
   bool verify = false;            // backup download ... --verify
+  QString since;                  // history --since DATE
   QStringList command;            // the words after the options: the command and its argument
   const Command* what = nullptr;  // the command they name; unset on --help or a refused line
   // Why the line is refused; empty when it is not. A refused line still tells `json` and `command`,
