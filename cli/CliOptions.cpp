@@ -162,9 +162,11 @@ CliOptions ParseCli(const QStringList& args) {
   for (;;) {
     if (o.command.size() > 1 && o.command.last() == QLatin1String("--verify")) {
       flags << o.command.takeLast();
+      o.flagWords += 1;
     } else if (o.command.size() > 2 && o.command[o.command.size() - 2] == QLatin1String("--since")) {
       o.since = o.command.takeLast();
       flags << o.command.takeLast();
+      o.flagWords += 2;
     } else {
       break;
     }

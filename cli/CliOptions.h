@@ -68,6 +68,8 @@ struct CliOptions {
   QString error;
   // The FILE argument as the system handed it over, before Qt decoded it; set by main().
   QByteArray fileArgBytes;
+  // How many words at the end of the line are the command's switches (after its FILE).
+  int flagWords = 0;
 };
 
 // Parses argv (without the program name).
