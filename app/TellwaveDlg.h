@@ -123,6 +123,7 @@ class CTellwaveDlg : public QDialog {
   bool StartSerial(const QString& operation, const QString& file,
                    std::function<OpResult(SerialEnv&, const SerialChoice&)> op);
   void LogResult(HistoryFacts facts, const OpResult& result);
+  OpResult Recorded(const QString& link, const std::function<OpResult()>& run);
 
   Clock& m_clock;
   bool m_bDemo;

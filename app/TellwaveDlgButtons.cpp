@@ -38,7 +38,7 @@ bool CTellwaveDlg::StartUsb(const QString& operation, const QString& file, std::
     HistoryFacts facts{QStringLiteral("quorvin-setup"), operation,      QStringLiteral("usb"), {}, file, {},
                        QDateTime::currentDateTimeUtc(), m_clock.NowMs()};
     UsbEnv env{*m_link, *m_feedback, m_clock, m_lang};
-    const OpResult result = op(env);
+    const OpResult result = Recorded(QStringLiteral("usb"), [&] { return op(env); });
     facts.unit = m_link->LinkedPath();
     LogResult(std::move(facts), result);
   });
@@ -52,8 +52,24 @@ bool CTellwaveDlg::StartSerial(const QString& operation, const QString& file,
         QStringLiteral("quorvin-setup"), operation,      QStringLiteral("serial"), choice.portItem, file, {},
         QDateTime::currentDateTimeUtc(), m_clock.NowMs()};
     SerialEnv env{*m_serialPort, *m_feedback, m_clock, m_lang};
-    LogResult(std::move(facts), op(env, choice));
+    LogResult(std::move(facts), Recorded(QStringLiteral("serial"), [&] { return op(env, choice); }));
   });
+}
+
+// On the worker. With QUORVIN_RECORD=FILE, each operation's traffic replaces FILE: the last one
+// stays for support to look at (or for quorvin-sim --replay).
+OpResult CTellwaveDlg::Recorded(const QString& link, const std::function<OpResult()>& run) {
+  const QString path = qEnvironmentVariable("QUORVIN_RECORD");
+  if (path.isEmpty()) return run();
+  TraceRecorder recorder(path, link, QStringLiteral(QUORVIN_VERSION));
+  QString why;
+  const bool recording = recorder.Open(&why);
+  if (recording) m_feedback->SetRecorder(&recorder);
+  const OpResult result = run();
+  m_feedback->SetRecorder(nullptr);
+  if (!recording || !recorder.Finish(&why))
+    qWarning().noquote() << "the recording could not be written:" << path << why;
+  return result;
 }
 
 // On the worker: the run's line in the history (`facts.ms` holds its start until here). A history

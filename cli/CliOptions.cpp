@@ -56,6 +56,14 @@ const std::vector<GlobalOption>& GlobalOptionTable() {
        {},
        "trace every report or serial frame on standard error",
        [](CliOptions& o, const QString&) { o.verbose = true; }},
+      {"--record",
+       "FILE",
+       {},
+       "a file name",
+       {},
+       "write every report or serial chunk that crosses the link, with its time, into FILE\n"
+       "(quorvin-sim --replay FILE plays the device's side back)",
+       [](CliOptions& o, const QString& v) { o.record = v; }},
       {"--help", {}, {}, {}, {}, {}, [](CliOptions& o, const QString&) { o.help = true; }},
   };
   return table;

@@ -59,6 +59,7 @@ struct CliOptions {
   bool json = false;
   bool verbose = false;
   bool help = false;
+  QString record;                 // --record FILE
   bool verify = false;            // backup download ... --verify
   QString since;                  // history --since DATE
   QStringList command;            // the words after the options: the command and its argument

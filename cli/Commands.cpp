@@ -309,7 +309,26 @@ int Session::Run() {
     // An empty name stays empty (the operation refuses it) rather than becoming the current folder.
     m_file = m_o.command.last().isEmpty() ? QString() : QFileInfo(m_o.command.last()).absoluteFilePath();
   }
-  return (this->*c.run)();
+  if (m_o.record.isEmpty() || c.link == LinkUse::None) return (this->*c.run)();
+  // --record: a recording that cannot even be started is refused before the device is touched;
+  // one that fails later is told, and the operation's own status stands.
+  TraceRecorder recorder(m_o.record, m_o.port.isEmpty() ? QStringLiteral("usb") : QStringLiteral("serial"),
+                         QStringLiteral(QUORVIN_VERSION));
+  QString why;
+  if (!recorder.Open(&why)) {
+    OpResult r;
+    r.outcome = Outcome::FileError;
+    r.fault = Fault::FileNotWritable;
+    r.detail = QStringLiteral("--record %1: %2").arg(m_o.record, why);
+    m_fb.Say(FileWriteMessage(m_lang, m_o.record, why));
+    return Finish(r, false);
+  }
+  m_fb.SetRecorder(&recorder);
+  const int status = (this->*c.run)();
+  m_fb.SetRecorder(nullptr);
+  if (!recorder.Finish(&why))
+    std::fprintf(stderr, "quorvinctl: %s\n", qUtf8Printable(FileWriteMessage(m_lang, m_o.record, why)));
+  return status;
 }
 
 int Session::Version() {

@@ -9,6 +9,7 @@
 
 #include "link/Clock.h"
 #include "link/Feedback.h"
+#include "link/TraceRecorder.h"
 
 namespace quorvin::cli {
 
@@ -30,6 +31,8 @@ class TerminalFeedback final : public Feedback {
   void CloseProgress() override;
   void DebugLine(const QString& line) override;
   void Trace(TraceDir dir, const std::uint8_t* bytes, std::size_t count) override;
+  // --record: every report and chunk also goes to `recorder` (null: none).
+  void SetRecorder(TraceRecorder* recorder) { m_recorder = recorder; }
   bool CancelRequested() override { return m_cancel.load(); }
 
   // Prints a line of the command's own (a result, a usage error) like a message box text.
@@ -41,6 +44,7 @@ class TerminalFeedback final : public Feedback {
   void EndLine();
 
   Options m_options;
+  TraceRecorder* m_recorder = nullptr;
   std::atomic<bool>& m_cancel;
   Clock& m_clock;
   QStringList m_messages;

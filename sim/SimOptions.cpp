@@ -1,6 +1,10 @@
 #include "sim/SimOptions.h"
 
 #include <QFile>
+#include <memory>
+
+#include "protocol/Recording.h"
+#include "sim/model/Replay.h"
 
 namespace quorvin {
 
@@ -138,6 +142,24 @@ std::vector<SimOption> MakeOptions() {
                  return true;
                }});
   o.push_back(Count("--delay-replies", "fault: how many replies --delay-ms delays", &DeviceFaults::delayReply));
+  o.push_back({QStringLiteral("--replay"), QStringLiteral("FILE"),
+               QStringLiteral("play back the device's side of a recording (quorvinctl --record FILE) instead of "
+                              "being the repeater; the first request that differs is told"),
+               [](SimSetup& s, const QString& v, QString& e) {
+                 QFile file(v);
+                 if (!file.open(QIODevice::ReadOnly)) {
+                   e = QStringLiteral("--replay: cannot open %1: %2").arg(v, file.errorString());
+                   return false;
+                 }
+                 Recording recording;
+                 QString why;
+                 if (!ParseRecording(file.readAll(), recording, &why)) {
+                   e = QStringLiteral("--replay: %1: %2").arg(v, why);
+                   return false;
+                 }
+                 s.model.SetReplay(std::make_shared<Replay>(std::move(recording)));
+                 return true;
+               }});
   o.push_back({QStringLiteral("--store-flip"), QStringLiteral("OFFSET"),
                QStringLiteral("fault: a downloaded backup is kept with the byte at OFFSET inverted"),
                [](SimSetup& s, const QString& v, QString& e) {

@@ -77,6 +77,9 @@ int main(int argc, char** argv) {
   if (setup.trace)
     model.Log().SetSink([origin](const LogEntry& e) { PrintLine(stdout, DeviceLog::Format(e, origin)); });
 
+  if (Replay* replay = model.GetReplay())
+    replay->SetOnDivergence([](const QString& what) { PrintLine(stdout, QStringLiteral("quorvin-sim: ") + what); });
+
   SimLoop loop(clock);
   if (!setup.hidSocket.isEmpty()) {
     auto hid = std::make_unique<HidSocketServer>(model, clock);
