@@ -107,6 +107,8 @@ QString ArgumentName(Argument a) {
       return QStringLiteral("HZ");
     case Argument::File:
       return QStringLiteral("FILE");
+    case Argument::Snapshot:
+      return QStringLiteral("SNAPSHOT");
   }
   return {};
 }
@@ -168,7 +170,9 @@ CliOptions ParseCli(const QStringList& args) {
   // A command's own switches follow its argument: `backup download FILE --verify`.
   QStringList flags;
   for (;;) {
-    if (o.command.size() > 1 && o.command.last() == QLatin1String("--verify")) {
+    static const QStringList kSwitches{QStringLiteral("--verify"), QStringLiteral("--snapshot"),
+                                       QStringLiteral("--force")};
+    if (o.command.size() > 1 && kSwitches.contains(o.command.last())) {
       flags << o.command.takeLast();
       o.flagWords += 1;
     } else if (o.command.size() > 2 && o.command[o.command.size() - 2] == QLatin1String("--since")) {
@@ -191,6 +195,8 @@ CliOptions ParseCli(const QStringList& args) {
       return o;
     }
     if (flag == QLatin1String("--verify")) o.verify = true;
+    if (flag == QLatin1String("--snapshot")) o.snapshot = true;
+    if (flag == QLatin1String("--force")) o.force = true;
   }
   return o;
 }

@@ -29,7 +29,7 @@ enum Exit : int {
 class Session;  // runs a parsed command (Commands.cpp)
 
 // What follows a command's words.
-enum class Argument { None, Hz, File };
+enum class Argument { None, Hz, File, Snapshot };
 
 // How a command treats the link --port chooses.
 enum class LinkUse {
@@ -59,8 +59,10 @@ struct CliOptions {
   bool json = false;
   bool verbose = false;
   bool help = false;
-  QString record;                 // --record FILE
-  bool verify = false;            // backup download ... --verify
+  QString record;  // --record FILE
+  bool verify = false;
+  bool snapshot = false;          // upgrade, backup download, init-buttons, frequency set ... --snapshot
+  bool force = false;             // restore ... --force            // backup download ... --verify
   QString since;                  // history --since DATE
   QStringList command;            // the words after the options: the command and its argument
   const Command* what = nullptr;  // the command they name; unset on --help or a refused line

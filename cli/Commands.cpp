@@ -17,6 +17,7 @@
 #include "link/SerialPort.h"
 #include "ops/FrequencyInput.h"
 #include "ops/Operations.h"
+#include "ops/Snapshot.h"
 
 namespace quorvin::cli {
 
@@ -42,6 +43,9 @@ class Session {
   int Devices();
   int Ports();
   int History();
+  int Snapshot();
+  int Snapshots();
+  int Restore();
   int UdevRule();
 
  private:
@@ -82,26 +86,29 @@ const std::vector<Command>& CommandTable() {
        LinkUse::UsbOnly,
        "frequency set",
        "set it (300000000..900000000)",
-       &Session::FrequencySet},
+       &Session::FrequencySet,
+       {QStringLiteral("--snapshot")}},
       {{"init-buttons"},
        Argument::None,
        LinkUse::UsbOnly,
        "init-buttons",
        "initialise the call-button data",
-       &Session::InitButtons},
+       &Session::InitButtons,
+       {QStringLiteral("--snapshot")}},
       {{"upgrade"},
        Argument::File,
        LinkUse::UsbOrSerial,
        "upgrade",
        "upgrade the firmware from FILE",
-       &Session::Upgrade},
+       &Session::Upgrade,
+       {QStringLiteral("--snapshot")}},
       {{"backup", "download"},
        Argument::File,
        LinkUse::UsbOrSerial,
        "backup download",
        "send the backup data in FILE into the device (--verify: read it back, compare)",
        &Session::BackupDownload,
-       {QStringLiteral("--verify")}},
+       {QStringLiteral("--verify"), QStringLiteral("--snapshot")}},
       {{"backup", "read"},
        Argument::File,
        LinkUse::UsbOrSerial,
@@ -114,6 +121,20 @@ const std::vector<Command>& CommandTable() {
        "devices",
        "list attached repeaters (path, ids) on the USB link",
        &Session::Devices},
+      {{"snapshot"},
+       Argument::None,
+       LinkUse::UsbOnly,
+       "snapshot",
+       "keep the unit's version, frequency and backup in a new snapshot",
+       &Session::Snapshot},
+      {{"snapshots"}, Argument::None, LinkUse::None, "snapshots", "list the snapshots", &Session::Snapshots},
+      {{"restore"},
+       Argument::Snapshot,
+       LinkUse::UsbOnly,
+       "restore",
+       "put a snapshot back: its backup, then its frequency",
+       &Session::Restore,
+       {QStringLiteral("--force")}},
       {{"ports"}, Argument::None, LinkUse::None, "ports", "list serial ports", &Session::Ports},
       {{"history"},
        Argument::None,
@@ -255,12 +276,24 @@ int Session::Usb(const UsbOp& op) {
   if (!backend) return RefuseSocketVariable(why);
   HidLink link(*backend, m_fb, m_clock);
   UsbEnv env{link, m_fb, m_clock, m_lang};
+  if (m_o.snapshot) {
+    // The change is made only once what the unit held is safe.
+    SnapshotInfo taken;
+    const OpResult snap = TakeSnapshotUsb(env, &taken);
+    if (!snap.Ok()) {
+      m_unit = link.LinkedPath();
+      return Finish(WithUsbFault(snap, link));
+    }
+    m_extra[QStringLiteral("snapshot")] = taken.folder;
+  }
   const OpResult r = WithUsbFault(op(env), link);
   m_unit = link.LinkedPath();
   return Finish(r);
 }
 
 int Session::Serial(const SerialOp& op) {
+  // A snapshot reads the frequency, which only the USB link carries.
+  if (m_o.snapshot) return UsbOnly();
   CSerialPort port;
   SerialEnv env{port, m_fb, m_clock, m_lang};
   m_unit = m_o.port;
@@ -484,6 +517,68 @@ int Session::History() {
   m_extra[QStringLiteral("path")] = HistoryPath();
   m_extra[QStringLiteral("entries")] = list;
   return Finish(r);
+}
+
+int Session::Snapshot() {
+  return Usb([this](UsbEnv& e) {
+    SnapshotInfo taken;
+    OpResult r = TakeSnapshotUsb(e, &taken);
+    if (!r.Ok()) return r;
+    m_extra[QStringLiteral("snapshot")] = taken.folder;
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Snapshot taken: %1")).arg(taken.folder));
+    return r;
+  });
+}
+
+int Session::Snapshots() {
+  QJsonArray list;
+  for (const SnapshotInfo& s : ListSnapshots()) {
+    const QString name = QFileInfo(s.folder).fileName();
+    if (!m_o.json)
+      PrintOut(QStringLiteral("%1  %2  %3  %4 Hz  %5 bytes")
+                   .arg(name, s.unit.isEmpty() ? QStringLiteral("-") : s.unit, s.version)
+                   .arg(s.frequency)
+                   .arg(s.backupBytes));
+    list.append(QJsonObject{{QStringLiteral("name"), name},
+                            {QStringLiteral("folder"), s.folder},
+                            {QStringLiteral("unit"), s.unit},
+                            {QStringLiteral("version"), s.version},
+                            {QStringLiteral("frequency"), s.frequency},
+                            {QStringLiteral("backupBytes"), s.backupBytes}});
+  }
+  OpResult r;
+  r.outcome = Outcome::Success;
+  m_extra[QStringLiteral("snapshots")] = list;
+  return Finish(r);
+}
+
+int Session::Restore() {
+  SnapshotInfo info;
+  QString why;
+  if (!LoadSnapshot(m_o.command.last(), info, &why)) {
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "This snapshot cannot be restored: %1")).arg(why));
+    OpResult r;
+    r.outcome = Outcome::FileError;
+    r.fault = Fault::Mismatch;
+    r.detail = why;
+    return Finish(r);
+  }
+  m_file = info.folder;
+  return Usb([this, info](UsbEnv& e) {
+    // Another unit's snapshot is put back only when asked to: it would overwrite this one's data.
+    if (!m_o.force && !info.unit.isEmpty() && e.link.FindHidDevice() && e.link.LinkedPath() != info.unit) {
+      m_fb.Say(m_lang
+                   .Text(QT_TRANSLATE_NOOP("quorvin",
+                                           "This snapshot was taken from another unit (%1); add --force to restore it "
+                                           "here anyway."))
+                   .arg(info.unit));
+      OpResult r;
+      r.outcome = Outcome::InvalidInput;
+      r.detail = QStringLiteral("snapshot of %1, this unit is %2").arg(info.unit, e.link.LinkedPath());
+      return r;
+    }
+    return RestoreSnapshotUsb(e, info);
+  });
 }
 
 int Session::Ports() {

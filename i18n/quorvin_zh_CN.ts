@@ -345,5 +345,21 @@
         <source>Not a date: %1 (write it as 2026-12-01)</source>
         <translation>不是日期：%1（请写成 2026-12-01）</translation>
     </message>
+    <message>
+        <source>The snapshot could not be taken, so nothing was changed: %1</source>
+        <translation>无法保存快照，因此没有做任何更改：%1</translation>
+    </message>
+    <message>
+        <source>Snapshot taken: %1</source>
+        <translation>快照已保存：%1</translation>
+    </message>
+    <message>
+        <source>This snapshot cannot be restored: %1</source>
+        <translation>无法恢复此快照：%1</translation>
+    </message>
+    <message>
+        <source>This snapshot was taken from another unit (%1); add --force to restore it here anyway.</source>
+        <translation>此快照来自另一台设备（%1）；如仍要在此恢复，请加上 --force。</translation>
+    </message>
 </context>
 </TS>
