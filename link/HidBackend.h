@@ -5,11 +5,23 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace quorvin {
 
 struct HidDeviceInfo {
+  HidDeviceInfo() = default;
+  // Spelled out so the many places that know only the path and the ids need not name the rest.
+  HidDeviceInfo(QString p, std::uint16_t vid, std::uint16_t pid, bool idsRead = true, QString sn = {},
+                QString where = {})
+      : path(std::move(p)),
+        vendorId(vid),
+        productId(pid),
+        attributesOk(idsRead),
+        serial(std::move(sn)),
+        location(std::move(where)) {}
+
   QString path;
   std::uint16_t vendorId = 0;
   std::uint16_t productId = 0;
