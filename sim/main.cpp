@@ -157,6 +157,11 @@ int main(int argc, char** argv) {
 
   QStringList links;
   for (const auto& t : loop.Transports()) links << t->Describe();
+  if (setup.units > 0) {
+    // One entry for the folder rather than a socket each: the line stays readable with 20 units.
+    links.erase(links.begin(), links.begin() + setup.units);
+    links.prepend(QStringLiteral("hid-socket %1 (units 1..%2)").arg(setup.hidSocket).arg(setup.units));
+  }
   PrintLine(stdout, QStringLiteral("quorvin-sim ready: %1 (vendor %2, product %3, version %4)")
                         .arg(links.join(QStringLiteral("; ")))
                         .arg(model.VendorId(), 4, 16, QLatin1Char('0'))
