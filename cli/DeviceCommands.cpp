@@ -54,8 +54,8 @@ void Session::List(const std::vector<AttachedRepeater>& repeaters) {
                             .arg(d.info.vendorId, 4, 16, QLatin1Char('0'))
                             .arg(d.info.productId, 4, 16, QLatin1Char('0'));
     if (!m_o.json)
-      PrintOut(QStringList{d.identity, OrDash(d.info.location), OrDash(d.info.serial), d.info.path}.join(
-          QLatin1Char('\t')));
+      PrintOut(
+          QStringList{d.identity, OrDash(d.info.location), OrDash(d.info.serial), d.info.path}.join(QLatin1Char('\t')));
     list.append(QJsonObject{{QStringLiteral("identity"), d.identity},
                             {QStringLiteral("location"), d.info.location},
                             {QStringLiteral("serial"), d.info.serial},
@@ -93,9 +93,10 @@ std::optional<int> Session::ChooseDevice(HidBackend& backend, HidLink& link, Dev
     case DeviceChoice::Result::Several:
       r.linkFault = LinkFault::Ambiguous;
       r.detail = QStringLiteral("%1 repeaters fit; none was chosen").arg(choice.candidates.size());
-      m_fb.Say(selector ? m_lang.Text(QT_TRANSLATE_NOOP("quorvin",
-                                                        "Several repeaters fit %1: choose one by its location "
-                                                        "with --device:"))
+      m_fb.Say(selector ? m_lang
+                              .Text(QT_TRANSLATE_NOOP("quorvin",
+                                                      "Several repeaters fit %1: choose one by its location "
+                                                      "with --device:"))
                               .arg(m_o.device.value_or(qEnvironmentVariable("QUORVIN_DEVICE")))
                         : m_lang.Text(QT_TRANSLATE_NOOP("quorvin",
                                                         "Several repeaters are attached: choose one with --device "
@@ -108,7 +109,8 @@ std::optional<int> Session::ChooseDevice(HidBackend& backend, HidLink& link, Dev
   // Discovery links this repeater only, even when others come and go while the operation runs.
   const QString path = choice.chosen.info.path;
   const QString location = choice.chosen.info.location;
-  link.SetFilter([path, location](const HidDeviceInfo& info) { return info.path == path && info.location == location; });
+  link.SetFilter(
+      [path, location](const HidDeviceInfo& info) { return info.path == path && info.location == location; });
   m_extra[QStringLiteral("device")] = choice.chosen.identity;
   return Lock(backend, choice.chosen, lock);
 }
@@ -204,8 +206,8 @@ int Session::Devices() {
   QJsonArray list;
   QStringList shared;
   for (const auto& d : all.attached) {
-    QString line = QStringList{d.identity, OrDash(d.info.location), OrDash(d.info.serial), d.info.path}.join(
-        QLatin1Char('\t'));
+    QString line =
+        QStringList{d.identity, OrDash(d.info.location), OrDash(d.info.serial), d.info.path}.join(QLatin1Char('\t'));
     QJsonObject entry{{QStringLiteral("identity"), d.identity},
                       {QStringLiteral("location"), d.info.location},
                       {QStringLiteral("serial"), d.info.serial},

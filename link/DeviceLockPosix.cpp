@@ -25,7 +25,8 @@ QString LockFolder() {
 
 bool OwnFolder(const QByteArray& path, QString& detail) {
   if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-    detail = QStringLiteral("cannot create %1: %2").arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(errno)));
+    detail = QStringLiteral("cannot create %1: %2")
+                 .arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(errno)));
     return false;
   }
   struct stat st {};
@@ -77,8 +78,10 @@ LockResult DeviceLock::TryAcquire(const QString& identity, qint64& holderPid, QS
   } while (rc != 0 && errno == EINTR);
   if (rc != 0) {
     const int err = errno;
-    if (err == EWOULDBLOCK) holderPid = ReadPid(fd);
-    else detail = QStringLiteral("cannot lock %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err)));
+    if (err == EWOULDBLOCK)
+      holderPid = ReadPid(fd);
+    else
+      detail = QStringLiteral("cannot lock %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err)));
     ::close(fd);
     return err == EWOULDBLOCK ? LockResult::Busy : LockResult::Failed;
   }

@@ -14,16 +14,17 @@ QString DeviceLock::LockPath(const QString& identity) {
                 ? ch
                 : QLatin1Char('_');
   const QByteArray hash = QCryptographicHash::hash(identity.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-  return QDir::tempPath() + QStringLiteral("/quorvin-") + name.right(60) + QLatin1Char('-') + QString::fromLatin1(hash) +
-         QStringLiteral(".lock");
+  return QDir::tempPath() + QStringLiteral("/quorvin-") + name.right(60) + QLatin1Char('-') +
+         QString::fromLatin1(hash) + QStringLiteral(".lock");
 }
 
 LockResult DeviceLock::TryAcquire(const QString& identity, qint64& holderPid, QString& detail) {
   Release();
   holderPid = 0;
   const QString path = QDir::toNativeSeparators(LockPath(identity));
-  const HANDLE h = ::CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h =
+      ::CreateFileW(reinterpret_cast<const wchar_t*>(path.utf16()), GENERIC_READ | GENERIC_WRITE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
     detail = QStringLiteral("cannot open %1 (error %2)").arg(path).arg(::GetLastError());
     return LockResult::Failed;

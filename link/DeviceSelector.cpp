@@ -59,7 +59,8 @@ std::vector<AttachedRepeater> IdentifyRepeaters(const std::vector<HidDeviceInfo>
   return out;
 }
 
-DeviceChoice ChooseRepeater(const std::vector<HidDeviceInfo>& interfaces, const std::optional<DeviceSelector>& selector) {
+DeviceChoice ChooseRepeater(const std::vector<HidDeviceInfo>& interfaces,
+                            const std::optional<DeviceSelector>& selector) {
   std::vector<HidDeviceInfo> repeaters;
   for (const auto& info : interfaces)
     if (HidLink::IsRepeater(info)) repeaters.push_back(info);

@@ -25,7 +25,7 @@ struct DeviceSelector {
 
 struct AttachedRepeater {
   HidDeviceInfo info;
-  QString identity;             // "sn:QV0001", "usb:1-2.3", else the path
+  QString identity;              // "sn:QV0001", "usb:1-2.3", else the path
   bool duplicateSerial = false;  // its serial number is shared with another attached one
 };
 

@@ -1,11 +1,10 @@
-#include "link/DeviceSelector.h"
-
 #include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <QTemporaryDir>
 
 #include "link/DeviceLock.h"
+#include "link/DeviceSelector.h"
 
 namespace quorvin {
 namespace {
@@ -42,9 +41,10 @@ TEST(DeviceSelector, MatchesOnlyWhatTheDeviceTells) {
 }
 
 TEST(DeviceSelector, IdentityIsTheUniqueSerialElseTheLocationElseThePath) {
-  const auto ids = IdentifyRepeaters({Repeater("/dev/hidraw0", "A1", "usb:1-1"), Repeater("/dev/hidraw1", "D", "usb:1-2"),
-                                      Repeater("/dev/hidraw2", "D", "usb:1-3"), Repeater("/dev/hidraw3", "", "usb:2-1"),
-                                      Repeater("/dev/hidraw4", "", "")});
+  const auto ids =
+      IdentifyRepeaters({Repeater("/dev/hidraw0", "A1", "usb:1-1"), Repeater("/dev/hidraw1", "D", "usb:1-2"),
+                         Repeater("/dev/hidraw2", "D", "usb:1-3"), Repeater("/dev/hidraw3", "", "usb:2-1"),
+                         Repeater("/dev/hidraw4", "", "")});
   ASSERT_EQ(ids.size(), 5u);
   EXPECT_EQ(ids[0].identity, "sn:A1");
   EXPECT_FALSE(ids[0].duplicateSerial);
