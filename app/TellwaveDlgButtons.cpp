@@ -42,7 +42,7 @@ bool CTellwaveDlg::StartUsb(std::function<OpResult(UsbEnv&)> op) {
     DeviceLock lock;
     qint64 holder = 0;
     QString detail;
-    if (!identity.isEmpty() &&
+    if (!identity.isEmpty() && m_link->Backend().SharedWithOtherProcesses() &&
         lock.TryAcquire(LockKey(m_link->Backend().Name(), identity), holder, detail) == LockResult::Busy) {
       m_feedback->MessageBox(m_lang
                                  .Text(QT_TRANSLATE_NOOP("quorvin",

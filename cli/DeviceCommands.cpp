@@ -116,6 +116,7 @@ std::optional<int> Session::ChooseDevice(HidBackend& backend, HidLink& link, Dev
 }
 
 std::optional<int> Session::Lock(const HidBackend& backend, const AttachedRepeater& device, DeviceLock& lock) {
+  if (!backend.SharedWithOtherProcesses()) return std::nullopt;
   const QString key = LockKey(backend.Name(), device.identity);
   const qint64 until = m_clock.NowMs() + kMaxLockWaitMs;
   bool told = false;

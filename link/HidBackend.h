@@ -60,6 +60,9 @@ class HidBackend {
   // False when the platform's HID layer could not be started (no device can ever be found then):
   // a fault of its own, not "no device connected".
   [[nodiscard]] virtual bool Started() const { return true; }
+  // Whether other processes can reach the same devices, so that driving one takes its lock
+  // (DeviceLock). A device that lives inside this process (the demo, a test's) needs none.
+  [[nodiscard]] virtual bool SharedWithOtherProcesses() const { return true; }
 };
 
 }  // namespace quorvin
