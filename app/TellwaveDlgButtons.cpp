@@ -9,6 +9,7 @@
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
 #include "app/TellwaveDlg.h"
+#include "link/DeviceLock.h"
 #include "link/History.h"
 #include "link/SerialPort.h"
 #include "ops/Operations.h"
@@ -34,13 +35,39 @@ SerialChoice CTellwaveDlg::CurrentSerialChoice() const {
 }
 
 bool CTellwaveDlg::StartUsb(const QString& operation, const QString& file, std::function<OpResult(UsbEnv&)> op) {
-  return StartOperation([this, operation, file, op = std::move(op)] {
-    HistoryFacts facts{QStringLiteral("quorvin-setup"), operation,      QStringLiteral("usb"), {}, file, {},
+  // Read here, on the GUI thread, where the device watcher keeps what it saw.
+  const QString identity = LinkedIdentity();
+  return StartOperation([this, operation, file, op = std::move(op), identity] {
+    // A quorvinctl driving the same repeater would garble both transfers: the window waits its
+    // turn as quorvinctl does, and says who has it.
+    DeviceLock lock;
+    qint64 holder = 0;
+    QString detail;
+    if (!identity.isEmpty() && m_link->Backend().SharedWithOtherProcesses() &&
+        lock.TryAcquire(LockKey(m_link->Backend().Name(), identity), holder, detail) == LockResult::Busy) {
+      m_feedback->MessageBox(m_lang
+                                 .Text(QT_TRANSLATE_NOOP("quorvin",
+                                                         "The repeater %1 is in use by another program (process "
+                                                         "%2). Try again once it has finished."))
+                                 .arg(identity, holder > 0 ? QString::number(holder) : QStringLiteral("?")),
+                             MsgIcon::Warning);
+      return;
+    }
+    HistoryFacts facts{QStringLiteral("quorvin-setup"), operation,      QStringLiteral("usb"), identity, file, {},
                        QDateTime::currentDateTimeUtc(), m_clock.NowMs()};
     UsbEnv env{*m_link, *m_feedback, m_clock, m_lang};
     const OpResult result = Recorded(QStringLiteral("usb"), [&] { return op(env); });
-    facts.unit = m_link->LinkedPath();
+    if (facts.unit.isEmpty()) facts.unit = m_link->LinkedPath();
     LogResult(std::move(facts), result);
+    if (!result.version.isEmpty())
+      QMetaObject::invokeMethod(
+          this,
+          [this, path = m_link->LinkedPath(), version = result.version] {
+            m_versionPath = path;
+            m_version = version;
+            UpdateDeviceStatus();
+          },
+          Qt::QueuedConnection);
   });
 }
 

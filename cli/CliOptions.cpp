@@ -42,6 +42,21 @@ const std::vector<GlobalOption>& GlobalOptionTable() {
        "--port",
        "serial speed, 9600, 57600 or 115200 (default 115200)",
        [](CliOptions& o, const QString& v) { o.baud = v; }},
+      {"--device",
+       "SELECTOR",
+       {},
+       "a device selector",
+       {},
+       "drive this repeater when several are attached: usb:1-2.3 (its USB port),\n"
+       "sn:SERIAL, sim:N (a virtual unit) or its path; default $QUORVIN_DEVICE",
+       [](CliOptions& o, const QString& v) { o.device = v; }},
+      {"--wait-lock",
+       {},
+       {},
+       {},
+       {},
+       "if another quorvinctl or window drives the repeater, wait for it (Ctrl+C stops)",
+       [](CliOptions& o, const QString&) { o.waitLock = true; }},
       {"--json",
        {},
        {},
@@ -115,7 +130,7 @@ QString ArgumentName(Argument a) {
 
 // Where the usage's descriptions start, after "  " and the command or option.
 constexpr int kCommandWidth = 25;
-constexpr int kOptionWidth = 15;
+constexpr int kOptionWidth = 19;
 
 }  // namespace
 
@@ -228,17 +243,20 @@ QString UsageText() {
              "\n"
              "Messages go to standard output, one line each; progress goes to standard error.\n"
              "QUORVIN_HID_SOCKET=PATH uses the virtual repeater of `quorvin-sim --hid-socket PATH` instead of USB;\n"
-             "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT the one of `quorvin-sim --hid-tcp 127.0.0.1:PORT`.\n"
+             "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT the one of `quorvin-sim --hid-tcp 127.0.0.1:PORT` (one unit);\n"
+             "QUORVIN_HID_SOCKET=DIR the units of `quorvin-sim --hid-socket DIR --units N`.\n"
+             "With several repeaters attached a USB command needs --device (or QUORVIN_DEVICE); it refuses\n"
+             "rather than guess (status 2), and only one process drives a repeater at a time (status 7).\n"
              "\n"
              "exit status:\n"
              "  0    success\n"
              "  1    the device refused, did not answer, or the transfer failed\n"
-             "  2    bad usage or invalid input (nothing was sent)\n"
+             "  2    bad usage or invalid input, or several repeaters and none chosen (nothing was sent)\n"
              "  3    no repeater found on the USB link, or the serial port could not be opened\n"
              "  4    permission denied on the device or port (install the udev rule: quorvinctl udev-rule)\n"
              "  5    file error: the file cannot be read or written, or is too large\n"
              "  6    the serial transfer ended without a verdict from the device\n"
-             "  7    the device or port is busy: another process holds it\n"
+             "  7    the device or port is busy: another process holds it (see --wait-lock)\n"
              "  130  interrupted (Ctrl+C); the link is released and no partial file is left\n");
 }
 

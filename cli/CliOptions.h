@@ -1,6 +1,7 @@
 #pragma once
 // quorvinctl's command line:
-//   quorvinctl [--lang zh|en] [--port NAME [--baud 9600|57600|115200]] [--json] [--verbose] COMMAND
+//   quorvinctl [--lang zh|en] [--port NAME [--baud 9600|57600|115200]] [--device SELECTOR] [--wait-lock]
+//              [--json] [--verbose] COMMAND
 // It is declared once, in two tables: the global options (CliOptions.cpp) and the commands
 // (Commands.cpp, beside their handlers). The parser, the usage text and the --json object of a
 // refused line are all driven by them, so a command or option added there is known everywhere.
@@ -56,6 +57,9 @@ struct CliOptions {
   std::optional<QString> language;  // --lang: "zh" or "en"; unset: the locale decides
   QString port;                     // empty: USB link
   QString baud = QStringLiteral("115200");
+  std::optional<QString> device;  // --device SELECTOR: which repeater; unset: $QUORVIN_DEVICE, else the only one
+  bool waitLock = false;          // --wait-lock: wait while another process drives the repeater
+  bool probe = false;             // `devices --probe`: each repeater's version and frequency too
   bool json = false;
   bool verbose = false;
   bool help = false;

@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QSerialPortInfo>
 
+#include "cli/Session.h"
 #include "cli/TerminalFeedback.h"
 #include "cli/UdevRule.h"
 #include "link/Backends.h"
@@ -20,56 +21,6 @@
 #include "ops/Snapshot.h"
 
 namespace quorvin::cli {
-
-class Session {
- public:
-  Session(const CliOptions& o, Language lang, std::atomic<bool>& interrupted)
-      : m_o(o),
-        m_lang(std::move(lang)),
-        m_fb({!o.json, o.verbose, isatty(STDERR_FILENO) == 1}, interrupted, m_clock),
-        m_start(m_clock.NowMs()),
-        m_startedAt(QDateTime::currentDateTimeUtc()) {}
-
-  int Run();
-
-  // The commands, as the table names them.
-  int Version();
-  int FrequencyGet();
-  int FrequencySet();
-  int InitButtons();
-  int Upgrade();
-  int BackupDownload();
-  int BackupRead();
-  int Devices();
-  int Ports();
-  int History();
-  int Snapshot();
-  int Snapshots();
-  int Restore();
-  int UdevRule();
-
- private:
-  using UsbOp = std::function<OpResult(UsbEnv&)>;
-  using SerialOp = std::function<OpResult(SerialEnv&, const SerialChoice&)>;
-  int OnLink(const UsbOp& usb, const SerialOp& serial);
-  int Usb(const UsbOp& op);
-  int Serial(const SerialOp& op);
-  int Finish(const OpResult& r, bool lineRefused = false);
-  int UsbOnly();
-  int RefuseFileName();
-  int RefuseSocketVariable(const QString& why);
-
-  const CliOptions& m_o;
-  Language m_lang;
-  RealClock m_clock;
-  TerminalFeedback m_fb;
-  qint64 m_start;
-  QDateTime m_startedAt;
-  QString m_unit;  // the repeater's path or the port, once known: the history names it
-  void Record(const OpResult& r, const QString& code);
-  std::optional<QString> m_file;  // the FILE once accepted: --json reports it, even when empty
-  QJsonObject m_extra;            // the command's own entries in --json's result
-};
 
 const std::vector<Command>& CommandTable() {
   // The order is the usage's.
@@ -119,7 +70,13 @@ const std::vector<Command>& CommandTable() {
        Argument::None,
        LinkUse::UsbListing,
        "devices",
-       "list attached repeaters (path, ids) on the USB link",
+       "list attached repeaters (identity, location, serial, path) on the USB link",
+       &Session::Devices},
+      {{"devices", "--probe"},
+       Argument::None,
+       LinkUse::UsbListing,
+       "devices",
+       "the same, with each one's version and frequency read over the link",
        &Session::Devices},
       {{"snapshot"},
        Argument::None,
@@ -177,6 +134,8 @@ Verdict Judge(const OpResult& r, bool lineRefused = false) {
         return {kExitBusy, QStringLiteral("busy")};
       case LinkFault::HidUnavailable:
         return {kExitNoDevice, QStringLiteral("hid-unavailable")};
+      case LinkFault::Ambiguous:
+        return {kExitUsage, QStringLiteral("ambiguous-device")};
     }
   }
   switch (r.outcome) {
@@ -212,6 +171,8 @@ OpResult WithUsbFault(OpResult r, const HidLink& link) {
   return r;
 }
 
+}  // namespace
+
 void PrintOut(const QString& text) {
   const QByteArray b = (text + QLatin1Char('\n')).toUtf8();
   std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stdout);
@@ -219,8 +180,6 @@ void PrintOut(const QString& text) {
 }
 
 void PrintJson(const QJsonObject& o) { PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact))); }
-
-}  // namespace
 
 // Every run that reached a device (or tried to) leaves its line in the history. A history that
 // cannot be written costs a warning, never the operation's outcome.
@@ -275,6 +234,9 @@ int Session::Usb(const UsbOp& op) {
   auto backend = MakeDefaultBackend(&why);
   if (!backend) return RefuseSocketVariable(why);
   HidLink link(*backend, m_fb, m_clock);
+  // Held until the operation has ended, however it ends; the system lets it go if we die.
+  DeviceLock lock;
+  if (const auto refused = ChooseDevice(*backend, link, lock)) return *refused;
   UsbEnv env{link, m_fb, m_clock, m_lang};
   if (m_o.snapshot) {
     // The change is made only once what the unit held is safe.
@@ -335,6 +297,14 @@ int Session::RefuseSocketVariable(const QString& why) {
 int Session::Run() {
   const Command& c = *m_o.what;
   if (c.link == LinkUse::UsbOnly && !m_o.port.isEmpty()) return UsbOnly();
+  if (m_o.device && !m_o.port.isEmpty() && c.link == LinkUse::UsbOrSerial) {
+    // Naming a USB repeater and a serial port at once is a slip: which one was meant?
+    OpResult r;
+    r.outcome = Outcome::NotStarted;
+    r.detail = QStringLiteral("--device names a USB repeater, --port a serial port");
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "--device chooses a USB repeater: leave out --port.")));
+    return Finish(r, /*lineRefused=*/true);
+  }
   if (c.TakesFile()) {
     // Qt decodes the arguments as UTF-8; a name that is not would be turned into another name, and
     // a read-back would then write a file the user never named.
@@ -447,39 +417,6 @@ int Session::BackupRead() {
   const QString file = *m_file;
   return OnLink([file](UsbEnv& e) { return BackupReadBackUsb(e, file); },
                 [file](SerialEnv& e, const SerialChoice& ch) { return BackupReadBackSerial(e, ch, file); });
-}
-
-int Session::Devices() {
-  QString why;
-  auto backend = MakeDefaultBackend(&why);
-  if (!backend) return RefuseSocketVariable(why);
-  if (!backend->Started()) {
-    OpResult r;
-    r.outcome = Outcome::Failed;
-    r.linkFault = LinkFault::HidUnavailable;
-    HidLink probe(*backend, m_fb, m_clock);
-    (void)probe.FindHidDevice();
-    TellDiscoveryFault(probe, m_fb, m_lang);
-    m_extra[QStringLiteral("devices")] = QJsonArray();
-    return Finish(r);
-  }
-  QJsonArray list;
-  for (const auto& d : backend->Enumerate()) {
-    if (d.vendorId != kVendorId || d.productId != kProductId) continue;
-    const QString ids =
-        QStringLiteral("%1:%2").arg(d.vendorId, 4, 16, QLatin1Char('0')).arg(d.productId, 4, 16, QLatin1Char('0'));
-    if (!m_o.json) PrintOut(d.path + QLatin1Char(' ') + ids);
-    list.append(QJsonObject{{QStringLiteral("path"), d.path}, {QStringLiteral("ids"), ids}});
-  }
-  OpResult r;
-  r.outcome = Outcome::Success;
-  if (list.isEmpty()) {
-    r.outcome = Outcome::Failed;
-    r.linkFault = LinkFault::NotFound;
-    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "No device connected to PC !")));
-  }
-  m_extra[QStringLiteral("devices")] = list;
-  return Finish(r);
 }
 
 int Session::History() {
