@@ -131,6 +131,7 @@ class CTellwaveDlg : public QDialog {
                    std::function<OpResult(SerialEnv&, const SerialChoice&)> op);
   void LogResult(HistoryFacts facts, const OpResult& result);
   OpResult Recorded(const QString& link, const std::function<OpResult()>& run);
+  static std::function<OpResult(UsbEnv&)> WithSnapshot(std::function<OpResult(UsbEnv&)> change);
 
   Clock& m_clock;
   bool m_bDemo;

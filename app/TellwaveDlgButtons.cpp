@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDebug>
 #include <QPushButton>
+#include <QSettings>
 
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
@@ -13,6 +14,7 @@
 #include "link/History.h"
 #include "link/SerialPort.h"
 #include "ops/Operations.h"
+#include "ops/Snapshot.h"
 
 namespace quorvin {
 
@@ -83,6 +85,18 @@ bool CTellwaveDlg::StartSerial(const QString& operation, const QString& file,
   });
 }
 
+// With the setting snapshotBeforeChanges on, a change first keeps what the unit held, and is not
+// made when that fails. Read at the click, so a changed setting counts from the next operation.
+std::function<OpResult(UsbEnv&)> CTellwaveDlg::WithSnapshot(std::function<OpResult(UsbEnv&)> change) {
+  const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quorvin"),
+                           QStringLiteral("quorvin-setup"));
+  if (!settings.value(QStringLiteral("snapshotBeforeChanges"), false).toBool()) return change;
+  return [change = std::move(change)](UsbEnv& env) {
+    const OpResult snapshot = TakeSnapshotUsb(env, nullptr);
+    return snapshot.Ok() ? change(env) : snapshot;
+  };
+}
+
 // On the worker. With QUORVIN_RECORD=FILE, each operation's traffic replaces FILE: the last one
 // stays for support to look at (or for quorvin-sim --replay).
 OpResult CTellwaveDlg::Recorded(const QString& link, const std::function<OpResult()>& run) {
@@ -125,7 +139,7 @@ void CTellwaveDlg::SendFile(const QString& operation, const QString& initialName
   const QString path = m_chooser->OpenBin(this, initialName);
   if (path.isEmpty()) return;
   if (UsbSelected()) {
-    StartUsb(operation, path, [usbOp, path](UsbEnv& env) { return usbOp(env, path); });
+    StartUsb(operation, path, WithSnapshot([usbOp, path](UsbEnv& env) { return usbOp(env, path); }));
   } else {
     StartSerial(operation, path,
                 [serialOp, path](SerialEnv& env, const SerialChoice& c) { return serialOp(env, c, path); });
@@ -186,7 +200,7 @@ void CTellwaveDlg::OnReadFrequency() {
 
 void CTellwaveDlg::OnInitCallButtons() {
   if (m_runner.IsBusy() || !UsbSelected()) return;
-  StartUsb(QStringLiteral("init-buttons"), {}, [](UsbEnv& env) { return InitCallButtonsUsb(env); });
+  StartUsb(QStringLiteral("init-buttons"), {}, WithSnapshot([](UsbEnv& env) { return InitCallButtonsUsb(env); }));
 }
 
 }  // namespace quorvin

@@ -166,5 +166,37 @@ TEST(CtlJson, TheHistoryRecordsRunsAndNeverFailsThem) {
   qputenv("XDG_STATE_HOME", saved);
 }
 
+// A change asked to take a snapshot first keeps what the unit held, and a restore puts it back; a
+// snapshot whose backup was altered since is refused, and one that cannot be written stops the change.
+TEST(CtlJson, SnapshotsKeepWhatTheUnitHeldAndRestoreIt) {
+  QTemporaryDir data;
+  const QByteArray saved = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", QFile::encodeName(data.path()));
+  test::SimProcess sim({"--frequency", "433920000"});
+  ASSERT_TRUE(sim.Ready());
+  QJsonObject o = OnlyObject(RunCtl({"--json", "frequency", "set", "315000000", "--snapshot"}, sim.SocketPath()));
+  ASSERT_EQ(o["exitCode"].toInt(), 0) << QJsonDocument(o).toJson().toStdString();
+  const QString folder = o["result"].toObject()["snapshot"].toString();
+  ASSERT_TRUE(QFile::exists(folder + "/backup.bin"));
+  o = OnlyObject(RunCtl({"--json", "restore", folder}, sim.SocketPath()));
+  EXPECT_EQ(o["exitCode"].toInt(), 0);
+  o = OnlyObject(RunCtl({"--json", "frequency", "get"}, sim.SocketPath()));
+  EXPECT_EQ(o["result"].toObject()["frequency"].toInt(), 433920000);
+
+  QFile backup(folder + "/backup.bin");
+  ASSERT_TRUE(backup.open(QIODevice::Append));
+  ASSERT_EQ(backup.write("x"), 1);
+  backup.close();
+  EXPECT_EQ(RunCtl({"restore", folder}, sim.SocketPath()).exitCode, 5);
+
+  // Where the snapshots go is a file: no snapshot, so no change.
+  ASSERT_TRUE(QDir(data.filePath("quorvin/snapshots")).removeRecursively());
+  ASSERT_TRUE(test::WriteFile(data.filePath("quorvin/snapshots"), "not a folder"));
+  EXPECT_NE(RunCtl({"frequency", "set", "315000000", "--snapshot"}, sim.SocketPath()).exitCode, 0);
+  o = OnlyObject(RunCtl({"--json", "frequency", "get"}, sim.SocketPath()));
+  EXPECT_EQ(o["result"].toObject()["frequency"].toInt(), 433920000);
+  qputenv("XDG_DATA_HOME", saved);
+}
+
 }  // namespace
 }  // namespace quorvin

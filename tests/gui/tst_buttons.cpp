@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -59,6 +61,7 @@ class ButtonsTest : public QObject {
   void FileButtonsAskFirstAndACancelEndsThere();
   void ClicksDuringAnOperationDoNothing();
   void CheckBoxPicksTheLink();
+  void ASnapshotThatFailsStopsTheChange();
 };
 
 void ButtonsTest::UsbOnlyButtonsDoNothingWhenUnchecked() {
@@ -165,6 +168,21 @@ void ButtonsTest::CheckBoxPicksTheLink() {
              qPrintable(boxes.texts.first()));
     QCOMPARE(f.hid.enumerations.load(), 0);
   }
+}
+
+// With the setting on, a change first takes a snapshot; with no unit to read, the snapshot fails,
+// says why, and the change is never asked for.
+void ButtonsTest::ASnapshotThatFailsStopsTheChange() {
+  QTemporaryDir config;
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+  QSettings(QSettings::NativeFormat, QSettings::UserScope, "quorvin", "quorvin-setup")
+      .setValue("snapshotBeforeChanges", true);
+  ButtonsFixture f;
+  BoxAnswerer boxes;
+  f.Click(ctl::InitCallButtons);
+  QVERIFY(f.WaitIdle());
+  QCOMPARE(boxes.texts, (QStringList{kNoDevice, "Reading version failed !"}));
+  qunsetenv("XDG_CONFIG_HOME");
 }
 
 QTEST_MAIN(ButtonsTest)
