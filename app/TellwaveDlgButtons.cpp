@@ -108,7 +108,7 @@ OpResult CTellwaveDlg::Recorded(const QString& link, const std::function<OpResul
   if (recording) m_feedback->SetRecorder(&recorder);
   const OpResult result = run();
   m_feedback->SetRecorder(nullptr);
-  if (!recording || !recorder.Finish(&why))
+  if (!recording || !recorder.Finish(&why) || !KeepAsLastRecording(path, &why))
     qWarning().noquote() << "the recording could not be written:" << path << why;
   return result;
 }

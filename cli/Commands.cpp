@@ -8,6 +8,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSerialPortInfo>
+#include <QSysInfo>
 
 #include "cli/Session.h"
 #include "cli/TerminalFeedback.h"
@@ -15,7 +16,9 @@
 #include "link/Backends.h"
 #include "link/History.h"
 #include "link/InputFile.h"
+#include "link/OutputFile.h"
 #include "link/SerialPort.h"
+#include "link/TarArchive.h"
 #include "ops/FrequencyInput.h"
 #include "ops/Operations.h"
 #include "ops/Snapshot.h"
@@ -92,6 +95,12 @@ const std::vector<Command>& CommandTable() {
        "put a snapshot back: its backup, then its frequency",
        &Session::Restore,
        {QStringLiteral("--force")}},
+      {{"record-report"},
+       Argument::File,
+       LinkUse::None,
+       "record-report",
+       "bundle the last recording, the history and doctor's findings into FILE (tar) for support",
+       &Session::RecordReport},
       {{"ports"}, Argument::None, LinkUse::None, "ports", "list serial ports", &Session::Ports},
       {{"history"},
        Argument::None,
@@ -331,6 +340,8 @@ int Session::Run() {
   m_fb.SetRecorder(nullptr);
   if (!recorder.Finish(&why))
     std::fprintf(stderr, "quorvinctl: %s\n", qUtf8Printable(FileWriteMessage(m_lang, m_o.record, why)));
+  else if (!KeepAsLastRecording(m_o.record, &why))  // for record-report; the recording itself is safe
+    std::fprintf(stderr, "quorvinctl: %s\n", qUtf8Printable(FileWriteMessage(m_lang, LastRecordingPath(), why)));
   return status;
 }
 
@@ -516,6 +527,39 @@ int Session::Restore() {
     }
     return RestoreSnapshotUsb(e, info);
   });
+}
+
+int Session::RecordReport() {
+  TarArchive tar;
+  QStringList parts;
+  for (const QString& path : {LastRecordingPath(), HistoryPath()}) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) continue;  // nothing recorded yet, or no history
+    tar.Add(QFileInfo(path).fileName(), file.readAll());
+    parts << QFileInfo(path).fileName();
+  }
+  const QByteArray about = QStringLiteral("quorvinctl %1\n%2\n")
+                               .arg(QStringLiteral(QUORVIN_VERSION), QSysInfo::prettyProductName())
+                               .toUtf8();
+  tar.Add(QStringLiteral("about.txt"), about);
+  parts << QStringLiteral("about.txt");
+  const QByteArray bytes = tar.Finish();
+  OutputFile out(*m_file);
+  OpResult r;
+  const OutputRefusal refusal = out.Open();
+  if (refusal != OutputRefusal::None || !out.Write(bytes.constData(), bytes.size()) || !out.Commit()) {
+    const QString why =
+        refusal != OutputRefusal::None ? OutputRefusalText(m_lang, refusal, out.Reason()) : out.Reason();
+    m_fb.Say(FileWriteMessage(m_lang, *m_file, why));
+    r.outcome = Outcome::FileError;
+    r.fault = Fault::FileWriteFailed;
+    return Finish(r);
+  }
+  r.outcome = Outcome::Success;
+  r.bytes = bytes.size();
+  m_extra[QStringLiteral("contents")] = QJsonArray::fromStringList(parts);
+  if (!m_o.json) PrintOut(parts.join(QLatin1Char(' ')));
+  return Finish(r);
 }
 
 int Session::Ports() {

@@ -45,6 +45,7 @@ class Session {
   int Devices();
   int Ports();
   int History();
+  int RecordReport();
   int Snapshot();
   int Snapshots();
   int Restore();

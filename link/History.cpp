@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 
 #include "link/FileSystem.h"
+#include "link/OutputFile.h"
 
 namespace quorvin {
 
@@ -40,6 +41,24 @@ bool AppendHistory(const QJsonObject& entry, QString* why) {
     return false;
   }
   return fs::SyncToDisk(file.handle(), why);
+}
+
+QString LastRecordingPath() { return StateHome() + QStringLiteral("/quorvin/last.rec"); }
+
+bool KeepAsLastRecording(const QString& recording, QString* why) {
+  const QString path = LastRecordingPath();
+  QFile source(recording);
+  if (!QDir().mkpath(QFileInfo(path).path()) || !source.open(QIODevice::ReadOnly)) {
+    if (why) *why = source.errorString();
+    return false;
+  }
+  OutputFile copy(path);
+  const QByteArray data = source.readAll();
+  if (copy.Open() != OutputRefusal::None || !copy.Write(data.constData(), data.size()) || !copy.Commit()) {
+    if (why) *why = copy.Reason();
+    return false;
+  }
+  return true;
 }
 
 QVector<QJsonObject> ReadHistory(const QString& path, int* skipped) {

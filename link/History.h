@@ -23,6 +23,12 @@ namespace quorvin {
 // a crash, an editor's stray) is skipped and counted in `skipped`.
 [[nodiscard]] QVector<QJsonObject> ReadHistory(const QString& path, int* skipped = nullptr);
 
+// Where a copy of the newest recording (--record, QUORVIN_RECORD) is kept for a support bundle,
+// beside the history.
+[[nodiscard]] QString LastRecordingPath();
+// Copies a finished recording there; false, with the reason, when it could not.
+[[nodiscard]] bool KeepAsLastRecording(const QString& recording, QString* why);
+
 // The SHA-256 of a regular file, in hex; empty for anything else or when it cannot be read.
 [[nodiscard]] QString FileSha256(const QString& path);
 

@@ -25,6 +25,12 @@ TEST(RecordReplay, AReplayedRecordingReproducesTheRunAndTellsADeparture) {
         RunCtl({"--lang", "en", "--record", recording, "backup", "read", dir.filePath("first.bin")}, sim.SocketPath());
     ASSERT_EQ(first.exitCode, 0) << first.out.toStdString();
   }
+  // The support bundle carries that recording (a tar: its first member's data follow a 512-byte header).
+  ASSERT_EQ(RunCtl({"record-report", dir.filePath("bundle.tar")}, {}).exitCode, 0);
+  const QByteArray tar = test::ReadFile(dir.filePath("bundle.tar"));
+  const QByteArray rec = test::ReadFile(recording);
+  EXPECT_TRUE(tar.startsWith("last.rec"));
+  EXPECT_EQ(tar.mid(512, rec.size()), rec);
   test::SimProcess replay({"--replay", recording});
   ASSERT_TRUE(replay.Ready()) << replay.Output().toStdString();
   const CtlRun again = RunCtl({"--lang", "en", "backup", "read", dir.filePath("again.bin")}, replay.SocketPath());
