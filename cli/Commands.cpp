@@ -9,12 +9,14 @@
 #include <QJsonObject>
 #include <QSerialPortInfo>
 
+#include "cli/Doctor.h"
 #include "cli/TerminalFeedback.h"
 #include "cli/UdevRule.h"
 #include "link/Backends.h"
 #include "link/History.h"
 #include "link/InputFile.h"
 #include "link/SerialPort.h"
+#include "link/SystemProbe.h"
 #include "ops/FrequencyInput.h"
 #include "ops/Operations.h"
 
@@ -43,6 +45,7 @@ class Session {
   int Ports();
   int History();
   int UdevRule();
+  int Doctor();
 
  private:
   using UsbOp = std::function<OpResult(UsbEnv&)>;
@@ -65,6 +68,8 @@ class Session {
   void Record(const OpResult& r, const QString& code);
   std::optional<QString> m_file;  // the FILE once accepted: --json reports it, even when empty
   QJsonObject m_extra;            // the command's own entries in --json's result
+  QString m_code;                 // set: --json's "code" in the command's own word
+  bool m_suggestDoctor = false;   // the repeater or port could not be opened: doctor finds out why
 };
 
 const std::vector<Command>& CommandTable() {
@@ -128,6 +133,13 @@ const std::vector<Command>& CommandTable() {
        "udev-rule",
        "print the udev rule that grants non-root access",
        &Session::UdevRule},
+      {{"doctor"},
+       Argument::None,
+       LinkUse::None,
+       "doctor",
+       "why the repeater or a port cannot be used, and the fix (--file FILE: its size limits)",
+       &Session::Doctor,
+       {QStringLiteral("--file FILE")}},
   };
   return table;
 }
@@ -225,7 +237,9 @@ void Session::Record(const OpResult& r, const QString& code) {
 }
 
 int Session::Finish(const OpResult& r, bool lineRefused) {
-  const Verdict v = Judge(r, lineRefused);
+  Verdict v = Judge(r, lineRefused);
+  if (!m_code.isEmpty()) v.code = m_code;
+  if (m_suggestDoctor) m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "To find out why, run `quorvinctl doctor`")));
   if (!lineRefused && (m_o.what->link == LinkUse::UsbOnly || m_o.what->link == LinkUse::UsbOrSerial)) Record(r, v.code);
   if (!m_o.json) return v.exitCode;
   QJsonObject result = m_extra;
@@ -257,6 +271,9 @@ int Session::Usb(const UsbOp& op) {
   UsbEnv env{link, m_fb, m_clock, m_lang};
   const OpResult r = WithUsbFault(op(env), link);
   m_unit = link.LinkedPath();
+  // Keyed on what the link reports, never on the message: a repeater that is there but would not open.
+  m_suggestDoctor =
+      !r.Ok() && (link.LastFault() == DiscoveryFault::AccessDenied || link.LastFault() == DiscoveryFault::OpenFailed);
   return Finish(r);
 }
 
@@ -266,6 +283,8 @@ int Session::Serial(const SerialOp& op) {
   m_unit = m_o.port;
   const OpResult r = op(env, SerialChoice{m_o.port, m_o.baud});
   port.Close();
+  m_suggestDoctor = r.linkFault == LinkFault::PermissionDenied || r.linkFault == LinkFault::Busy ||
+                    r.linkFault == LinkFault::NotFound;
   return Finish(r);
 }
 
@@ -490,6 +509,19 @@ int Session::UdevRule() {
   OpResult r;
   r.outcome = Outcome::Success;
   m_extra[QStringLiteral("rule")] = QString::fromUtf8(kUdevRule);
+  return Finish(r);
+}
+
+int Session::Doctor() {
+  std::optional<FileFacts> file;
+  if (!m_o.checkFile.isNull()) file = LookAtFile(QFileInfo(m_o.checkFile).absoluteFilePath());
+  const std::vector<Finding> findings = Diagnose(ProbeSystem(QStringLiteral("/"), kVendorId, kProductId), file, m_lang);
+  if (!m_o.json)
+    for (const Finding& f : findings) PrintOut(FindingLine(f, m_lang));
+  OpResult r;
+  r.outcome = AllWell(findings) ? Outcome::Success : Outcome::Failed;
+  m_code = r.Ok() ? QStringLiteral("ok") : QStringLiteral("problems-found");
+  m_extra[QStringLiteral("findings")] = FindingsJson(findings);
   return Finish(r);
 }
 
