@@ -5,11 +5,23 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace quorvin {
 
 struct HidDeviceInfo {
+  // Spelt out so that the many lists written {path, vid, pid, ok} leave the identity strings empty
+  // without -Wmissing-field-initializers calling each of them out.
+  HidDeviceInfo(QString p = {}, std::uint16_t vid = 0, std::uint16_t pid = 0, bool idsRead = true,
+                QString serialNo = {}, QString where = {})
+      : path(std::move(p)),
+        vendorId(vid),
+        productId(pid),
+        attributesOk(idsRead),
+        serial(std::move(serialNo)),
+        location(std::move(where)) {}
+
   QString path;
   std::uint16_t vendorId = 0;
   std::uint16_t productId = 0;
