@@ -98,6 +98,14 @@ const Command* FindCommand(const QStringList& words) {
   return nullptr;
 }
 
+// A command's switch written with its value in the table ("--since DATE").
+bool TakesValue(const QString& flag) {
+  for (const Command& c : CommandTable())
+    for (const QString& f : c.flags)
+      if (f.contains(QLatin1Char(' ')) && f.section(QLatin1Char(' '), 0, 0) == flag) return true;
+  return false;
+}
+
 // "zh or en", "9600, 57600 or 115200"
 QString Alternatives(const QStringList& values) {
   if (values.size() < 2) return values.join(QString());
@@ -190,9 +198,10 @@ CliOptions ParseCli(const QStringList& args) {
     if (o.command.size() > 1 && kSwitches.contains(o.command.last())) {
       flags << o.command.takeLast();
       o.flagWords += 1;
-    } else if (o.command.size() > 2 && o.command[o.command.size() - 2] == QLatin1String("--since")) {
-      o.since = o.command.takeLast();
+    } else if (o.command.size() > 2 && TakesValue(o.command[o.command.size() - 2])) {
+      const QString value = o.command.takeLast();
       flags << o.command.takeLast();
+      (flags.last() == QLatin1String("--since") ? o.since : o.checkFile) = value;
       o.flagWords += 2;
     } else {
       break;

@@ -68,6 +68,7 @@ struct CliOptions {
   bool snapshot = false;          // upgrade, backup download, init-buttons, frequency set ... --snapshot
   bool force = false;             // restore ... --force            // backup download ... --verify
   QString since;                  // history --since DATE
+  QString checkFile;              // doctor --file FILE
   QStringList command;            // the words after the options: the command and its argument
   const Command* what = nullptr;  // the command they name; unset on --help or a refused line
   // Why the line is refused; empty when it is not. A refused line still tells `json` and `command`,

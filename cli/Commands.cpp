@@ -10,6 +10,7 @@
 #include <QSerialPortInfo>
 #include <QSysInfo>
 
+#include "cli/Doctor.h"
 #include "cli/Session.h"
 #include "cli/TerminalFeedback.h"
 #include "cli/UdevRule.h"
@@ -18,6 +19,7 @@
 #include "link/InputFile.h"
 #include "link/OutputFile.h"
 #include "link/SerialPort.h"
+#include "link/SystemProbe.h"
 #include "link/TarArchive.h"
 #include "ops/FrequencyInput.h"
 #include "ops/Operations.h"
@@ -115,6 +117,13 @@ const std::vector<Command>& CommandTable() {
        "udev-rule",
        "print the udev rule that grants non-root access",
        &Session::UdevRule},
+      {{"doctor"},
+       Argument::None,
+       LinkUse::None,
+       "doctor",
+       "why the repeater or a port cannot be used, and the fix (--file FILE: its size limits)",
+       &Session::Doctor,
+       {QStringLiteral("--file FILE")}},
   };
   return table;
 }
@@ -214,7 +223,9 @@ void Session::Record(const OpResult& r, const QString& code) {
 }
 
 int Session::Finish(const OpResult& r, bool lineRefused) {
-  const Verdict v = Judge(r, lineRefused);
+  Verdict v = Judge(r, lineRefused);
+  if (!m_code.isEmpty()) v.code = m_code;
+  if (m_suggestDoctor) m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "To find out why, run `quorvinctl doctor`")));
   if (!lineRefused && (m_o.what->link == LinkUse::UsbOnly || m_o.what->link == LinkUse::UsbOrSerial)) Record(r, v.code);
   if (!m_o.json) return v.exitCode;
   QJsonObject result = m_extra;
@@ -259,6 +270,9 @@ int Session::Usb(const UsbOp& op) {
   }
   const OpResult r = WithUsbFault(op(env), link);
   m_unit = link.LinkedPath();
+  // Keyed on what the link reports, never on the message: a repeater that is there but would not open.
+  m_suggestDoctor =
+      !r.Ok() && (link.LastFault() == DiscoveryFault::AccessDenied || link.LastFault() == DiscoveryFault::OpenFailed);
   return Finish(r);
 }
 
@@ -270,6 +284,8 @@ int Session::Serial(const SerialOp& op) {
   m_unit = m_o.port;
   const OpResult r = op(env, SerialChoice{m_o.port, m_o.baud});
   port.Close();
+  m_suggestDoctor = r.linkFault == LinkFault::PermissionDenied || r.linkFault == LinkFault::Busy ||
+                    r.linkFault == LinkFault::NotFound;
   return Finish(r);
 }
 
@@ -585,6 +601,19 @@ int Session::UdevRule() {
   OpResult r;
   r.outcome = Outcome::Success;
   m_extra[QStringLiteral("rule")] = QString::fromUtf8(kUdevRule);
+  return Finish(r);
+}
+
+int Session::Doctor() {
+  std::optional<FileFacts> file;
+  if (!m_o.checkFile.isNull()) file = LookAtFile(QFileInfo(m_o.checkFile).absoluteFilePath());
+  const std::vector<Finding> findings = Diagnose(ProbeSystem(QStringLiteral("/"), kVendorId, kProductId), file, m_lang);
+  if (!m_o.json)
+    for (const Finding& f : findings) PrintOut(FindingLine(f, m_lang));
+  OpResult r;
+  r.outcome = AllWell(findings) ? Outcome::Success : Outcome::Failed;
+  m_code = r.Ok() ? QStringLiteral("ok") : QStringLiteral("problems-found");
+  m_extra[QStringLiteral("findings")] = FindingsJson(findings);
   return Finish(r);
 }
 

@@ -46,6 +46,7 @@ class Session {
   int Ports();
   int History();
   int RecordReport();
+  int Doctor();
   int Snapshot();
   int Snapshots();
   int Restore();
@@ -85,6 +86,8 @@ class Session {
   void Record(const OpResult& r, const QString& code);
   std::optional<QString> m_file;  // the FILE once accepted: --json reports it, even when empty
   QJsonObject m_extra;            // the command's own entries in --json's result
+  QString m_code;                 // set: --json's "code" in the command's own word
+  bool m_suggestDoctor = false;   // the repeater or port could not be opened: doctor finds out why
 };
 
 }  // namespace quorvin::cli

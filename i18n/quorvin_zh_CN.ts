@@ -417,5 +417,185 @@
         <source>Warning: several repeaters report the serial number %1; they are named by their port instead.</source>
         <translation>警告：多台中继器报告相同的序列号 %1；改用其端口位置来区分。</translation>
     </message>
+    <message>
+        <source>To find out why, run `quorvinctl doctor`</source>
+        <translation>要查明原因，请运行 `quorvinctl doctor`</translation>
+    </message>
+    <message>
+        <source>No repeater (USB 0483:1234) is attached.</source>
+        <translation>没有连接中继器（USB 0483:1234）。</translation>
+    </message>
+    <message>
+        <source>Plug the repeater in with a data cable and switch it on; `lsusb -d 0483:1234` then lists it.</source>
+        <translation>用数据线连接中继器并打开电源；之后 `lsusb -d 0483:1234` 会列出它。</translation>
+    </message>
+    <message>
+        <source>Repeaters on USB: %1; their hidraw nodes: %2.</source>
+        <translation>USB 上的中继器：%1 个；其 hidraw 节点：%2 个。</translation>
+    </message>
+    <message>
+        <source>The repeater is on USB but has no hidraw node.</source>
+        <translation>中继器已在 USB 上，但没有 hidraw 节点。</translation>
+    </message>
+    <message>
+        <source>Unplug it and plug it in again; `sudo dmesg | tail` tells why the HID driver did not take it.</source>
+        <translation>拔下后重新插入；`sudo dmesg | tail` 会说明 HID 驱动为何没有接管它。</translation>
+    </message>
+    <message>
+        <source>This user can open %1.</source>
+        <translation>当前用户可以打开 %1。</translation>
+    </message>
+    <message>
+        <source>This user may not open %1: %2.</source>
+        <translation>当前用户无权打开 %1：%2。</translation>
+    </message>
+    <message>
+        <source>The rule is installed but not applied to the node: run `sudo udevadm control --reload &amp;&amp; sudo udevadm trigger` and plug the repeater in again (access goes to the user at the local seat, not over ssh).</source>
+        <translation>规则已安装但未应用到该节点：请运行 `sudo udevadm control --reload &amp;&amp; sudo udevadm trigger` 并重新插入中继器（访问权限只授予本地座席的用户，不适用于 ssh）。</translation>
+    </message>
+    <message>
+        <source>Install the udev rule: `%1`, then plug the repeater in again.</source>
+        <translation>请安装 udev 规则：`%1`，然后重新插入中继器。</translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: %2.</source>
+        <translation>无法打开 %1：%2。</translation>
+    </message>
+    <message>
+        <source>Close any other program using the repeater and plug it in again.</source>
+        <translation>关闭正在使用中继器的其他程序，然后重新插入。</translation>
+    </message>
+    <message>
+        <source>No udev rule for the repeater is installed (looked in %1).</source>
+        <translation>未安装中继器的 udev 规则（已查找 %1）。</translation>
+    </message>
+    <message>
+        <source>Install it: `%1`.</source>
+        <translation>请安装：`%1`。</translation>
+    </message>
+    <message>
+        <source>The udev rule %1 is installed.</source>
+        <translation>udev 规则 %1 已安装。</translation>
+    </message>
+    <message>
+        <source>The udev rule %1 sorts after %2, so its uaccess tag comes too late to apply.</source>
+        <translation>udev 规则 %1 排在 %2 之后，其 uaccess 标记来得太晚，不会生效。</translation>
+    </message>
+    <message>
+        <source>Rename it: `%1`.</source>
+        <translation>请重命名：`%1`。</translation>
+    </message>
+    <message>
+        <source>The udev rule %1 relies on the uaccess tag, but %2, which applies it, is not installed.</source>
+        <translation>udev 规则 %1 依赖 uaccess 标记，但应用该标记的 %2 未安装。</translation>
+    </message>
+    <message>
+        <source>Give access by group instead: replace TAG+=&quot;uaccess&quot; in %1 with MODE=&quot;0660&quot;, GROUP=&quot;plugdev&quot; and run `sudo usermod -aG plugdev $USER`.</source>
+        <translation>改为按用户组授权：将 %1 中的 TAG+=&quot;uaccess&quot; 替换为 MODE=&quot;0660&quot;, GROUP=&quot;plugdev&quot;，并运行 `sudo usermod -aG plugdev $USER`。</translation>
+    </message>
+    <message>
+        <source>The udev rule %1 is installed and sorts before %2.</source>
+        <translation>udev 规则 %1 已安装，且排在 %2 之前。</translation>
+    </message>
+    <message>
+        <source>another process</source>
+        <translation>另一个进程</translation>
+    </message>
+    <message>
+        <source>%1 is held by %2.</source>
+        <translation>%1 被 %2 占用。</translation>
+    </message>
+    <message>
+        <source>Close %1, or stop it, and try again.</source>
+        <translation>关闭或停止 %1 后重试。</translation>
+    </message>
+    <message>
+        <source>This user may not open %1 (group %2).</source>
+        <translation>当前用户无权打开 %1（用户组 %2）。</translation>
+    </message>
+    <message>
+        <source>You were added to %1 since logging in: log out and in again.</source>
+        <translation>您在登录后才被加入 %1：请注销后重新登录。</translation>
+    </message>
+    <message>
+        <source>Run `sudo usermod -aG %1 $USER`, then log out and in again.</source>
+        <translation>运行 `sudo usermod -aG %1 $USER`，然后注销并重新登录。</translation>
+    </message>
+    <message>
+        <source>Unplug the adapter and plug it in again.</source>
+        <translation>拔下适配器后重新插入。</translation>
+    </message>
+    <message>
+        <source>No serial port is present (needed for the serial link only).</source>
+        <translation>没有串口（仅串口连接需要）。</translation>
+    </message>
+    <message>
+        <source>Neither ModemManager nor brltty is running: no one grabs USB-serial adapters.</source>
+        <translation>ModemManager 和 brltty 均未运行：没有程序会抢占 USB 串口适配器。</translation>
+    </message>
+    <message>
+        <source>%1 is running; it is known to take USB-serial adapters for itself.</source>
+        <translation>%1 正在运行；它会抢占 USB 串口适配器。</translation>
+    </message>
+    <message>
+        <source>Unless a braille display is used here: `%1`.</source>
+        <translation>若本机不使用盲文显示器：`%1`。</translation>
+    </message>
+    <message>
+        <source>Stop it while the repeater is in use: `%1`.</source>
+        <translation>使用中继器期间请停止它：`%1`。</translation>
+    </message>
+    <message>
+        <source>%1 is %2 bytes: over the %3 limit of %4 bytes.</source>
+        <translation>%1 有 %2 字节：超过 %3 的上限 %4 字节。</translation>
+    </message>
+    <message>
+        <source>No link takes it: use an image of at most %1 bytes.</source>
+        <translation>任何连接都无法发送：请使用不超过 %1 字节的文件。</translation>
+    </message>
+    <message>
+        <source>Send it over the serial link (--port NAME), which takes up to %1 bytes.</source>
+        <translation>请通过串口发送（--port NAME），串口最多可发送 %1 字节。</translation>
+    </message>
+    <message>
+        <source>%1 (%2 bytes) is within the %3 limit of %4 bytes.</source>
+        <translation>%1（%2 字节）未超过 %3 的上限 %4 字节。</translation>
+    </message>
+    <message>
+        <source>%1 is not a readable file.</source>
+        <translation>%1 不是可读取的文件。</translation>
+    </message>
+    <message>
+        <source>Check the name and the file&apos;s permissions.</source>
+        <translation>请检查文件名和文件权限。</translation>
+    </message>
+    <message>
+        <source>%1 is empty: there is nothing to send.</source>
+        <translation>%1 是空文件：没有可发送的内容。</translation>
+    </message>
+    <message>
+        <source>Choose the image or backup file itself.</source>
+        <translation>请选择程序文件或备份文件本身。</translation>
+    </message>
+    <message>
+        <source>serial</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>The device and port checks are not available on this system.</source>
+        <translation>设备和端口检查在此系统上不可用。</translation>
+    </message>
+    <message>
+        <source>Check the device and its driver in the system&apos;s device manager.</source>
+        <translation>请在系统的设备管理器中检查设备及其驱动。</translation>
+    </message>
+    <message>
+        <source>OK       %1</source>
+        <translation>正常     %1</translation>
+    </message>
+    <message>
+        <source>PROBLEM  %1 Fix: %2</source>
+        <translation>问题     %1 解决方法：%2</translation>
+    </message>
 </context>
 </TS>

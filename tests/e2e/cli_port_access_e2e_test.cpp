@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSerialPort>
@@ -36,6 +37,8 @@ TEST(CtlPortAccess, PortHeldByAnotherProgramIsBusy) {
     EXPECT_EQ(o["code"].toString(), "busy");
     // The holder is named: this test process, not the simulator at the other end of the line.
     EXPECT_TRUE(r.out.contains(QStringLiteral("(pid %1)").arg(::getpid()))) << r.out.toStdString();
+    // The last word sends the technician on to the checks that find out why.
+    EXPECT_TRUE(o["messages"].toArray().last().toString().endsWith("run `quorvinctl doctor`")) << r.out.toStdString();
   }
   const CtlRun freed = Version(sim.SerialPath());
   EXPECT_EQ(freed.exitCode, 0) << freed.out.toStdString();

@@ -80,8 +80,10 @@ TEST(CtlSerial, DeviceVerdictsAndFailures) {
   }
   const CtlRun absent = RunCtl({"--lang", "en", "--port", dir.filePath("no-such-port"), "version"}, {});
   EXPECT_EQ(absent.exitCode, 3);
-  // The box's two lines (the port, the system's reason) are one line of output.
-  EXPECT_EQ(absent.OutLines().size(), 1) << absent.out.toStdString();
+  // The box's two lines (the port, the system's reason) are one line of output; the pointer to
+  // quorvinctl doctor follows on its own.
+  ASSERT_EQ(absent.OutLines().size(), 2) << absent.out.toStdString();
+  EXPECT_TRUE(absent.OutLines()[1].endsWith("run `quorvinctl doctor`")) << absent.out.toStdString();
   EXPECT_TRUE(absent.out.startsWith(QString::fromUtf8("Comm：") + dir.filePath("no-such-port") + " "));
 }
 
