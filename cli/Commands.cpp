@@ -559,6 +559,12 @@ int Session::RecordReport() {
                                .toUtf8();
   tar.Add(QStringLiteral("about.txt"), about);
   parts << QStringLiteral("about.txt");
+  // Doctor's findings in English: they are for support to read.
+  QStringList lines;
+  for (const Finding& f : Diagnose(ProbeSystem(QStringLiteral("/"), kVendorId, kProductId), std::nullopt, Language()))
+    lines << FindingLine(f, Language());
+  tar.Add(QStringLiteral("doctor.txt"), (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
+  parts << QStringLiteral("doctor.txt");
   const QByteArray bytes = tar.Finish();
   OutputFile out(*m_file);
   OpResult r;
