@@ -16,8 +16,8 @@
 
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
+#include "front/FrequencyInput.h"
 #include "link/SerialPort.h"
-#include "ops/FrequencyInput.h"
 
 namespace quorvin {
 

@@ -17,6 +17,7 @@
 #include "app/FileChooser.h"
 #include "app/MyProgressDlg.h"
 #include "app/OperationRunner.h"
+#include "front/RunWords.h"
 #include "link/Clock.h"
 #include "link/HidBackend.h"
 #include "link/HidLink.h"

@@ -10,11 +10,11 @@
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
 #include "app/TellwaveDlg.h"
+#include "front/Snapshot.h"
 #include "link/DeviceLock.h"
 #include "link/History.h"
 #include "link/SerialPort.h"
 #include "ops/Operations.h"
-#include "ops/Snapshot.h"
 
 namespace quorvin {
 

@@ -14,6 +14,9 @@
 #include "cli/Session.h"
 #include "cli/TerminalFeedback.h"
 #include "cli/UdevRule.h"
+#include "front/FrequencyInput.h"
+#include "front/RunWords.h"
+#include "front/Snapshot.h"
 #include "link/Backends.h"
 #include "link/History.h"
 #include "link/InputFile.h"
@@ -21,9 +24,7 @@
 #include "link/SerialPort.h"
 #include "link/SystemProbe.h"
 #include "link/TarArchive.h"
-#include "ops/FrequencyInput.h"
 #include "ops/Operations.h"
-#include "ops/Snapshot.h"
 
 namespace quorvin::cli {
 

@@ -1,6 +1,6 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a source file includes a header from a layer it must not see: the layers only ever
-# point down (protocol <- link <- ops <- app, cli; the simulator's model uses protocol alone).
+# point down (protocol <- link <- ops <- front <- app, cli; the simulator's model uses protocol alone).
 #   cmake -DROOT=<source tree> -P CheckLayers.cmake
 # Each rule: a folder, then the folders its files may include from. A more specific folder
 # (sim/model) is listed before the one that contains it (sim).
@@ -8,11 +8,12 @@ set(rules
   "protocol|protocol"
   "link|protocol link"
   "ops|protocol link ops"
+  "front|protocol link ops front"
   "sim/model|protocol sim/model"
   "sim|protocol link sim"
-  "cli|protocol link ops cli"
-  "app|protocol link ops app sim/InProcessBackend.h")
-set(known protocol link ops sim app cli)
+  "cli|protocol link ops front cli"
+  "app|protocol link ops front app sim/InProcessBackend.h")
+set(known protocol link ops front sim app cli)
 
 set(errors "")
 foreach(rule IN LISTS rules)

@@ -122,4 +122,27 @@ bool HidLink::ReadInputReport(int timeoutMs) {
   return m_bLinkUp;
 }
 
+QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault) {
+  switch (fault) {
+    case DiscoveryFault::None:
+      return {};
+    case DiscoveryFault::PathError:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Find the path device error !"));
+    case DiscoveryFault::AttributeError:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "To track the status of the equipment error !"));
+    case DiscoveryFault::OpenFailed:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !"));
+    case DiscoveryFault::AccessDenied:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !")) + QLatin1Char('\n') +
+             lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                         "No permission to use the device: install the udev rule res/70-quorvin.rules "
+                                         "(see README) and plug it in again."));
+    case DiscoveryFault::LayerUnavailable:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                         "The USB HID layer of this system could not start: USB devices "
+                                         "cannot be used. The serial port still can."));
+  }
+  return {};
+}
+
 }  // namespace quorvin

@@ -14,6 +14,7 @@
 #include "link/Clock.h"
 #include "link/Feedback.h"
 #include "link/HidBackend.h"
+#include "link/Language.h"
 #include "protocol/Frame.h"
 
 namespace quorvin {
@@ -26,6 +27,9 @@ inline constexpr int kStopCheckMs = 100;
 
 // LayerUnavailable: the platform's HID layer could not start, so no device can be found at all.
 enum class DiscoveryFault { None, PathError, OpenFailed, AccessDenied, AttributeError, LayerUnavailable };
+
+// A discovery fault in the user's words, for whoever tells it (the link itself never does).
+[[nodiscard]] QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault);
 
 class HidLink {
  public:

@@ -7,6 +7,24 @@
 
 namespace quorvin {
 
+namespace {
+// The system's reason is added on its own line; it is in the system's language, not ours.
+QString WithReason(QString text, const QString& reason) {
+  if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
+  return text;
+}
+
+QString TooLargeText(const Language& lang, const QString& path, qint64 maxBytes) {
+  if (path.isEmpty())
+    return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The data are too large: at most %1 bytes can be sent."))
+        .arg(maxBytes);
+  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file %1 is too large: at most %2 bytes can be sent."))
+      .arg(path)
+      .arg(maxBytes);
+}
+
+}  // namespace
+
 FileRead ReadWholeFile(const QString& path, QByteArray& buffer, qint64 maxBytes, QString* reason) {
   buffer.clear();
   QFile file(path);
@@ -35,6 +53,21 @@ FileRead ReadWholeFile(const QString& path, QByteArray& buffer, qint64 maxBytes,
       return FileRead::TooLarge;
     }
   }
+}
+
+QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
+                        const QString& reason) {
+  switch (status) {
+    case FileRead::Ok:
+      return {};
+    case FileRead::TooLarge:
+      return TooLargeText(lang, path, maxBytes);
+    case FileRead::CannotOpen:
+      return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot open the file %1.")).arg(path), reason);
+    case FileRead::ReadFailed:
+      return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading the file %1 failed.")).arg(path), reason);
+  }
+  return {};
 }
 
 }  // namespace quorvin

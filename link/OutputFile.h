@@ -60,4 +60,7 @@ class OutputFile {
 // The words for a refusal, in the user's language; `reason` (the system's) is used for CannotCreate.
 [[nodiscard]] QString OutputRefusalText(const Language& lang, OutputRefusal refusal, const QString& reason);
 
+// "Cannot write the file ..." in the user's language, the system's reason on its own line.
+[[nodiscard]] QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason);
+
 }  // namespace quorvin

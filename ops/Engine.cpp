@@ -26,21 +26,6 @@ OpResult Stopped(Channel& ch, const QString& detail = QStringLiteral("stopped on
   return Ended(ch, Outcome::Interrupted, Fault::None, detail);
 }
 
-// The system's reason is added on its own line; it is in the system's language, not ours.
-QString WithReason(QString text, const QString& reason) {
-  if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
-  return text;
-}
-
-QString TooLargeText(const Language& lang, const QString& path, qint64 maxBytes) {
-  if (path.isEmpty())
-    return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The data are too large: at most %1 bytes can be sent."))
-        .arg(maxBytes);
-  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file %1 is too large: at most %2 bytes can be sent."))
-      .arg(path)
-      .arg(maxBytes);
-}
-
 }  // namespace
 
 bool Channel::Pause(int ms) {
@@ -52,25 +37,6 @@ bool Channel::Pause(int ms) {
     if (left <= 0) return true;
     clock.SleepMs(static_cast<int>(std::min<qint64>(left, kSliceMs)));
   }
-}
-
-QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
-                        const QString& reason) {
-  switch (status) {
-    case FileRead::Ok:
-      return {};
-    case FileRead::TooLarge:
-      return TooLargeText(lang, path, maxBytes);
-    case FileRead::CannotOpen:
-      return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot open the file %1.")).arg(path), reason);
-    case FileRead::ReadFailed:
-      return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading the file %1 failed.")).arg(path), reason);
-  }
-  return {};
-}
-
-QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason) {
-  return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot write the file %1.")).arg(path), reason);
 }
 
 OpResult UploadFile(Channel& ch, std::uint8_t command, const QString& path, const UploadTexts& texts) {
@@ -90,7 +56,7 @@ OpResult UploadFile(Channel& ch, std::uint8_t command, const QString& path, cons
 
 OpResult UploadImage(Channel& ch, std::uint8_t command, const QByteArray& image, const UploadTexts& texts) {
   if (image.size() > ch.MaxImage()) {
-    ch.CloseThenBox(TooLargeText(ch.lang, {}, ch.MaxImage()), MsgIcon::Warning);
+    ch.CloseThenBox(FileReadMessage(ch.lang, FileRead::TooLarge, {}, ch.MaxImage(), {}), MsgIcon::Warning);
     return Ended(ch, Outcome::FileError, Fault::FileTooLarge,
                  QStringLiteral("over the %1-byte limit").arg(ch.MaxImage()));
   }

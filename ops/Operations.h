@@ -12,6 +12,7 @@
 #include "link/HidLink.h"
 #include "link/InputFile.h"
 #include "link/Language.h"
+#include "link/OutputFile.h"
 #include "ops/OpResult.h"
 #include "protocol/Protocol.h"
 
@@ -40,18 +41,10 @@ struct SerialChoice {
   QString speedText;
 };
 
-// --- Files ---------------------------------------------------------------------------------------
-
-// The texts for files that cannot be used, the same on both links.
-[[nodiscard]] QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
-                                      const QString& reason);
-[[nodiscard]] QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason);
-
 // --- USB ---------------------------------------------------------------------------------------
 
-// A discovery fault in the user's words, and the telling of it: a fault that is news gets its box,
-// a persistent one is told once (the window's poll timer, an operation and the check box alike).
-[[nodiscard]] QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault);
+// Tells a discovery fault (DiscoveryFaultText): one that is news gets its box, a persistent one is
+// told once (the window's poll timer, an operation and the check box alike).
 void TellDiscoveryFault(HidLink& link, Feedback& fb, const Language& lang);
 
 [[nodiscard]] OpResult FirmwareUpgradeUsb(UsbEnv& env, const QString& path);

@@ -1,4 +1,4 @@
-#include "ops/OpResult.h"
+#include "front/RunWords.h"
 
 namespace quorvin {
 

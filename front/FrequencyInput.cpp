@@ -1,4 +1,4 @@
-#include "ops/FrequencyInput.h"
+#include "front/FrequencyInput.h"
 
 #include <QRegularExpression>
 

@@ -1,4 +1,4 @@
-#include "ops/Snapshot.h"
+#include "front/Snapshot.h"
 
 #include <QDir>
 #include <QFile>
