@@ -1,0 +1,61 @@
+#include "ops/ResultNames.h"
+
+namespace quorvin {
+
+QString OutcomeName(Outcome o) {
+  switch (o) {
+    case Outcome::Success:
+      return QStringLiteral("success");
+    case Outcome::Failed:
+      return QStringLiteral("failed");
+    case Outcome::QuietEnd:
+      return QStringLiteral("quiet-end");
+    case Outcome::FileError:
+      return QStringLiteral("file-error");
+    case Outcome::InvalidInput:
+      return QStringLiteral("invalid-input");
+    case Outcome::NotStarted:
+      return QStringLiteral("not-started");
+    case Outcome::Interrupted:
+      return QStringLiteral("interrupted");
+  }
+  return {};
+}
+
+QString FaultName(Fault f) {
+  switch (f) {
+    case Fault::None:
+      return {};
+    case Fault::NotSent:
+      return QStringLiteral("not-sent");
+    case Fault::NoReply:
+      return QStringLiteral("no-reply");
+    case Fault::Refused:
+      return QStringLiteral("refused");
+    case Fault::BadReply:
+      return QStringLiteral("bad-reply");
+    case Fault::PacketMissing:
+      return QStringLiteral("packet-missing");
+    case Fault::PacketError:
+      return QStringLiteral("packet-error");
+    case Fault::OutOfSequence:
+      return QStringLiteral("out-of-sequence");
+    case Fault::PortFailure:
+      return QStringLiteral("port-failure");
+    case Fault::FileUnreadable:
+      return QStringLiteral("file-unreadable");
+    case Fault::FileTooLarge:
+      return QStringLiteral("file-too-large");
+    case Fault::FileEmpty:
+      return QStringLiteral("file-empty");
+    case Fault::FileNotWritable:
+      return QStringLiteral("file-not-writable");
+    case Fault::FileWriteFailed:
+      return QStringLiteral("file-write-failed");
+    case Fault::OutOfRange:
+      return QStringLiteral("out-of-range");
+  }
+  return {};
+}
+
+}  // namespace quorvin
