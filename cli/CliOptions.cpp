@@ -54,6 +54,20 @@ const std::vector<GlobalOption>& GlobalOptionTable() {
        {},
        "trace every report or serial frame on standard error",
        [](CliOptions& o, const QString&) { o.verbose = true; }},
+      {"--report",
+       "FILE",
+       {},
+       "a file name",
+       {},
+       "station: append one JSON line per unit to FILE (needed by station)",
+       [](CliOptions& o, const QString& v) { o.report = v; }},
+      {"--ask-id",
+       {},
+       {},
+       {},
+       {},
+       "station: ask for each unit's id (a barcode) before it runs",
+       [](CliOptions& o, const QString&) { o.askId = true; }},
       {"--help", {}, {}, {}, {}, {}, [](CliOptions& o, const QString&) { o.help = true; }},
   };
   return table;
@@ -156,7 +170,15 @@ CliOptions ParseCli(const QStringList& args) {
     }
   }
   o.what = FindCommand(o.command);
-  if (!o.what) o.error = QStringLiteral("bad command: ") + o.command.join(QLatin1Char(' '));
+  if (!o.what) {
+    o.error = QStringLiteral("bad command: ") + o.command.join(QLatin1Char(' '));
+    return o;
+  }
+  // A station without a report would test units and keep no record of them.
+  const bool station = o.what->operation == QLatin1String("station");
+  if (station && o.report.isEmpty()) o.error = QStringLiteral("station needs --report FILE");
+  if (!station && (!o.report.isEmpty() || o.askId))
+    o.error = QStringLiteral("--report and --ask-id work with station only");
   return o;
 }
 

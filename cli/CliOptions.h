@@ -58,6 +58,8 @@ struct CliOptions {
   bool json = false;
   bool verbose = false;
   bool help = false;
+  QString report;                 // --report: the station's report file
+  bool askId = false;             // --ask-id: the station asks for each unit's id
   QStringList command;            // the words after the options: the command and its argument
   const Command* what = nullptr;  // the command they name; unset on --help or a refused line
   // Why the line is refused; empty when it is not. A refused line still tells `json` and `command`,

@@ -31,6 +31,8 @@ class TerminalFeedback final : public Feedback {
   void DebugLine(const QString& line) override;
   void Trace(TraceDir dir, const std::uint8_t* bytes, std::size_t count) override;
   bool CancelRequested() override { return m_cancel.load(); }
+  // The Ctrl+C flag itself, for the station, which stops taking units on it.
+  [[nodiscard]] std::atomic<bool>& CancelFlag() { return m_cancel; }
 
   // Prints a line of the command's own (a result, a usage error) like a message box text.
   void Say(const QString& text) { MessageBox(text, MsgIcon::None); }
