@@ -169,10 +169,20 @@ CliOptions ParseCli(const QStringList& args) {
       return o;
     }
   }
+  // A command's own switches follow its argument: `backup download FILE --verify`.
+  QStringList flags;
+  while (o.command.size() > 1 && o.command.last() == QLatin1String("--verify")) flags << o.command.takeLast();
   o.what = FindCommand(o.command);
   if (!o.what) {
-    o.error = QStringLiteral("bad command: ") + o.command.join(QLatin1Char(' '));
+    o.error = QStringLiteral("bad command: ") + (o.command + flags).join(QLatin1Char(' '));
     return o;
+  }
+  for (const QString& flag : flags) {
+    if (!o.what->flags.contains(flag)) {
+      o.error = flag + QStringLiteral(" does not go with ") + o.what->operation;
+      return o;
+    }
+    o.verify = true;
   }
   // A station without a report would test units and keep no record of them.
   const bool station = o.what->operation == QLatin1String("station");
@@ -190,6 +200,9 @@ QString UsageText() {
   for (const Command& c : CommandTable()) {
     QString form = c.words.join(QLatin1Char(' '));
     if (c.argument != Argument::None) form += QLatin1Char(' ') + ArgumentName(c.argument);
+    for (const QString& flag : c.flags) form += QStringLiteral(" [%1]").arg(flag);
+    // A form too long for its column gets the description on a line of its own.
+    if (form.size() >= kCommandWidth) form += QLatin1Char('\n') + QString(2 + kCommandWidth, QLatin1Char(' '));
     text += QLatin1String("  ") + form.leftJustified(kCommandWidth) + c.help + QLatin1Char('\n');
   }
   text += QStringLiteral("\noptions (before the command):\n");

@@ -46,6 +46,7 @@ struct Command {
   QString operation;  // its name in --json; scripts match on it
   QString help;       // its line in the usage
   int (Session::*run)();
+  QStringList flags = {};  // the command's own switches, after its argument ("--verify")
   [[nodiscard]] bool TakesFile() const { return argument == Argument::File; }
 };
 
@@ -58,6 +59,7 @@ struct CliOptions {
   bool json = false;
   bool verbose = false;
   bool help = false;
+  bool verify = false;            // backup download ... --verify
   QString report;                 // --report: the station's report file
   bool askId = false;             // --ask-id: the station asks for each unit's id
   QStringList command;            // the words after the options: the command and its argument

@@ -13,6 +13,7 @@
 #include "cli/TerminalFeedback.h"
 #include "cli/UdevRule.h"
 #include "link/Backends.h"
+#include "link/InputFile.h"
 #include "link/SerialPort.h"
 #include "ops/FrequencyInput.h"
 #include "ops/Operations.h"
@@ -95,8 +96,9 @@ const std::vector<Command>& CommandTable() {
        Argument::File,
        LinkUse::UsbOrSerial,
        "backup download",
-       "send the backup data in FILE into the device",
-       &Session::BackupDownload},
+       "send the backup data in FILE into the device (--verify: read it back, compare)",
+       &Session::BackupDownload,
+       {QStringLiteral("--verify")}},
       {{"backup", "read"},
        Argument::File,
        LinkUse::UsbOrSerial,
@@ -322,8 +324,40 @@ int Session::Upgrade() {
 
 int Session::BackupDownload() {
   const QString file = *m_file;
-  return OnLink([file](UsbEnv& e) { return BackupDownloadUsb(e, file); },
-                [file](SerialEnv& e, const SerialChoice& ch) { return BackupDownloadSerial(e, ch, file); });
+  if (!m_o.verify)
+    return OnLink([file](UsbEnv& e) { return BackupDownloadUsb(e, file); },
+                  [file](SerialEnv& e, const SerialChoice& ch) { return BackupDownloadSerial(e, ch, file); });
+  // The file is read once more for the comparison: what the download sent is what it read then,
+  // and a file changed in between is the technician's to know about, as a difference.
+  auto verified = [this, file](OpResult sent, auto verify) {
+    if (!sent.Ok()) return sent;
+    QByteArray expected;
+    if (ReadWholeFile(file, expected, kMaxUsbImage + kMaxSerialImage) != FileRead::Ok) {
+      sent.outcome = Outcome::FileError;
+      sent.fault = Fault::FileUnreadable;
+      sent.detail = QStringLiteral("%1 could not be read again for the comparison").arg(file);
+      return sent;
+    }
+    OpResult check = verify(expected);
+    check.bytes = sent.bytes;
+    QJsonObject v{{QStringLiteral("match"), check.Ok()},
+                  {QStringLiteral("deviceBytes"), check.verifiedBytes},
+                  {QStringLiteral("fileBytes"), expected.size()}};
+    if (check.firstDifference >= 0) {
+      v[QStringLiteral("firstDifference")] = check.firstDifference;
+      v[QStringLiteral("differingBytes")] = check.differingBytes;
+    }
+    m_extra[QStringLiteral("verify")] = v;
+    return check;
+  };
+  return OnLink(
+      [&](UsbEnv& e) {
+        return verified(BackupDownloadUsb(e, file), [&](const QByteArray& x) { return VerifyBackupUsb(e, x); });
+      },
+      [&](SerialEnv& e, const SerialChoice& ch) {
+        return verified(BackupDownloadSerial(e, ch, file),
+                        [&](const QByteArray& x) { return VerifyBackupSerial(e, ch, x); });
+      });
 }
 
 int Session::BackupRead() {

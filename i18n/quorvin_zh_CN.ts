@@ -399,7 +399,7 @@
     </message>
     <message>
         <source>the recipe has no steps: add [[step]] tables with do = &quot;...&quot;</source>
-        <translation>配方中没有步骤：请添加带 do = "..." 的 [[step]] 表</translation>
+        <translation>配方中没有步骤：请添加带 do = &quot;...&quot; 的 [[step]] 表</translation>
     </message>
     <message>
         <source>PASS  %1  %2</source>
@@ -468,6 +468,22 @@
     <message>
         <source>skipped: %1</source>
         <translation>已跳过：%1</translation>
+    </message>
+    <message>
+        <source>Verify failed: the backup data could not be read back from the device.</source>
+        <translation>校验失败：无法从设备读回备份数据。</translation>
+    </message>
+    <message>
+        <source>Verify successfully: the device holds the same %1 bytes.</source>
+        <translation>校验成功：设备中的 %1 字节与文件相同。</translation>
+    </message>
+    <message>
+        <source>Verify failed: the first difference is at byte %1 and %2 bytes differ (the device holds %3 bytes, the file %4).</source>
+        <translation>校验失败：第一处不同在第 %1 字节，共有 %2 字节不同（设备中有 %3 字节，文件有 %4 字节）。</translation>
+    </message>
+    <message>
+        <source>Verify backup data</source>
+        <translation>校验备份数据</translation>
     </message>
     <message>
         <source>~%1 left</source>

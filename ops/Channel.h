@@ -143,6 +143,8 @@ struct ReadBackTexts {
   QString afterFileFailure;  // after the file's own message, when the data came but could not be kept
 };
 [[nodiscard]] OpResult ReadBackToFile(Channel& ch, const QString& path, const ReadBackTexts& texts);
+// Reads the backup back and compares it with `expected` byte by byte.
+[[nodiscard]] OpResult VerifyBackup(Channel& ch, const QByteArray& expected);
 // On a valid reply `onReply` fills the result and answers the success box's text (empty: none).
 [[nodiscard]] OpResult Exchange(Channel& ch, std::uint8_t command, std::span<const std::uint8_t> payload,
                                 const ExchangeTexts& texts, const std::function<QString(OpResult&, Payload)>& onReply);

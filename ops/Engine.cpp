@@ -137,6 +137,48 @@ OpResult UploadImage(Channel& ch, std::uint8_t command, const QByteArray& image,
                QStringLiteral("after %1 packets: %2").arg(count).arg(why));
 }
 
+namespace {
+
+// Asks for the backup and hands its packets to `take` in their numbered order: a repeated, skipped
+// or renumbered packet, or a count that changes on the way, fails rather than put a wrong file in
+// place of the technician's backup. Done once the packet numbered as the count came.
+Step ReadPackets(Channel& ch, const std::function<void(const Packet&)>& take) {
+  Step step = ch.RequestReadBack();
+  int count = 0;
+  for (int k = 1; step.Done(); ++k) {
+    if (k > 1 && ch.fb.CancelRequested()) return Step::Stop();
+    Packet packet;
+    step = ch.NextPacket(k, packet);
+    if (!step.Done()) break;
+    if (k == 1) count = packet.header.count;
+    if (count > 0 && (packet.header.number != k || packet.header.count != count))
+      return Step::Fail(Fault::OutOfSequence, QStringLiteral("packet %1 of %2 came where packet %3 of %4 was due")
+                                                  .arg(packet.header.number)
+                                                  .arg(packet.header.count)
+                                                  .arg(k)
+                                                  .arg(count));
+    take(packet);
+    ch.bytes += packet.bytes;
+    ch.ShowPacketReceived(count, k);
+    if (k >= count) {
+      ch.ShowReadBackComplete();
+      return {};
+    }
+  }
+  return step;
+}
+
+// A read-back that did not complete: no box for a stop, the link's own lines and the failure box
+// for the device's side.
+OpResult ReadBackFailed(Channel& ch, const Step& step, const QString& failure, const QString& stopDetail) {
+  if (step.stopped) return Stopped(ch, stopDetail);
+  ch.ShowReadBackFailure(step);
+  ch.CloseThenBox(failure);
+  return Ended(ch, Outcome::Failed, step.fault, step.detail);
+}
+
+}  // namespace
+
 OpResult ReadBackToFile(Channel& ch, const QString& path, const ReadBackTexts& texts) {
   // The file is opened (its temporary twin created) before the device is asked for anything: a
   // path that cannot take the backup costs no transfer. It replaces an earlier file only once
@@ -151,51 +193,70 @@ OpResult ReadBackToFile(Channel& ch, const QString& path, const ReadBackTexts& t
   }
   if (ch.fb.CancelRequested())
     return Ended(ch, Outcome::Interrupted, Fault::None, QStringLiteral("stopped on request"));
-
-  Step step = ch.RequestReadBack();
-  int count = 0;
   bool written = true;
-  for (int k = 1; step.Done(); ++k) {
-    if (k > 1 && ch.fb.CancelRequested()) {
-      step = Step::Stop();
-      break;
-    }
-    Packet packet;
-    step = ch.NextPacket(k, packet);
-    if (!step.Done()) break;
-    if (k == 1) count = packet.header.count;
-    // Packets are taken in their numbered order only: a repeated, skipped or renumbered packet, or
-    // a count that changes on the way, would put a wrong file in place of the technician's backup.
-    if (count > 0 && (packet.header.number != k || packet.header.count != count)) {
-      step = Step::Fail(Fault::OutOfSequence, QStringLiteral("packet %1 of %2 came where packet %3 of %4 was due")
-                                                  .arg(packet.header.number)
-                                                  .arg(packet.header.count)
-                                                  .arg(k)
-                                                  .arg(count));
-      break;
-    }
-    // A write error is remembered by the file and reported once all packets are in: stopping
-    // here would leave the device streaming into a closed link.
-    written = file.Write(reinterpret_cast<const char*>(packet.data), packet.bytes) && written;
-    ch.bytes += packet.bytes;
-    ch.ShowPacketReceived(count, k);
-    if (k >= count) {
-      ch.ShowReadBackComplete();
-      if (!written || !file.Commit()) {
-        ch.CloseThenBox(FileWriteMessage(ch.lang, path, file.Reason()), MsgIcon::Warning);
-        ch.CloseThenBox(texts.afterFileFailure);
-        return Ended(ch, Outcome::FileError, Fault::FileWriteFailed,
-                     QStringLiteral("the data arrived but %1 could not be written: %2").arg(path, file.Reason()));
-      }
-      ch.CloseThenBox(texts.success);
-      return Ended(ch, Outcome::Success);
-    }
+  // A write error is remembered by the file and reported once all packets are in: stopping early
+  // would leave the device streaming into a closed link.
+  const Step step = ReadPackets(
+      ch, [&](const Packet& p) { written = file.Write(reinterpret_cast<const char*>(p.data), p.bytes) && written; });
+  if (!step.Done()) {
+    file.Cancel();
+    return ReadBackFailed(ch, step, texts.failure, QStringLiteral("stopped on request; %1 left as it was").arg(path));
   }
-  file.Cancel();
-  if (step.stopped) return Stopped(ch, QStringLiteral("stopped on request; %1 left as it was").arg(path));
-  ch.ShowReadBackFailure(step);
-  ch.CloseThenBox(texts.failure);
-  return Ended(ch, Outcome::Failed, step.fault, step.detail);
+  if (!written || !file.Commit()) {
+    ch.CloseThenBox(FileWriteMessage(ch.lang, path, file.Reason()), MsgIcon::Warning);
+    ch.CloseThenBox(texts.afterFileFailure);
+    return Ended(ch, Outcome::FileError, Fault::FileWriteFailed,
+                 QStringLiteral("the data arrived but %1 could not be written: %2").arg(path, file.Reason()));
+  }
+  ch.CloseThenBox(texts.success);
+  return Ended(ch, Outcome::Success);
+}
+
+OpResult VerifyBackup(Channel& ch, const QByteArray& expected) {
+  const Language& lang = ch.lang;
+  QByteArray got;
+  got.reserve(expected.size());
+  const Step step =
+      ReadPackets(ch, [&](const Packet& p) { got.append(reinterpret_cast<const char*>(p.data), p.bytes); });
+  if (!step.Done())
+    return ReadBackFailed(ch, step,
+                          lang.Text(QT_TRANSLATE_NOOP(
+                              "quorvin", "Verify failed: the backup data could not be read back from the device.")),
+                          QStringLiteral("stopped on request"));
+  // Every byte is compared, a missing or surplus one counting as a difference.
+  const qsizetype common = std::min(got.size(), expected.size());
+  qint64 first = -1;
+  qint64 differing = std::abs(got.size() - expected.size());
+  for (qsizetype i = 0; i < common; ++i) {
+    if (got[i] == expected[i]) continue;
+    if (first < 0) first = i;
+    ++differing;
+  }
+  if (first < 0 && got.size() != expected.size()) first = common;
+  OpResult result = Ended(ch, first < 0 ? Outcome::Success : Outcome::Failed);
+  result.verifiedBytes = got.size();
+  if (first < 0) {
+    ch.CloseThenBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Verify successfully: the device holds the same %1 bytes."))
+                        .arg(got.size()));
+    return result;
+  }
+  result.fault = Fault::Mismatch;
+  result.firstDifference = first;
+  result.differingBytes = differing;
+  result.detail =
+      QStringLiteral("the device holds %1 bytes, the file %2; the first difference is at byte %3, %4 differ")
+          .arg(got.size())
+          .arg(expected.size())
+          .arg(first)
+          .arg(differing);
+  ch.CloseThenBox(lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                              "Verify failed: the first difference is at byte %1 and %2 bytes differ "
+                                              "(the device holds %3 bytes, the file %4)."))
+                      .arg(first)
+                      .arg(differing)
+                      .arg(got.size())
+                      .arg(expected.size()));
+  return result;
 }
 
 OpResult Exchange(Channel& ch, std::uint8_t command, std::span<const std::uint8_t> payload, const ExchangeTexts& texts,

@@ -44,6 +44,7 @@ enum class Fault {
   FileNotWritable,  // the output path cannot take the file: found before anything was asked
   FileWriteFailed,  // the data arrived but the file could not be written; an earlier file is intact
   OutOfRange,       // an input value the device cannot take
+  Mismatch,         // what the device holds differs from what was sent
 };
 
 struct OpResult {
@@ -51,6 +52,10 @@ struct OpResult {
   QString version;       // version read
   qint32 frequency = 0;  // frequency read
   qint64 bytes = 0;      // bytes sent or received
+  // A verify: the bytes the device gave back, and where they first differ from the file (-1: nowhere).
+  qint64 verifiedBytes = -1;
+  qint64 firstDifference = -1;
+  qint64 differingBytes = 0;
   Fault fault = Fault::None;
   QString detail;  // the reason in English with its context ("packet 12 of 340: ..."), for logs and --json
   LinkFault linkFault = LinkFault::None;

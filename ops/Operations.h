@@ -56,6 +56,10 @@ void TellDiscoveryFault(HidLink& link, Feedback& fb, const Language& lang);
 [[nodiscard]] OpResult ReadFrequencyUsb(UsbEnv& env);
 [[nodiscard]] OpResult InitCallButtonsUsb(UsbEnv& env);
 
+// Reads the device's backup back and compares it byte by byte with `expected` (what was downloaded):
+// a difference fails, naming the first differing offset and how many bytes differ.
+[[nodiscard]] OpResult VerifyBackupUsb(UsbEnv& env, const QByteArray& expected);
+
 // An image already in memory, sent as `command` packets (0xC3 firmware, 0xC4 backup) behind
 // progress lines that start with `title`; no outcome box.
 [[nodiscard]] OpResult UploadImageUsb(UsbEnv& env, std::uint8_t command, const QByteArray& image, const QString& title);
@@ -79,5 +83,6 @@ enum class SerialOpen {
 [[nodiscard]] OpResult BackupDownloadSerial(SerialEnv& env, const SerialChoice& choice, const QString& path);
 [[nodiscard]] OpResult ReadVersionSerial(SerialEnv& env, const SerialChoice& choice);
 [[nodiscard]] OpResult BackupReadBackSerial(SerialEnv& env, const SerialChoice& choice, const QString& path);
+[[nodiscard]] OpResult VerifyBackupSerial(SerialEnv& env, const SerialChoice& choice, const QByteArray& expected);
 
 }  // namespace quorvin

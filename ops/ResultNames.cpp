@@ -54,6 +54,8 @@ QString FaultName(Fault f) {
       return QStringLiteral("file-write-failed");
     case Fault::OutOfRange:
       return QStringLiteral("out-of-range");
+    case Fault::Mismatch:
+      return QStringLiteral("mismatch");
   }
   return {};
 }

@@ -266,6 +266,10 @@ OpResult BackupReadBackSerial(SerialEnv& env, const SerialChoice& choice, const 
   });
 }
 
+OpResult VerifyBackupSerial(SerialEnv& env, const SerialChoice& choice, const QByteArray& expected) {
+  return RunSerial(env, choice, [&](Channel& ch) { return VerifyBackup(ch, expected); });
+}
+
 OpResult ReadVersionSerial(SerialEnv& env, const SerialChoice& choice) {
   const Language& lang = env.lang;
   return RunSerial(env, choice, [&](Channel& ch) {

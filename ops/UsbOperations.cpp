@@ -268,6 +268,11 @@ OpResult BackupReadBackUsb(UsbEnv& env, const QString& path) {
       ch, path, {env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data successfully !")), failed, failed});
 }
 
+OpResult VerifyBackupUsb(UsbEnv& env, const QByteArray& expected) {
+  UsbChannel ch(env, env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Verify backup data")));
+  return VerifyBackup(ch, expected);
+}
+
 OpResult ReadVersionUsb(UsbEnv& env) {
   const Language& lang = env.lang;
   return ShortExchange(env, cmd::ReadVersion, {},

@@ -138,6 +138,14 @@ std::vector<SimOption> MakeOptions() {
                  return true;
                }});
   o.push_back(Count("--delay-replies", "fault: how many replies --delay-ms delays", &DeviceFaults::delayReply));
+  o.push_back({QStringLiteral("--store-flip"), QStringLiteral("OFFSET"),
+               QStringLiteral("fault: a downloaded backup is kept with the byte at OFFSET inverted"),
+               [](SimSetup& s, const QString& v, QString& e) {
+                 qint64 offset = 0;
+                 if (!ParseInt(v, 0, 100'000'000, offset, QStringLiteral("--store-flip"), e)) return false;
+                 s.model.Faults().storeFlipOffset = static_cast<int>(offset);
+                 return true;
+               }});
   o.push_back(Count("--refuse", "fault: the next N finished uploads are answered 0xA5", &DeviceFaults::refuse));
   o.push_back(Count("--quiet-status", "fault: the next N finished serial uploads are answered 0x66",
                     &DeviceFaults::quietStatus));

@@ -39,6 +39,7 @@ struct DeviceFaults {
   int stopReadBackAfter = -1;   // a read-back ends after this many packets (-1: never)
   int vanishAfterReports = -1;  // the device goes away once it has taken this many reports (-1: never)
   int vanishAfterSent = -1;     // ... or once it has sent this many (-1: never): unplugged mid-read-back
+  int storeFlipOffset = -1;     // a downloaded backup is kept with the byte at this offset inverted (-1: never)
   // Serial timing of a slow adapter or a busy device: each reply starts a random 0..N ms late and
   // its bytes come one by one with random gaps of 0..M ms (0 and 0: whole replies at once).
   int serialReplyDelayMaxMs = 0;

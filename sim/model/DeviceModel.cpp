@@ -132,7 +132,12 @@ void DeviceModel::HandleUpload(const Report& r, qint64 nowMs) {
 void DeviceModel::StoreUpload(const UploadResult& result) {
   if (!result.consistent) return;
   if (result.command == cmd::UsbUpgrade || result.command == cmd::SerialUpgrade) m_firmware = result.data;
-  if (result.command == cmd::BackupDownload) m_backup = result.data;
+  if (result.command == cmd::BackupDownload) {
+    m_backup = result.data;
+    // A flash that keeps a byte wrong: what only a verify after the download can catch.
+    if (m_faults.storeFlipOffset >= 0 && m_faults.storeFlipOffset < m_backup.size())
+      m_backup[m_faults.storeFlipOffset] = static_cast<char>(~m_backup[m_faults.storeFlipOffset]);
+  }
 }
 
 void DeviceModel::StartReadBack(qint64 nowMs) {

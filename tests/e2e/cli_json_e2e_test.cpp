@@ -110,5 +110,33 @@ TEST(CtlJson, TheSameFaultIsNamedAlikeOnBothLinks) {
   }
 }
 
+// A download with --verify reads the backup back: a device that keeps one byte wrong fails, naming
+// where; a file too short to reach that byte comes back whole.
+TEST(CtlJson, VerifyNamesTheFirstDifferenceOnBothLinks) {
+  QTemporaryDir dir;
+  test::SimProcess sim({"--serial", "--store-flip", "10"});
+  ASSERT_TRUE(sim.Ready());
+  ASSERT_TRUE(test::WriteFile(dir.filePath("long.bin"), QByteArray(300, 'L')));
+  ASSERT_TRUE(test::WriteFile(dir.filePath("short.bin"), QByteArray(8, 'S')));
+  const QStringList serial{"--port", sim.SerialPath()};
+  for (const QStringList& link : {QStringList{}, serial}) {
+    SCOPED_TRACE(link.join(' ').toStdString());
+    const QJsonObject o = OnlyObject(
+        RunCtl(QStringList{"--json"} + link + QStringList{"backup", "download", dir.filePath("long.bin"), "--verify"},
+               sim.SocketPath()));
+    EXPECT_EQ(o["exitCode"].toInt(), 1);
+    EXPECT_EQ(o["fault"].toString(), "mismatch");
+    const QJsonObject v = o["result"].toObject()["verify"].toObject();
+    EXPECT_FALSE(v["match"].toBool(true));
+    EXPECT_EQ(v["firstDifference"].toInt(), 10);
+    EXPECT_EQ(v["differingBytes"].toInt(), 1);
+  }
+  const QJsonObject o = OnlyObject(
+      RunCtl(QStringList{"--json"} + serial + QStringList{"backup", "download", dir.filePath("short.bin"), "--verify"},
+             sim.SocketPath()));
+  EXPECT_EQ(o["exitCode"].toInt(), 0);
+  EXPECT_TRUE(o["result"].toObject()["verify"].toObject()["match"].toBool());
+}
+
 }  // namespace
 }  // namespace quorvin
