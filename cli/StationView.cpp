@@ -52,7 +52,8 @@ QString TerminalStationView::Line(const SlotView& v) const {
   line += QStringLiteral("%1 (%2/%3)").arg(p.step).arg(p.stepIndex).arg(p.stepCount);
   if (p.percent >= 0) line += QStringLiteral(" %1%").arg(p.percent, 3);
   line += QLatin1String("  ") + Minutes(v.elapsedMs);
-  if (v.leftMs >= 0) line += QLatin1Char(' ') + m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "~%1 left")).arg(Minutes(v.leftMs));
+  if (v.leftMs >= 0)
+    line += QLatin1Char(' ') + m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "~%1 left")).arg(Minutes(v.leftMs));
   return line;
 }
 
@@ -78,7 +79,8 @@ void TerminalStationView::Update(const std::vector<SlotView>& shown) {
   }
   for (const SlotView& v : shown) {
     // A plain line when the slot's state or step changes, and now and then while a step runs.
-    const QString key = QString::number(int(v.state)) + v.unit + v.progress.step + QString::number(v.progress.stepIndex);
+    const QString key =
+        QString::number(int(v.state)) + v.unit + v.progress.step + QString::number(v.progress.stepIndex);
     const bool changed = m_lastPlain.value(v.slot) != key;
     if (!changed && (v.state != State::Running || now - m_lastPlainTime.value(v.slot) < kPlainEveryMs)) continue;
     m_lastPlain[v.slot] = key;

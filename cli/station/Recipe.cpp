@@ -1,11 +1,12 @@
 #include "cli/station/Recipe.h"
 
+#include <toml++/toml.h>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
-#include <toml++/toml.h>
 
 #include "link/InputFile.h"
 #include "protocol/Protocol.h"
@@ -47,8 +48,9 @@ class Loader {
       const QString where = QFileInfo(m_path).fileName();
       m_error->problem = problem;
       m_error->line = line;
-      m_error->text = line > 0 ? m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1, line %2: %3")).arg(where).arg(line).arg(reason)
-                               : m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1: %2")).arg(where, reason);
+      m_error->text =
+          line > 0 ? m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1, line %2: %3")).arg(where).arg(line).arg(reason)
+                   : m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1: %2")).arg(where, reason);
     }
     return false;
   }
@@ -86,7 +88,8 @@ bool Loader::LoadFile(const toml::table& table, const StepForm& form, RecipeStep
   if (!Text(table, form, "file", name, line)) return false;
   step.file = name.isEmpty() ? QString() : QDir::cleanPath(m_dir.absoluteFilePath(name));
   QString reason;
-  const FileRead read = step.file.isEmpty() ? FileRead::CannotOpen : ReadWholeFile(step.file, step.image, kMaxUsbImage, &reason);
+  const FileRead read =
+      step.file.isEmpty() ? FileRead::CannotOpen : ReadWholeFile(step.file, step.image, kMaxUsbImage, &reason);
   if (read == FileRead::CannotOpen || read == FileRead::ReadFailed)
     return Fail(RecipeProblem::FileMissing, line,
                 m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the file %1 cannot be read: %2")).arg(step.file, reason));
@@ -135,9 +138,10 @@ bool Loader::Step(const toml::table& table, RecipeStep& step) {
     for (const char* n : form->needs) known = known || k == n;
     for (const char* n : form->may) known = known || k == n;
     if (!known)
-      return Fail(RecipeProblem::UnknownKey, LineOf(node),
-                  m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the step %1 does not take the key \"%2\""))
-                      .arg(QString::fromUtf8(form->name), QString::fromUtf8(k.data(), static_cast<qsizetype>(k.size()))));
+      return Fail(
+          RecipeProblem::UnknownKey, LineOf(node),
+          m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the step %1 does not take the key \"%2\""))
+              .arg(QString::fromUtf8(form->name), QString::fromUtf8(k.data(), static_cast<qsizetype>(k.size()))));
   }
   for (const char* n : form->needs)
     if (!table.get(n))

@@ -24,13 +24,13 @@ enum class StepKind { Upgrade, DownloadBackup, SetFrequency, InitButtons, CheckV
 
 struct RecipeStep {
   StepKind kind = StepKind::InitButtons;
-  int line = 0;           // where it starts in the recipe
-  QString file;           // upgrade, download-backup: the absolute path
-  QByteArray image;       // ... and its bytes, read at load
-  QString sha256;         // ... their SHA-256 in lower-case hex
-  qint32 hz = 0;          // set-frequency
-  QString version;        // check-version: the text the device must report
-  QString folder;         // read-backup: the absolute path of an existing folder
+  int line = 0;      // where it starts in the recipe
+  QString file;      // upgrade, download-backup: the absolute path
+  QByteArray image;  // ... and its bytes, read at load
+  QString sha256;    // ... their SHA-256 in lower-case hex
+  qint32 hz = 0;     // set-frequency
+  QString version;   // check-version: the text the device must report
+  QString folder;    // read-backup: the absolute path of an existing folder
 };
 
 struct Recipe {
@@ -41,18 +41,18 @@ struct Recipe {
 
 // Why a recipe is refused; tests and scripts go by this, never by the text.
 enum class RecipeProblem {
-  Unreadable,    // the recipe file itself cannot be read
-  Syntax,        // not TOML
-  NoSteps,       // no [[step]] at all
-  UnknownStep,   // `do` names no step this station knows
-  UnknownKey,    // a key the step does not take (a typo would otherwise be ignored silently)
-  MissingKey,    // a key the step needs
-  BadValue,      // a value of the wrong type or form (a sha256 that is not 64 hex digits)
-  OutOfRange,    // a frequency the device cannot take
-  FileMissing,   // a file that cannot be read
-  FileBad,       // empty, or too large for the link
-  HashMismatch,  // the file's SHA-256 differs from the one pinned
-  FolderMissing, // the read-back folder does not exist or is not a folder
+  Unreadable,     // the recipe file itself cannot be read
+  Syntax,         // not TOML
+  NoSteps,        // no [[step]] at all
+  UnknownStep,    // `do` names no step this station knows
+  UnknownKey,     // a key the step does not take (a typo would otherwise be ignored silently)
+  MissingKey,     // a key the step needs
+  BadValue,       // a value of the wrong type or form (a sha256 that is not 64 hex digits)
+  OutOfRange,     // a frequency the device cannot take
+  FileMissing,    // a file that cannot be read
+  FileBad,        // empty, or too large for the link
+  HashMismatch,   // the file's SHA-256 differs from the one pinned
+  FolderMissing,  // the read-back folder does not exist or is not a folder
 };
 
 struct RecipeError {

@@ -58,7 +58,8 @@ bool ReportFile::Append(const QByteArray& line, QString* why) {
     const int error = n < 0 ? errno : ENOSPC;
     // Part of a line would read as a broken record: the file goes back to its last whole line.
     if (n > 0 && ::ftruncate(m_fd, st.st_size) != 0) {
-      if (why) *why = SystemText(error) + QStringLiteral("; the partial line could not be cut off: ") + SystemText(errno);
+      if (why)
+        *why = SystemText(error) + QStringLiteral("; the partial line could not be cut off: ") + SystemText(errno);
       return false;
     }
     if (why) *why = SystemText(error);

@@ -80,9 +80,9 @@ class Station {
 
   StationOptions& m_o;
   SerialisedBackend m_backend;
-  std::map<QString, Slot> m_slots;   // by slot key, in the order a display lists them
-  std::set<QString> m_passed;        // serial numbers that passed this session
-  std::optional<QString> m_asking;   // the slot whose id is asked for
+  std::map<QString, Slot> m_slots;  // by slot key, in the order a display lists them
+  std::set<QString> m_passed;       // serial numbers that passed this session
+  std::optional<QString> m_asking;  // the slot whose id is asked for
   bool m_noMoreUnits = false;
   qint64 m_typicalMs = -1;  // how long the last passing unit took: the time-left estimate
   StationSummary m_summary;
@@ -160,8 +160,7 @@ void Station::Arrive(Slot& slot) {
     if (m_passed.count(serial)) {
       slot.state = State::Skipped;
       slot.note = Text(QT_TRANSLATE_NOOP("quorvin", "already passed in this session: not run again"));
-      m_o.view.Event(Text(QT_TRANSLATE_NOOP("quorvin", "SKIP  %1  %2  %3"))
-                         .arg(slot.unit.slot, serial, slot.note));
+      m_o.view.Event(Text(QT_TRANSLATE_NOOP("quorvin", "SKIP  %1  %2  %3")).arg(slot.unit.slot, serial, slot.note));
       return;
     }
     for (const auto& [key, other] : m_slots) {
@@ -215,8 +214,9 @@ void Station::AskIds() {
     for (auto& [key, slot] : m_slots) {
       if (slot.state != State::AwaitingId) continue;
       m_asking = key;
-      m_o.view.Prompt(Text(QT_TRANSLATE_NOOP("quorvin", "Scan or type the id of the unit in slot %1 (%2), then Enter: "))
-                          .arg(key, slot.unit.Name()));
+      m_o.view.Prompt(
+          Text(QT_TRANSLATE_NOOP("quorvin", "Scan or type the id of the unit in slot %1 (%2), then Enter: "))
+              .arg(key, slot.unit.Name()));
       break;
     }
     if (!m_asking) return;
@@ -228,7 +228,8 @@ void Station::AskIds() {
     case LineSource::Read::End:
       // Nobody can answer any more: no unit may run without the id the operator asked to give.
       m_noMoreUnits = true;
-      m_o.view.Event(Text(QT_TRANSLATE_NOOP("quorvin", "No more input for unit ids: the station takes no more units.")));
+      m_o.view.Event(
+          Text(QT_TRANSLATE_NOOP("quorvin", "No more input for unit ids: the station takes no more units.")));
       for (auto& [key, slot] : m_slots)
         if (slot.state == State::AwaitingId) slot.state = State::Waiting;
       m_asking.reset();

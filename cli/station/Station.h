@@ -55,9 +55,9 @@ struct StationOptions {
   Language lang;
   ReportFile& report;
   StationView& view;
-  std::atomic<bool>& stop;   // set: take no new units, let the running ones finish
-  std::atomic<bool>& abort;  // set: running units stop at once too
-  LineSource* ids = nullptr; // --ask-id: a unit waits for its id before it runs
+  std::atomic<bool>& stop;    // set: take no new units, let the running ones finish
+  std::atomic<bool>& abort;   // set: running units stop at once too
+  LineSource* ids = nullptr;  // --ask-id: a unit waits for its id before it runs
   QString toolVersion;
   int pollMs = 500;
   std::function<void(const UnitRecord&)> onRecord;  // after each unit's line is written

@@ -13,12 +13,12 @@
 namespace quorvin::station {
 
 struct UnitProgress {
-  QString step;    // the recipe step running now
+  QString step;  // the recipe step running now
   int stepIndex = 0;
   int stepCount = 0;
-  QString text;    // the operation's progress line
-  int percent = -1;       // of the step; -1 while the step gives no measure
-  qint64 stepLeftMs = -1; // estimated from the step's pace; -1 when unknown
+  QString text;            // the operation's progress line
+  int percent = -1;        // of the step; -1 while the step gives no measure
+  qint64 stepLeftMs = -1;  // estimated from the step's pace; -1 when unknown
 };
 
 class UnitFeedback final : public Feedback {

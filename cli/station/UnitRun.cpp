@@ -170,25 +170,29 @@ UnitRecord Runner::Run() {
       check = [this, &step](const OpResult& r) {
         m_record.newVersion = r.version;
         if (r.version == step.version) return Mismatch{};
-        return Mismatch{QStringLiteral("version-mismatch"),
-                        QStringLiteral("the unit reports version \"%1\", the recipe expects \"%2\"").arg(r.version, step.version),
-                        m_env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "the unit reports version \"%1\", the recipe expects \"%2\""))
-                            .arg(r.version, step.version)};
+        return Mismatch{
+            QStringLiteral("version-mismatch"),
+            QStringLiteral("the unit reports version \"%1\", the recipe expects \"%2\"").arg(r.version, step.version),
+            m_env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "the unit reports version \"%1\", the recipe expects \"%2\""))
+                .arg(r.version, step.version)};
       };
     }
-    ok = Do(StepName(step.kind), [this, &step](UsbEnv& e) { return RunStep(step, e); }, check);
+    ok = Do(
+        StepName(step.kind), [this, &step](UsbEnv& e) { return RunStep(step, e); }, check);
     if (ok && step.kind == StepKind::SetFrequency) {
       // A unit that acknowledges the value but keeps another would pass unnoticed: read it back.
-      ok = Do(QStringLiteral("read-frequency"), [](UsbEnv& e) { return ReadFrequencyUsb(e); },
-              [this, &step](const OpResult& r) {
-                m_record.frequency = r.frequency;
-                if (r.frequency == step.hz) return Mismatch{};
-                return Mismatch{QStringLiteral("frequency-mismatch"),
-                                QStringLiteral("the unit reports %1 Hz, the recipe sets %2 Hz").arg(r.frequency).arg(step.hz),
-                                m_env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "the unit reports %1 Hz, the recipe sets %2 Hz"))
-                                    .arg(r.frequency)
-                                    .arg(step.hz)};
-              });
+      ok = Do(
+          QStringLiteral("read-frequency"), [](UsbEnv& e) { return ReadFrequencyUsb(e); },
+          [this, &step](const OpResult& r) {
+            m_record.frequency = r.frequency;
+            if (r.frequency == step.hz) return Mismatch{};
+            return Mismatch{
+                QStringLiteral("frequency-mismatch"),
+                QStringLiteral("the unit reports %1 Hz, the recipe sets %2 Hz").arg(r.frequency).arg(step.hz),
+                m_env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "the unit reports %1 Hz, the recipe sets %2 Hz"))
+                    .arg(r.frequency)
+                    .arg(step.hz)};
+          });
     }
   }
   if (ok && upgrades)
@@ -208,7 +212,8 @@ UnitRecord Runner::Run() {
 QJsonObject UnitRecord::ToJson(const Recipe& recipe, const QString& toolVersion) const {
   QJsonArray stepList;
   for (const StepRecord& s : steps) {
-    QJsonObject o{{QStringLiteral("step"), s.step}, {QStringLiteral("outcome"), s.outcome}, {QStringLiteral("ms"), s.ms}};
+    QJsonObject o{
+        {QStringLiteral("step"), s.step}, {QStringLiteral("outcome"), s.outcome}, {QStringLiteral("ms"), s.ms}};
     if (s.outcome != QLatin1String("ok") && !s.detail.isEmpty()) o[QStringLiteral("detail")] = s.detail;
     stepList.append(o);
   }

@@ -17,21 +17,19 @@ namespace quorvin::station {
 
 // Who a unit is and where it hangs.
 struct UnitIdentity {
-  QString slot;      // the stable location it is plugged into (the path when the platform gives none)
-  QString path;      // what the backend opens
-  QString serial;    // empty when the device has none
+  QString slot;        // the stable location it is plugged into (the path when the platform gives none)
+  QString path;        // what the backend opens
+  QString serial;      // empty when the device has none
   QString operatorId;  // scanned or typed in with --ask-id
   // What the station calls it: the operator's id, else the serial number, else its slot.
-  [[nodiscard]] QString Name() const {
-    return !operatorId.isEmpty() ? operatorId : !serial.isEmpty() ? serial : slot;
-  }
+  [[nodiscard]] QString Name() const { return !operatorId.isEmpty() ? operatorId : !serial.isEmpty() ? serial : slot; }
 };
 
 struct StepRecord {
   QString step;
   QString outcome;  // "ok", or the fault's word: "refused", "no-reply", "version-mismatch", "unplugged", ...
   qint64 ms = 0;
-  QString detail;   // why, in English
+  QString detail;  // why, in English
 };
 
 struct UnitRecord {

@@ -32,8 +32,9 @@ class CtlStation : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(sim.Ready());
-    ASSERT_TRUE(test::WriteFile(Path("ok.toml"), "[[step]]\ndo = \"set-frequency\"\nhz = 433920000\n"
-                                                 "[[step]]\ndo = \"check-version\"\nequals = \"V1.0\"\n"));
+    ASSERT_TRUE(test::WriteFile(Path("ok.toml"),
+                                "[[step]]\ndo = \"set-frequency\"\nhz = 433920000\n"
+                                "[[step]]\ndo = \"check-version\"\nequals = \"V1.0\"\n"));
   }
   QString Path(const QString& name) const { return dir.filePath(name); }
   QTemporaryDir dir;

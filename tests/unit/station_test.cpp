@@ -1,6 +1,8 @@
 // The production station: its recipe checks, and whole runs against several virtual repeaters in
 // this process, one of them faulty.
 
+#include "cli/station/Station.h"
+
 #include <gtest/gtest.h>
 
 #include <QCryptographicHash>
@@ -11,7 +13,6 @@
 #include <QTemporaryDir>
 #include <thread>
 
-#include "cli/station/Station.h"
 #include "sim/InProcessBackend.h"
 
 namespace quorvin::station {
@@ -43,9 +44,10 @@ class RecipeTest : public ::testing::Test {
 };
 
 TEST_F(RecipeTest, ValidRecipeKeepsStepsAndTheFilesBytes) {
-  const auto r = Load("# line station\n[[step]]\ndo = \"upgrade\"\nfile = \"fw.bin\"\nsha256 = \"" +
-                      Sha(firmware).toUpper().toLatin1() +
-                      "\"\n[[step]]\ndo = \"set-frequency\"\nhz = 433920000\n[[step]]\ndo = \"read-backup\"\nfolder = \".\"\n");
+  const auto r =
+      Load("# line station\n[[step]]\ndo = \"upgrade\"\nfile = \"fw.bin\"\nsha256 = \"" +
+           Sha(firmware).toUpper().toLatin1() +
+           "\"\n[[step]]\ndo = \"set-frequency\"\nhz = 433920000\n[[step]]\ndo = \"read-backup\"\nfolder = \".\"\n");
   ASSERT_TRUE(r) << error.text.toStdString();
   ASSERT_EQ(r->steps.size(), 3u);
   EXPECT_EQ(r->steps[0].image, firmware);
@@ -55,7 +57,8 @@ TEST_F(RecipeTest, ValidRecipeKeepsStepsAndTheFilesBytes) {
 }
 
 TEST_F(RecipeTest, RefusedWithTheLineAndTheProblem) {
-  const QByteArray upgrade = "[[step]]\ndo = \"upgrade\"\nfile = \"fw.bin\"\nsha256 = \"" + Sha(firmware).toLatin1() + "\"\n";
+  const QByteArray upgrade =
+      "[[step]]\ndo = \"upgrade\"\nfile = \"fw.bin\"\nsha256 = \"" + Sha(firmware).toLatin1() + "\"\n";
   struct Case {
     QByteArray text;
     RecipeProblem problem;
