@@ -38,6 +38,8 @@ double RunReadBackBench(const BenchConfig& cfg, Figures& figures);
 double RunUpgradeBench(const BenchConfig& cfg, Figures& figures);
 void RunPeakRssBench(const BenchConfig& cfg, Figures& figures);
 void RunSerialBench(const BenchConfig& cfg, Figures& figures);
+// Four units through the production station at once against one alone.
+void RunStationBench(const BenchConfig& cfg, Figures& figures);
 
 // The fresh process of RunPeakRssBench: uploads `imagePath` and prints peak_rss_ratio.
 int PeakRssChild(const QString& simPath, const QString& imagePath, const QString& workDir);
