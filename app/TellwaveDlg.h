@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -115,11 +116,13 @@ class CTellwaveDlg : public QDialog {
   void OnSetFrequency();
   void OnReadFrequency();
   void OnInitCallButtons();
-  void SendFile(const QString& initialName, UsbFileOp usbOp, SerialFileOp serialOp);
+  void SendFile(const QString& operation, const QString& initialName, UsbFileOp usbOp, SerialFileOp serialOp);
   [[nodiscard]] SerialChoice CurrentSerialChoice() const;
-  bool StartUsb(std::function<OpResult(UsbEnv&)> op);
-  bool StartSerial(std::function<OpResult(SerialEnv&, const SerialChoice&)> op);
-  static void LogResult(const OpResult& result);
+  // `operation` and `file` name the run in the history.
+  bool StartUsb(const QString& operation, const QString& file, std::function<OpResult(UsbEnv&)> op);
+  bool StartSerial(const QString& operation, const QString& file,
+                   std::function<OpResult(SerialEnv&, const SerialChoice&)> op);
+  void LogResult(HistoryFacts facts, const OpResult& result);
 
   Clock& m_clock;
   bool m_bDemo;
@@ -145,6 +148,7 @@ class CTellwaveDlg : public QDialog {
   QTimer m_watchTimer;
   // Last member: destroyed first, after the running operation has ended.
   OperationRunner m_runner;
+  std::atomic<bool> m_historyWarned{false};
 };
 
 }  // namespace quorvin

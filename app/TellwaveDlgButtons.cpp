@@ -9,6 +9,7 @@
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
 #include "app/TellwaveDlg.h"
+#include "link/History.h"
 #include "link/SerialPort.h"
 #include "ops/Operations.h"
 
@@ -32,37 +33,59 @@ SerialChoice CTellwaveDlg::CurrentSerialChoice() const {
   return {item >= 0 ? m_comboPort->itemText(item) : QString(), m_comboSpeed->currentText()};
 }
 
-bool CTellwaveDlg::StartUsb(std::function<OpResult(UsbEnv&)> op) {
-  return StartOperation([this, op = std::move(op)] {
+bool CTellwaveDlg::StartUsb(const QString& operation, const QString& file, std::function<OpResult(UsbEnv&)> op) {
+  return StartOperation([this, operation, file, op = std::move(op)] {
+    HistoryFacts facts{QStringLiteral("quorvin-setup"), operation,      QStringLiteral("usb"), {}, file, {},
+                       QDateTime::currentDateTimeUtc(), m_clock.NowMs()};
     UsbEnv env{*m_link, *m_feedback, m_clock, m_lang};
-    LogResult(op(env));
+    const OpResult result = op(env);
+    facts.unit = m_link->LinkedPath();
+    LogResult(std::move(facts), result);
   });
 }
 
-bool CTellwaveDlg::StartSerial(std::function<OpResult(SerialEnv&, const SerialChoice&)> op) {
+bool CTellwaveDlg::StartSerial(const QString& operation, const QString& file,
+                               std::function<OpResult(SerialEnv&, const SerialChoice&)> op) {
   // The combo boxes are read here, on the GUI thread; the port itself only ever on the worker.
-  return StartOperation([this, op = std::move(op), choice = CurrentSerialChoice()] {
+  return StartOperation([this, operation, file, op = std::move(op), choice = CurrentSerialChoice()] {
+    HistoryFacts facts{
+        QStringLiteral("quorvin-setup"), operation,      QStringLiteral("serial"), choice.portItem, file, {},
+        QDateTime::currentDateTimeUtc(), m_clock.NowMs()};
     SerialEnv env{*m_serialPort, *m_feedback, m_clock, m_lang};
-    LogResult(op(env, choice));
+    LogResult(std::move(facts), op(env, choice));
   });
 }
 
-void CTellwaveDlg::LogResult(const OpResult& result) {
+// On the worker: the run's line in the history (`facts.ms` holds its start until here). A history
+// that cannot be written is said once in the debug output and never again.
+void CTellwaveDlg::LogResult(HistoryFacts facts, const OpResult& result) {
   if (!result.detail.isEmpty()) qInfo().noquote() << "operation ended:" << result.detail;
+  facts.ms = m_clock.NowMs() - facts.ms;
+  const bool written = facts.operation == QLatin1String("backup read");
+  if (!facts.file.isEmpty() && (!written || result.Ok())) facts.sha256 = FileSha256(facts.file);
+  QString why;
+  if (!AppendHistory(HistoryEntry(facts, result), &why) && !m_historyWarned.exchange(true))
+    qWarning().noquote() << "the history could not be written:" << HistoryPath() << why;
 }
 
-void CTellwaveDlg::OnUpgrade() { SendFile(QStringLiteral("test"), FirmwareUpgradeUsb, FirmwareUpgradeSerial); }
+void CTellwaveDlg::OnUpgrade() {
+  SendFile(QStringLiteral("upgrade"), QStringLiteral("test"), FirmwareUpgradeUsb, FirmwareUpgradeSerial);
+}
 
-void CTellwaveDlg::OnBackupDownload() { SendFile(QStringLiteral("back-up"), BackupDownloadUsb, BackupDownloadSerial); }
+void CTellwaveDlg::OnBackupDownload() {
+  SendFile(QStringLiteral("backup download"), QStringLiteral("back-up"), BackupDownloadUsb, BackupDownloadSerial);
+}
 
-void CTellwaveDlg::SendFile(const QString& initialName, UsbFileOp usbOp, SerialFileOp serialOp) {
+void CTellwaveDlg::SendFile(const QString& operation, const QString& initialName, UsbFileOp usbOp,
+                            SerialFileOp serialOp) {
   if (m_runner.IsBusy()) return;
   const QString path = m_chooser->OpenBin(this, initialName);
   if (path.isEmpty()) return;
   if (UsbSelected()) {
-    StartUsb([usbOp, path](UsbEnv& env) { return usbOp(env, path); });
+    StartUsb(operation, path, [usbOp, path](UsbEnv& env) { return usbOp(env, path); });
   } else {
-    StartSerial([serialOp, path](SerialEnv& env, const SerialChoice& c) { return serialOp(env, c, path); });
+    StartSerial(operation, path,
+                [serialOp, path](SerialEnv& env, const SerialChoice& c) { return serialOp(env, c, path); });
   }
 }
 
@@ -74,18 +97,20 @@ void CTellwaveDlg::OnBackupReadBack() {
   // The chosen file is left as it is: the read-back replaces it only once every packet arrived,
   // so a failed read-back never costs the technician an earlier backup.
   if (UsbSelected()) {
-    StartUsb([path](UsbEnv& env) { return BackupReadBackUsb(env, path); });
+    StartUsb(QStringLiteral("backup read"), path, [path](UsbEnv& env) { return BackupReadBackUsb(env, path); });
   } else {
-    StartSerial([path](SerialEnv& env, const SerialChoice& c) { return BackupReadBackSerial(env, c, path); });
+    StartSerial(QStringLiteral("backup read"), path,
+                [path](SerialEnv& env, const SerialChoice& c) { return BackupReadBackSerial(env, c, path); });
   }
 }
 
 void CTellwaveDlg::OnReadVersion() {
   if (m_runner.IsBusy()) return;
   if (UsbSelected()) {
-    StartUsb([](UsbEnv& env) { return ReadVersionUsb(env); });
+    StartUsb(QStringLiteral("version"), {}, [](UsbEnv& env) { return ReadVersionUsb(env); });
   } else {
-    StartSerial([](SerialEnv& env, const SerialChoice& c) { return ReadVersionSerial(env, c); });
+    StartSerial(QStringLiteral("version"), {},
+                [](SerialEnv& env, const SerialChoice& c) { return ReadVersionSerial(env, c); });
   }
 }
 
@@ -95,12 +120,12 @@ void CTellwaveDlg::OnSetFrequency() {
   // Over USB only; unchecked, the checked value is kept and nothing is sent.
   if (!UsbSelected()) return;
   const qint32 hz = m_nFrequency;
-  StartUsb([hz](UsbEnv& env) { return SetFrequencyUsb(env, hz); });
+  StartUsb(QStringLiteral("frequency set"), {}, [hz](UsbEnv& env) { return SetFrequencyUsb(env, hz); });
 }
 
 void CTellwaveDlg::OnReadFrequency() {
   if (m_runner.IsBusy() || !UsbSelected()) return;
-  StartUsb([this](UsbEnv& env) {
+  StartUsb(QStringLiteral("frequency get"), {}, [this](UsbEnv& env) {
     OpResult result = ReadFrequencyUsb(env);
     if (result.Ok()) {
       const qint32 hz = result.frequency;
@@ -118,7 +143,7 @@ void CTellwaveDlg::OnReadFrequency() {
 
 void CTellwaveDlg::OnInitCallButtons() {
   if (m_runner.IsBusy() || !UsbSelected()) return;
-  StartUsb([](UsbEnv& env) { return InitCallButtonsUsb(env); });
+  StartUsb(QStringLiteral("init-buttons"), {}, [](UsbEnv& env) { return InitCallButtonsUsb(env); });
 }
 
 }  // namespace quorvin

@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include <algorithm>
+
 namespace quorvin::cli {
 
 namespace {
@@ -171,18 +173,30 @@ CliOptions ParseCli(const QStringList& args) {
   }
   // A command's own switches follow its argument: `backup download FILE --verify`.
   QStringList flags;
-  while (o.command.size() > 1 && o.command.last() == QLatin1String("--verify")) flags << o.command.takeLast();
+  for (;;) {
+    if (o.command.size() > 1 && o.command.last() == QLatin1String("--verify")) {
+      flags << o.command.takeLast();
+      o.flagWords += 1;
+    } else if (o.command.size() > 2 && o.command[o.command.size() - 2] == QLatin1String("--since")) {
+      o.since = o.command.takeLast();
+      flags << o.command.takeLast();
+      o.flagWords += 2;
+    } else {
+      break;
+    }
+  }
   o.what = FindCommand(o.command);
   if (!o.what) {
     o.error = QStringLiteral("bad command: ") + (o.command + flags).join(QLatin1Char(' '));
     return o;
   }
   for (const QString& flag : flags) {
-    if (!o.what->flags.contains(flag)) {
+    const auto named = [&flag](const QString& f) { return f.section(QLatin1Char(' '), 0, 0) == flag; };
+    if (std::none_of(o.what->flags.begin(), o.what->flags.end(), named)) {
       o.error = flag + QStringLiteral(" does not go with ") + o.what->operation;
       return o;
     }
-    o.verify = true;
+    if (flag == QLatin1String("--verify")) o.verify = true;
   }
   // A station without a report would test units and keep no record of them.
   const bool station = o.what->operation == QLatin1String("station");

@@ -46,7 +46,7 @@ struct Command {
   QString operation;  // its name in --json; scripts match on it
   QString help;       // its line in the usage
   int (Session::*run)();
-  QStringList flags = {};  // the command's own switches, after its argument ("--verify")
+  QStringList flags = {};  // the command's own switches after its argument: "--verify", "--since DATE"
   [[nodiscard]] bool TakesFile() const { return argument == Argument::File; }
 };
 
@@ -62,6 +62,7 @@ struct CliOptions {
   bool verify = false;            // backup download ... --verify
   QString report;                 // --report: the station's report file
   bool askId = false;             // --ask-id: the station asks for each unit's id
+  QString since;                  // history --since DATE
   QStringList command;            // the words after the options: the command and its argument
   const Command* what = nullptr;  // the command they name; unset on --help or a refused line
   // Why the line is refused; empty when it is not. A refused line still tells `json` and `command`,
@@ -69,6 +70,8 @@ struct CliOptions {
   QString error;
   // The FILE argument as the system handed it over, before Qt decoded it; set by main().
   QByteArray fileArgBytes;
+  // How many words at the end of the line are the command's switches (after its FILE).
+  int flagWords = 0;
 };
 
 // Parses argv (without the program name).

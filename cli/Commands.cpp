@@ -13,11 +13,11 @@
 #include "cli/TerminalFeedback.h"
 #include "cli/UdevRule.h"
 #include "link/Backends.h"
+#include "link/History.h"
 #include "link/InputFile.h"
 #include "link/SerialPort.h"
 #include "ops/FrequencyInput.h"
 #include "ops/Operations.h"
-#include "ops/ResultNames.h"
 
 namespace quorvin::cli {
 
@@ -27,7 +27,8 @@ class Session {
       : m_o(o),
         m_lang(std::move(lang)),
         m_fb({!o.json, o.verbose, isatty(STDERR_FILENO) == 1}, interrupted, m_clock),
-        m_start(m_clock.NowMs()) {}
+        m_start(m_clock.NowMs()),
+        m_startedAt(QDateTime::currentDateTimeUtc()) {}
 
   int Run();
 
@@ -41,6 +42,7 @@ class Session {
   int BackupRead();
   int Devices();
   int Ports();
+  int History();
   int UdevRule();
   int Station();
 
@@ -60,6 +62,9 @@ class Session {
   RealClock m_clock;
   TerminalFeedback m_fb;
   qint64 m_start;
+  QDateTime m_startedAt;
+  QString m_unit;  // the repeater's path or the port, once known: the history names it
+  void Record(const OpResult& r, const QString& code);
   std::optional<QString> m_file;  // the FILE once accepted: --json reports it, even when empty
   QJsonObject m_extra;            // the command's own entries in --json's result
 };
@@ -118,6 +123,13 @@ const std::vector<Command>& CommandTable() {
        "station",
        "run the recipe in FILE on every repeater plugged in, until Ctrl+C",
        &Session::Station},
+      {{"history"},
+       Argument::None,
+       LinkUse::None,
+       "history",
+       "what was done, oldest first (--since DATE: from then on)",
+       &Session::History,
+       {QStringLiteral("--since DATE")}},
       {{"udev-rule"},
        Argument::None,
        LinkUse::None,
@@ -197,8 +209,32 @@ void PrintJson(const QJsonObject& o) { PrintOut(QString::fromUtf8(QJsonDocument(
 
 }  // namespace
 
+// Every run that reached a device (or tried to) leaves its line in the history. A history that
+// cannot be written costs a warning, never the operation's outcome.
+void Session::Record(const OpResult& r, const QString& code) {
+  HistoryFacts f{QStringLiteral("quorvinctl"),
+                 m_o.what->operation,
+                 m_o.port.isEmpty() ? "usb" : "serial",
+                 m_unit,
+                 m_file.value_or(QString()),
+                 {},
+                 m_startedAt,
+                 m_clock.NowMs() - m_start};
+  // The file as sent, or as written once the read-back put it in place.
+  const bool written = m_o.what->operation == QLatin1String("backup read");
+  if (m_file && (!written || r.Ok())) f.sha256 = FileSha256(*m_file);
+  QJsonObject entry = HistoryEntry(f, r);
+  entry[QStringLiteral("code")] = code;
+  QString why;
+  if (!AppendHistory(entry, &why))
+    std::fprintf(stderr, "quorvinctl: %s\n",
+                 qUtf8Printable(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the history could not be written: %1"))
+                                    .arg(HistoryPath() + QStringLiteral(": ") + why)));
+}
+
 int Session::Finish(const OpResult& r, bool lineRefused) {
   const Verdict v = Judge(r, lineRefused);
+  if (!lineRefused && (m_o.what->link == LinkUse::UsbOnly || m_o.what->link == LinkUse::UsbOrSerial)) Record(r, v.code);
   if (!m_o.json) return v.exitCode;
   QJsonObject result = m_extra;
   if (!r.version.isNull()) result[QStringLiteral("version")] = r.version;
@@ -227,12 +263,15 @@ int Session::Usb(const UsbOp& op) {
   if (!backend) return RefuseSocketVariable(why);
   HidLink link(*backend, m_fb, m_clock);
   UsbEnv env{link, m_fb, m_clock, m_lang};
-  return Finish(WithUsbFault(op(env), link));
+  const OpResult r = WithUsbFault(op(env), link);
+  m_unit = link.LinkedPath();
+  return Finish(r);
 }
 
 int Session::Serial(const SerialOp& op) {
   CSerialPort port;
   SerialEnv env{port, m_fb, m_clock, m_lang};
+  m_unit = m_o.port;
   const OpResult r = op(env, SerialChoice{m_o.port, m_o.baud});
   port.Close();
   return Finish(r);
@@ -396,6 +435,43 @@ int Session::Devices() {
     m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "No device connected to PC !")));
   }
   m_extra[QStringLiteral("devices")] = list;
+  return Finish(r);
+}
+
+int Session::History() {
+  QDateTime since;
+  if (!m_o.since.isEmpty()) {
+    since = QDateTime::fromString(m_o.since, Qt::ISODate);
+    if (!since.isValid()) since = QDateTime(QDate::fromString(m_o.since, Qt::ISODate), QTime(0, 0), Qt::UTC);
+    if (!since.isValid()) {
+      OpResult r;
+      r.outcome = Outcome::InvalidInput;
+      r.detail = QStringLiteral("--since takes a date or time such as 2026-12-01 or 2026-12-01T08:00:00Z");
+      m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Not a date: %1 (write it as 2026-12-01)")).arg(m_o.since));
+      return Finish(r);
+    }
+  }
+  int skipped = 0;
+  QJsonArray list;
+  for (const QJsonObject& e : ReadHistory(HistoryPath(), &skipped)) {
+    if (since.isValid() && QDateTime::fromString(e[QStringLiteral("time")].toString(), Qt::ISODateWithMs) < since)
+      continue;
+    list.append(e);
+    if (!m_o.json) {
+      QStringList cells;
+      for (const char* key : {"time", "program", "operation", "link", "unit", "outcome", "fault", "version", "file"}) {
+        const QString cell = e[QLatin1String(key)].toVariant().toString();
+        if (!cell.isEmpty()) cells << cell;
+      }
+      cells << QStringLiteral("%1 ms").arg(e[QStringLiteral("ms")].toInteger());
+      PrintOut(cells.join(QLatin1String("  ")));
+    }
+  }
+  if (skipped > 0) std::fprintf(stderr, "quorvinctl: %d history lines are not JSON; skipped\n", skipped);
+  OpResult r;
+  r.outcome = Outcome::Success;
+  m_extra[QStringLiteral("path")] = HistoryPath();
+  m_extra[QStringLiteral("entries")] = list;
   return Finish(r);
 }
 

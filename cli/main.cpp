@@ -25,8 +25,9 @@ int main(int argc, char** argv) {
   quorvin::cli::CliOptions options = quorvin::cli::ParseCli(args);
   if (!options.error.isEmpty()) return quorvin::cli::ReportUsageError(options);
   if (options.help) return quorvin::cli::ShowHelp(options.json);
-  // A FILE argument is always the last one; its bytes as given tell whether Qt read it faithfully.
-  if (argc > 1) options.fileArgBytes = QByteArray(argv[argc - 1]);
+  // A FILE argument is the last one before the command's switches; its bytes as given tell whether
+  // Qt read it faithfully.
+  if (argc > 1 + options.flagWords) options.fileArgBytes = QByteArray(argv[argc - 1 - options.flagWords]);
   std::signal(SIGINT, OnInterrupt);
   std::signal(SIGTERM, OnInterrupt);
 #ifdef SIGXFSZ

@@ -489,5 +489,13 @@
         <source>~%1 left</source>
         <translation>剩余约 %1</translation>
     </message>
+    <message>
+        <source>the history could not be written: %1</source>
+        <translation>无法写入历史记录：%1</translation>
+    </message>
+    <message>
+        <source>Not a date: %1 (write it as 2026-12-01)</source>
+        <translation>不是日期：%1（请写成 2026-12-01）</translation>
+    </message>
 </context>
 </TS>

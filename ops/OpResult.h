@@ -2,6 +2,8 @@
 // What an operation reports back to its front end, beyond the boxes it has shown: quorvinctl turns
 // it into an exit status and --json output, the window ignores it.
 
+#include <QDateTime>
+#include <QJsonObject>
 #include <QString>
 #include <QtGlobal>
 
@@ -62,5 +64,22 @@ struct OpResult {
 
   [[nodiscard]] bool Ok() const { return outcome == Outcome::Success; }
 };
+
+// Words for scripts, the same in every language and on both links: --json, the history.
+[[nodiscard]] QString OutcomeName(Outcome o);
+[[nodiscard]] QString FaultName(Fault f);  // empty for Fault::None
+
+// What a front end knows about a run beyond its result, for its line in the history.
+struct HistoryFacts {
+  QString program;    // "quorvinctl", "quorvin-setup"
+  QString operation;  // "upgrade", "backup read", ...
+  QString link;       // "usb", "serial"
+  QString unit;       // the repeater, when known (its path or port)
+  QString file;       // a file sent or written
+  QString sha256;     // of that file, as sent or as written
+  QDateTime started;
+  qint64 ms = 0;
+};
+[[nodiscard]] QJsonObject HistoryEntry(const HistoryFacts& facts, const OpResult& r);
 
 }  // namespace quorvin

@@ -1,13 +1,11 @@
 #include "cli/station/UnitRun.h"
 
-#include <QCryptographicHash>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "link/History.h"
 #include "ops/Operations.h"
-#include "ops/ResultNames.h"
 
 namespace quorvin::station {
 
@@ -31,14 +29,6 @@ QString ReadBackPath(const QString& folder, const UnitIdentity& unit, const QDat
   QString path = base + QStringLiteral(".bin");
   for (int n = 2; QFileInfo::exists(path); ++n) path = base + QStringLiteral("-%1.bin").arg(n);
   return path;
-}
-
-QString FileSha256(const QString& path) {
-  QFile f(path);
-  if (!f.open(QIODevice::ReadOnly)) return {};
-  QCryptographicHash hash(QCryptographicHash::Sha256);
-  if (!hash.addData(&f)) return {};
-  return QString::fromLatin1(hash.result().toHex());
 }
 
 // A step the device carried out but whose result is not the one the recipe asks for.

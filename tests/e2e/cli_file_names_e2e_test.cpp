@@ -27,15 +27,18 @@ using test::SimProcess;
 
 // Runs quorvinctl in `dir` with `args` followed by the file name `printfName` (a printf format,
 // e.g. "\\377.bin"): QProcess would encode a QString argument, so the shell makes the raw bytes.
-CtlRun RunWithRawName(const QStringList& args, const char* printfName, const QString& socket, const QString& dir) {
+CtlRun RunWithRawName(const QStringList& args, const char* printfName, const QString& socket, const QString& dir,
+                      const QString& after = {}) {
   QProcess p;
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.insert(QStringLiteral("QUORVIN_HID_SOCKET"), socket);
   env.insert(QStringLiteral("RAW_NAME"), QString::fromLatin1(printfName));
+  env.insert(QStringLiteral("AFTER"), after);  // the command's switches, after the name
   p.setProcessEnvironment(env);
   p.setWorkingDirectory(dir);
   p.start(QStringLiteral("/bin/sh"),
-          QStringList{"-c", R"sh(exec "$0" "$@" "$(printf "$RAW_NAME")")sh", QStringLiteral(QUORVINCTL_BINARY)} + args);
+          QStringList{"-c", R"sh(exec "$0" "$@" "$(printf "$RAW_NAME")" $AFTER)sh", QStringLiteral(QUORVINCTL_BINARY)} +
+              args);
   CtlRun run;
   if (!p.waitForFinished(30'000)) return run;
   run.exitCode = p.exitCode();
@@ -83,6 +86,10 @@ TEST(CtlFileNames, NamesThatAreNotUtf8AreRefusedBeforeAnythingIsSent) {
   EXPECT_EQ(o["code"].toString(), "invalid-input");
   EXPECT_TRUE(o["messages"].toArray().at(0).toString().contains(QString::fromUtf8("不是有效的 UTF-8 编码")))
       << r.out.toStdString();
+
+  // The name is found before the command's own switches too.
+  r = RunWithRawName({"--lang", "en", "backup", "download"}, "\\377.bin", sim.SocketPath(), dir.path(), "--verify");
+  EXPECT_EQ(r.exitCode, 2) << r.out.toStdString() << r.err.toStdString();
 
   EXPECT_FALSE(sim.Output().contains("host>")) << sim.Output().toStdString();
 

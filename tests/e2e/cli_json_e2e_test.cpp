@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -136,6 +139,31 @@ TEST(CtlJson, VerifyNamesTheFirstDifferenceOnBothLinks) {
              sim.SocketPath()));
   EXPECT_EQ(o["exitCode"].toInt(), 0);
   EXPECT_TRUE(o["result"].toObject()["verify"].toObject()["match"].toBool());
+}
+
+// Every run leaves its line in the history, which `history` shows; a history that cannot be written
+// costs a warning, never the operation.
+TEST(CtlJson, TheHistoryRecordsRunsAndNeverFailsThem) {
+  QTemporaryDir state;
+  const QByteArray saved = qgetenv("XDG_STATE_HOME");
+  qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
+  test::SimProcess sim;
+  ASSERT_TRUE(sim.Ready());
+  EXPECT_EQ(RunCtl({"version"}, sim.SocketPath()).exitCode, 0);
+  EXPECT_EQ(RunCtl({"frequency", "set", "1"}, sim.SocketPath()).exitCode, 2);
+  const QJsonObject o = OnlyObject(RunCtl({"--json", "history"}, {}));
+  const QJsonArray entries = o["result"].toObject()["entries"].toArray();
+  ASSERT_EQ(entries.size(), 2);
+  EXPECT_EQ(entries[0].toObject()["operation"].toString(), "version");
+  EXPECT_EQ(entries[0].toObject()["version"].toString(), "V1.0");
+  EXPECT_EQ(entries[1].toObject()["code"].toString(), "invalid-input");
+  // A folder where the history file should be: the run still succeeds, with one warning.
+  ASSERT_TRUE(QFile::remove(state.filePath("quorvin/history.jsonl")));
+  ASSERT_TRUE(QDir().mkpath(state.filePath("quorvin/history.jsonl")));
+  const CtlRun r = RunCtl({"--lang", "en", "version"}, sim.SocketPath());
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_TRUE(r.err.contains("the history could not be written")) << r.err.toStdString();
+  qputenv("XDG_STATE_HOME", saved);
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "ops/ResultNames.h"
+#include "ops/OpResult.h"
 
 namespace quorvin {
 
@@ -58,6 +58,24 @@ QString FaultName(Fault f) {
       return QStringLiteral("mismatch");
   }
   return {};
+}
+
+QJsonObject HistoryEntry(const HistoryFacts& f, const OpResult& r) {
+  QJsonObject e{{QStringLiteral("time"), f.started.toUTC().toString(Qt::ISODateWithMs)},
+                {QStringLiteral("program"), f.program},
+                {QStringLiteral("operation"), f.operation},
+                {QStringLiteral("outcome"), OutcomeName(r.outcome)},
+                {QStringLiteral("ms"), f.ms}};
+  if (!f.link.isEmpty()) e[QStringLiteral("link")] = f.link;
+  if (!f.unit.isEmpty()) e[QStringLiteral("unit")] = f.unit;
+  if (r.fault != Fault::None) e[QStringLiteral("fault")] = FaultName(r.fault);
+  if (!r.version.isEmpty()) e[QStringLiteral("version")] = r.version;
+  if (!f.file.isEmpty()) {
+    e[QStringLiteral("file")] = f.file;
+    if (!f.sha256.isEmpty()) e[QStringLiteral("sha256")] = f.sha256;
+  }
+  if (r.bytes > 0) e[QStringLiteral("bytes")] = r.bytes;
+  return e;
 }
 
 }  // namespace quorvin

@@ -1,0 +1,71 @@
+#include "link/History.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+
+#include "link/FileSystem.h"
+
+namespace quorvin {
+
+namespace {
+QString StateHome() {
+  const QString xdg = qEnvironmentVariable("XDG_STATE_HOME");
+  if (!xdg.isEmpty()) return xdg;
+  const QString local = qEnvironmentVariable("LOCALAPPDATA");  // set on Windows only
+  if (!local.isEmpty()) return local;
+  return QDir::homePath() + QStringLiteral("/.local/state");
+}
+}  // namespace
+
+QString HistoryPath() { return StateHome() + QStringLiteral("/quorvin/history.jsonl"); }
+
+bool AppendHistory(const QJsonObject& entry, QString* why) {
+  const QString path = HistoryPath();
+  if (!QDir().mkpath(QFileInfo(path).path())) {
+    if (why) *why = QStringLiteral("cannot create %1").arg(QFileInfo(path).path());
+    return false;
+  }
+  const QByteArray line = QJsonDocument(entry).toJson(QJsonDocument::Compact) + '\n';
+  QFile file(path);
+  // Unbuffered: the line leaves in one write(), which O_APPEND places whole at the end.
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+    if (why) *why = file.errorString();
+    return false;
+  }
+  if (file.write(line) != line.size()) {
+    if (why) *why = file.errorString();
+    return false;
+  }
+  return fs::SyncToDisk(file.handle(), why);
+}
+
+QVector<QJsonObject> ReadHistory(const QString& path, int* skipped) {
+  QVector<QJsonObject> entries;
+  if (skipped) *skipped = 0;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return entries;
+  while (!file.atEnd()) {
+    const QByteArray line = file.readLine().trimmed();
+    if (line.isEmpty()) continue;
+    const QJsonDocument doc = QJsonDocument::fromJson(line);
+    if (doc.isObject())
+      entries.push_back(doc.object());
+    else if (skipped)
+      ++*skipped;
+  }
+  return entries;
+}
+
+QString FileSha256(const QString& path) {
+  // Only a regular file: a FIFO would hold the open until a writer came, and its data are gone.
+  if (!fs::Inspect(path).regular) return {};
+  QFile file(path);
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) return {};
+  return QString::fromLatin1(hash.result().toHex());
+}
+
+}  // namespace quorvin
