@@ -60,7 +60,8 @@ std::vector<station::UnitRecord> RunFor(const station::Recipe& recipe, SimBench&
   std::atomic<bool> abort{false};
   std::mutex mutex;
   std::vector<station::UnitRecord> records;
-  station::StationOptions options{recipe, bench, clock, Language(), report, view, stop, abort, nullptr, "bench", 200, {}};
+  station::StationOptions options{recipe, bench, clock,   Language(), report, view,
+                                  stop,   abort, nullptr, "bench",    200,    {}};
   options.onRecord = [&](const station::UnitRecord& r) {
     std::lock_guard lock(mutex);
     records.push_back(r);
