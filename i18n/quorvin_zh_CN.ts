@@ -497,5 +497,9 @@
         <source>Not a date: %1 (write it as 2026-12-01)</source>
         <translation>不是日期：%1（请写成 2026-12-01）</translation>
     </message>
+    <message>
+        <source>Stopping: no new units; the running ones finish first (Ctrl+C again stops at once).</source>
+        <translation>正在停止：不再接收新设备，正在运行的设备先完成（再按一次 Ctrl+C 立即停止）。</translation>
+    </message>
 </context>
 </TS>

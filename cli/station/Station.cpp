@@ -84,6 +84,7 @@ class Station {
   std::set<QString> m_passed;       // serial numbers that passed this session
   std::optional<QString> m_asking;  // the slot whose id is asked for
   bool m_noMoreUnits = false;
+  bool m_toldStopping = false;
   qint64 m_typicalMs = -1;  // how long the last passing unit took: the time-left estimate
   StationSummary m_summary;
 };
@@ -273,6 +274,11 @@ StationSummary Station::Run() {
   for (;;) {
     Reap();
     const bool taking = TakingUnits();
+    if (!taking && !m_toldStopping && m_o.stop.load() && Running()) {
+      m_toldStopping = true;
+      m_o.view.Event(Text(QT_TRANSLATE_NOOP(
+          "quorvin", "Stopping: no new units; the running ones finish first (Ctrl+C again stops at once).")));
+    }
     if (!taking) {
       for (auto& [key, slot] : m_slots)
         if (slot.state == State::AwaitingId || slot.state == State::Held) slot.state = State::Waiting;
