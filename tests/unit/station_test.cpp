@@ -8,6 +8,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -178,8 +180,8 @@ class StationTest : public ::testing::Test {
     return unit;
   }
   // Runs the station until `until` holds (checked after every unit's record), then stops it.
-  StationSummary RunUntil(const std::function<bool()>& until) {
-    StationOptions options{*recipe, bench, clock, Language(), report, view, stop, abort, nullptr, "test", 20, {}};
+  StationSummary RunUntil(const std::function<bool()>& until, LineSource* ids = nullptr) {
+    StationOptions options{*recipe, bench, clock, Language(), report, view, stop, abort, ids, "test", 20, {}};
     options.pollMs = 20;
     options.onRecord = [this](const UnitRecord& r) {
       std::lock_guard lock(mutex);
@@ -306,6 +308,35 @@ TEST_F(StationTest, UnitUnpluggedMidRecipeFailsAloneAndMayRunAgainElsewhereButAP
   EXPECT_TRUE(records[2].pass);
   EXPECT_EQ(records[2].unit.slot, "sim:4");
   EXPECT_EQ(ReportLines().size(), 3u);
+}
+
+// The operator's answers, one a prompt.
+class Answers final : public LineSource {
+ public:
+  explicit Answers(QStringList lines) : m_lines(std::move(lines)) {}
+  Read Poll(QString& line, int) override {
+    if (m_lines.isEmpty()) return Read::Nothing;
+    line = m_lines.takeFirst();
+    return Read::Line;
+  }
+
+ private:
+  QStringList m_lines;
+};
+
+TEST_F(StationTest, AskedIdsNameTheUnitsAndNeverReachOutsideTheBackupFolder) {
+  Plug(1, QStringLiteral("sim:1"));
+  Answers ids({"../../escaped", "BC-0002"});
+  RunUntil([this] { return Count() >= 1; }, &ids);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_TRUE(records[0].pass);
+  const QJsonObject line = ReportLines().at(0);
+  EXPECT_EQ(line["unit"].toString(), "../../escaped");
+  EXPECT_EQ(line["operatorId"].toString(), "../../escaped");
+  EXPECT_EQ(line["serial"].toString(), "QV0001");
+  const QFileInfo backup(line["files"].toArray().last().toObject()["file"].toString());
+  EXPECT_EQ(backup.absolutePath(), QDir(dir.filePath("backups")).absolutePath());
+  EXPECT_TRUE(backup.fileName().startsWith("unit.._.._escaped-")) << backup.fileName().toStdString();
 }
 
 TEST(StationReport, RefusedWhereNoRegularFileCanBeAppended) {
