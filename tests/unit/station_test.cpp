@@ -4,6 +4,7 @@
 #include "cli/station/Station.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -13,6 +14,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <csignal>
 #include <thread>
 
 #include "sim/InProcessBackend.h"
@@ -337,6 +339,30 @@ TEST_F(StationTest, AskedIdsNameTheUnitsAndNeverReachOutsideTheBackupFolder) {
   const QFileInfo backup(line["files"].toArray().last().toObject()["file"].toString());
   EXPECT_EQ(backup.absolutePath(), QDir(dir.filePath("backups")).absolutePath());
   EXPECT_TRUE(backup.fileName().startsWith("unit.._.._escaped-")) << backup.fileName().toStdString();
+}
+
+TEST(StationReport, ALineThatDoesNotFitIsCutBackLeavingWholeLinesOnly) {
+  QTemporaryDir dir;
+  ReportFile report;
+  QString why;
+  ASSERT_TRUE(report.Open(dir.filePath("r.jsonl"), &why));
+  ASSERT_TRUE(report.Append("{\"unit\":1}", &why));
+  // A file-size limit just past the first line stands for a full disk: the second line is written
+  // only in part, and must not stay.
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit old{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+  rlimit tight = old;
+  tight.rlim_cur = 20;
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &tight), 0);
+  const bool appended = report.Append(QByteArray(100, 'x'), &why);
+  setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(appended);
+  EXPECT_FALSE(why.isEmpty());
+  QFile f(dir.filePath("r.jsonl"));
+  ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+  EXPECT_EQ(f.readAll(), QByteArray("{\"unit\":1}\n"));
 }
 
 TEST(StationReport, RefusedWhereNoRegularFileCanBeAppended) {
