@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <mutex>
+#include <set>
 
 #include "link/History.h"
 #include "ops/Operations.h"
@@ -22,12 +24,17 @@ QString SafeName(const QString& name) {
   return s;
 }
 
-// A fresh file name: an earlier read-back of the same unit in the same second is never replaced.
+// A fresh file name: an earlier read-back of the same unit in the same second is never replaced,
+// nor is the one another unit's thread is writing under the same name (one id typed for two units).
 QString ReadBackPath(const QString& folder, const UnitIdentity& unit, const QDateTime& now) {
+  static std::mutex mutex;
+  static std::set<QString> taken;
   const QString base = QDir(folder).filePath(SafeName(unit.Name()) + QLatin1Char('-') +
                                              now.toUTC().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'")));
+  std::lock_guard lock(mutex);
   QString path = base + QStringLiteral(".bin");
-  for (int n = 2; QFileInfo::exists(path); ++n) path = base + QStringLiteral("-%1.bin").arg(n);
+  for (int n = 2; taken.count(path) || QFileInfo::exists(path); ++n) path = base + QStringLiteral("-%1.bin").arg(n);
+  taken.insert(path);
   return path;
 }
 
