@@ -1,7 +1,5 @@
 #include "app/DeviceWatcher.h"
 
-#include <algorithm>
-
 #include "ops/Operations.h"
 
 namespace quorvin {
@@ -21,7 +19,8 @@ bool DeviceWatcher::PollTick() {
 
 bool DeviceWatcher::WatchTick() {
   const auto devices = m_link.Backend().Enumerate();
-  const bool present = std::any_of(devices.begin(), devices.end(), HidLink::IsRepeater);
+  m_attached = ChooseRepeater(devices, std::nullopt).attached;
+  const bool present = !m_attached.empty();
   // The first look only learns what is there: a device present at start has not "arrived".
   const bool arrived = m_watchPrimed && present && !m_wasPresent;
   const bool removed = m_watchPrimed && !present && m_wasPresent;

@@ -3,6 +3,9 @@
 // found, the device watcher that notices its arrival ("HID Insert !") and removal, and the "USB
 // Operation" check box. The link itself only opens, reads and writes; this decides when to look.
 
+#include <vector>
+
+#include "link/DeviceSelector.h"
 #include "link/Feedback.h"
 #include "link/HidLink.h"
 #include "link/Language.h"
@@ -26,6 +29,9 @@ class DeviceWatcher {
   void OnDeviceRemoved() { m_bDeviceConnected = false; }
 
   [[nodiscard]] bool DeviceConnected() const { return m_bDeviceConnected; }
+  // The repeaters the last device watcher tick saw, identified; the window's status strip names
+  // the one in use and warns when there are several.
+  [[nodiscard]] const std::vector<AttachedRepeater>& Attached() const { return m_attached; }
 
  private:
   HidLink& m_link;
@@ -34,6 +40,7 @@ class DeviceWatcher {
   bool m_bDeviceConnected = false;
   bool m_wasPresent = false;  // what the device watcher saw last
   bool m_watchPrimed = false;
+  std::vector<AttachedRepeater> m_attached;
 };
 
 }  // namespace quorvin

@@ -140,7 +140,43 @@ void CTellwaveDlg::BuildControls() {
   m_comboSpeed = findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ctl::ComboSpeed));
   m_checkUsb = findChild<QCheckBox*>(QStringLiteral("ctl%1").arg(ctl::UsbOperation));
   m_editFrequency = findChild<QLineEdit*>(QStringLiteral("ctl%1").arg(ctl::Frequency));
-  setFixedSize(units.Size(kMainWindowDu));
+  // One line more than the template, for the status strip under the buttons; nothing else moves.
+  m_deviceStatus = new QLabel(this);
+  m_deviceStatus->setObjectName(QStringLiteral("deviceStatus"));
+  m_deviceStatus->setTextFormat(Qt::PlainText);
+  const QSize window = units.Size(kMainWindowDu);
+  const int line = fontMetrics().height();
+  m_deviceStatus->setGeometry(units.X(7), window.height() - units.Y(3), window.width() - 2 * units.X(7), line);
+  setFixedSize(window + QSize(0, line));
+}
+
+QString CTellwaveDlg::LinkedIdentity() const {
+  if (!m_watcher->DeviceConnected()) return {};
+  const QString path = m_link->LinkedPath();
+  for (const AttachedRepeater& a : m_watcher->Attached())
+    if (a.info.path == path) return a.identity;
+  return {};
+}
+
+void CTellwaveDlg::UpdateDeviceStatus() {
+  const auto& attached = m_watcher->Attached();
+  const QString identity = LinkedIdentity();
+  QString text;
+  if (!identity.isEmpty()) {
+    text = m_version.isEmpty() || m_versionPath != m_link->LinkedPath()
+               ? m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Repeater: %1")).arg(identity)
+               : m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Repeater: %1, version %2")).arg(identity, m_version);
+  } else if (attached.empty()) {
+    text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "No repeater attached"));
+  }
+  if (attached.size() > 1) {
+    // The window drives the first one found; the others would be easy to take for it.
+    const QString several =
+        m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Warning: %1 repeaters attached, only one is used"))
+            .arg(attached.size());
+    text = text.isEmpty() ? several : text + QStringLiteral("  -  ") + several;
+  }
+  m_deviceStatus->setText(text);
 }
 
 void CTellwaveDlg::ApplyLanguage() {
@@ -281,11 +317,13 @@ void CTellwaveDlg::OnPollTimer() {
   // Discovery never runs inside a transfer: a busy tick is simply skipped.
   if (!m_runner.RunExclusive([&] { stop = m_watcher->PollTick(); })) return;
   if (stop) m_pollTimer.stop();
+  UpdateDeviceStatus();
 }
 
 void CTellwaveDlg::OnWatchTimer() {
   bool removed = false;
   if (!m_runner.RunExclusive([&] { removed = m_watcher->WatchTick(); })) return;
+  UpdateDeviceStatus();
   if (removed) {
     qInfo().noquote() << "device removed; polling again";
     m_pollTimer.start();
@@ -297,6 +335,7 @@ void CTellwaveDlg::OnUsbCheckBoxClicked(bool checked) {
 }
 
 void CTellwaveDlg::OnOperationFinished() {
+  UpdateDeviceStatus();
   if (m_bClosePending) {
     m_bClosePending = false;
     if (m_closeNotice) m_closeNotice->close();

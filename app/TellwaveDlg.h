@@ -24,6 +24,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 
 namespace quorvin {
@@ -104,6 +105,12 @@ class CTellwaveDlg : public QDialog {
   void OnOperationFinished();
   void ReportUnexpected(const QString& what);
   void ShowClosePendingNotice();
+  // The strip under the buttons: which repeater the window uses, its version once read, or that
+  // none is attached; a warning when several are.
+  void UpdateDeviceStatus();
+  // The identity of the repeater the link drives, as the device watcher last saw it; empty when
+  // the link is down or the watcher has not seen it yet. GUI thread.
+  [[nodiscard]] QString LinkedIdentity() const;
 
   // Buttons.
   using UsbFileOp = OpResult (*)(UsbEnv&, const QString&);
@@ -123,6 +130,7 @@ class CTellwaveDlg : public QDialog {
   bool StartSerial(const QString& operation, const QString& file,
                    std::function<OpResult(SerialEnv&, const SerialChoice&)> op);
   void LogResult(HistoryFacts facts, const OpResult& result);
+  OpResult Recorded(const QString& link, const std::function<OpResult()>& run);
 
   Clock& m_clock;
   bool m_bDemo;
@@ -136,6 +144,9 @@ class CTellwaveDlg : public QDialog {
   QComboBox* m_comboSpeed = nullptr;
   QCheckBox* m_checkUsb = nullptr;
   QLineEdit* m_editFrequency = nullptr;
+  QLabel* m_deviceStatus = nullptr;
+  QString m_versionPath;  // the repeater whose version the strip shows, by path
+  QString m_version;
 
   std::unique_ptr<CMyProgressDlg> m_progressDlg;
   std::unique_ptr<FileChooser> m_chooser;

@@ -9,6 +9,7 @@
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
 #include "app/TellwaveDlg.h"
+#include "link/DeviceLock.h"
 #include "link/History.h"
 #include "link/SerialPort.h"
 #include "ops/Operations.h"
@@ -34,13 +35,39 @@ SerialChoice CTellwaveDlg::CurrentSerialChoice() const {
 }
 
 bool CTellwaveDlg::StartUsb(const QString& operation, const QString& file, std::function<OpResult(UsbEnv&)> op) {
-  return StartOperation([this, operation, file, op = std::move(op)] {
-    HistoryFacts facts{QStringLiteral("quorvin-setup"), operation,      QStringLiteral("usb"), {}, file, {},
+  // Read here, on the GUI thread, where the device watcher keeps what it saw.
+  const QString identity = LinkedIdentity();
+  return StartOperation([this, operation, file, op = std::move(op), identity] {
+    // A quorvinctl driving the same repeater would garble both transfers: the window waits its
+    // turn as quorvinctl does, and says who has it.
+    DeviceLock lock;
+    qint64 holder = 0;
+    QString detail;
+    if (!identity.isEmpty() && m_link->Backend().SharedWithOtherProcesses() &&
+        lock.TryAcquire(LockKey(m_link->Backend().Name(), identity), holder, detail) == LockResult::Busy) {
+      m_feedback->MessageBox(m_lang
+                                 .Text(QT_TRANSLATE_NOOP("quorvin",
+                                                         "The repeater %1 is in use by another program (process "
+                                                         "%2). Try again once it has finished."))
+                                 .arg(identity, holder > 0 ? QString::number(holder) : QStringLiteral("?")),
+                             MsgIcon::Warning);
+      return;
+    }
+    HistoryFacts facts{QStringLiteral("quorvin-setup"), operation,      QStringLiteral("usb"), identity, file, {},
                        QDateTime::currentDateTimeUtc(), m_clock.NowMs()};
     UsbEnv env{*m_link, *m_feedback, m_clock, m_lang};
-    const OpResult result = op(env);
-    facts.unit = m_link->LinkedPath();
+    const OpResult result = Recorded(QStringLiteral("usb"), [&] { return op(env); });
+    if (facts.unit.isEmpty()) facts.unit = m_link->LinkedPath();
     LogResult(std::move(facts), result);
+    if (!result.version.isEmpty())
+      QMetaObject::invokeMethod(
+          this,
+          [this, path = m_link->LinkedPath(), version = result.version] {
+            m_versionPath = path;
+            m_version = version;
+            UpdateDeviceStatus();
+          },
+          Qt::QueuedConnection);
   });
 }
 
@@ -52,8 +79,24 @@ bool CTellwaveDlg::StartSerial(const QString& operation, const QString& file,
         QStringLiteral("quorvin-setup"), operation,      QStringLiteral("serial"), choice.portItem, file, {},
         QDateTime::currentDateTimeUtc(), m_clock.NowMs()};
     SerialEnv env{*m_serialPort, *m_feedback, m_clock, m_lang};
-    LogResult(std::move(facts), op(env, choice));
+    LogResult(std::move(facts), Recorded(QStringLiteral("serial"), [&] { return op(env, choice); }));
   });
+}
+
+// On the worker. With QUORVIN_RECORD=FILE, each operation's traffic replaces FILE: the last one
+// stays for support to look at (or for quorvin-sim --replay).
+OpResult CTellwaveDlg::Recorded(const QString& link, const std::function<OpResult()>& run) {
+  const QString path = qEnvironmentVariable("QUORVIN_RECORD");
+  if (path.isEmpty()) return run();
+  TraceRecorder recorder(path, link, QStringLiteral(QUORVIN_VERSION));
+  QString why;
+  const bool recording = recorder.Open(&why);
+  if (recording) m_feedback->SetRecorder(&recorder);
+  const OpResult result = run();
+  m_feedback->SetRecorder(nullptr);
+  if (!recording || !recorder.Finish(&why))
+    qWarning().noquote() << "the recording could not be written:" << path << why;
+  return result;
 }
 
 // On the worker: the run's line in the history (`facts.ms` holds its start until here). A history

@@ -38,6 +38,8 @@ double RunReadBackBench(const BenchConfig& cfg, Figures& figures);
 double RunUpgradeBench(const BenchConfig& cfg, Figures& figures);
 void RunPeakRssBench(const BenchConfig& cfg, Figures& figures);
 void RunSerialBench(const BenchConfig& cfg, Figures& figures);
+// Enumerating 20 virtual repeaters (the worst of five fresh enumerations).
+void RunDevicesBench(const BenchConfig& cfg, Figures& figures);
 // Four units through the production station at once against one alone.
 void RunStationBench(const BenchConfig& cfg, Figures& figures);
 

@@ -42,6 +42,7 @@ class TimedBackend final : public HidBackend {
   [[nodiscard]] std::vector<HidDeviceInfo> Enumerate() override { return m_inner->Enumerate(); }
   [[nodiscard]] HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
   [[nodiscard]] QString Name() const override { return m_inner->Name(); }
+  [[nodiscard]] bool SharedWithOtherProcesses() const override { return m_inner->SharedWithOtherProcesses(); }
 
  private:
   std::unique_ptr<HidBackend> m_inner;

@@ -42,6 +42,21 @@ const std::vector<GlobalOption>& GlobalOptionTable() {
        "--port",
        "serial speed, 9600, 57600 or 115200 (default 115200)",
        [](CliOptions& o, const QString& v) { o.baud = v; }},
+      {"--device",
+       "SELECTOR",
+       {},
+       "a device selector",
+       {},
+       "drive this repeater when several are attached: usb:1-2.3 (its USB port),\n"
+       "sn:SERIAL, sim:N (a virtual unit) or its path; default $QUORVIN_DEVICE",
+       [](CliOptions& o, const QString& v) { o.device = v; }},
+      {"--wait-lock",
+       {},
+       {},
+       {},
+       {},
+       "if another quorvinctl or window drives the repeater, wait for it (Ctrl+C stops)",
+       [](CliOptions& o, const QString&) { o.waitLock = true; }},
       {"--json",
        {},
        {},
@@ -56,6 +71,14 @@ const std::vector<GlobalOption>& GlobalOptionTable() {
        {},
        "trace every report or serial frame on standard error",
        [](CliOptions& o, const QString&) { o.verbose = true; }},
+      {"--record",
+       "FILE",
+       {},
+       "a file name",
+       {},
+       "write every report or serial chunk that crosses the link, with its time, into FILE\n"
+       "(quorvin-sim --replay FILE plays the device's side back)",
+       [](CliOptions& o, const QString& v) { o.record = v; }},
       {"--report",
        "FILE",
        {},
@@ -113,13 +136,15 @@ QString ArgumentName(Argument a) {
       return QStringLiteral("HZ");
     case Argument::File:
       return QStringLiteral("FILE");
+    case Argument::Snapshot:
+      return QStringLiteral("SNAPSHOT");
   }
   return {};
 }
 
 // Where the usage's descriptions start, after "  " and the command or option.
 constexpr int kCommandWidth = 25;
-constexpr int kOptionWidth = 15;
+constexpr int kOptionWidth = 19;
 
 }  // namespace
 
@@ -174,7 +199,9 @@ CliOptions ParseCli(const QStringList& args) {
   // A command's own switches follow its argument: `backup download FILE --verify`.
   QStringList flags;
   for (;;) {
-    if (o.command.size() > 1 && o.command.last() == QLatin1String("--verify")) {
+    static const QStringList kSwitches{QStringLiteral("--verify"), QStringLiteral("--snapshot"),
+                                       QStringLiteral("--force")};
+    if (o.command.size() > 1 && kSwitches.contains(o.command.last())) {
       flags << o.command.takeLast();
       o.flagWords += 1;
     } else if (o.command.size() > 2 && o.command[o.command.size() - 2] == QLatin1String("--since")) {
@@ -197,6 +224,8 @@ CliOptions ParseCli(const QStringList& args) {
       return o;
     }
     if (flag == QLatin1String("--verify")) o.verify = true;
+    if (flag == QLatin1String("--snapshot")) o.snapshot = true;
+    if (flag == QLatin1String("--force")) o.force = true;
   }
   // A station without a report would test units and keep no record of them.
   const bool station = o.what->operation == QLatin1String("station");
@@ -233,17 +262,20 @@ QString UsageText() {
              "\n"
              "Messages go to standard output, one line each; progress goes to standard error.\n"
              "QUORVIN_HID_SOCKET=PATH uses the virtual repeater of `quorvin-sim --hid-socket PATH` instead of USB;\n"
-             "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT the one of `quorvin-sim --hid-tcp 127.0.0.1:PORT`.\n"
+             "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT the one of `quorvin-sim --hid-tcp 127.0.0.1:PORT` (one unit);\n"
+             "QUORVIN_HID_SOCKET=DIR the units of `quorvin-sim --hid-socket DIR --units N`.\n"
+             "With several repeaters attached a USB command needs --device (or QUORVIN_DEVICE); it refuses\n"
+             "rather than guess (status 2), and only one process drives a repeater at a time (status 7).\n"
              "\n"
              "exit status:\n"
              "  0    success\n"
              "  1    the device refused, did not answer, or the transfer failed\n"
-             "  2    bad usage or invalid input (nothing was sent)\n"
+             "  2    bad usage or invalid input, or several repeaters and none chosen (nothing was sent)\n"
              "  3    no repeater found on the USB link, or the serial port could not be opened\n"
              "  4    permission denied on the device or port (install the udev rule: quorvinctl udev-rule)\n"
              "  5    file error: the file cannot be read or written, or is too large\n"
              "  6    the serial transfer ended without a verdict from the device\n"
-             "  7    the device or port is busy: another process holds it\n"
+             "  7    the device or port is busy: another process holds it (see --wait-lock)\n"
              "  130  interrupted (Ctrl+C); the link is released and no partial file is left\n");
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // quorvinctl's command line:
-//   quorvinctl [--lang zh|en] [--port NAME [--baud 9600|57600|115200]] [--json] [--verbose] COMMAND
+//   quorvinctl [--lang zh|en] [--port NAME [--baud 9600|57600|115200]] [--device SELECTOR] [--wait-lock]
+//              [--json] [--verbose] COMMAND
 // It is declared once, in two tables: the global options (CliOptions.cpp) and the commands
 // (Commands.cpp, beside their handlers). The parser, the usage text and the --json object of a
 // refused line are all driven by them, so a command or option added there is known everywhere.
@@ -29,7 +30,7 @@ enum Exit : int {
 class Session;  // runs a parsed command (Commands.cpp)
 
 // What follows a command's words.
-enum class Argument { None, Hz, File };
+enum class Argument { None, Hz, File, Snapshot };
 
 // How a command treats the link --port chooses.
 enum class LinkUse {
@@ -56,10 +57,16 @@ struct CliOptions {
   std::optional<QString> language;  // --lang: "zh" or "en"; unset: the locale decides
   QString port;                     // empty: USB link
   QString baud = QStringLiteral("115200");
+  std::optional<QString> device;  // --device SELECTOR: which repeater; unset: $QUORVIN_DEVICE, else the only one
+  bool waitLock = false;          // --wait-lock: wait while another process drives the repeater
+  bool probe = false;             // `devices --probe`: each repeater's version and frequency too
   bool json = false;
   bool verbose = false;
   bool help = false;
-  bool verify = false;            // backup download ... --verify
+  QString record;  // --record FILE
+  bool verify = false;
+  bool snapshot = false;          // upgrade, backup download, init-buttons, frequency set ... --snapshot
+  bool force = false;             // restore ... --force            // backup download ... --verify
   QString report;                 // --report: the station's report file
   bool askId = false;             // --ask-id: the station asks for each unit's id
   QString since;                  // history --since DATE

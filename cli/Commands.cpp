@@ -9,6 +9,7 @@
 #include <QJsonObject>
 #include <QSerialPortInfo>
 
+#include "cli/Session.h"
 #include "cli/StationView.h"
 #include "cli/TerminalFeedback.h"
 #include "cli/UdevRule.h"
@@ -18,56 +19,9 @@
 #include "link/SerialPort.h"
 #include "ops/FrequencyInput.h"
 #include "ops/Operations.h"
+#include "ops/Snapshot.h"
 
 namespace quorvin::cli {
-
-class Session {
- public:
-  Session(const CliOptions& o, Language lang, std::atomic<bool>& interrupted)
-      : m_o(o),
-        m_lang(std::move(lang)),
-        m_fb({!o.json, o.verbose, isatty(STDERR_FILENO) == 1}, interrupted, m_clock),
-        m_start(m_clock.NowMs()),
-        m_startedAt(QDateTime::currentDateTimeUtc()) {}
-
-  int Run();
-
-  // The commands, as the table names them.
-  int Version();
-  int FrequencyGet();
-  int FrequencySet();
-  int InitButtons();
-  int Upgrade();
-  int BackupDownload();
-  int BackupRead();
-  int Devices();
-  int Ports();
-  int History();
-  int UdevRule();
-  int Station();
-
- private:
-  using UsbOp = std::function<OpResult(UsbEnv&)>;
-  using SerialOp = std::function<OpResult(SerialEnv&, const SerialChoice&)>;
-  int OnLink(const UsbOp& usb, const SerialOp& serial);
-  int Usb(const UsbOp& op);
-  int Serial(const SerialOp& op);
-  int Finish(const OpResult& r, bool lineRefused = false);
-  int UsbOnly();
-  int RefuseFileName();
-  int RefuseSocketVariable(const QString& why);
-
-  const CliOptions& m_o;
-  Language m_lang;
-  RealClock m_clock;
-  TerminalFeedback m_fb;
-  qint64 m_start;
-  QDateTime m_startedAt;
-  QString m_unit;  // the repeater's path or the port, once known: the history names it
-  void Record(const OpResult& r, const QString& code);
-  std::optional<QString> m_file;  // the FILE once accepted: --json reports it, even when empty
-  QJsonObject m_extra;            // the command's own entries in --json's result
-};
 
 const std::vector<Command>& CommandTable() {
   // The order is the usage's.
@@ -84,26 +38,29 @@ const std::vector<Command>& CommandTable() {
        LinkUse::UsbOnly,
        "frequency set",
        "set it (300000000..900000000)",
-       &Session::FrequencySet},
+       &Session::FrequencySet,
+       {QStringLiteral("--snapshot")}},
       {{"init-buttons"},
        Argument::None,
        LinkUse::UsbOnly,
        "init-buttons",
        "initialise the call-button data",
-       &Session::InitButtons},
+       &Session::InitButtons,
+       {QStringLiteral("--snapshot")}},
       {{"upgrade"},
        Argument::File,
        LinkUse::UsbOrSerial,
        "upgrade",
        "upgrade the firmware from FILE",
-       &Session::Upgrade},
+       &Session::Upgrade,
+       {QStringLiteral("--snapshot")}},
       {{"backup", "download"},
        Argument::File,
        LinkUse::UsbOrSerial,
        "backup download",
        "send the backup data in FILE into the device (--verify: read it back, compare)",
        &Session::BackupDownload,
-       {QStringLiteral("--verify")}},
+       {QStringLiteral("--verify"), QStringLiteral("--snapshot")}},
       {{"backup", "read"},
        Argument::File,
        LinkUse::UsbOrSerial,
@@ -114,8 +71,28 @@ const std::vector<Command>& CommandTable() {
        Argument::None,
        LinkUse::UsbListing,
        "devices",
-       "list attached repeaters (path, ids) on the USB link",
+       "list attached repeaters (identity, location, serial, path) on the USB link",
        &Session::Devices},
+      {{"devices", "--probe"},
+       Argument::None,
+       LinkUse::UsbListing,
+       "devices",
+       "the same, with each one's version and frequency read over the link",
+       &Session::Devices},
+      {{"snapshot"},
+       Argument::None,
+       LinkUse::UsbOnly,
+       "snapshot",
+       "keep the unit's version, frequency and backup in a new snapshot",
+       &Session::Snapshot},
+      {{"snapshots"}, Argument::None, LinkUse::None, "snapshots", "list the snapshots", &Session::Snapshots},
+      {{"restore"},
+       Argument::Snapshot,
+       LinkUse::UsbOnly,
+       "restore",
+       "put a snapshot back: its backup, then its frequency",
+       &Session::Restore,
+       {QStringLiteral("--force")}},
       {{"ports"}, Argument::None, LinkUse::None, "ports", "list serial ports", &Session::Ports},
       {{"station"},
        Argument::File,
@@ -164,6 +141,8 @@ Verdict Judge(const OpResult& r, bool lineRefused = false) {
         return {kExitBusy, QStringLiteral("busy")};
       case LinkFault::HidUnavailable:
         return {kExitNoDevice, QStringLiteral("hid-unavailable")};
+      case LinkFault::Ambiguous:
+        return {kExitUsage, QStringLiteral("ambiguous-device")};
     }
   }
   switch (r.outcome) {
@@ -199,6 +178,8 @@ OpResult WithUsbFault(OpResult r, const HidLink& link) {
   return r;
 }
 
+}  // namespace
+
 void PrintOut(const QString& text) {
   const QByteArray b = (text + QLatin1Char('\n')).toUtf8();
   std::fwrite(b.constData(), 1, static_cast<std::size_t>(b.size()), stdout);
@@ -206,8 +187,6 @@ void PrintOut(const QString& text) {
 }
 
 void PrintJson(const QJsonObject& o) { PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact))); }
-
-}  // namespace
 
 // Every run that reached a device (or tried to) leaves its line in the history. A history that
 // cannot be written costs a warning, never the operation's outcome.
@@ -262,13 +241,28 @@ int Session::Usb(const UsbOp& op) {
   auto backend = MakeDefaultBackend(&why);
   if (!backend) return RefuseSocketVariable(why);
   HidLink link(*backend, m_fb, m_clock);
+  // Held until the operation has ended, however it ends; the system lets it go if we die.
+  DeviceLock lock;
+  if (const auto refused = ChooseDevice(*backend, link, lock)) return *refused;
   UsbEnv env{link, m_fb, m_clock, m_lang};
+  if (m_o.snapshot) {
+    // The change is made only once what the unit held is safe.
+    SnapshotInfo taken;
+    const OpResult snap = TakeSnapshotUsb(env, &taken);
+    if (!snap.Ok()) {
+      m_unit = link.LinkedPath();
+      return Finish(WithUsbFault(snap, link));
+    }
+    m_extra[QStringLiteral("snapshot")] = taken.folder;
+  }
   const OpResult r = WithUsbFault(op(env), link);
   m_unit = link.LinkedPath();
   return Finish(r);
 }
 
 int Session::Serial(const SerialOp& op) {
+  // A snapshot reads the frequency, which only the USB link carries.
+  if (m_o.snapshot) return UsbOnly();
   CSerialPort port;
   SerialEnv env{port, m_fb, m_clock, m_lang};
   m_unit = m_o.port;
@@ -310,6 +304,14 @@ int Session::RefuseSocketVariable(const QString& why) {
 int Session::Run() {
   const Command& c = *m_o.what;
   if (c.link == LinkUse::UsbOnly && !m_o.port.isEmpty()) return UsbOnly();
+  if (m_o.device && !m_o.port.isEmpty() && c.link == LinkUse::UsbOrSerial) {
+    // Naming a USB repeater and a serial port at once is a slip: which one was meant?
+    OpResult r;
+    r.outcome = Outcome::NotStarted;
+    r.detail = QStringLiteral("--device names a USB repeater, --port a serial port");
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "--device chooses a USB repeater: leave out --port.")));
+    return Finish(r, /*lineRefused=*/true);
+  }
   if (c.TakesFile()) {
     // Qt decodes the arguments as UTF-8; a name that is not would be turned into another name, and
     // a read-back would then write a file the user never named.
@@ -317,7 +319,26 @@ int Session::Run() {
     // An empty name stays empty (the operation refuses it) rather than becoming the current folder.
     m_file = m_o.command.last().isEmpty() ? QString() : QFileInfo(m_o.command.last()).absoluteFilePath();
   }
-  return (this->*c.run)();
+  if (m_o.record.isEmpty() || c.link == LinkUse::None) return (this->*c.run)();
+  // --record: a recording that cannot even be started is refused before the device is touched;
+  // one that fails later is told, and the operation's own status stands.
+  TraceRecorder recorder(m_o.record, m_o.port.isEmpty() ? QStringLiteral("usb") : QStringLiteral("serial"),
+                         QStringLiteral(QUORVIN_VERSION));
+  QString why;
+  if (!recorder.Open(&why)) {
+    OpResult r;
+    r.outcome = Outcome::FileError;
+    r.fault = Fault::FileNotWritable;
+    r.detail = QStringLiteral("--record %1: %2").arg(m_o.record, why);
+    m_fb.Say(FileWriteMessage(m_lang, m_o.record, why));
+    return Finish(r, false);
+  }
+  m_fb.SetRecorder(&recorder);
+  const int status = (this->*c.run)();
+  m_fb.SetRecorder(nullptr);
+  if (!recorder.Finish(&why))
+    std::fprintf(stderr, "quorvinctl: %s\n", qUtf8Printable(FileWriteMessage(m_lang, m_o.record, why)));
+  return status;
 }
 
 int Session::Version() {
@@ -405,39 +426,6 @@ int Session::BackupRead() {
                 [file](SerialEnv& e, const SerialChoice& ch) { return BackupReadBackSerial(e, ch, file); });
 }
 
-int Session::Devices() {
-  QString why;
-  auto backend = MakeDefaultBackend(&why);
-  if (!backend) return RefuseSocketVariable(why);
-  if (!backend->Started()) {
-    OpResult r;
-    r.outcome = Outcome::Failed;
-    r.linkFault = LinkFault::HidUnavailable;
-    HidLink probe(*backend, m_fb, m_clock);
-    (void)probe.FindHidDevice();
-    TellDiscoveryFault(probe, m_fb, m_lang);
-    m_extra[QStringLiteral("devices")] = QJsonArray();
-    return Finish(r);
-  }
-  QJsonArray list;
-  for (const auto& d : backend->Enumerate()) {
-    if (d.vendorId != kVendorId || d.productId != kProductId) continue;
-    const QString ids =
-        QStringLiteral("%1:%2").arg(d.vendorId, 4, 16, QLatin1Char('0')).arg(d.productId, 4, 16, QLatin1Char('0'));
-    if (!m_o.json) PrintOut(d.path + QLatin1Char(' ') + ids);
-    list.append(QJsonObject{{QStringLiteral("path"), d.path}, {QStringLiteral("ids"), ids}});
-  }
-  OpResult r;
-  r.outcome = Outcome::Success;
-  if (list.isEmpty()) {
-    r.outcome = Outcome::Failed;
-    r.linkFault = LinkFault::NotFound;
-    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "No device connected to PC !")));
-  }
-  m_extra[QStringLiteral("devices")] = list;
-  return Finish(r);
-}
-
 int Session::History() {
   QDateTime since;
   if (!m_o.since.isEmpty()) {
@@ -473,6 +461,68 @@ int Session::History() {
   m_extra[QStringLiteral("path")] = HistoryPath();
   m_extra[QStringLiteral("entries")] = list;
   return Finish(r);
+}
+
+int Session::Snapshot() {
+  return Usb([this](UsbEnv& e) {
+    SnapshotInfo taken;
+    OpResult r = TakeSnapshotUsb(e, &taken);
+    if (!r.Ok()) return r;
+    m_extra[QStringLiteral("snapshot")] = taken.folder;
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Snapshot taken: %1")).arg(taken.folder));
+    return r;
+  });
+}
+
+int Session::Snapshots() {
+  QJsonArray list;
+  for (const SnapshotInfo& s : ListSnapshots()) {
+    const QString name = QFileInfo(s.folder).fileName();
+    if (!m_o.json)
+      PrintOut(QStringLiteral("%1  %2  %3  %4 Hz  %5 bytes")
+                   .arg(name, s.unit.isEmpty() ? QStringLiteral("-") : s.unit, s.version)
+                   .arg(s.frequency)
+                   .arg(s.backupBytes));
+    list.append(QJsonObject{{QStringLiteral("name"), name},
+                            {QStringLiteral("folder"), s.folder},
+                            {QStringLiteral("unit"), s.unit},
+                            {QStringLiteral("version"), s.version},
+                            {QStringLiteral("frequency"), s.frequency},
+                            {QStringLiteral("backupBytes"), s.backupBytes}});
+  }
+  OpResult r;
+  r.outcome = Outcome::Success;
+  m_extra[QStringLiteral("snapshots")] = list;
+  return Finish(r);
+}
+
+int Session::Restore() {
+  SnapshotInfo info;
+  QString why;
+  if (!LoadSnapshot(m_o.command.last(), info, &why)) {
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "This snapshot cannot be restored: %1")).arg(why));
+    OpResult r;
+    r.outcome = Outcome::FileError;
+    r.fault = Fault::Mismatch;
+    r.detail = why;
+    return Finish(r);
+  }
+  m_file = info.folder;
+  return Usb([this, info](UsbEnv& e) {
+    // Another unit's snapshot is put back only when asked to: it would overwrite this one's data.
+    if (!m_o.force && !info.unit.isEmpty() && e.link.FindHidDevice() && e.link.LinkedPath() != info.unit) {
+      m_fb.Say(m_lang
+                   .Text(QT_TRANSLATE_NOOP("quorvin",
+                                           "This snapshot was taken from another unit (%1); add --force to restore it "
+                                           "here anyway."))
+                   .arg(info.unit));
+      OpResult r;
+      r.outcome = Outcome::InvalidInput;
+      r.detail = QStringLiteral("snapshot of %1, this unit is %2").arg(info.unit, e.link.LinkedPath());
+      return r;
+    }
+    return RestoreSnapshotUsb(e, info);
+  });
 }
 
 int Session::Ports() {

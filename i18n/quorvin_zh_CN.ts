@@ -501,5 +501,77 @@
         <source>Stopping: no new units; the running ones finish first (Ctrl+C again stops at once).</source>
         <translation>正在停止：不再接收新设备，正在运行的设备先完成（再按一次 Ctrl+C 立即停止）。</translation>
     </message>
+    <message>
+        <source>The snapshot could not be taken, so nothing was changed: %1</source>
+        <translation>无法保存快照，因此没有做任何更改：%1</translation>
+    </message>
+    <message>
+        <source>Snapshot taken: %1</source>
+        <translation>快照已保存：%1</translation>
+    </message>
+    <message>
+        <source>This snapshot cannot be restored: %1</source>
+        <translation>无法恢复此快照：%1</translation>
+    </message>
+    <message>
+        <source>This snapshot was taken from another unit (%1); add --force to restore it here anyway.</source>
+        <translation>此快照来自另一台设备（%1）；如仍要在此恢复，请加上 --force。</translation>
+    </message>
+    <message>
+        <source>Repeater: %1</source>
+        <translation>中继器：%1</translation>
+    </message>
+    <message>
+        <source>Repeater: %1, version %2</source>
+        <translation>中继器：%1，版本 %2</translation>
+    </message>
+    <message>
+        <source>No repeater attached</source>
+        <translation>未连接中继器</translation>
+    </message>
+    <message>
+        <source>Warning: %1 repeaters attached, only one is used</source>
+        <translation>警告：已连接 %1 台中继器，只使用其中一台</translation>
+    </message>
+    <message>
+        <source>The repeater %1 is in use by another program (process %2). Try again once it has finished.</source>
+        <translation>中继器 %1 正被另一个程序（进程 %2）使用。请在其完成后重试。</translation>
+    </message>
+    <message>
+        <source>--device chooses a USB repeater: leave out --port.</source>
+        <translation>--device 用于选择 USB 中继器：请去掉 --port。</translation>
+    </message>
+    <message>
+        <source>The device selector is not understood: %1</source>
+        <translation>无法识别设备选择：%1</translation>
+    </message>
+    <message>
+        <source>No attached repeater matches %1. Attached:</source>
+        <translation>没有与 %1 相符的已连接中继器。已连接的有：</translation>
+    </message>
+    <message>
+        <source>Several repeaters fit %1: choose one by its location with --device:</source>
+        <translation>有多台中继器与 %1 相符：请用 --device 按位置选择一台：</translation>
+    </message>
+    <message>
+        <source>Several repeaters are attached: choose one with --device or QUORVIN_DEVICE:</source>
+        <translation>已连接多台中继器：请用 --device 或 QUORVIN_DEVICE 选择一台：</translation>
+    </message>
+    <message>
+        <source>The lock of the repeater %1 cannot be taken: %2</source>
+        <translation>无法锁定中继器 %1：%2</translation>
+    </message>
+    <message>
+        <source>The repeater %1 is in use by another program (process %2). Try again once it has finished, or add --wait-lock.</source>
+        <translation>中继器 %1 正被另一个程序（进程 %2）使用。请在其完成后重试，或加上 --wait-lock。</translation>
+    </message>
+    <message>
+        <source>Waiting for the repeater %1, in use by process %2 ...</source>
+        <translation>正在等待中继器 %1，它正被进程 %2 使用 ...</translation>
+    </message>
+    <message>
+        <source>Warning: several repeaters report the serial number %1; they are named by their port instead.</source>
+        <translation>警告：多台中继器报告相同的序列号 %1；改用其端口位置来区分。</translation>
+    </message>
 </context>
 </TS>

@@ -5,11 +5,23 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 namespace quorvin {
 
 struct HidDeviceInfo {
+  HidDeviceInfo() = default;
+  // Spelled out so the many places that know only the path and the ids need not name the rest.
+  HidDeviceInfo(QString p, std::uint16_t vid, std::uint16_t pid, bool idsRead = true, QString sn = {},
+                QString where = {})
+      : path(std::move(p)),
+        vendorId(vid),
+        productId(pid),
+        attributesOk(idsRead),
+        serial(std::move(sn)),
+        location(std::move(where)) {}
+
   QString path;
   std::uint16_t vendorId = 0;
   std::uint16_t productId = 0;
@@ -49,6 +61,9 @@ class HidBackend {
   // False when the platform's HID layer could not be started (no device can ever be found then):
   // a fault of its own, not "no device connected".
   [[nodiscard]] virtual bool Started() const { return true; }
+  // Whether other processes can reach the same devices, so that driving one takes its lock
+  // (DeviceLock). A device that lives inside this process (the demo, a test's) needs none.
+  [[nodiscard]] virtual bool SharedWithOtherProcesses() const { return true; }
 };
 
 }  // namespace quorvin

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <mutex>
 
+#include "link/HidLink.h"
+#include "link/HidLocation.h"
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -105,6 +108,9 @@ std::vector<HidDeviceInfo> HidapiBackend::Enumerate() {
     info.path = d->path ? QFile::decodeName(d->path) : QString();
     info.vendorId = d->vendor_id;
     info.productId = d->product_id;
+    if (d->serial_number) info.serial = QString::fromWCharArray(d->serial_number).trimmed();
+    // Only the repeater's own interfaces are worth a look in the system's device tree.
+    if (info.vendorId == kVendorId && info.productId == kProductId) info.location = UsbLocationOf(info.path);
     found.push_back(info);
   }
   hid_free_enumeration(list);

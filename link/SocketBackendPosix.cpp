@@ -4,7 +4,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -49,6 +52,7 @@ struct SocketBackend::Connection {
   ino_t ino = 0;
   std::uint16_t vendorId = 0;
   std::uint16_t productId = 0;
+  QString serial;
   std::atomic<bool> dead{false};
   ~Connection() {
     if (fd >= 0) ::close(fd);
@@ -121,8 +125,28 @@ void DiscardPending(SocketBackend::Connection& c) {
 SocketBackend::SocketBackend(QString socketPath) : m_path(std::move(socketPath)) {}
 SocketBackend::~SocketBackend() = default;
 
-SocketBackend::Attach SocketBackend::Connect() {
-  const QByteArray path = QFile::encodeName(m_path);
+namespace {
+// The serial number after the ids: UTF-8 that decodes cleanly and holds no control characters, or
+// none at all (a garbled one must not become part of a lock file's name or a selector).
+QString SerialFromHello(const std::uint8_t* bytes, std::size_t size) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString serial = utf8.decode(QByteArrayView(bytes, static_cast<qsizetype>(size)));
+  if (utf8.hasError()) return {};
+  for (const QChar ch : serial)
+    if (ch.category() == QChar::Other_Control) return {};
+  return serial.trimmed();
+}
+
+// "3" for ".../3.sock", so units sort as numbers: 2 before 10.
+QString UnitName(const QString& path) {
+  QString name = QFileInfo(path).fileName();
+  if (name.endsWith(QLatin1String(".sock"))) name.chop(5);
+  return name;
+}
+}  // namespace
+
+SocketBackend::Attach SocketBackend::Connect(const QString& socketPath) {
+  const QByteArray path = QFile::encodeName(socketPath);
   sockaddr_un addr{};
   addr.sun_family = AF_UNIX;
   if (path.isEmpty() || static_cast<std::size_t>(path.size()) >= sizeof addr.sun_path) return Attach::Absent;
@@ -139,56 +163,107 @@ SocketBackend::Attach SocketBackend::Connect() {
   conn->dev = st.st_dev;
   conn->ino = st.st_ino;
 
-  // The device speaks first: its vendor and product id.
-  std::uint8_t hello[kHelloSize + 1];
+  // The device speaks first: its vendor and product id, and perhaps its serial number.
+  std::uint8_t hello[kHelloSize + kMaxSerialBytes + 1];
   const int ev = PollOne(conn->fd, POLLIN, kHelloTimeoutMs);
   if (ev <= 0 || !(ev & POLLIN)) return Attach::BadHello;
   const ssize_t n = ::recv(conn->fd, hello, sizeof hello, 0);
-  if (n != static_cast<ssize_t>(kHelloSize)) return Attach::BadHello;
+  if (n < static_cast<ssize_t>(kHelloSize) || n > static_cast<ssize_t>(kHelloSize + kMaxSerialBytes))
+    return Attach::BadHello;
   conn->vendorId = static_cast<std::uint16_t>(hello[0] | hello[1] << 8);
   conn->productId = static_cast<std::uint16_t>(hello[2] | hello[3] << 8);
-  m_conn = std::move(conn);
+  conn->serial = SerialFromHello(hello + kHelloSize, static_cast<std::size_t>(n) - kHelloSize);
+  m_conns[socketPath] = std::move(conn);
   return Attach::Linked;
 }
 
-SocketBackend::Attach SocketBackend::Refresh() {
-  if (m_conn) {
-    bool gone = m_conn->dead.load();
+SocketBackend::Attach SocketBackend::Refresh(const QString& path) {
+  const auto it = m_conns.find(path);
+  if (it != m_conns.end()) {
+    Connection& c = *it->second;
+    bool gone = c.dead.load();
     if (!gone) {
       // Asks for no events: poll still reports a hang-up, and no report is taken off the link.
-      const int ev = PollOne(m_conn->fd, 0, 0);
+      const int ev = PollOne(c.fd, 0, 0);
       gone = ev < 0 || (ev & (POLLHUP | POLLERR | POLLNVAL)) != 0;
     }
-    if (!gone) gone = !SameSocketFile(QFile::encodeName(m_path), m_conn->dev, m_conn->ino);
+    if (!gone) gone = !SameSocketFile(QFile::encodeName(path), c.dev, c.ino);
     if (!gone) return Attach::Linked;
-    m_conn->dead = true;  // a handle still holding it learns the device is gone
-    m_conn.reset();
+    c.dead = true;  // a handle still holding it learns the device is gone
+    m_conns.erase(it);
   }
-  return Connect();
+  return Connect(path);
+}
+
+QStringList SocketBackend::SocketPaths() const {
+  const QFileInfo where(m_path);
+  if (!where.isDir()) return {m_path};
+  QStringList paths;
+  const QDir dir(m_path);
+  for (const QString& name : dir.entryList({QStringLiteral("*.sock")}, QDir::System | QDir::Files | QDir::Hidden))
+    paths << dir.filePath(name);
+  std::sort(paths.begin(), paths.end(), [](const QString& a, const QString& b) {
+    bool aNum = false;
+    bool bNum = false;
+    const qlonglong x = UnitName(a).toLongLong(&aNum);
+    const qlonglong y = UnitName(b).toLongLong(&bNum);
+    if (aNum && bNum) return x < y;
+    if (aNum != bNum) return aNum;
+    return a < b;
+  });
+  return paths;
+}
+
+HidDeviceInfo SocketBackend::Describe(const QString& path, Attach state) const {
+  HidDeviceInfo info{path, 0, 0, false};
+  info.location = QStringLiteral("sim:") + UnitName(path);
+  switch (state) {
+    case Attach::Linked: {
+      const Connection& c = *m_conns.at(path);
+      info.vendorId = c.vendorId;
+      info.productId = c.productId;
+      info.attributesOk = true;
+      info.serial = c.serial;
+      break;
+    }
+    case Attach::Refused:
+      // Someone is there but we may not talk to it: the repeater, as far as we can tell, so the
+      // open that follows is refused for permission rather than the device called absent.
+      info.vendorId = kVendorId;
+      info.productId = kProductId;
+      info.attributesOk = true;
+      break;
+    case Attach::BadHello:  // something listens there but does not say who it is
+    case Attach::Absent:
+      break;
+  }
+  return info;
 }
 
 std::vector<HidDeviceInfo> SocketBackend::Enumerate() {
   std::lock_guard lock(m_mutex);
-  switch (Refresh()) {
-    case Attach::Linked:
-      return {HidDeviceInfo{m_path, m_conn->vendorId, m_conn->productId, true}};
-    case Attach::BadHello:
-      // Something listens there but does not say who it is: an interface whose ids cannot be read.
-      return {HidDeviceInfo{m_path, 0, 0, false}};
-    case Attach::Refused:
-      // Someone is there but we may not talk to it: the repeater, as far as we can tell, so the
-      // open that follows is refused for permission rather than the device called absent.
-      return {HidDeviceInfo{m_path, kVendorId, kProductId, true}};
-    case Attach::Absent:
-      break;
+  const QStringList paths = SocketPaths();
+  // Units whose socket went are let go, so a unit plugged in again is connected afresh.
+  for (auto it = m_conns.begin(); it != m_conns.end();) {
+    if (paths.contains(it->first)) {
+      ++it;
+      continue;
+    }
+    it->second->dead = true;
+    it = m_conns.erase(it);
   }
-  return {};
+  std::vector<HidDeviceInfo> found;
+  for (const QString& path : paths) {
+    const Attach state = Refresh(path);
+    if (state != Attach::Absent) found.push_back(Describe(path, state));
+  }
+  return found;
 }
 
 HidOpen SocketBackend::Open(const QString& path, std::unique_ptr<HidHandle>& handle) {
   std::lock_guard lock(m_mutex);
-  if (path != m_path) return HidOpen::Failed;
-  switch (Refresh()) {
+  if (!SocketPaths().contains(path)) return HidOpen::Failed;
+  switch (Refresh(path)) {
     case Attach::Linked:
       break;
     case Attach::Refused:
@@ -197,9 +272,10 @@ HidOpen SocketBackend::Open(const QString& path, std::unique_ptr<HidHandle>& han
     case Attach::BadHello:
       return HidOpen::Failed;
   }
-  DiscardPending(*m_conn);
-  if (m_conn->dead) return HidOpen::Failed;
-  handle = std::make_unique<SocketHandle>(m_conn);
+  const auto& conn = m_conns.at(path);
+  DiscardPending(*conn);
+  if (conn->dead) return HidOpen::Failed;
+  handle = std::make_unique<SocketHandle>(conn);
   return HidOpen::Ok;
 }
 

@@ -149,9 +149,4 @@ struct ReadBackTexts {
 [[nodiscard]] OpResult Exchange(Channel& ch, std::uint8_t command, std::span<const std::uint8_t> payload,
                                 const ExchangeTexts& texts, const std::function<QString(OpResult&, Payload)>& onReply);
 
-// The texts for files that cannot be used, the same on both links.
-[[nodiscard]] QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
-                                      const QString& reason);
-[[nodiscard]] QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason);
-
 }  // namespace quorvin

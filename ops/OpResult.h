@@ -27,6 +27,7 @@ enum class LinkFault {
   PermissionDenied,  // it exists but this user may not open it
   Busy,              // another process holds it
   HidUnavailable,    // the system's HID layer could not start: no USB device can be used
+  Ambiguous,         // several repeaters attached and none chosen (or the choice fits several)
 };
 
 // What exactly went wrong, the same on both links; Outcome says how bad it is.

@@ -10,6 +10,7 @@
 #include "link/Clock.h"
 #include "link/Feedback.h"
 #include "link/HidLink.h"
+#include "link/InputFile.h"
 #include "link/Language.h"
 #include "ops/OpResult.h"
 #include "protocol/Protocol.h"
@@ -38,6 +39,13 @@ struct SerialChoice {
   QString portItem;
   QString speedText;
 };
+
+// --- Files ---------------------------------------------------------------------------------------
+
+// The texts for files that cannot be used, the same on both links.
+[[nodiscard]] QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
+                                      const QString& reason);
+[[nodiscard]] QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason);
 
 // --- USB ---------------------------------------------------------------------------------------
 

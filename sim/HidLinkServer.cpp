@@ -82,13 +82,16 @@ void HidLinkServer::Accept(qint64 nowMs) {
     if (fd < 0) return;
     const std::uint16_t vid = m_model.VendorId();
     const std::uint16_t pid = m_model.ProductId();
-    const std::uint8_t hello[4] = {static_cast<std::uint8_t>(vid & 0xFF), static_cast<std::uint8_t>(vid >> 8),
-                                   static_cast<std::uint8_t>(pid & 0xFF), static_cast<std::uint8_t>(pid >> 8)};
+    QByteArray hello;
+    hello.append(static_cast<char>(vid & 0xFF)).append(static_cast<char>(vid >> 8));
+    hello.append(static_cast<char>(pid & 0xFF)).append(static_cast<char>(pid >> 8));
+    hello.append(m_serial);
     // The kernel stamps each report as it arrives: a sim that was not scheduled for a while still
     // judges the host's pauses by when the reports came, not when it got round to reading them.
     const int on = 1;
     (void)::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMP, &on, sizeof on);
-    if (!PrepareClient(fd) || ::send(fd, hello, sizeof hello, MSG_NOSIGNAL) != static_cast<ssize_t>(sizeof hello)) {
+    if (!PrepareClient(fd) ||
+        ::send(fd, hello.constData(), static_cast<std::size_t>(hello.size()), MSG_NOSIGNAL) != hello.size()) {
       ::close(fd);
       continue;
     }

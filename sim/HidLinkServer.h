@@ -1,10 +1,9 @@
 #pragma once
 // The device side of the virtual HID link, whatever carries it: greets each connection with the
-// 4-byte hello (vendor id, product id, 16-bit little-endian each) and then moves 65-byte reports
-// between the connections and the device model. Replies go to the connection that sent the last
-// report, as a device answers whoever is talking to it. A transport opens the listener and cuts
-// what arrives into reports: HidSocketServer (Unix socket, a report a message) and HidTcpServer
-// (TCP, reports back to back on a stream).
+// hello (vendor id, product id, 16-bit little-endian each, then the serial number if the unit has one) and then moves
+// 65-byte reports between the connections and the device model. Replies go to the connection that sent the last report,
+// as a device answers whoever is talking to it. A transport opens the listener and cuts what arrives into reports:
+// HidSocketServer (Unix socket, a report a message) and HidTcpServer (TCP, reports back to back on a stream).
 
 #include <sys/socket.h>
 
@@ -24,6 +23,9 @@ class HidLinkServer : public SimTransport {
   ~HidLinkServer() override;
   HidLinkServer(const HidLinkServer&) = delete;
   HidLinkServer& operator=(const HidLinkServer&) = delete;
+
+  // The serial number the hello carries after the ids; empty: a 4-byte hello, as a unit without one.
+  void SetSerial(const QByteArray& utf8) { m_serial = utf8; }
 
   void CollectPollFds(std::vector<pollfd>& fds) override;
   void Service(std::span<const pollfd> fds, qint64 nowMs) override;
@@ -52,6 +54,7 @@ class HidLinkServer : public SimTransport {
   DeviceModel& m_model;
   Clock& m_clock;
   int m_listen = -1;
+  QByteArray m_serial;
 
  private:
   void Accept(qint64 nowMs);

@@ -29,6 +29,7 @@ class InProcessBackend final : public HidBackend {
   [[nodiscard]] std::vector<HidDeviceInfo> Enumerate() override;
   [[nodiscard]] HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
   [[nodiscard]] QString Name() const override { return QStringLiteral("demo"); }
+  [[nodiscard]] bool SharedWithOtherProcesses() const override { return false; }
 
   // Runs fn(DeviceModel&) under the device's lock: arm faults, read what the device stored.
   template <typename Fn>

@@ -1,6 +1,10 @@
 #include "sim/SimOptions.h"
 
 #include <QFile>
+#include <memory>
+
+#include "protocol/Recording.h"
+#include "sim/model/Replay.h"
 
 namespace quorvin {
 
@@ -57,8 +61,39 @@ std::vector<SimOption> MakeOptions() {
                  s.hidSocket = v;
                  return true;
                }});
+  o.push_back({QStringLiteral("--units"), QStringLiteral("N"),
+               QStringLiteral("N repeaters at once: --hid-socket names a folder, one socket per unit (1.sock ..)"),
+               [](SimSetup& s, const QString& v, QString& e) {
+                 qint64 n = 0;
+                 if (!ParseInt(v, 1, kMaxUnits, n, QStringLiteral("--units"), e)) return false;
+                 s.units = static_cast<int>(n);
+                 return true;
+               }});
+  o.push_back({QStringLiteral("--no-serial"),
+               {},
+               QStringLiteral("with --units: the units have no serial number (otherwise QV0001 ..)"),
+               [](SimSetup& s, const QString&, QString&) {
+                 s.noSerial = true;
+                 return true;
+               }});
+  o.push_back({QStringLiteral("--duplicate-serial"),
+               {},
+               QStringLiteral("with --units: units 1 and 2 report the same serial number"),
+               [](SimSetup& s, const QString&, QString&) {
+                 s.duplicateSerial = true;
+                 return true;
+               }});
+  o.push_back({QStringLiteral("--replug-every"), QStringLiteral("MS"),
+               QStringLiteral("each unit's socket is removed and created again every MS (a replug)"),
+               [](SimSetup& s, const QString& v, QString& e) {
+                 qint64 ms = 0;
+                 if (!ParseInt(v, 10, 3'600'000, ms, QStringLiteral("--replug-every"), e)) return false;
+                 s.replugEveryMs = static_cast<int>(ms);
+                 return true;
+               }});
   o.push_back({QStringLiteral("--hid-tcp"), QStringLiteral("127.0.0.1:PORT"),
-               QStringLiteral("serve the virtual HID link on TCP, loopback only; port 0 picks a free one (see below)"),
+               QStringLiteral(
+                   "serve the virtual HID link on TCP, loopback only, one unit; port 0 picks a free one (see below)"),
                [](SimSetup& s, const QString& v, QString& e) {
                  QString why;
                  s.hidTcp = ParseLoopbackAddress(v, /*portZeroAllowed=*/true, why);
@@ -138,6 +173,24 @@ std::vector<SimOption> MakeOptions() {
                  return true;
                }});
   o.push_back(Count("--delay-replies", "fault: how many replies --delay-ms delays", &DeviceFaults::delayReply));
+  o.push_back({QStringLiteral("--replay"), QStringLiteral("FILE"),
+               QStringLiteral("play back the device's side of a recording (quorvinctl --record FILE) instead of "
+                              "being the repeater; the first request that differs is told"),
+               [](SimSetup& s, const QString& v, QString& e) {
+                 QFile file(v);
+                 if (!file.open(QIODevice::ReadOnly)) {
+                   e = QStringLiteral("--replay: cannot open %1: %2").arg(v, file.errorString());
+                   return false;
+                 }
+                 Recording recording;
+                 QString why;
+                 if (!ParseRecording(file.readAll(), recording, &why)) {
+                   e = QStringLiteral("--replay: %1: %2").arg(v, why);
+                   return false;
+                 }
+                 s.model.SetReplay(std::make_shared<Replay>(std::move(recording)));
+                 return true;
+               }});
   o.push_back({QStringLiteral("--store-flip"), QStringLiteral("OFFSET"),
                QStringLiteral("fault: a downloaded backup is kept with the byte at OFFSET inverted"),
                [](SimSetup& s, const QString& v, QString& e) {
@@ -266,7 +319,9 @@ QString SimUsage() {
       "\nOnce serving, quorvin-sim prints one line naming each link, for scripts to read, e.g.\n"
       "  quorvin-sim ready: hid-tcp 127.0.0.1:40213; serial /dev/pts/3 (vendor 0483, product 1234, version V1.0)\n"
       "The tool finds the device through the environment: QUORVIN_HID_SOCKET=PATH for --hid-socket,\n"
-      "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT for --hid-tcp.\n");
+      "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT for --hid-tcp. With --units, QUORVIN_HID_SOCKET=DIR: each\n"
+      "unit is one repeater at location sim:1, sim:2, .. (quorvinctl --device sim:2 or sn:QV0002).\n"
+      "The fault options apply to every unit, each counting its own. --hid-tcp serves one unit.\n");
   return text;
 }
 

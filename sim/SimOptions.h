@@ -13,11 +13,17 @@
 
 namespace quorvin {
 
+inline constexpr int kMaxUnits = 64;
+
 // What the options decide: the device model itself and how quorvin-sim serves it.
 struct SimSetup {
   explicit SimSetup(DeviceModel& m) : model(m) {}
   DeviceModel& model;
-  QString hidSocket;                 // --hid-socket PATH
+  QString hidSocket;                 // --hid-socket PATH (a folder with --units)
+  int units = 0;                     // --units N: N repeaters, DIR/1.sock .. DIR/N.sock; 0: one at PATH
+  bool noSerial = false;             // --no-serial: the units say no serial number
+  bool duplicateSerial = false;      // --duplicate-serial: units 1 and 2 say the same one
+  int replugEveryMs = 0;             // --replug-every MS
   std::optional<TcpAddress> hidTcp;  // --hid-tcp 127.0.0.1:PORT
   bool serial = false;               // --serial: a pseudo-terminal as the device's serial port
   bool trace = false;

@@ -4,10 +4,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QStringList>
 #include <QTextStream>
 #include <csignal>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include "link/Clock.h"
 #include "sim/HidSocketServer.h"
@@ -44,6 +47,49 @@ void PrintLine(std::FILE* to, const QString& line) {
   std::fflush(to);
 }
 
+void TraceTo(quorvin::DeviceModel& model, qint64 origin, const QString& prefix) {
+  model.Log().SetSink([origin, prefix](const quorvin::LogEntry& e) {
+    PrintLine(stdout, prefix + quorvin::DeviceLog::Format(e, origin));
+  });
+}
+
+// What unit `n` says as its serial number: QV0001, QV0002, ..; units 1 and 2 alike with
+// --duplicate-serial; none with --no-serial, or when a single socket is served (as always).
+QByteArray UnitSerial(const quorvin::SimSetup& setup, int n) {
+  if (setup.units == 0 || setup.noSerial) return {};
+  if (setup.duplicateSerial && n == 2) n = 1;
+  return QStringLiteral("QV%1").arg(n, 4, 10, QLatin1Char('0')).toUtf8();
+}
+
+// The HID socket, or with --units one socket per unit in the folder --hid-socket names.
+bool ServeHidSockets(const quorvin::SimSetup& setup, const QStringList& args, quorvin::DeviceModel& first,
+                     std::vector<std::unique_ptr<quorvin::DeviceModel>>& others, quorvin::Clock& clock, qint64 origin,
+                     quorvin::SimLoop& loop, QString& error) {
+  using namespace quorvin;
+  if (setup.units > 0 && !QDir().mkpath(setup.hidSocket)) {
+    error = QStringLiteral("cannot create the folder %1").arg(setup.hidSocket);
+    return false;
+  }
+  for (int n = 1; n <= std::max(setup.units, 1); ++n) {
+    DeviceModel* model = &first;
+    if (n > 1) {
+      others.push_back(std::make_unique<DeviceModel>());
+      model = others.back().get();
+      SimSetup unitSetup{*model};
+      if (!ParseSimArgs(args, unitSetup, error)) return false;
+      if (setup.trace) TraceTo(*model, origin, QStringLiteral("unit %1: ").arg(n));
+    }
+    auto hid = std::make_unique<HidSocketServer>(*model, clock);
+    hid->SetSerial(UnitSerial(setup, n));
+    const QString path =
+        setup.units > 0 ? QDir(setup.hidSocket).filePath(QStringLiteral("%1.sock").arg(n)) : setup.hidSocket;
+    if (!hid->Listen(path, error)) return false;
+    if (setup.replugEveryMs > 0) hid->SetReplugEveryMs(setup.replugEveryMs, clock.NowMs());
+    loop.Add(std::move(hid));
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,6 +113,14 @@ int main(int argc, char** argv) {
                                      "or --serial (see --help)"));
     return 2;
   }
+  if (setup.units > 0 && setup.hidSocket.isEmpty()) {
+    PrintLine(stderr, QStringLiteral("quorvin-sim: --units needs --hid-socket DIR, the folder for the units' sockets"));
+    return 2;
+  }
+  if (setup.duplicateSerial && setup.units < 2) {
+    PrintLine(stderr, QStringLiteral("quorvin-sim: --duplicate-serial needs --units 2 or more"));
+    return 2;
+  }
   if (!InstallStopSignals()) {
     PrintLine(stderr, QStringLiteral("quorvin-sim: cannot set up signal handling"));
     return 1;
@@ -74,17 +128,18 @@ int main(int argc, char** argv) {
 
   RealClock clock;
   const qint64 origin = clock.NowMs();
-  if (setup.trace)
-    model.Log().SetSink([origin](const LogEntry& e) { PrintLine(stdout, DeviceLog::Format(e, origin)); });
+  if (setup.trace) TraceTo(model, origin, setup.units > 0 ? QStringLiteral("unit 1: ") : QString());
+
+  if (Replay* replay = model.GetReplay())
+    replay->SetOnDivergence([](const QString& what) { PrintLine(stdout, QStringLiteral("quorvin-sim: ") + what); });
 
   SimLoop loop(clock);
-  if (!setup.hidSocket.isEmpty()) {
-    auto hid = std::make_unique<HidSocketServer>(model, clock);
-    if (!hid->Listen(setup.hidSocket, error)) {
-      PrintLine(stderr, QStringLiteral("quorvin-sim: ") + error);
-      return 1;
-    }
-    loop.Add(std::move(hid));
+  // The first unit is `model`; with --units the others get models of their own, set up by the same
+  // options, so each keeps its own state and counts its own faults.
+  std::vector<std::unique_ptr<DeviceModel>> others;
+  if (!setup.hidSocket.isEmpty() && !ServeHidSockets(setup, args, model, others, clock, origin, loop, error)) {
+    PrintLine(stderr, QStringLiteral("quorvin-sim: ") + error);
+    return 1;
   }
   if (setup.hidTcp) {
     auto tcp = std::make_unique<HidTcpServer>(model, clock);
@@ -105,6 +160,11 @@ int main(int argc, char** argv) {
 
   QStringList links;
   for (const auto& t : loop.Transports()) links << t->Describe();
+  if (setup.units > 0) {
+    // One entry for the folder rather than a socket each: the line stays readable with 20 units.
+    links.erase(links.begin(), links.begin() + setup.units);
+    links.prepend(QStringLiteral("hid-socket %1 (units 1..%2)").arg(setup.hidSocket).arg(setup.units));
+  }
   PrintLine(stdout, QStringLiteral("quorvin-sim ready: %1 (vendor %2, product %3, version %4)")
                         .arg(links.join(QStringLiteral("; ")))
                         .arg(model.VendorId(), 4, 16, QLatin1Char('0'))

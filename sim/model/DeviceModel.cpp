@@ -53,6 +53,14 @@ void DeviceModel::OnUsbReport(const Report& report, qint64 nowMs) {
     m_upload.Reset();
     return;
   }
+  if (m_replay) {
+    for (auto& [due, bytes] : m_replay->OnHost(ReportBytes(report), nowMs)) {
+      Report reply{};
+      std::copy_n(bytes.begin(), std::min<qsizetype>(bytes.size(), reply.size()), reply.begin());
+      Queue(due, reply);
+    }
+    return;
+  }
   Dispatch(report, nowMs);
 }
 

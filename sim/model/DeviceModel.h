@@ -10,6 +10,7 @@
 #include <QByteArray>
 #include <QtGlobal>
 #include <deque>
+#include <memory>
 #include <optional>
 #include <span>
 
@@ -17,6 +18,7 @@
 #include "sim/model/DeviceFaults.h"
 #include "sim/model/DeviceLog.h"
 #include "sim/model/ReadBackStream.h"
+#include "sim/model/Replay.h"
 #include "sim/model/UploadCollector.h"
 
 namespace quorvin {
@@ -76,6 +78,11 @@ class DeviceModel {
   // Reports sent to the host over USB so far.
   [[nodiscard]] int ReportsSent() const { return m_reportsSent; }
 
+  // Plays a recording back instead of being the repeater: the recorded answers to the recorded
+  // requests, on both links.
+  void SetReplay(std::shared_ptr<Replay> replay) { m_replay = std::move(replay); }
+  [[nodiscard]] Replay* GetReplay() const { return m_replay.get(); }
+
   // --- USB link ---------------------------------------------------------------------------
   // One output report (65 bytes, report ID first) written by the host at nowMs.
   void OnUsbReport(const Report& report, qint64 nowMs);
@@ -102,6 +109,7 @@ class DeviceModel {
   void Queue(qint64 dueMs, const Report& report);
   void Note(qint64 nowMs, const QString& text) { m_log.AddNote(nowMs, text); }
 
+  std::shared_ptr<Replay> m_replay;
   std::uint16_t m_vendorId = kDefaultVendorId;
   std::uint16_t m_productId = kDefaultProductId;
   QByteArray m_version;

@@ -21,6 +21,10 @@ void SerialDevice::OnBytes(const QByteArray& bytes, qint64 nowMs) {
     m_input.clear();
   }
   m_lastByteMs = nowMs;
+  if (Replay* replay = m_model.GetReplay()) {
+    for (auto& [due, reply] : replay->OnHost(bytes, nowMs)) Queue(due, reply);
+    return;
+  }
   m_input.append(bytes);
   ExtractFrames(nowMs);
 }

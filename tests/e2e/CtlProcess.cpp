@@ -5,18 +5,20 @@
 
 namespace quorvin::test {
 
-void StartCtl(QProcess& process, const QStringList& args, const QString& socket) {
+void StartCtl(QProcess& process, const QStringList& args, const QString& socket, const QString& device) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
   env.remove(QStringLiteral("QUORVIN_HID_SOCKET"));
+  env.remove(QStringLiteral("QUORVIN_DEVICE"));
   if (!socket.isEmpty()) env.insert(QStringLiteral("QUORVIN_HID_SOCKET"), socket);
+  if (!device.isEmpty()) env.insert(QStringLiteral("QUORVIN_DEVICE"), device);
   process.setProcessEnvironment(env);
   process.start(QStringLiteral(QUORVINCTL_BINARY), args);
   process.waitForStarted();
 }
 
-CtlRun RunCtl(const QStringList& args, const QString& socket, int timeoutMs) {
+CtlRun RunCtl(const QStringList& args, const QString& socket, int timeoutMs, const QString& device) {
   QProcess p;
-  StartCtl(p, args, socket);
+  StartCtl(p, args, socket, device);
   CtlRun run;
   if (!p.waitForFinished(timeoutMs)) {
     p.kill();

@@ -14,11 +14,12 @@ struct CtlRun {
   [[nodiscard]] QStringList OutLines() const { return out.split(QLatin1Char('\n'), Qt::SkipEmptyParts); }
 };
 
-// Runs quorvinctl with `args`; `socket` is put in QUORVIN_HID_SOCKET (empty: left out).
-CtlRun RunCtl(const QStringList& args, const QString& socket, int timeoutMs = 30000);
+// Runs quorvinctl with `args`; `socket` is put in QUORVIN_HID_SOCKET and `device` in QUORVIN_DEVICE
+// (empty: left out, whatever the test's own environment holds).
+CtlRun RunCtl(const QStringList& args, const QString& socket, int timeoutMs = 30000, const QString& device = {});
 
 // Starts quorvinctl without waiting, for tests that interrupt it.
-void StartCtl(QProcess& process, const QStringList& args, const QString& socket);
+void StartCtl(QProcess& process, const QStringList& args, const QString& socket, const QString& device = {});
 
 // Test files: a byte pattern that differs by seed, and whole-file writes and reads.
 QByteArray Pattern(int n, int seed);

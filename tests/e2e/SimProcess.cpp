@@ -10,6 +10,11 @@ SimProcess::SimProcess(const QStringList& extraArgs, const QString& socketPath)
   Start(QStringList{QStringLiteral("--hid-socket"), SocketPath()} + extraArgs);
 }
 
+SimProcess::SimProcess(Units units, const QStringList& extraArgs) : m_socket(m_dir.path() + QStringLiteral("/units")) {
+  Start(QStringList{QStringLiteral("--hid-socket"), m_socket, QStringLiteral("--units"), QString::number(units.count)} +
+        extraArgs);
+}
+
 SimProcess::SimProcess(OverTcp, const QStringList& extraArgs) {
   Start(QStringList{QStringLiteral("--hid-tcp"), QStringLiteral("127.0.0.1:0")} + extraArgs);
   const auto port = QRegularExpression(QStringLiteral("hid-tcp 127\\.0\\.0\\.1:(\\d+)")).match(m_output);

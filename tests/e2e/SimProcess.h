@@ -11,10 +11,15 @@ namespace quorvin::test {
 class SimProcess {
  public:
   struct OverTcp {};
+  struct Units {
+    int count;
+  };
 
   // Starts `quorvin-sim --hid-socket <private path> extraArgs...` and waits for its ready line.
   // A given socket path is used instead of the private one (a device that comes back where it was).
   explicit SimProcess(const QStringList& extraArgs = {}, const QString& socketPath = {});
+  // `quorvin-sim --hid-socket <private folder> --units N extraArgs...`: SocketPath() is the folder.
+  SimProcess(Units units, const QStringList& extraArgs);
   // `quorvin-sim --hid-tcp 127.0.0.1:0 extraArgs...`, the port read from the ready line.
   SimProcess(OverTcp, const QStringList& extraArgs);
   ~SimProcess();
@@ -22,7 +27,7 @@ class SimProcess {
   SimProcess& operator=(const SimProcess&) = delete;
 
   [[nodiscard]] bool Ready() const { return m_ready; }
-  // What QUORVIN_HID_SOCKET names: the socket path, or tcp:127.0.0.1:PORT.
+  // What QUORVIN_HID_SOCKET names: the socket path, the units' folder, or tcp:127.0.0.1:PORT.
   [[nodiscard]] QString SocketPath() const { return m_socket; }
   // The pseudo-terminal of `--serial`, from the ready line.
   [[nodiscard]] QString SerialPath() const;

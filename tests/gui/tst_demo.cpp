@@ -3,6 +3,7 @@
 // repeater as it comes and goes. A virtual clock makes the operations' long pauses free.
 
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -31,6 +32,7 @@ class Demo {
     o.startTimers = false;
     return o;
   }
+  [[nodiscard]] QString Status() const { return dlg.findChild<QLabel*>(QStringLiteral("deviceStatus"))->text(); }
   // Clicks a button, answering a file question with `path`, and returns the boxes it showed.
   QStringList Click(int id, const QString& path = {}) {
     dlg.SetFileChooser(std::make_unique<FakeChooser>(path, &asked));
@@ -145,11 +147,16 @@ void DemoTest::PollingFollowsTheDeviceComingAndGoing() {
   QTRY_VERIFY(d.dlg.Watcher().DeviceConnected());
   QTRY_VERIFY(!d.dlg.PollTimer().isActive());
   QVERIFY(d.dlg.Link().LinkUp());
+  // The strip under the buttons names it, and its version once read.
+  QTRY_VERIFY(d.Status().startsWith("Repeater: "));
+  QCOMPARE(d.Click(ctl::ReadVersion), QStringList{"Version :V1.0"});
+  QTRY_VERIFY(d.Status().endsWith(", version V1.0"));
 
   // Unplugged: the watcher notices and polling starts again.
   d.Model([](DeviceModel& m) { m.Faults().vanishAfterReports = m.ReportsTaken(); });
   QTRY_VERIFY(d.dlg.PollTimer().isActive());
   QVERIFY(!d.dlg.Watcher().DeviceConnected());
+  QTRY_COMPARE(d.Status(), QStringLiteral("No repeater attached"));
 
   // Plugged in again: found again.
   d.Model([](DeviceModel& m) { m.Faults().vanishAfterReports = -1; });

@@ -51,6 +51,7 @@ class ScriptedHid : public HidBackend {
   }
   HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
   QString Name() const override { return QStringLiteral("scripted"); }
+  bool SharedWithOtherProcesses() const override { return false; }
   bool Started() const override { return started; }
 
   // The handle side.

@@ -143,6 +143,25 @@ TEST(SocketBackend, OtherIdsAndUnreadableIds) {
   EXPECT_FALSE(unreadable[0].attributesOk);
 }
 
+TEST(SocketBackend, TheHelloMayCarryASerialNumberButNotAGarbledOne) {
+  const auto serialOf = [](std::vector<std::uint8_t> hello) {
+    RawPeer peer;
+    SocketBackend backend(peer.Path());
+    const auto found = peer.Greet(std::move(hello), [&] { return backend.Enumerate(); });
+    EXPECT_EQ(found.size(), 1u);
+    EXPECT_EQ(found.at(0).location, "sim:hid");  // the socket's name without .sock
+    return found.at(0).attributesOk ? found.at(0).serial : QStringLiteral("<ids unread>");
+  };
+  EXPECT_EQ(serialOf({0x83, 0x04, 0x34, 0x12, 'Q', 'V', '7'}), "QV7");
+  EXPECT_EQ(serialOf({0x83, 0x04, 0x34, 0x12, 0xE4, 0xB8, 0xAD}), QString::fromUtf8("\xE4\xB8\xAD"));
+  // Bad UTF-8 or a control character would end up in selectors and lock names: no serial number.
+  EXPECT_EQ(serialOf({0x83, 0x04, 0x34, 0x12, 'Q', 0xFF}), "");
+  EXPECT_EQ(serialOf({0x83, 0x04, 0x34, 0x12, 'Q', '\n', 'V'}), "");
+  std::vector<std::uint8_t> tooLong{0x83, 0x04, 0x34, 0x12};
+  tooLong.resize(4 + SocketBackend::kMaxSerialBytes + 1, 'x');
+  EXPECT_EQ(serialOf(tooLong), "<ids unread>");
+}
+
 TEST(SocketBackend, NoticesTheDeviceGoing) {
   RawPeer peer;
   SocketBackend backend(peer.Path());
