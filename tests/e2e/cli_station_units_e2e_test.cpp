@@ -23,8 +23,9 @@ TEST(CtlStationUnits, FourSimulatedUnitsRunAtOnceAndEachIsRecordedOnce) {
   const QString report = dir.filePath("r.jsonl");
   // No read-back here: four streams at once on a loaded machine can starve past its 100 ms per
   // packet; the in-process station test reads back from several units.
-  ASSERT_TRUE(test::WriteFile(dir.filePath("r.toml"), "[[step]]\ndo = \"set-frequency\"\nhz = 433920000\n"
-                                                      "[[step]]\ndo = \"init-buttons\"\n"));
+  ASSERT_TRUE(test::WriteFile(dir.filePath("r.toml"),
+                              "[[step]]\ndo = \"set-frequency\"\nhz = 433920000\n"
+                              "[[step]]\ndo = \"init-buttons\"\n"));
   QProcess ctl;
   test::StartCtl(ctl, {"--json", "--report", report, "station", dir.filePath("r.toml")}, sim.SocketPath());
   for (int i = 0; i < 300 && test::ReadFile(report).count('\n') < 4; ++i) QThread::msleep(100);
