@@ -30,9 +30,7 @@ class HeldBoxes final : public Feedback {
   void CloseProgress() override { m_inner.CloseProgress(); }
   bool PumpMessages() override { return m_inner.PumpMessages(); }
   void DebugLine(const QString& line) override { m_inner.DebugLine(line); }
-  void Trace(TraceDir dir, const std::uint8_t* bytes, std::size_t count) override {
-    m_inner.Trace(dir, bytes, count);
-  }
+  void Trace(TraceDir dir, const std::uint8_t* bytes, std::size_t count) override { m_inner.Trace(dir, bytes, count); }
   bool CancelRequested() override { return m_inner.CancelRequested(); }
   void ShowHeld() {
     for (const auto& [text, icon] : m_boxes) m_inner.MessageBox(text, icon);
@@ -91,8 +89,7 @@ OpResult TakeSnapshotUsb(UsbEnv& env, SnapshotInfo* info) {
   s.time = QDateTime::currentDateTimeUtc();
   s.tool = QStringLiteral(QUORVIN_VERSION);
   // A name that sorts by time; the folder is made new, never reused.
-  const QString folder =
-      SnapshotRoot() + QLatin1Char('/') + s.time.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+  const QString folder = SnapshotRoot() + QLatin1Char('/') + s.time.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
   const auto refuse = [&](const QString& why) {
     QDir(folder).removeRecursively();
     env.fb.MessageBox(

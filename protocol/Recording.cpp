@@ -1,7 +1,7 @@
 #include "protocol/Recording.h"
 
-#include <algorithm>
 #include <QList>
+#include <algorithm>
 #include <cctype>
 
 namespace quorvin {

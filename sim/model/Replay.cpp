@@ -31,13 +31,12 @@ std::vector<std::pair<qint64, QByteArray>> Replay::OnHost(const QByteArray& byte
 
 void Replay::Diverge(const QByteArray& expected) {
   const QString got = m_pending.left(80).toHex(' ');
-  m_divergence = expected.isEmpty()
-                     ? QStringLiteral("replay: request %1 goes past the end of the recording: %2")
-                           .arg(m_requests + 1)
-                           .arg(got)
-                     : QStringLiteral("replay: request %1 differs from the recording: recorded %2, got %3")
-                           .arg(m_requests + 1)
-                           .arg(QString::fromLatin1(expected.left(80).toHex(' ')), got);
+  m_divergence =
+      expected.isEmpty()
+          ? QStringLiteral("replay: request %1 goes past the end of the recording: %2").arg(m_requests + 1).arg(got)
+          : QStringLiteral("replay: request %1 differs from the recording: recorded %2, got %3")
+                .arg(m_requests + 1)
+                .arg(QString::fromLatin1(expected.left(80).toHex(' ')), got);
   if (m_tell) m_tell(*m_divergence);
 }
 

@@ -21,8 +21,8 @@ TEST(RecordReplay, AReplayedRecordingReproducesTheRunAndTellsADeparture) {
   {
     test::SimProcess sim;
     ASSERT_TRUE(sim.Ready());
-    first = RunCtl({"--lang", "en", "--record", recording, "backup", "read", dir.filePath("first.bin")},
-                   sim.SocketPath());
+    first =
+        RunCtl({"--lang", "en", "--record", recording, "backup", "read", dir.filePath("first.bin")}, sim.SocketPath());
     ASSERT_EQ(first.exitCode, 0) << first.out.toStdString();
   }
   test::SimProcess replay({"--replay", recording});

@@ -27,11 +27,11 @@ TEST(Recording, WrittenLinesParseBackAndDamageIsPlacedByOffset) {
     QByteArray text;
     qsizetype offset;
   } bad[] = {
-      {good.left(good.size() - 1), good.lastIndexOf("15 <")},              // cut short
-      {"quorvin-recording 2\ntool x\nlink usb\n", 0},                      // another version
-      {head + "5 > 0055\n3 < 00\n", head.size() + 9},                      // the time goes back
-      {head + "0 > 5\n", head.size()},                                      // odd hex
-      {head + "0 = 55\n", head.size()},                                     // no direction
+      {good.left(good.size() - 1), good.lastIndexOf("15 <")},  // cut short
+      {"quorvin-recording 2\ntool x\nlink usb\n", 0},          // another version
+      {head + "5 > 0055\n3 < 00\n", head.size() + 9},          // the time goes back
+      {head + "0 > 5\n", head.size()},                         // odd hex
+      {head + "0 = 55\n", head.size()},                        // no direction
   };
   for (const auto& b : bad) {
     EXPECT_FALSE(ParseRecording(b.text, r, &error)) << b.text.toStdString();
