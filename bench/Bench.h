@@ -40,6 +40,8 @@ void RunPeakRssBench(const BenchConfig& cfg, Figures& figures);
 void RunSerialBench(const BenchConfig& cfg, Figures& figures);
 // Enumerating 20 virtual repeaters (the worst of five fresh enumerations).
 void RunDevicesBench(const BenchConfig& cfg, Figures& figures);
+// Four units through the production station at once against one alone.
+void RunStationBench(const BenchConfig& cfg, Figures& figures);
 
 // The fresh process of RunPeakRssBench: uploads `imagePath` and prints peak_rss_ratio.
 int PeakRssChild(const QString& simPath, const QString& imagePath, const QString& workDir);

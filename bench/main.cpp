@@ -37,7 +37,7 @@ int main(int argc, char** argv) {
                                QStringLiteral("PATH"));
   const QCommandLineOption quick(QStringLiteral("quick"), QStringLiteral("Reduced sizes, under two minutes."));
   const QCommandLineOption only(QStringLiteral("only"),
-                                QStringLiteral("Run one group: readback, upgrade, rss, serial, devices."),
+                                QStringLiteral("Run one group: readback, upgrade, rss, serial, devices, station."),
                                 QStringLiteral("GROUP"));
   const QCommandLineOption rssChild(QStringLiteral("rss-child"), QStringLiteral("(internal) peak memory run."),
                                     QStringLiteral("IMAGE"));
@@ -76,5 +76,6 @@ int main(int argc, char** argv) {
   if (runs("rss")) RunPeakRssBench(cfg, figures);
   if (runs("serial")) RunSerialBench(cfg, figures);
   if (runs("devices")) RunDevicesBench(cfg, figures);
+  if (runs("station")) RunStationBench(cfg, figures);
   return figures.ExitCode();
 }

@@ -79,6 +79,20 @@ const std::vector<GlobalOption>& GlobalOptionTable() {
        "write every report or serial chunk that crosses the link, with its time, into FILE\n"
        "(quorvin-sim --replay FILE plays the device's side back)",
        [](CliOptions& o, const QString& v) { o.record = v; }},
+      {"--report",
+       "FILE",
+       {},
+       "a file name",
+       {},
+       "station: append one JSON line per unit to FILE (needed by station)",
+       [](CliOptions& o, const QString& v) { o.report = v; }},
+      {"--ask-id",
+       {},
+       {},
+       {},
+       {},
+       "station: ask for each unit's id (a barcode) before it runs",
+       [](CliOptions& o, const QString&) { o.askId = true; }},
       {"--help", {}, {}, {}, {}, {}, [](CliOptions& o, const QString&) { o.help = true; }},
   };
   return table;
@@ -222,6 +236,11 @@ CliOptions ParseCli(const QStringList& args) {
     if (flag == QLatin1String("--snapshot")) o.snapshot = true;
     if (flag == QLatin1String("--force")) o.force = true;
   }
+  // A station without a report would test units and keep no record of them.
+  const bool station = o.what->operation == QLatin1String("station");
+  if (station && o.report.isEmpty()) o.error = QStringLiteral("station needs --report FILE");
+  if (!station && (!o.report.isEmpty() || o.askId))
+    o.error = QStringLiteral("--report and --ask-id work with station only");
   return o;
 }
 

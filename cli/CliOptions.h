@@ -67,6 +67,8 @@ struct CliOptions {
   bool verify = false;
   bool snapshot = false;          // upgrade, backup download, init-buttons, frequency set ... --snapshot
   bool force = false;             // restore ... --force            // backup download ... --verify
+  QString report;                 // --report: the station's report file
+  bool askId = false;             // --ask-id: the station asks for each unit's id
   QString since;                  // history --since DATE
   QString checkFile;              // doctor --file FILE
   QStringList command;            // the words after the options: the command and its argument

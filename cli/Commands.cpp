@@ -12,6 +12,7 @@
 
 #include "cli/Doctor.h"
 #include "cli/Session.h"
+#include "cli/StationView.h"
 #include "cli/TerminalFeedback.h"
 #include "cli/UdevRule.h"
 #include "front/FrequencyInput.h"
@@ -105,6 +106,12 @@ const std::vector<Command>& CommandTable() {
        "bundle the last recording, the history and doctor's findings into FILE (tar) for support",
        &Session::RecordReport},
       {{"ports"}, Argument::None, LinkUse::None, "ports", "list serial ports", &Session::Ports},
+      {{"station"},
+       Argument::File,
+       LinkUse::UsbOnly,
+       "station",
+       "run the recipe in FILE on every repeater plugged in, until Ctrl+C",
+       &Session::Station},
       {{"history"},
        Argument::None,
        LinkUse::None,
@@ -621,6 +628,73 @@ int Session::Doctor() {
   r.outcome = AllWell(findings) ? Outcome::Success : Outcome::Failed;
   m_code = r.Ok() ? QStringLiteral("ok") : QStringLiteral("problems-found");
   m_extra[QStringLiteral("findings")] = FindingsJson(findings);
+  return Finish(r);
+}
+
+int Session::Station() {
+  using namespace station;
+  RecipeError problem;
+  const std::optional<Recipe> recipe = LoadRecipe(*m_file, m_lang, &problem);
+  if (!recipe) {
+    // Judged before any device is touched: a wrong recipe never reaches a unit.
+    m_fb.Say(problem.text);
+    OpResult r;
+    const bool file = problem.problem == RecipeProblem::Unreadable || problem.problem == RecipeProblem::FileMissing ||
+                      problem.problem == RecipeProblem::FileBad || problem.problem == RecipeProblem::FolderMissing;
+    r.outcome = file ? Outcome::FileError : Outcome::InvalidInput;
+    r.fault = file ? Fault::FileUnreadable : Fault::None;
+    r.detail = QStringLiteral("the recipe is refused (%1)").arg(ProblemName(problem.problem));
+    m_extra[QStringLiteral("problem")] = ProblemName(problem.problem);
+    if (problem.line > 0) m_extra[QStringLiteral("line")] = problem.line;
+    return Finish(r);
+  }
+  ReportFile report;
+  QString why;
+  const QString reportPath = QFileInfo(m_o.report).absoluteFilePath();
+  m_extra[QStringLiteral("report")] = reportPath;
+  if (!report.Open(reportPath, &why)) {
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The report %1 cannot be written: %2")).arg(reportPath, why));
+    OpResult r;
+    r.outcome = Outcome::FileError;
+    r.fault = Fault::FileNotWritable;
+    r.detail = QStringLiteral("%1: %2").arg(reportPath, why);
+    return Finish(r);
+  }
+  auto backend = MakeDefaultBackend(&why);
+  if (!backend) return RefuseSocketVariable(why);
+
+  TerminalStationView view(m_lang, isatty(STDERR_FILENO) == 1, m_o.json);
+  StdinLines ids;
+  std::atomic<bool> abort{false};
+  StationOptions options{*recipe,
+                         *backend,
+                         m_clock,
+                         m_lang,
+                         report,
+                         view,
+                         m_fb.CancelFlag(),
+                         abort,
+                         m_o.askId ? &ids : nullptr,
+                         QStringLiteral("quorvinctl " QUORVIN_VERSION),
+                         500,
+                         {}};
+  const StationSummary summary = RunStation(options);
+  m_extra[QStringLiteral("units")] = summary.units;
+  m_extra[QStringLiteral("passed")] = summary.passed;
+  m_extra[QStringLiteral("failed")] = summary.failed;
+  m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Station stopped: %1 units, %2 passed, %3 failed."))
+               .arg(summary.units)
+               .arg(summary.passed)
+               .arg(summary.failed));
+  OpResult r;
+  r.outcome = Outcome::Success;
+  if (summary.reportFailed) {
+    r.outcome = Outcome::FileError;
+    r.fault = Fault::FileWriteFailed;
+    r.detail = QStringLiteral("a report line could not be written to %1").arg(reportPath);
+  } else if (m_fb.CancelRequested()) {
+    r.outcome = Outcome::Interrupted;
+  }
   return Finish(r);
 }
 

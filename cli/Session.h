@@ -51,6 +51,7 @@ class Session {
   int Snapshots();
   int Restore();
   int UdevRule();
+  int Station();
 
  private:
   using UsbOp = std::function<OpResult(UsbEnv&)>;

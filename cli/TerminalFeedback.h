@@ -34,6 +34,8 @@ class TerminalFeedback final : public Feedback {
   // --record: every report and chunk also goes to `recorder` (null: none).
   void SetRecorder(TraceRecorder* recorder) { m_recorder = recorder; }
   bool CancelRequested() override { return m_cancel.load(); }
+  // The Ctrl+C flag itself, for the station, which stops taking units on it.
+  [[nodiscard]] std::atomic<bool>& CancelFlag() { return m_cancel; }
 
   // Prints a line of the command's own (a result, a usage error) like a message box text.
   void Say(const QString& text) { MessageBox(text, MsgIcon::None); }

@@ -322,6 +322,154 @@
         <translation>本机的 USB HID 层无法启动：不能使用 USB 设备，串口仍可使用。</translation>
     </message>
     <message>
+        <source>The report %1 cannot be written: %2</source>
+        <translation>无法写入报告 %1：%2</translation>
+    </message>
+    <message>
+        <source>Station stopped: %1 units, %2 passed, %3 failed.</source>
+        <translation>工位已停止：共 %1 台，%2 台合格，%3 台不合格。</translation>
+    </message>
+    <message>
+        <source>%1, line %2: %3</source>
+        <translation>%1，第 %2 行：%3</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>the key &quot;%1&quot; of the step %2 takes a text in quotes</source>
+        <translation>步骤 %2 的键“%1”应为带引号的文本</translation>
+    </message>
+    <message>
+        <source>the file %1 cannot be read: %2</source>
+        <translation>无法读取文件 %1：%2</translation>
+    </message>
+    <message>
+        <source>the file %1 is empty or larger than %2 bytes</source>
+        <translation>文件 %1 为空或超过 %2 字节</translation>
+    </message>
+    <message>
+        <source>sha256 must be 64 hexadecimal digits</source>
+        <translation>sha256 必须是 64 位十六进制数字</translation>
+    </message>
+    <message>
+        <source>the SHA-256 of %1 is %2, not the %3 the recipe pins</source>
+        <translation>%1 的 SHA-256 为 %2，而配方规定的是 %3</translation>
+    </message>
+    <message>
+        <source>the step needs the key &quot;do&quot; naming what to do</source>
+        <translation>该步骤需要用键“do”指明要做什么</translation>
+    </message>
+    <message>
+        <source>unknown step &quot;%1&quot;; the steps are: %2</source>
+        <translation>未知步骤“%1”；可用的步骤有：%2</translation>
+    </message>
+    <message>
+        <source>the step %1 does not take the key &quot;%2&quot;</source>
+        <translation>步骤 %1 不接受键“%2”</translation>
+    </message>
+    <message>
+        <source>the step %1 needs the key &quot;%2&quot;</source>
+        <translation>步骤 %1 需要键“%2”</translation>
+    </message>
+    <message>
+        <source>hz takes a whole number of hertz, without quotes</source>
+        <translation>hz 应为不带引号的整数（单位赫兹）</translation>
+    </message>
+    <message>
+        <source>the frequency %1 Hz is outside %2..%3 Hz</source>
+        <translation>频率 %1 Hz 超出 %2..%3 Hz 的范围</translation>
+    </message>
+    <message>
+        <source>the folder %1 does not exist or cannot be written</source>
+        <translation>文件夹 %1 不存在或不可写</translation>
+    </message>
+    <message>
+        <source>the recipe cannot be read: %1</source>
+        <translation>无法读取配方：%1</translation>
+    </message>
+    <message>
+        <source>not valid TOML: %1</source>
+        <translation>不是有效的 TOML：%1</translation>
+    </message>
+    <message>
+        <source>only [[step]] tables belong in a recipe, not &quot;%1&quot;</source>
+        <translation>配方中只能有 [[step]] 表，不能有“%1”</translation>
+    </message>
+    <message>
+        <source>the recipe has no steps: add [[step]] tables with do = &quot;...&quot;</source>
+        <translation>配方中没有步骤：请添加带 do = &quot;...&quot; 的 [[step]] 表</translation>
+    </message>
+    <message>
+        <source>PASS  %1  %2</source>
+        <translation>合格  %1  %2</translation>
+    </message>
+    <message>
+        <source>FAIL  %1  %2  %3</source>
+        <translation>不合格  %1  %2  %3</translation>
+    </message>
+    <message>
+        <source>The report %1 could not be written (%2): the station takes no more units. The unit&apos;s record: %3</source>
+        <translation>无法写入报告 %1（%2）：工位不再接收新设备。该设备的记录：%3</translation>
+    </message>
+    <message>
+        <source>already passed in this session: not run again</source>
+        <translation>本次已合格，不再重复执行</translation>
+    </message>
+    <message>
+        <source>SKIP  %1  %2  %3</source>
+        <translation>跳过  %1  %2  %3</translation>
+    </message>
+    <message>
+        <source>the same unit is still running in slot %1</source>
+        <translation>同一设备仍在工位 %1 上运行</translation>
+    </message>
+    <message>
+        <source>Scan or type the id of the unit in slot %1 (%2), then Enter: </source>
+        <translation>请扫描或输入工位 %1（%2）上设备的编号，然后按回车：</translation>
+    </message>
+    <message>
+        <source>No more input for unit ids: the station takes no more units.</source>
+        <translation>已无法再输入设备编号：工位不再接收新设备。</translation>
+    </message>
+    <message>
+        <source>the unit was unplugged</source>
+        <translation>设备已被拔出</translation>
+    </message>
+    <message>
+        <source>the unit reports version &quot;%1&quot;, the recipe expects &quot;%2&quot;</source>
+        <translation>设备版本为“%1”，配方要求“%2”</translation>
+    </message>
+    <message>
+        <source>the unit reports %1 Hz, the recipe sets %2 Hz</source>
+        <translation>设备频率为 %1 Hz，配方设置的是 %2 Hz</translation>
+    </message>
+    <message>
+        <source>waiting for a unit</source>
+        <translation>等待设备接入</translation>
+    </message>
+    <message>
+        <source>waiting for its id</source>
+        <translation>等待输入编号</translation>
+    </message>
+    <message>
+        <source>held: %1</source>
+        <translation>暂停：%1</translation>
+    </message>
+    <message>
+        <source>PASS, unplug it</source>
+        <translation>合格，请拔下</translation>
+    </message>
+    <message>
+        <source>FAIL at %1, unplug it</source>
+        <translation>不合格（%1），请拔下</translation>
+    </message>
+    <message>
+        <source>skipped: %1</source>
+        <translation>已跳过：%1</translation>
+    </message>
+    <message>
         <source>Verify failed: the backup data could not be read back from the device.</source>
         <translation>校验失败：无法从设备读回备份数据。</translation>
     </message>
@@ -338,12 +486,20 @@
         <translation>校验备份数据</translation>
     </message>
     <message>
+        <source>~%1 left</source>
+        <translation>剩余约 %1</translation>
+    </message>
+    <message>
         <source>the history could not be written: %1</source>
         <translation>无法写入历史记录：%1</translation>
     </message>
     <message>
         <source>Not a date: %1 (write it as 2026-12-01)</source>
         <translation>不是日期：%1（请写成 2026-12-01）</translation>
+    </message>
+    <message>
+        <source>Stopping: no new units; the running ones finish first (Ctrl+C again stops at once).</source>
+        <translation>正在停止：不再接收新设备，正在运行的设备先完成（再按一次 Ctrl+C 立即停止）。</translation>
     </message>
     <message>
         <source>The snapshot could not be taken, so nothing was changed: %1</source>

@@ -27,9 +27,10 @@ struct HidDeviceInfo {
   std::uint16_t productId = 0;
   bool attributesOk = true;  // false when the platform could not read the ids
   // Who it is, where the platform can tell: the USB serial-number string, and where it hangs (the
-  // USB bus/port chain such as "1-2.3", stable across replugging into the same socket).
-  QString serial;
-  QString location;
+  // USB bus/port chain such as "1-2.3", stable across replugging into the same socket). Both may be
+  // left out where a list of devices is written by hand.
+  QString serial{};
+  QString location{};
 };
 
 enum class HidIo {

@@ -24,7 +24,7 @@ class ScriptedHid : public HidBackend {
   explicit ScriptedHid(VirtualClock& clock) : m_clock(clock) {}
 
   // Present interfaces; by default one repeater at "/dev/hidraw0".
-  std::vector<HidDeviceInfo> devices{{QStringLiteral("/dev/hidraw0"), 0x0483, 0x1234, true}};
+  std::vector<HidDeviceInfo> devices{{QStringLiteral("/dev/hidraw0"), 0x0483, 0x1234, true, {}, {}}};
   std::map<QString, HidOpen> openResult;  // default Ok
   bool started = true;                    // false: the platform's HID layer did not start
   int enumerateCount = 0;

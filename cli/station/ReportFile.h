@@ -1,0 +1,33 @@
+#pragma once
+// The station's report: one JSON line per unit, appended. A line goes out in one write() on a
+// descriptor opened with O_APPEND, and is synced before the unit counts as recorded, so a station
+// that is killed, or a disk that fills up, leaves whole lines only: a short write is cut back off.
+
+#include <QByteArray>
+#include <QString>
+#include <mutex>
+
+namespace quorvin::station {
+
+class ReportFile {
+ public:
+  ReportFile() = default;
+  ~ReportFile();
+  ReportFile(const ReportFile&) = delete;
+  ReportFile& operator=(const ReportFile&) = delete;
+
+  // Opens (or creates) the file for appending; only a regular file is taken. False with the
+  // system's reason in `why`.
+  [[nodiscard]] bool Open(const QString& path, QString* why);
+  // Appends `line` and a newline and syncs them; false, with nothing of the line left in the file,
+  // when the line could not be written whole. Safe from several threads.
+  [[nodiscard]] bool Append(const QByteArray& line, QString* why);
+  [[nodiscard]] const QString& Path() const { return m_path; }
+
+ private:
+  std::mutex m_mutex;
+  int m_fd = -1;
+  QString m_path;
+};
+
+}  // namespace quorvin::station
