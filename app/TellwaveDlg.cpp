@@ -11,12 +11,12 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSerialPortInfo>
 #include <algorithm>
 
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
 #include "link/SerialPort.h"
+#include "link/SerialPortList.h"
 #include "ops/FrequencyInput.h"
 
 namespace quorvin {
@@ -218,7 +218,7 @@ Feedback& CTellwaveDlg::GetFeedback() { return *m_feedback; }
 
 void CTellwaveDlg::FillPortList() {
   QStringList names;
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) names << info.portName();
+  for (const SerialPortInfo& port : AvailableSerialPorts()) names << port.name;
   FillPortList(names);
 }
 

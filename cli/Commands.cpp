@@ -7,7 +7,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSerialPortInfo>
 
 #include "cli/Session.h"
 #include "cli/TerminalFeedback.h"
@@ -16,6 +15,7 @@
 #include "link/History.h"
 #include "link/InputFile.h"
 #include "link/SerialPort.h"
+#include "link/SerialPortList.h"
 #include "ops/FrequencyInput.h"
 #include "ops/Operations.h"
 #include "ops/Snapshot.h"
@@ -520,12 +520,11 @@ int Session::Restore() {
 
 int Session::Ports() {
   QJsonArray list;
-  for (const auto& p : QSerialPortInfo::availablePorts()) {
-    if (!m_o.json)
-      PrintOut(p.portName() + QLatin1Char('\t') + p.systemLocation() + QLatin1Char('\t') + p.description());
-    list.append(QJsonObject{{QStringLiteral("name"), p.portName()},
-                            {QStringLiteral("location"), p.systemLocation()},
-                            {QStringLiteral("description"), p.description()}});
+  for (const auto& p : AvailableSerialPorts()) {
+    if (!m_o.json) PrintOut(p.name + QLatin1Char('\t') + p.location + QLatin1Char('\t') + p.description);
+    list.append(QJsonObject{{QStringLiteral("name"), p.name},
+                            {QStringLiteral("location"), p.location},
+                            {QStringLiteral("description"), p.description}});
   }
   OpResult r;
   r.outcome = Outcome::Success;

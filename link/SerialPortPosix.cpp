@@ -1,13 +1,9 @@
-#include "link/SerialPort.h"
+#include <poll.h>
 
 #include <QSerialPort>
-#include <QSerialPortInfo>
 
 #include "link/PortHolder.h"
-
-#ifndef Q_OS_WIN
-#include <poll.h>
-#endif
+#include "link/SerialPort.h"
 
 namespace quorvin {
 
@@ -18,36 +14,15 @@ namespace {
 constexpr int kWriteStuckMs = 2000;
 
 bool LineHungUp(QSerialPort& port) {
-#ifdef Q_OS_WIN
-  return port.error() == QSerialPort::ResourceError;
-#else
   if (port.error() == QSerialPort::ResourceError) return true;
   if (port.handle() < 0) return false;
   pollfd p{static_cast<int>(port.handle()), POLLIN, 0};
   return ::poll(&p, 1, 0) > 0 && (p.revents & POLLHUP) != 0;
-#endif
 }
 
 }  // namespace
 
-CSerialException::CSerialException(quint32 error, QString text, SerialFault fault)
-    : m_dwError(error), m_text(std::move(text)), m_utf8(m_text.toStdString()), m_fault(fault) {}
-
-bool CSerialException::GetErrorMessage(QString& text, unsigned* helpContext) const {
-  if (helpContext) *helpContext = 0;
-  text = m_text;
-  return !text.isEmpty();
-}
-
-QString CSerialException::GetErrorText() const {
-  QString text;
-  (void)GetErrorMessage(text);
-  return text;
-}
-
-void ThrowSerialException(quint32 error, const QString& text, SerialFault fault) {
-  throw CSerialException(error, text, fault);
-}
+struct CSerialPort::Port : QSerialPort {};
 
 CSerialPort::CSerialPort() = default;
 
@@ -69,7 +44,7 @@ void CSerialPort::ThrowFromPort() {
 
 void CSerialPort::Open(const QString& location, qint32 speed) {
   Close();
-  m_port = std::make_unique<QSerialPort>();
+  m_port = std::make_unique<Port>();
   m_port->setPortName(location);
   if (!m_port->open(QIODevice::ReadWrite)) {
     const auto error = m_port->error();
@@ -138,42 +113,6 @@ qint64 CSerialPort::Read(char* buffer, qint64 max, int waitMs) {
   const qint64 got = m_port->read(buffer, max);
   if (got < 0) ThrowFromPort();
   return got;
-}
-
-qint32 ParseDecimal(const QString& text) {
-  qsizetype i = 0;
-  const qsizetype n = text.size();
-  while (i < n && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
-  bool negative = false;
-  if (i < n && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
-  qint64 value = 0;
-  for (; i < n && text[i] >= u'0' && text[i] <= u'9'; ++i) {
-    value = value * 10 + (text[i].unicode() - u'0');
-    if (value > qint64(1) << 31) value = qint64(1) << 31;  // saturate, no overflow
-  }
-  if (negative) value = -value;
-  return static_cast<qint32>(qBound(qint64{INT32_MIN}, value, qint64{INT32_MAX}));
-}
-
-qint32 PortNumberFromItem(const QString& item) { return ParseDecimal(item.mid(3)); }
-
-SerialTarget ResolveSerialTarget(const QString& item, bool windowsNaming) {
-  if (windowsNaming) {
-    const qint32 number = PortNumberFromItem(item);
-    return {QStringLiteral("\\\\.\\COM%1").arg(number), QString::number(number)};
-  }
-  if (item.startsWith(u'/')) return {item, item};
-  const QSerialPortInfo info(item);
-  const QString location = info.isNull() ? QStringLiteral("/dev/") + item : info.systemLocation();
-  return {location, location};
-}
-
-SerialTarget ResolveSerialTarget(const QString& item) {
-#ifdef Q_OS_WIN
-  return ResolveSerialTarget(item, true);
-#else
-  return ResolveSerialTarget(item, false);
-#endif
 }
 
 }  // namespace quorvin

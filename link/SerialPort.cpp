@@ -1,0 +1,67 @@
+#include "link/SerialPort.h"
+
+#include "link/SerialPortList.h"
+
+// What the serial link shares between the platforms: its exception and the naming of ports. The
+// port itself is SerialPortPosix.cpp or SerialPortWin.cpp.
+
+namespace quorvin {
+
+CSerialException::CSerialException(quint32 error, QString text, SerialFault fault)
+    : m_dwError(error), m_text(std::move(text)), m_utf8(m_text.toStdString()), m_fault(fault) {}
+
+bool CSerialException::GetErrorMessage(QString& text, unsigned* helpContext) const {
+  if (helpContext) *helpContext = 0;
+  text = m_text;
+  return !text.isEmpty();
+}
+
+QString CSerialException::GetErrorText() const {
+  QString text;
+  (void)GetErrorMessage(text);
+  return text;
+}
+
+void ThrowSerialException(quint32 error, const QString& text, SerialFault fault) {
+  throw CSerialException(error, text, fault);
+}
+
+qint32 ParseDecimal(const QString& text) {
+  qsizetype i = 0;
+  const qsizetype n = text.size();
+  while (i < n && (text[i] == u' ' || (text[i] >= u'\t' && text[i] <= u'\r'))) ++i;
+  bool negative = false;
+  if (i < n && (text[i] == u'+' || text[i] == u'-')) negative = text[i++] == u'-';
+  qint64 value = 0;
+  for (; i < n && text[i] >= u'0' && text[i] <= u'9'; ++i) {
+    value = value * 10 + (text[i].unicode() - u'0');
+    if (value > qint64(1) << 31) value = qint64(1) << 31;  // saturate, no overflow
+  }
+  if (negative) value = -value;
+  return static_cast<qint32>(qBound(qint64{INT32_MIN}, value, qint64{INT32_MAX}));
+}
+
+qint32 PortNumberFromItem(const QString& item) { return ParseDecimal(item.mid(3)); }
+
+SerialTarget ResolveSerialTarget(const QString& item, bool windowsNaming) {
+  if (windowsNaming) {
+    const qint32 number = PortNumberFromItem(item);
+    return {QStringLiteral("\\\\.\\COM%1").arg(number), QString::number(number)};
+  }
+  if (item.startsWith(u'/')) return {item, item};
+  QString location = QStringLiteral("/dev/") + item;
+  for (const SerialPortInfo& port : AvailableSerialPorts()) {
+    if (port.name == item) location = port.location;
+  }
+  return {location, location};
+}
+
+SerialTarget ResolveSerialTarget(const QString& item) {
+#ifdef Q_OS_WIN
+  return ResolveSerialTarget(item, true);
+#else
+  return ResolveSerialTarget(item, false);
+#endif
+}
+
+}  // namespace quorvin
