@@ -71,4 +71,50 @@ void TakeOverOwnerAndMode(int, const PathState&) {}
 // NTFS journals the rename itself; a folder cannot be flushed by an ordinary user.
 void SyncFolderOf(const QString&) {}
 
+// Appenders take turns on a one-byte lock far past any real data, so readers are never blocked;
+// a holder that keeps it longer than any append takes makes the append fail rather than wait.
+constexpr DWORD kAppendLockHigh = 0x40000000;
+constexpr int kAppendLockWaitMs = 2000;
+
+static bool LockForAppend(HANDLE h) {
+  for (int waited = 0;; waited += 5) {
+    OVERLAPPED at{};
+    at.OffsetHigh = kAppendLockHigh;
+    if (LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at)) return true;
+    if (GetLastError() != ERROR_LOCK_VIOLATION || waited >= kAppendLockWaitMs) return false;
+    Sleep(5);
+  }
+}
+
+bool AppendWhole(const QString& path, const QByteArray& bytes, QString* why) {
+  // Append access makes every write go to the end of the file as it is at that moment, as
+  // O_APPEND does (Qt's append mode seeks to the end once, at the open, so two programs appending
+  // at once would write over each other's lines); the lock keeps appenders from interleaving
+  // where the system does not make a write atomic.
+  const HANDLE h = CreateFileW(Native(path).c_str(), GENERIC_READ | FILE_APPEND_DATA | SYNCHRONIZE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    if (why) *why = SystemText(GetLastError());
+    return false;
+  }
+  DWORD code = ERROR_SUCCESS;
+  if (!LockForAppend(h)) {
+    code = GetLastError() != ERROR_SUCCESS ? GetLastError() : static_cast<DWORD>(ERROR_LOCK_VIOLATION);
+  } else {
+    DWORD written = 0;
+    const bool wrote = WriteFile(h, bytes.constData(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                       written == static_cast<DWORD>(bytes.size());
+    if (!wrote) code = GetLastError() != ERROR_SUCCESS ? GetLastError() : static_cast<DWORD>(ERROR_HANDLE_DISK_FULL);
+    if (wrote && !FlushFileBuffers(h)) code = GetLastError();
+    OVERLAPPED at{};
+    at.OffsetHigh = kAppendLockHigh;
+    (void)UnlockFileEx(h, 0, 1, 0, &at);  // closing the handle would release it too
+  }
+  if (!CloseHandle(h) && code == ERROR_SUCCESS) code = GetLastError();
+  if (code == ERROR_SUCCESS) return true;
+  if (why) *why = SystemText(code);
+  return false;
+}
+
 }  // namespace quorvin::fs
