@@ -11,13 +11,13 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QSerialPortInfo>
 #include <algorithm>
 
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
 #include "front/FrequencyInput.h"
 #include "link/SerialPort.h"
+#include "link/SerialPortList.h"
 
 namespace quorvin {
 
@@ -218,7 +218,7 @@ Feedback& CTellwaveDlg::GetFeedback() { return *m_feedback; }
 
 void CTellwaveDlg::FillPortList() {
   QStringList names;
-  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) names << info.portName();
+  for (const SerialPortInfo& port : AvailableSerialPorts()) names << port.name;
   FillPortList(names);
 }
 

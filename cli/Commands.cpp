@@ -7,12 +7,10 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSerialPortInfo>
 #include <QSysInfo>
 
 #include "cli/Doctor.h"
 #include "cli/Session.h"
-#include "cli/StationView.h"
 #include "cli/TerminalFeedback.h"
 #include "cli/UdevRule.h"
 #include "front/FrequencyInput.h"
@@ -23,6 +21,7 @@
 #include "link/InputFile.h"
 #include "link/OutputFile.h"
 #include "link/SerialPort.h"
+#include "link/SerialPortList.h"
 #include "link/SystemProbe.h"
 #include "link/TarArchive.h"
 #include "ops/Operations.h"
@@ -594,12 +593,11 @@ int Session::RecordReport() {
 
 int Session::Ports() {
   QJsonArray list;
-  for (const auto& p : QSerialPortInfo::availablePorts()) {
-    if (!m_o.json)
-      PrintOut(p.portName() + QLatin1Char('\t') + p.systemLocation() + QLatin1Char('\t') + p.description());
-    list.append(QJsonObject{{QStringLiteral("name"), p.portName()},
-                            {QStringLiteral("location"), p.systemLocation()},
-                            {QStringLiteral("description"), p.description()}});
+  for (const auto& p : AvailableSerialPorts()) {
+    if (!m_o.json) PrintOut(p.name + QLatin1Char('\t') + p.location + QLatin1Char('\t') + p.description);
+    list.append(QJsonObject{{QStringLiteral("name"), p.name},
+                            {QStringLiteral("location"), p.location},
+                            {QStringLiteral("description"), p.description}});
   }
   OpResult r;
   r.outcome = Outcome::Success;
@@ -628,73 +626,6 @@ int Session::Doctor() {
   r.outcome = AllWell(findings) ? Outcome::Success : Outcome::Failed;
   m_code = r.Ok() ? QStringLiteral("ok") : QStringLiteral("problems-found");
   m_extra[QStringLiteral("findings")] = FindingsJson(findings);
-  return Finish(r);
-}
-
-int Session::Station() {
-  using namespace station;
-  RecipeError problem;
-  const std::optional<Recipe> recipe = LoadRecipe(*m_file, m_lang, &problem);
-  if (!recipe) {
-    // Judged before any device is touched: a wrong recipe never reaches a unit.
-    m_fb.Say(problem.text);
-    OpResult r;
-    const bool file = problem.problem == RecipeProblem::Unreadable || problem.problem == RecipeProblem::FileMissing ||
-                      problem.problem == RecipeProblem::FileBad || problem.problem == RecipeProblem::FolderMissing;
-    r.outcome = file ? Outcome::FileError : Outcome::InvalidInput;
-    r.fault = file ? Fault::FileUnreadable : Fault::None;
-    r.detail = QStringLiteral("the recipe is refused (%1)").arg(ProblemName(problem.problem));
-    m_extra[QStringLiteral("problem")] = ProblemName(problem.problem);
-    if (problem.line > 0) m_extra[QStringLiteral("line")] = problem.line;
-    return Finish(r);
-  }
-  ReportFile report;
-  QString why;
-  const QString reportPath = QFileInfo(m_o.report).absoluteFilePath();
-  m_extra[QStringLiteral("report")] = reportPath;
-  if (!report.Open(reportPath, &why)) {
-    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The report %1 cannot be written: %2")).arg(reportPath, why));
-    OpResult r;
-    r.outcome = Outcome::FileError;
-    r.fault = Fault::FileNotWritable;
-    r.detail = QStringLiteral("%1: %2").arg(reportPath, why);
-    return Finish(r);
-  }
-  auto backend = MakeDefaultBackend(&why);
-  if (!backend) return RefuseSocketVariable(why);
-
-  TerminalStationView view(m_lang, isatty(STDERR_FILENO) == 1, m_o.json);
-  StdinLines ids;
-  std::atomic<bool> abort{false};
-  StationOptions options{*recipe,
-                         *backend,
-                         m_clock,
-                         m_lang,
-                         report,
-                         view,
-                         m_fb.CancelFlag(),
-                         abort,
-                         m_o.askId ? &ids : nullptr,
-                         QStringLiteral("quorvinctl " QUORVIN_VERSION),
-                         500,
-                         {}};
-  const StationSummary summary = RunStation(options);
-  m_extra[QStringLiteral("units")] = summary.units;
-  m_extra[QStringLiteral("passed")] = summary.passed;
-  m_extra[QStringLiteral("failed")] = summary.failed;
-  m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Station stopped: %1 units, %2 passed, %3 failed."))
-               .arg(summary.units)
-               .arg(summary.passed)
-               .arg(summary.failed));
-  OpResult r;
-  r.outcome = Outcome::Success;
-  if (summary.reportFailed) {
-    r.outcome = Outcome::FileError;
-    r.fault = Fault::FileWriteFailed;
-    r.detail = QStringLiteral("a report line could not be written to %1").arg(reportPath);
-  } else if (m_fb.CancelRequested()) {
-    r.outcome = Outcome::Interrupted;
-  }
   return Finish(r);
 }
 

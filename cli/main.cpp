@@ -2,19 +2,14 @@
 // same operations as the window through a terminal Feedback; nothing here talks to the device itself.
 
 #include <QCoreApplication>
-#include <csignal>
 #include <cstdio>
 
 #include "cli/CliOptions.h"
 #include "cli/Commands.h"
+#include "cli/Interrupt.h"
 
 namespace {
 std::atomic<bool> g_interrupted{false};
-
-extern "C" void OnInterrupt(int) {
-  // The first Ctrl+C asks the running operation to stop cleanly; a second one ends the process.
-  if (g_interrupted.exchange(true)) std::_Exit(quorvin::cli::kExitInterrupted);
-}
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -28,13 +23,7 @@ int main(int argc, char** argv) {
   // A FILE argument is the last one before the command's switches; its bytes as given tell whether
   // Qt read it faithfully.
   if (argc > 1 + options.flagWords) options.fileArgBytes = QByteArray(argv[argc - 1 - options.flagWords]);
-  std::signal(SIGINT, OnInterrupt);
-  std::signal(SIGTERM, OnInterrupt);
-#ifdef SIGXFSZ
-  // A file-size limit is a write error like a full disk, reported as such; the default action
-  // would end the process before it could say so.
-  std::signal(SIGXFSZ, SIG_IGN);
-#endif
+  quorvin::cli::InstallInterruptHandlers(g_interrupted);
   using quorvin::Language;
   Language lang = Language::ForSystemLocale();
   if (options.language)

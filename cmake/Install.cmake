@@ -17,6 +17,8 @@ install(FILES ${QUORVIN_UDEV_RULE} DESTINATION ${QUORVIN_UDEV_RULES_DIR} RENAME 
 set(_res ${PROJECT_SOURCE_DIR}/res)
 install(FILES ${_res}/${QUORVIN_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${_res}/${QUORVIN_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The licence, where Debian keeps every package's: /usr/share/doc/<package>/copyright.
+install(FILES ${_res}/deb/copyright DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quorvin-setup)
 install(FILES ${_res}/icons/${QUORVIN_APP_ID}.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 foreach(size 16 24 32 48 64 128 256)

@@ -753,5 +753,9 @@
         <source>PROBLEM  %1 Fix: %2</source>
         <translation>问题     %1 解决方法：%2</translation>
     </message>
+    <message>
+        <source>The production station runs on Linux only for now.</source>
+        <translation>生产工位目前只能在 Linux 上运行。</translation>
+    </message>
 </context>
 </TS>

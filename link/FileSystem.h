@@ -2,6 +2,7 @@
 // The few file-system facts and calls that Qt does not offer portably: what stands at a path,
 // whether a name fits, syncing to disk, and owner and mode of a replacement. One file per platform.
 
+#include <QByteArray>
 #include <QString>
 
 namespace quorvin::fs {
@@ -26,5 +27,9 @@ struct PathState {
 void TakeOverOwnerAndMode(int fd, const PathState& was);
 // Syncs the folder holding `path`, so the rename that put the file there is on disk too.
 void SyncFolderOf(const QString& path);
+// Appends `bytes` to the file at `path` (created when missing) in one write that the system
+// places whole at the end, even with other processes appending at once, then syncs it. False,
+// with the system's words, when any step fails.
+[[nodiscard]] bool AppendWhole(const QString& path, const QByteArray& bytes, QString* why);
 
 }  // namespace quorvin::fs

@@ -56,4 +56,28 @@ void SyncFolderOf(const QString& path) {
   ::close(fd);
 }
 
+bool AppendWhole(const QString& path, const QByteArray& bytes, QString* why) {
+  const auto fail = [why] {
+    if (why) *why = QString::fromLocal8Bit(std::strerror(errno));
+    return false;
+  };
+  const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return fail();
+  // One write(): O_APPEND places it whole at the end; a short one is a failure, never resumed,
+  // since a second write could land after another process's line.
+  const ssize_t n = ::write(fd, bytes.constData(), static_cast<size_t>(bytes.size()));
+  if (n != static_cast<ssize_t>(bytes.size())) {
+    if (n >= 0) errno = ENOSPC;
+    const bool r = fail();
+    ::close(fd);
+    return r;
+  }
+  if (::fsync(fd) != 0) {
+    const bool r = fail();
+    ::close(fd);
+    return r;
+  }
+  return ::close(fd) == 0 || fail();
+}
+
 }  // namespace quorvin::fs

@@ -30,17 +30,7 @@ bool AppendHistory(const QJsonObject& entry, QString* why) {
     return false;
   }
   const QByteArray line = QJsonDocument(entry).toJson(QJsonDocument::Compact) + '\n';
-  QFile file(path);
-  // Unbuffered: the line leaves in one write(), which O_APPEND places whole at the end.
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
-    if (why) *why = file.errorString();
-    return false;
-  }
-  if (file.write(line) != line.size()) {
-    if (why) *why = file.errorString();
-    return false;
-  }
-  return fs::SyncToDisk(file.handle(), why);
+  return fs::AppendWhole(path, line, why);
 }
 
 QString LastRecordingPath() { return StateHome() + QStringLiteral("/quorvin/last.rec"); }

@@ -3,18 +3,18 @@
 // raw bytes. Every failure of the port raises CSerialException carrying the error code and the
 // system's text, so the operation's top level can show what the operating system said.
 //
-// Thread use: the QSerialPort behind a CSerialPort is created by Open and destroyed by Close on
-// the thread that calls them, and every read and write must come from that same thread. The
-// window runs operations on a worker thread without an event loop, so all waits here are the
-// blocking waitFor* calls.
+// Each platform drives the port its own way: QSerialPort on Linux (SerialPortPosix.cpp), the Win32
+// communications API on Windows (SerialPortWin.cpp).
+//
+// Thread use: the port behind a CSerialPort is created by Open and destroyed by Close on the
+// thread that calls them, and every read and write must come from that same thread. The window
+// runs operations on a worker thread without an event loop, so all waits here are blocking ones.
 
 #include <QString>
 #include <QtGlobal>
 #include <exception>
 #include <memory>
 #include <string>
-
-class QSerialPort;
 
 namespace quorvin {
 
@@ -39,7 +39,8 @@ class CSerialException : public std::exception {
  public:
   CSerialException(quint32 error, QString text, SerialFault fault = SerialFault::Other);
 
-  // The error code the serial layer reported (QSerialPort::SerialPortError on this platform).
+  // The error code the serial layer reported (QSerialPort::SerialPortError on Linux, the system's
+  // error code on Windows).
   quint32 m_dwError;
 
   // Hands out the system's text for the error; false (and an empty text) when there is none.
@@ -86,7 +87,8 @@ class CSerialPort {
  private:
   [[noreturn]] void ThrowFromPort();
 
-  std::unique_ptr<QSerialPort> m_port;
+  struct Port;  // the platform's handle on the open port
+  std::unique_ptr<Port> m_port;
   bool m_bFlag = false;  // kept for the port object's shape; nothing sets it
 };
 

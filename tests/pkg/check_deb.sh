@@ -23,7 +23,7 @@ for f in ./usr/bin/quorvin-setup ./usr/bin/quorvinctl ./usr/bin/quorvin-sim \
          ./usr/share/metainfo/io.github.quorvin.Setup.metainfo.xml \
          ./usr/share/icons/hicolor/16x16/apps/io.github.quorvin.Setup.png \
          ./usr/share/icons/hicolor/scalable/apps/io.github.quorvin.Setup.svg \
-         ./usr/share/man/man1/quorvinctl.1.gz; do
+         ./usr/share/man/man1/quorvinctl.1.gz ./usr/share/doc/quorvin-setup/copyright; do
   grep -qxF "$f" "$work/files" || fail "package lacks $f"
 done
 

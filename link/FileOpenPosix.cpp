@@ -1,15 +1,12 @@
-#include "link/FileOpen.h"
-
-#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-#endif
+
+#include "link/FileOpen.h"
 
 namespace quorvin {
 
 bool OpenForReading(QFile& file) {
-#ifdef Q_OS_UNIX
   const QByteArray native = QFile::encodeName(file.fileName());
   const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   struct stat st {};
@@ -21,9 +18,8 @@ bool OpenForReading(QFile& file) {
       return true;
   }
   if (fd >= 0) ::close(fd);
-    // Whatever failed (a missing file, a folder, no permission) fails the same way in a plain open,
-    // at once, and leaves Qt's own words for it.
-#endif
+  // Whatever failed (a missing file, a folder, no permission) fails the same way in a plain open,
+  // at once, and leaves Qt's own words for it.
   return file.open(QIODevice::ReadOnly);
 }
 

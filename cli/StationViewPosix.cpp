@@ -1,10 +1,10 @@
-#include "cli/StationView.h"
-
 #include <poll.h>
 #include <unistd.h>
 
 #include <QDateTime>
 #include <cerrno>
+
+#include "cli/StationView.h"
 
 namespace quorvin::cli {
 
