@@ -757,5 +757,9 @@
         <source>The production station runs on Linux only for now.</source>
         <translation>生产工位目前只能在 Linux 上运行。</translation>
     </message>
+    <message>
+        <source>the unit is in use by another program (process %1)</source>
+        <translation>该设备正被其他程序使用（进程 %1）</translation>
+    </message>
 </context>
 </TS>

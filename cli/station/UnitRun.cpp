@@ -6,6 +6,7 @@
 #include <mutex>
 #include <set>
 
+#include "link/DeviceLock.h"
 #include "link/History.h"
 #include "ops/Operations.h"
 
@@ -152,6 +153,22 @@ UnitRecord Runner::Run() {
     if (s.kind == StepKind::SetFrequency) ++m_count;
   }
   if (upgrades) ++m_count;
+  // A quorvinctl or another station driving the same repeater would garble both runs: the unit is
+  // held for the whole recipe, under the same lock quorvinctl takes.
+  DeviceLock lock;
+  if (m_env.backend.SharedWithOtherProcesses()) {
+    const QString& unit = m_record.unit.serial.isEmpty() ? m_record.unit.slot : m_record.unit.serial;
+    qint64 holder = 0;
+    QString detail;
+    if (lock.TryAcquire(LockKey(m_env.backend.Name(), unit), holder, detail) != LockResult::Acquired) {
+      m_record.reason =
+          m_env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "the unit is in use by another program (process %1)"))
+              .arg(holder > 0 ? QString::number(holder) : QStringLiteral("?"));
+      m_record.steps.push_back({QStringLiteral("lock"), QStringLiteral("busy"), 0, detail});
+      m_record.endedAt = QDateTime::currentDateTimeUtc();
+      return m_record;
+    }
+  }
   const QString readVersion = QStringLiteral("read-version");
   // The version before anything changes, for the report; a unit that does not answer it fails here,
   // before anything is sent to it.
