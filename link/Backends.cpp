@@ -8,11 +8,11 @@ namespace quorvin {
 
 std::unique_ptr<HidBackend> MakeHidapiBackend() { return std::make_unique<HidapiBackend>(); }
 
-std::unique_ptr<HidBackend> MakeSocketBackend(const QString& spec, QString* error) {
+std::unique_ptr<HidBackend> MakeSocketBackend(const QString& setting, QString* error) {
   const QLatin1String tcp("tcp:");
-  if (!spec.startsWith(tcp)) return MakeUnixSocketBackend(spec, error);
+  if (!setting.startsWith(tcp)) return MakeUnixSocketBackend(setting, error);
   QString why;
-  const auto address = ParseLoopbackAddress(spec.mid(tcp.size()), /*portZeroAllowed=*/false, why);
+  const auto address = ParseLoopbackAddress(setting.mid(tcp.size()), /*portZeroAllowed=*/false, why);
   if (address) return std::make_unique<TcpBackend>(*address);
   if (error) *error = why;
   return nullptr;
@@ -22,10 +22,10 @@ bool SocketBackendRequested() { return !qEnvironmentVariable("QUORVIN_HID_SOCKET
 
 std::unique_ptr<HidBackend> MakeDefaultBackend(QString* error) {
   if (!SocketBackendRequested()) return MakeHidapiBackend();
-  const QString spec = qEnvironmentVariable("QUORVIN_HID_SOCKET");
+  const QString setting = qEnvironmentVariable("QUORVIN_HID_SOCKET");
   QString why;
-  auto backend = MakeSocketBackend(spec, &why);
-  if (!backend && error) *error = QStringLiteral("QUORVIN_HID_SOCKET=%1 cannot be used: %2").arg(spec, why);
+  auto backend = MakeSocketBackend(setting, &why);
+  if (!backend && error) *error = QStringLiteral("QUORVIN_HID_SOCKET=%1 cannot be used: %2").arg(setting, why);
   return backend;
 }
 

@@ -13,7 +13,7 @@ namespace quorvin {
 // (`quorvin-sim --hid-tcp`), anything else a Unix socket path (`quorvin-sim --hid-socket PATH`).
 // Null, with the reason in `error`, when it cannot be used: a malformed or non-loopback tcp: form,
 // or a path on a system without Unix sockets.
-[[nodiscard]] std::unique_ptr<HidBackend> MakeSocketBackend(const QString& spec, QString* error = nullptr);
+[[nodiscard]] std::unique_ptr<HidBackend> MakeSocketBackend(const QString& setting, QString* error = nullptr);
 // What the window and quorvinctl use for a device: the socket backend when QUORVIN_HID_SOCKET names
 // a socket, else hidapi. (The window's demo repeater comes from the simulator, not from here.)
 // Null, with the reason in `error`, when QUORVIN_HID_SOCKET is set but cannot be used.
