@@ -77,12 +77,7 @@ OpResult Failed(Outcome outcome, Fault fault, const QString& detail) {
 
 }  // namespace
 
-QString SnapshotRoot() {
-  const QString xdg = qEnvironmentVariable("XDG_DATA_HOME");
-  const QString local = qEnvironmentVariable("LOCALAPPDATA");  // set on Windows only
-  const QString base = !xdg.isEmpty() ? xdg : !local.isEmpty() ? local : QDir::homePath() + "/.local/share";
-  return base + QStringLiteral("/quorvin/snapshots");
-}
+QString SnapshotRoot() { return UserFolder(UserData::Data) + QStringLiteral("/snapshots"); }
 
 OpResult TakeSnapshotUsb(UsbEnv& env, SnapshotInfo* info) {
   SnapshotInfo s;

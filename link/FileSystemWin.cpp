@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "link/FileSystem.h"
+#include "link/WindowsErrorText.h"
 
 namespace quorvin::fs {
 
@@ -16,16 +17,6 @@ constexpr qsizetype kPathMax = 32767;
 
 std::wstring Native(const QString& path) {
   return QFileInfo(path).absoluteFilePath().replace('/', '\\').toStdWString();
-}
-
-QString SystemText(DWORD code) {
-  wchar_t* text = nullptr;
-  const DWORD n =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  QString words = n > 0 ? QString::fromWCharArray(text, static_cast<qsizetype>(n)).trimmed() : QString();
-  if (text) LocalFree(text);
-  return words.isEmpty() ? QStringLiteral("System error %1").arg(code) : words;
 }
 
 }  // namespace
@@ -60,7 +51,8 @@ bool NameFits(const QString& path) {
 bool SyncToDisk(int fd, QString* why) {
   const auto h = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
   if (h != INVALID_HANDLE_VALUE && FlushFileBuffers(h)) return true;
-  if (why) *why = SystemText(h == INVALID_HANDLE_VALUE ? static_cast<DWORD>(ERROR_INVALID_HANDLE) : GetLastError());
+  if (why)
+    *why = WindowsErrorText(h == INVALID_HANDLE_VALUE ? static_cast<DWORD>(ERROR_INVALID_HANDLE) : GetLastError());
   return false;
 }
 
@@ -95,7 +87,7 @@ bool AppendWhole(const QString& path, const QByteArray& bytes, QString* why) {
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    if (why) *why = SystemText(GetLastError());
+    if (why) *why = WindowsErrorText(GetLastError());
     return false;
   }
   DWORD code = ERROR_SUCCESS;
@@ -113,7 +105,7 @@ bool AppendWhole(const QString& path, const QByteArray& bytes, QString* why) {
   }
   if (!CloseHandle(h) && code == ERROR_SUCCESS) code = GetLastError();
   if (code == ERROR_SUCCESS) return true;
-  if (why) *why = SystemText(code);
+  if (why) *why = WindowsErrorText(code);
   return false;
 }
 

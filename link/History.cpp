@@ -11,17 +11,16 @@
 
 namespace quorvin {
 
-namespace {
-QString StateHome() {
-  const QString xdg = qEnvironmentVariable("XDG_STATE_HOME");
-  if (!xdg.isEmpty()) return xdg;
+QString UserFolder(UserData kind) {
+  const bool state = kind == UserData::State;
+  const QString xdg = qEnvironmentVariable(state ? "XDG_STATE_HOME" : "XDG_DATA_HOME");
+  if (!xdg.isEmpty()) return xdg + QStringLiteral("/quorvin");
   const QString local = qEnvironmentVariable("LOCALAPPDATA");  // set on Windows only
-  if (!local.isEmpty()) return local;
-  return QDir::homePath() + QStringLiteral("/.local/state");
+  if (!local.isEmpty()) return local + QStringLiteral("/quorvin");
+  return QDir::homePath() + (state ? QStringLiteral("/.local/state/quorvin") : QStringLiteral("/.local/share/quorvin"));
 }
-}  // namespace
 
-QString HistoryPath() { return StateHome() + QStringLiteral("/quorvin/history.jsonl"); }
+QString HistoryPath() { return UserFolder(UserData::State) + QStringLiteral("/history.jsonl"); }
 
 bool AppendHistory(const QJsonObject& entry, QString* why) {
   const QString path = HistoryPath();
@@ -33,7 +32,7 @@ bool AppendHistory(const QJsonObject& entry, QString* why) {
   return fs::AppendWhole(path, line, why);
 }
 
-QString LastRecordingPath() { return StateHome() + QStringLiteral("/quorvin/last.rec"); }
+QString LastRecordingPath() { return UserFolder(UserData::State) + QStringLiteral("/last.rec"); }
 
 bool KeepAsLastRecording(const QString& recording, QString* why) {
   const QString path = LastRecordingPath();

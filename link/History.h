@@ -11,6 +11,12 @@
 
 namespace quorvin {
 
+// The tool's folder for what it keeps for the user: State (history, the newest recording) under
+// $XDG_STATE_HOME or ~/.local/state, Data (snapshots) under $XDG_DATA_HOME or ~/.local/share;
+// on Windows both under %LOCALAPPDATA%.
+enum class UserData { State, Data };
+[[nodiscard]] QString UserFolder(UserData kind);
+
 // Where the history lives: $XDG_STATE_HOME (or ~/.local/state) /quorvin/history.jsonl; on Windows
 // under %LOCALAPPDATA%.
 [[nodiscard]] QString HistoryPath();

@@ -5,6 +5,7 @@
 
 #include "link/PortHolder.h"
 #include "link/SerialPort.h"
+#include "link/WindowsErrorText.h"
 
 namespace quorvin {
 
@@ -16,17 +17,6 @@ constexpr DWORD kWriteStuckMs = 2000;
 // Room for a whole reply and the largest packet we send, so the driver never drops bytes while
 // an operation is between reads.
 constexpr DWORD kQueueBytes = 4096;
-
-QString SystemText(DWORD code) {
-  wchar_t* text = nullptr;
-  const DWORD n =
-      FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                     nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-  QString words = n > 0 ? QString::fromWCharArray(text, static_cast<qsizetype>(n)).trimmed() : QString();
-  if (text) LocalFree(text);
-  if (words.isEmpty()) words = QStringLiteral("System error %1").arg(code);
-  return words;
-}
 
 // The codes a port reports once its device is gone: an unplugged USB adapter, a closed line.
 bool LineGone(DWORD code) {
@@ -71,7 +61,7 @@ void CSerialPort::ThrowFromPort() {
                          QStringLiteral("The serial port is no longer available (device removed or line hung up)"),
                          SerialFault::HungUp);
   }
-  ThrowSerialException(code, SystemText(code));
+  ThrowSerialException(code, WindowsErrorText(code));
 }
 
 void CSerialPort::Open(const QString& location, qint32 speed) {
@@ -89,7 +79,7 @@ void CSerialPort::Open(const QString& location, qint32 speed) {
       throw busy;
     }
     const bool missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
-    ThrowSerialException(code, SystemText(code), missing ? SerialFault::NotFound : SerialFault::Other);
+    ThrowSerialException(code, WindowsErrorText(code), missing ? SerialFault::NotFound : SerialFault::Other);
   }
   m_port = std::move(port);
   m_bFlag = false;
