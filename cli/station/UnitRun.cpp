@@ -7,6 +7,7 @@
 #include <set>
 
 #include "link/DeviceLock.h"
+#include "link/DeviceSelector.h"
 #include "link/History.h"
 #include "ops/Operations.h"
 
@@ -157,14 +158,21 @@ UnitRecord Runner::Run() {
   // held for the whole recipe, under the same lock quorvinctl takes.
   DeviceLock lock;
   if (m_env.backend.SharedWithOtherProcesses()) {
-    const QString& unit = m_record.unit.serial.isEmpty() ? m_record.unit.slot : m_record.unit.serial;
+    // Named as quorvinctl names it ("sn:QV0001", else its location), so both take one lock.
+    std::vector<HidDeviceInfo> repeaters;
+    for (const HidDeviceInfo& info : m_env.backend.Enumerate())
+      if (HidLink::IsRepeater(info)) repeaters.push_back(info);
+    QString unit = m_record.unit.path;
+    for (const AttachedRepeater& a : IdentifyRepeaters(repeaters))
+      if (a.info.path == m_record.unit.path) unit = a.identity;
     qint64 holder = 0;
     QString detail;
     if (lock.TryAcquire(LockKey(m_env.backend.Name(), unit), holder, detail) != LockResult::Acquired) {
       m_record.reason =
           m_env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "the unit is in use by another program (process %1)"))
               .arg(holder > 0 ? QString::number(holder) : QStringLiteral("?"));
-      m_record.steps.push_back({QStringLiteral("lock"), QStringLiteral("busy"), 0, detail});
+      m_record.steps.push_back({QStringLiteral("lock"), QStringLiteral("busy"), 0,
+                                detail.isEmpty() ? QStringLiteral("held by process %1").arg(holder) : detail});
       m_record.endedAt = QDateTime::currentDateTimeUtc();
       return m_record;
     }

@@ -48,5 +48,29 @@ TEST(CtlStationUnits, FourSimulatedUnitsRunAtOnceAndEachIsRecordedOnce) {
   EXPECT_EQ(summary["result"].toObject()["passed"].toInt(), 4);
 }
 
+// A unit quorvinctl is driving (an upgrade, in its pause after the first packet) is not run by the
+// station too: both take the same lock, and the station's unit fails as busy.
+TEST(CtlStationUnits, AUnitAnotherProgramDrivesFailsAsBusy) {
+  test::SimProcess sim(test::SimProcess::Units{1}, {});
+  ASSERT_TRUE(sim.Ready());
+  QTemporaryDir dir;
+  ASSERT_TRUE(test::WriteFile(dir.filePath("fw.bin"), QByteArray(100, 'F')));
+  ASSERT_TRUE(test::WriteFile(dir.filePath("r.toml"), "[[step]]\ndo = \"init-buttons\"\n"));
+  QProcess upgrade;
+  test::StartCtl(upgrade, {"--device", "sim:1", "upgrade", dir.filePath("fw.bin")}, sim.SocketPath());
+  QThread::msleep(1000);
+  const QString report = dir.filePath("r.jsonl");
+  QProcess ctl;
+  test::StartCtl(ctl, {"--report", report, "station", dir.filePath("r.toml")}, sim.SocketPath());
+  for (int i = 0; i < 100 && !test::ReadFile(report).contains('\n'); ++i) QThread::msleep(50);
+  ::kill(static_cast<pid_t>(ctl.processId()), SIGINT);
+  ASSERT_TRUE(ctl.waitForFinished(10000));
+  const QJsonObject o = QJsonDocument::fromJson(test::ReadFile(report).split('\n').value(0)).object();
+  EXPECT_EQ(o["result"].toString(), "fail");
+  EXPECT_EQ(o["failedStep"].toString(), "lock");
+  ASSERT_TRUE(upgrade.waitForFinished(20000));
+  EXPECT_EQ(upgrade.exitCode(), 0);
+}
+
 }  // namespace
 }  // namespace quorvin
