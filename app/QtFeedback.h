@@ -17,7 +17,6 @@
 #include <optional>
 
 #include "link/Feedback.h"
-#include "link/TraceRecorder.h"
 
 namespace quorvin {
 
@@ -36,11 +35,6 @@ class QtFeedback final : public QObject, public Feedback {
   void SetProgressRange(int max) override;
   void SetProgressPos(int pos) override;
   [[nodiscard]] int ProgressPos() override;
-  // QUORVIN_RECORD: what crosses the link during an operation also goes to `recorder` (null: none).
-  void Trace(TraceDir dir, const std::uint8_t* bytes, std::size_t count) override {
-    if (TraceRecorder* r = m_recorder.load()) r->Add(dir, bytes, count);
-  }
-  void SetRecorder(TraceRecorder* recorder) { m_recorder = recorder; }
   void CloseProgress() override;
   bool PumpMessages() override;
   void DebugLine(const QString& line) override;
@@ -49,7 +43,6 @@ class QtFeedback final : public QObject, public Feedback {
   [[nodiscard]] int DisplayedUpdates() const { return m_displayed; }
 
  private:
-  std::atomic<TraceRecorder*> m_recorder{nullptr};
   struct Pending {
     std::optional<QString> text;
     std::optional<int> pos;

@@ -17,6 +17,7 @@
 #include "app/FileChooser.h"
 #include "app/MyProgressDlg.h"
 #include "app/OperationRunner.h"
+#include "front/RunPolicy.h"
 #include "front/RunWords.h"
 #include "link/Clock.h"
 #include "link/HidBackend.h"
@@ -114,8 +115,7 @@ class CTellwaveDlg : public QDialog {
   [[nodiscard]] QString LinkedIdentity() const;
 
   // Buttons.
-  using UsbFileOp = OpResult (*)(UsbEnv&, const QString&);
-  using SerialFileOp = OpResult (*)(SerialEnv&, const SerialChoice&, const QString&);
+  using FileOp = OpResult (*)(Channel&, const QString&);
   void ConnectButtons();
   void OnUpgrade();
   void OnReadVersion();
@@ -124,15 +124,13 @@ class CTellwaveDlg : public QDialog {
   void OnSetFrequency();
   void OnReadFrequency();
   void OnInitCallButtons();
-  void SendFile(const QString& operation, const QString& initialName, UsbFileOp usbOp, SerialFileOp serialOp);
+  void SendFile(const QString& operation, const QString& initialName, FileOp op);
   [[nodiscard]] SerialChoice CurrentSerialChoice() const;
-  // `operation` and `file` name the run in the history.
-  bool StartUsb(const QString& operation, const QString& file, std::function<OpResult(UsbEnv&)> op);
-  bool StartSerial(const QString& operation, const QString& file,
-                   std::function<OpResult(SerialEnv&, const SerialChoice&)> op);
-  void LogResult(HistoryFacts facts, const OpResult& result);
-  OpResult Recorded(const QString& link, const std::function<OpResult()>& run);
-  static std::function<OpResult(UsbEnv&)> WithSnapshot(std::function<OpResult(UsbEnv&)> change);
+  [[nodiscard]] Target CurrentTarget() const;
+  [[nodiscard]] bool SnapshotBeforeChanges() const;
+  // Runs `op` on the worker through the run policy; `plan` names the run in the history.
+  bool StartRun(RunPlan plan, std::function<OpResult(Channel&)> op);
+  void TellRefusal(const RunReport& report);
 
   Clock& m_clock;
   bool m_bDemo;

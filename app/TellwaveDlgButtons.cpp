@@ -1,6 +1,7 @@
 // The main window's buttons. Each asks for what it needs on the GUI thread (a file, the frequency,
-// the serial choice), then runs its operation on the worker; the USB or the serial form follows
-// check box 1008 at the moment of the click. A click while an operation runs does nothing at all.
+// the serial choice), then runs its operation on the worker through the run policy, which claims
+// the unit at that moment; the USB or the serial form follows check box 1008 at the moment of the
+// click. A click while an operation runs does nothing at all.
 
 #include <QComboBox>
 #include <QDebug>
@@ -10,9 +11,8 @@
 #include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
 #include "app/TellwaveDlg.h"
-#include "front/Snapshot.h"
-#include "link/DeviceLock.h"
-#include "link/History.h"
+#include "front/RunPolicy.h"
+#include "link/OutputFile.h"
 #include "link/SerialPort.h"
 #include "ops/Operations.h"
 
@@ -36,35 +36,46 @@ SerialChoice CTellwaveDlg::CurrentSerialChoice() const {
   return {item >= 0 ? m_comboPort->itemText(item) : QString(), m_comboSpeed->currentText()};
 }
 
-bool CTellwaveDlg::StartUsb(const QString& operation, const QString& file, std::function<OpResult(UsbEnv&)> op) {
-  // Read here, on the GUI thread, where the device watcher keeps what it saw.
-  const QString identity = LinkedIdentity();
-  return StartOperation([this, operation, file, op = std::move(op), identity] {
-    // A quorvinctl driving the same repeater would garble both transfers: the window waits its
-    // turn as quorvinctl does, and says who has it.
-    DeviceLock lock;
-    qint64 holder = 0;
-    QString detail;
-    if (!identity.isEmpty() && m_link->Backend().SharedWithOtherProcesses() &&
-        lock.TryAcquire(LockKey(m_link->Backend().Name(), identity), holder, detail) == LockResult::Busy) {
-      m_feedback->MessageBox(m_lang
-                                 .Text(QT_TRANSLATE_NOOP("quorvin",
-                                                         "The repeater %1 is in use by another program (process "
-                                                         "%2). Try again once it has finished."))
-                                 .arg(identity, holder > 0 ? QString::number(holder) : QStringLiteral("?")),
-                             MsgIcon::Warning);
-      return;
-    }
-    HistoryFacts facts{QStringLiteral("quorvin-setup"), operation,      QStringLiteral("usb"), identity, file, {},
-                       QDateTime::currentDateTimeUtc(), m_clock.NowMs()};
-    UsbEnv env{*m_link, *m_feedback, m_clock, m_lang};
-    const OpResult result = Recorded(QStringLiteral("usb"), [&] { return op(env); });
-    if (facts.unit.isEmpty()) facts.unit = m_link->LinkedPath();
-    LogResult(std::move(facts), result);
-    if (!result.version.isEmpty())
+Target CTellwaveDlg::CurrentTarget() const {
+  Target target;
+  if (!UsbSelected()) {
+    target.link = LinkKind::Serial;
+    target.serial = CurrentSerialChoice();
+  }
+  return target;
+}
+
+// With the setting snapshotBeforeChanges on, a change over USB first keeps what the unit held,
+// and is not made when that fails. Read at the click, so a changed setting counts from the next
+// operation.
+bool CTellwaveDlg::SnapshotBeforeChanges() const {
+  const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quorvin"),
+                           QStringLiteral("quorvin-setup"));
+  return UsbSelected() && settings.value(QStringLiteral("snapshotBeforeChanges"), false).toBool();
+}
+
+bool CTellwaveDlg::StartRun(RunPlan plan, std::function<OpResult(Channel&)> op) {
+  // Read here, on the GUI thread, where the controls live; the unit is claimed on the worker, from
+  // what is attached at that moment.
+  const Target target = CurrentTarget();
+  plan.program = QStringLiteral("quorvin-setup");
+  // With QUORVIN_RECORD=FILE, each operation's traffic replaces FILE: the last one stays for
+  // support to look at (or for quorvin-sim --replay).
+  plan.recordPath = qEnvironmentVariable("QUORVIN_RECORD");
+  return StartOperation([this, target, plan = std::move(plan), op = std::move(op)] {
+    UnitClaim claim(&m_link->Backend(), m_serialPort.get(), *m_feedback, m_clock, m_lang);
+    const RunReport report = RunOnUnit(claim, target, {}, plan, op);
+    m_serialPort->Close();
+    TellRefusal(report);
+    if (!report.result.detail.isEmpty()) qInfo().noquote() << "operation ended:" << report.result.detail;
+    if (!report.historyProblem.isEmpty() && !m_historyWarned.exchange(true))
+      qWarning().noquote() << "the history could not be written:" << report.historyProblem;
+    if (report.stop != RunStop::Recording && !report.recordProblem.isEmpty())
+      qWarning().noquote() << "the recording could not be written:" << report.recordFile << report.recordProblem;
+    if (!report.result.version.isEmpty())
       QMetaObject::invokeMethod(
           this,
-          [this, path = m_link->LinkedPath(), version = result.version] {
+          [this, path = report.device.info.path, version = report.result.version] {
             m_versionPath = path;
             m_version = version;
             UpdateDeviceStatus();
@@ -73,77 +84,59 @@ bool CTellwaveDlg::StartUsb(const QString& operation, const QString& file, std::
   });
 }
 
-bool CTellwaveDlg::StartSerial(const QString& operation, const QString& file,
-                               std::function<OpResult(SerialEnv&, const SerialChoice&)> op) {
-  // The combo boxes are read here, on the GUI thread; the port itself only ever on the worker.
-  return StartOperation([this, operation, file, op = std::move(op), choice = CurrentSerialChoice()] {
-    HistoryFacts facts{
-        QStringLiteral("quorvin-setup"), operation,      QStringLiteral("serial"), choice.portItem, file, {},
-        QDateTime::currentDateTimeUtc(), m_clock.NowMs()};
-    SerialEnv env{*m_serialPort, *m_feedback, m_clock, m_lang};
-    LogResult(std::move(facts), Recorded(QStringLiteral("serial"), [&] { return op(env, choice); }));
-  });
+// On the worker: what kept the run from reaching the unit, in a box of its own.
+void CTellwaveDlg::TellRefusal(const RunReport& report) {
+  const QString holder = report.holderPid > 0 ? QString::number(report.holderPid) : QStringLiteral("?");
+  QString text;
+  switch (report.stop) {
+    case RunStop::None:
+    case RunStop::Snapshot:  // the snapshot's own boxes said why
+      return;
+    case RunStop::Recording:
+      text = FileWriteMessage(m_lang, report.recordFile, report.recordProblem);
+      break;
+    case RunStop::Claim:
+      switch (report.claim) {
+        case ClaimEnd::Claimed:
+        case ClaimEnd::NoneAttached:
+        case ClaimEnd::Interrupted:
+          return;
+        case ClaimEnd::NoMatch:
+        case ClaimEnd::Several:
+          text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                               "Several repeaters are attached: the window does not know which one "
+                                               "to use. Leave only one attached."));
+          break;
+        case ClaimEnd::Busy:
+          // A quorvinctl driving the same repeater would garble both transfers.
+          text = m_lang
+                     .Text(QT_TRANSLATE_NOOP("quorvin",
+                                             "The repeater %1 is in use by another program (process %2). Try again "
+                                             "once it has finished."))
+                     .arg(report.device.identity, holder);
+          break;
+        case ClaimEnd::LockFailed:
+          text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The lock of the repeater %1 cannot be taken: %2"))
+                     .arg(report.device.identity, report.result.detail);
+          break;
+      }
+      break;
+  }
+  m_feedback->MessageBox(text, MsgIcon::Warning);
 }
 
-// With the setting snapshotBeforeChanges on, a change first keeps what the unit held, and is not
-// made when that fails. Read at the click, so a changed setting counts from the next operation.
-std::function<OpResult(UsbEnv&)> CTellwaveDlg::WithSnapshot(std::function<OpResult(UsbEnv&)> change) {
-  const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quorvin"),
-                           QStringLiteral("quorvin-setup"));
-  if (!settings.value(QStringLiteral("snapshotBeforeChanges"), false).toBool()) return change;
-  return [change = std::move(change)](UsbEnv& env) {
-    const OpResult snapshot = TakeSnapshotUsb(env, nullptr);
-    return snapshot.Ok() ? change(env) : snapshot;
-  };
-}
-
-// On the worker. With QUORVIN_RECORD=FILE, each operation's traffic replaces FILE: the last one
-// stays for support to look at (or for quorvin-sim --replay).
-OpResult CTellwaveDlg::Recorded(const QString& link, const std::function<OpResult()>& run) {
-  const QString path = qEnvironmentVariable("QUORVIN_RECORD");
-  if (path.isEmpty()) return run();
-  TraceRecorder recorder(path, link, QStringLiteral(QUORVIN_VERSION));
-  QString why;
-  const bool recording = recorder.Open(&why);
-  if (recording) m_feedback->SetRecorder(&recorder);
-  const OpResult result = run();
-  m_feedback->SetRecorder(nullptr);
-  if (!recording || !recorder.Finish(&why) || !KeepAsLastRecording(path, &why))
-    qWarning().noquote() << "the recording could not be written:" << path << why;
-  return result;
-}
-
-// On the worker: the run's line in the history (`facts.ms` holds its start until here). A history
-// that cannot be written is said once in the debug output and never again.
-void CTellwaveDlg::LogResult(HistoryFacts facts, const OpResult& result) {
-  if (!result.detail.isEmpty()) qInfo().noquote() << "operation ended:" << result.detail;
-  facts.ms = m_clock.NowMs() - facts.ms;
-  const bool written = facts.operation == QLatin1String("backup read");
-  if (!facts.file.isEmpty() && (!written || result.Ok())) facts.sha256 = FileSha256(facts.file);
-  QString why;
-  if (!AppendHistory(HistoryEntry(facts, result), &why) && !m_historyWarned.exchange(true))
-    qWarning().noquote() << "the history could not be written:" << HistoryPath() << why;
-}
-
-void CTellwaveDlg::OnUpgrade() {
-  SendFile(QStringLiteral("upgrade"), QStringLiteral("test"), FirmwareUpgradeUsb, FirmwareUpgradeSerial);
-}
+void CTellwaveDlg::OnUpgrade() { SendFile(QStringLiteral("upgrade"), QStringLiteral("test"), Upgrade); }
 
 void CTellwaveDlg::OnBackupDownload() {
-  SendFile(QStringLiteral("backup download"), QStringLiteral("back-up"), BackupDownloadUsb, BackupDownloadSerial);
+  SendFile(QStringLiteral("backup download"), QStringLiteral("back-up"), DownloadBackup);
 }
 
-void CTellwaveDlg::SendFile(const QString& operation, const QString& initialName, UsbFileOp usbOp,
-                            SerialFileOp serialOp) {
+void CTellwaveDlg::SendFile(const QString& operation, const QString& initialName, FileOp op) {
   if (m_runner.IsBusy()) return;
   const QString path = m_chooser->OpenBin(this, initialName);
   if (path.isEmpty()) return;
-  if (UsbSelected()) {
-    StartUsb(operation, path, WithSnapshot([usbOp, path](UsbEnv& env) { return usbOp(env, path); }));
-  } else {
-    StartSerial(operation, path,
-                [serialOp, path](SerialEnv& env, const SerialChoice& c) { return serialOp(env, c, path); });
-  }
+  StartRun({{}, operation, path, FileUse::Sent, SnapshotBeforeChanges(), {}},
+           [op, path](Channel& ch) { return op(ch, path); });
 }
 
 void CTellwaveDlg::OnBackupReadBack() {
@@ -153,22 +146,13 @@ void CTellwaveDlg::OnBackupReadBack() {
   m_strReadBackPath = path;
   // The chosen file is left as it is: the read-back replaces it only once every packet arrived,
   // so a failed read-back never costs the technician an earlier backup.
-  if (UsbSelected()) {
-    StartUsb(QStringLiteral("backup read"), path, [path](UsbEnv& env) { return BackupReadBackUsb(env, path); });
-  } else {
-    StartSerial(QStringLiteral("backup read"), path,
-                [path](SerialEnv& env, const SerialChoice& c) { return BackupReadBackSerial(env, c, path); });
-  }
+  StartRun({{}, QStringLiteral("backup read"), path, FileUse::Written, false, {}},
+           [path](Channel& ch) { return ReadBackup(ch, path); });
 }
 
 void CTellwaveDlg::OnReadVersion() {
   if (m_runner.IsBusy()) return;
-  if (UsbSelected()) {
-    StartUsb(QStringLiteral("version"), {}, [](UsbEnv& env) { return ReadVersionUsb(env); });
-  } else {
-    StartSerial(QStringLiteral("version"), {},
-                [](SerialEnv& env, const SerialChoice& c) { return ReadVersionSerial(env, c); });
-  }
+  StartRun({{}, QStringLiteral("version"), {}, FileUse::None, false, {}}, [](Channel& ch) { return ReadVersion(ch); });
 }
 
 void CTellwaveDlg::OnSetFrequency() {
@@ -177,13 +161,14 @@ void CTellwaveDlg::OnSetFrequency() {
   // Over USB only; unchecked, the checked value is kept and nothing is sent.
   if (!UsbSelected()) return;
   const qint32 hz = m_nFrequency;
-  StartUsb(QStringLiteral("frequency set"), {}, [hz](UsbEnv& env) { return SetFrequencyUsb(env, hz); });
+  StartRun({{}, QStringLiteral("frequency set"), {}, FileUse::None, false, {}},
+           [hz](Channel& ch) { return SetFrequency(ch, hz); });
 }
 
 void CTellwaveDlg::OnReadFrequency() {
   if (m_runner.IsBusy() || !UsbSelected()) return;
-  StartUsb(QStringLiteral("frequency get"), {}, [this](UsbEnv& env) {
-    OpResult result = ReadFrequencyUsb(env);
+  StartRun({{}, QStringLiteral("frequency get"), {}, FileUse::None, false, {}}, [this](Channel& ch) {
+    OpResult result = ReadFrequency(ch);
     if (result.Ok()) {
       const qint32 hz = result.frequency;
       QMetaObject::invokeMethod(
@@ -200,7 +185,8 @@ void CTellwaveDlg::OnReadFrequency() {
 
 void CTellwaveDlg::OnInitCallButtons() {
   if (m_runner.IsBusy() || !UsbSelected()) return;
-  StartUsb(QStringLiteral("init-buttons"), {}, WithSnapshot([](UsbEnv& env) { return InitCallButtonsUsb(env); }));
+  StartRun({{}, QStringLiteral("init-buttons"), {}, FileUse::None, SnapshotBeforeChanges(), {}},
+           [](Channel& ch) { return InitCallButtons(ch); });
 }
 
 }  // namespace quorvin

@@ -43,6 +43,7 @@ class TimedBackend final : public HidBackend {
   [[nodiscard]] HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
   [[nodiscard]] QString Name() const override { return m_inner->Name(); }
   [[nodiscard]] bool SharedWithOtherProcesses() const override { return m_inner->SharedWithOtherProcesses(); }
+  [[nodiscard]] QString LockName(const HidDeviceInfo& info) const override { return m_inner->LockName(info); }
 
  private:
   std::unique_ptr<HidBackend> m_inner;

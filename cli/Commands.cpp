@@ -1,9 +1,8 @@
 #include "cli/Commands.h"
 
-#include <unistd.h>
-
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -142,58 +141,27 @@ struct Verdict {
   QString code;  // --json's "code": stable, for scripts to branch on
 };
 
-// The one place a run's end becomes an exit status and a code: the operation's typed outcome,
-// refined by the link fault it reports when the link is what stopped it. `lineRefused`: the
-// command line asked for something impossible and nothing was tried.
+// The one place a run's end becomes an exit status: the run's code word (OutcomeCode), which
+// the typed outcome and the link fault decide, never a message. `lineRefused`: the command line
+// asked for something impossible and nothing was tried.
 Verdict Judge(const OpResult& r, bool lineRefused = false) {
   if (lineRefused) return {kExitUsage, QStringLiteral("usage-error")};
-  if (r.outcome == Outcome::Failed || r.outcome == Outcome::NotStarted) {
-    switch (r.linkFault) {
-      case LinkFault::None:
-        break;
-      case LinkFault::NotFound:
-        return {kExitNoDevice, QStringLiteral("no-device")};
-      case LinkFault::PermissionDenied:
-        return {kExitPermission, QStringLiteral("permission-denied")};
-      case LinkFault::Busy:
-        return {kExitBusy, QStringLiteral("busy")};
-      case LinkFault::HidUnavailable:
-        return {kExitNoDevice, QStringLiteral("hid-unavailable")};
-      case LinkFault::Ambiguous:
-        return {kExitUsage, QStringLiteral("ambiguous-device")};
-    }
-  }
-  switch (r.outcome) {
-    case Outcome::Success:
-      return {kExitOk, QStringLiteral("ok")};
-    case Outcome::Failed:
-      break;
-    case Outcome::QuietEnd:
-      return {kExitQuiet, QStringLiteral("quiet-end")};
-    case Outcome::FileError:
-      return {kExitFile, QStringLiteral("file-error")};
-    case Outcome::InvalidInput:
-      return {kExitUsage, QStringLiteral("invalid-input")};
-    case Outcome::NotStarted:
-      return {kExitNoDevice, QStringLiteral("not-started")};
-    case Outcome::Interrupted:
-      return {kExitInterrupted, QStringLiteral("interrupted")};
-  }
-  return {kExitFailed, QStringLiteral("device-failed")};
-}
-
-// The USB operations leave a link that could not be used untyped; the link itself tells a device
-// this user may not open from no device at all.
-OpResult WithUsbFault(OpResult r, const HidLink& link) {
-  if ((r.outcome == Outcome::Failed || r.outcome == Outcome::NotStarted) && r.linkFault == LinkFault::None) {
-    if (link.LastFault() == DiscoveryFault::AccessDenied)
-      r.linkFault = LinkFault::PermissionDenied;
-    else if (link.LastFault() == DiscoveryFault::LayerUnavailable)
-      r.linkFault = LinkFault::HidUnavailable;
-    else if (!link.LinkUp() && !link.SawMatchingDevice())
-      r.linkFault = LinkFault::NotFound;
-  }
-  return r;
+  const QString code = OutcomeCode(r);
+  static const QHash<QString, int> statuses = {
+      {QStringLiteral("ok"), kExitOk},
+      {QStringLiteral("device-failed"), kExitFailed},
+      {QStringLiteral("no-device"), kExitNoDevice},
+      {QStringLiteral("permission-denied"), kExitPermission},
+      {QStringLiteral("busy"), kExitBusy},
+      {QStringLiteral("hid-unavailable"), kExitNoDevice},
+      {QStringLiteral("ambiguous-device"), kExitUsage},
+      {QStringLiteral("quiet-end"), kExitQuiet},
+      {QStringLiteral("file-error"), kExitFile},
+      {QStringLiteral("invalid-input"), kExitUsage},
+      {QStringLiteral("not-started"), kExitNoDevice},
+      {QStringLiteral("interrupted"), kExitInterrupted},
+  };
+  return {statuses.value(code, kExitFailed), code};
 }
 
 }  // namespace
@@ -206,34 +174,22 @@ void PrintOut(const QString& text) {
 
 void PrintJson(const QJsonObject& o) { PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact))); }
 
-// Every run that reached a device (or tried to) leaves its line in the history. A history that
-// cannot be written costs a warning, never the operation's outcome.
-void Session::Record(const OpResult& r, const QString& code) {
-  HistoryFacts f{QStringLiteral("quorvinctl"),
-                 m_o.what->operation,
-                 m_o.port.isEmpty() ? "usb" : "serial",
-                 m_unit,
-                 m_file.value_or(QString()),
-                 {},
-                 m_startedAt,
-                 m_clock.NowMs() - m_start};
-  // The file as sent, or as written once the read-back put it in place.
-  const bool written = m_o.what->operation == QLatin1String("backup read");
-  if (m_file && (!written || r.Ok())) f.sha256 = FileSha256(*m_file);
-  QJsonObject entry = HistoryEntry(f, r);
-  entry[QStringLiteral("code")] = code;
-  QString why;
-  if (!AppendHistory(entry, &why))
-    std::fprintf(stderr, "quorvinctl: %s\n",
-                 qUtf8Printable(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the history could not be written: %1"))
-                                    .arg(HistoryPath() + QStringLiteral(": ") + why)));
-}
-
 int Session::Finish(const OpResult& r, bool lineRefused) {
   Verdict v = Judge(r, lineRefused);
   if (!m_code.isEmpty()) v.code = m_code;
+  // A run refused before it reached a unit (its input, its snapshot) is still written down; the
+  // policy wrote the line of every run it took.
+  const bool drives = m_o.what->link == LinkUse::UsbOnly || m_o.what->link == LinkUse::UsbOrSerial;
+  if (drives && !lineRefused && !m_ran) {
+    const QString problem = RecordRefusedRun(
+        {QStringLiteral("quorvinctl"), m_o.what->operation, m_file.value_or(QString()), FileUse::None, false, {}},
+        m_o.port.isEmpty() ? LinkKind::Usb : LinkKind::Serial, r);
+    if (!problem.isEmpty())
+      std::fprintf(stderr, "quorvinctl: %s\n",
+                   qUtf8Printable(
+                       m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the history could not be written: %1")).arg(problem)));
+  }
   if (m_suggestDoctor) m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "To find out why, run `quorvinctl doctor`")));
-  if (!lineRefused && (m_o.what->link == LinkUse::UsbOnly || m_o.what->link == LinkUse::UsbOrSerial)) Record(r, v.code);
   if (!m_o.json) return v.exitCode;
   QJsonObject result = m_extra;
   if (!r.version.isNull()) result[QStringLiteral("version")] = r.version;
@@ -256,47 +212,48 @@ int Session::Finish(const OpResult& r, bool lineRefused) {
   return v.exitCode;
 }
 
-int Session::Usb(const UsbOp& op) {
-  QString why;
-  auto backend = MakeDefaultBackend(&why);
-  if (!backend) return RefuseSocketVariable(why);
-  HidLink link(*backend, m_fb, m_clock);
-  // Held until the operation has ended, however it ends; the system lets it go if we die.
-  DeviceLock lock;
-  if (const auto refused = ChooseDevice(*backend, link, lock)) return *refused;
-  UsbEnv env{link, m_fb, m_clock, m_lang};
-  if (m_o.snapshot) {
-    // The change is made only once what the unit held is safe.
-    SnapshotInfo taken;
-    const OpResult snap = TakeSnapshotUsb(env, &taken);
-    if (!snap.Ok()) {
-      m_unit = link.LinkedPath();
-      return Finish(WithUsbFault(snap, link));
-    }
-    m_extra[QStringLiteral("snapshot")] = taken.folder;
+int Session::OnUnit(const Op& op, FileUse use, bool snapshotFirst) {
+  int refused = 0;
+  const std::optional<Target> target = ChooseTarget(refused);
+  if (!target) return refused;
+  std::unique_ptr<HidBackend> backend;
+  if (target->link == LinkKind::Usb) {
+    QString why;
+    backend = MakeDefaultBackend(&why);
+    if (!backend) return RefuseSocketVariable(why);
   }
-  const OpResult r = WithUsbFault(op(env), link);
-  m_unit = link.LinkedPath();
-  // Keyed on what the link reports, never on the message: a repeater that is there but would not open.
-  m_suggestDoctor =
-      !r.Ok() && (link.LastFault() == DiscoveryFault::AccessDenied || link.LastFault() == DiscoveryFault::OpenFailed);
-  return Finish(r);
-}
-
-int Session::Serial(const SerialOp& op) {
-  // A snapshot reads the frequency, which only the USB link carries.
-  if (m_o.snapshot) return UsbOnly();
   CSerialPort port;
-  SerialEnv env{port, m_fb, m_clock, m_lang};
-  m_unit = m_o.port;
-  const OpResult r = op(env, SerialChoice{m_o.port, m_o.baud});
+  UnitClaim claim(backend.get(), &port, m_fb, m_clock, m_lang);
+  m_claim = &claim;
+  ClaimOptions options{m_o.waitLock, kMaxLockWaitMs, {}};
+  options.onWait = [this](const AttachedRepeater& unit, qint64 holder) {
+    if (m_o.json) return;
+    const QString line =
+        m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Waiting for the repeater %1, in use by process %2 ..."))
+            .arg(unit.identity, holder > 0 ? QString::number(holder) : QStringLiteral("?"));
+    std::fprintf(stderr, "%s\n", line.toUtf8().constData());
+  };
+  const RunPlan plan{QStringLiteral("quorvinctl"), m_o.what->operation,           m_file.value_or(QString()),
+                     m_file ? use : FileUse::None, m_o.snapshot || snapshotFirst, m_o.record};
+  const RunReport report = RunOnUnit(claim, *target, options, plan, op);
+  m_claim = nullptr;
+  m_ran = true;
   port.Close();
-  m_suggestDoctor = r.linkFault == LinkFault::PermissionDenied || r.linkFault == LinkFault::Busy ||
-                    r.linkFault == LinkFault::NotFound;
+  Tell(report);
+  if (!report.device.identity.isEmpty()) m_extra[QStringLiteral("device")] = report.device.identity;
+  if (report.snapshot) m_extra[QStringLiteral("snapshot")] = report.snapshot->folder;
+  // Keyed on what the link reports, never on the message: a repeater or port that is there but
+  // would not open.
+  const OpResult& r = report.result;
+  if (report.stop == RunStop::None && !r.Ok()) {
+    m_suggestDoctor =
+        target->link == LinkKind::Usb
+            ? report.discovery == DiscoveryFault::AccessDenied || report.discovery == DiscoveryFault::OpenFailed
+            : r.linkFault == LinkFault::PermissionDenied || r.linkFault == LinkFault::Busy ||
+                  r.linkFault == LinkFault::NotFound;
+  }
   return Finish(r);
 }
-
-int Session::OnLink(const UsbOp& usb, const SerialOp& serial) { return m_o.port.isEmpty() ? Usb(usb) : Serial(serial); }
 
 int Session::UsbOnly() {
   OpResult r;
@@ -344,38 +301,16 @@ int Session::Run() {
     // An empty name stays empty (the operation refuses it) rather than becoming the current folder.
     m_file = m_o.command.last().isEmpty() ? QString() : QFileInfo(m_o.command.last()).absoluteFilePath();
   }
-  if (m_o.record.isEmpty() || c.link == LinkUse::None) return (this->*c.run)();
-  // --record: a recording that cannot even be started is refused before the device is touched;
-  // one that fails later is told, and the operation's own status stands.
-  TraceRecorder recorder(m_o.record, m_o.port.isEmpty() ? QStringLiteral("usb") : QStringLiteral("serial"),
-                         QStringLiteral(QUORVIN_VERSION));
-  QString why;
-  if (!recorder.Open(&why)) {
-    OpResult r;
-    r.outcome = Outcome::FileError;
-    r.fault = Fault::FileNotWritable;
-    r.detail = QStringLiteral("--record %1: %2").arg(m_o.record, why);
-    m_fb.Say(FileWriteMessage(m_lang, m_o.record, why));
-    return Finish(r, false);
-  }
-  m_fb.SetRecorder(&recorder);
-  const int status = (this->*c.run)();
-  m_fb.SetRecorder(nullptr);
-  if (!recorder.Finish(&why))
-    std::fprintf(stderr, "quorvinctl: %s\n", qUtf8Printable(FileWriteMessage(m_lang, m_o.record, why)));
-  else if (!KeepAsLastRecording(m_o.record, &why))  // for record-report; the recording itself is safe
-    std::fprintf(stderr, "quorvinctl: %s\n", qUtf8Printable(FileWriteMessage(m_lang, LastRecordingPath(), why)));
-  return status;
+  return (this->*c.run)();
 }
 
 int Session::Version() {
-  return OnLink([](UsbEnv& e) { return ReadVersionUsb(e); },
-                [](SerialEnv& e, const SerialChoice& ch) { return ReadVersionSerial(e, ch); });
+  return OnUnit([](Channel& ch) { return ReadVersion(ch); });
 }
 
 int Session::FrequencyGet() {
-  return Usb([this](UsbEnv& e) {
-    const OpResult r = ReadFrequencyUsb(e);
+  return OnUnit([this](Channel& ch) {
+    const OpResult r = ReadFrequency(ch);
     if (r.Ok()) m_extra[QStringLiteral("frequency")] = r.frequency;
     // Printed as the window's field would show it.
     if (r.Ok() && !m_o.json) PrintOut(QString::number(r.frequency));
@@ -392,65 +327,56 @@ int Session::FrequencySet() {
     r.outcome = Outcome::InvalidInput;
     return Finish(r);
   }
-  return Usb([this, hz](UsbEnv& e) {
-    const OpResult r = SetFrequencyUsb(e, *hz);
+  return OnUnit([this, hz](Channel& ch) {
+    const OpResult r = SetFrequency(ch, *hz);
     if (r.Ok()) m_extra[QStringLiteral("frequency")] = r.frequency;
     return r;
   });
 }
 
 int Session::InitButtons() {
-  return Usb([](UsbEnv& e) { return InitCallButtonsUsb(e); });
+  return OnUnit([](Channel& ch) { return InitCallButtons(ch); });
 }
 
 int Session::Upgrade() {
   const QString file = *m_file;
-  return OnLink([file](UsbEnv& e) { return FirmwareUpgradeUsb(e, file); },
-                [file](SerialEnv& e, const SerialChoice& ch) { return FirmwareUpgradeSerial(e, ch, file); });
+  return OnUnit([file](Channel& ch) { return quorvin::Upgrade(ch, file); }, FileUse::Sent);
 }
 
 int Session::BackupDownload() {
   const QString file = *m_file;
-  if (!m_o.verify)
-    return OnLink([file](UsbEnv& e) { return BackupDownloadUsb(e, file); },
-                  [file](SerialEnv& e, const SerialChoice& ch) { return BackupDownloadSerial(e, ch, file); });
-  // The file is read once more for the comparison: what the download sent is what it read then,
-  // and a file changed in between is the technician's to know about, as a difference.
-  auto verified = [this, file](OpResult sent, auto verify) {
-    if (!sent.Ok()) return sent;
-    QByteArray expected;
-    if (ReadWholeFile(file, expected, kMaxUsbImage + kMaxSerialImage) != FileRead::Ok) {
-      sent.outcome = Outcome::FileError;
-      sent.fault = Fault::FileUnreadable;
-      sent.detail = QStringLiteral("%1 could not be read again for the comparison").arg(file);
-      return sent;
-    }
-    OpResult check = verify(expected);
-    check.bytes = sent.bytes;
-    QJsonObject v{{QStringLiteral("match"), check.Ok()},
-                  {QStringLiteral("deviceBytes"), check.verifiedBytes},
-                  {QStringLiteral("fileBytes"), expected.size()}};
-    if (check.firstDifference >= 0) {
-      v[QStringLiteral("firstDifference")] = check.firstDifference;
-      v[QStringLiteral("differingBytes")] = check.differingBytes;
-    }
-    m_extra[QStringLiteral("verify")] = v;
-    return check;
-  };
-  return OnLink(
-      [&](UsbEnv& e) {
-        return verified(BackupDownloadUsb(e, file), [&](const QByteArray& x) { return VerifyBackupUsb(e, x); });
+  if (!m_o.verify) return OnUnit([file](Channel& ch) { return DownloadBackup(ch, file); }, FileUse::Sent);
+  return OnUnit(
+      [this, file](Channel& ch) {
+        OpResult sent = DownloadBackup(ch, file);
+        if (!sent.Ok()) return sent;
+        // The file is read once more for the comparison: what the download sent is what it read
+        // then, and a file changed in between is the technician's to know about, as a difference.
+        QByteArray expected;
+        if (ReadWholeFile(file, expected, kMaxUsbImage + kMaxSerialImage) != FileRead::Ok) {
+          sent.outcome = Outcome::FileError;
+          sent.fault = Fault::FileUnreadable;
+          sent.detail = QStringLiteral("%1 could not be read again for the comparison").arg(file);
+          return sent;
+        }
+        OpResult check = VerifyBackup(ch, expected);
+        check.bytes = sent.bytes;
+        QJsonObject v{{QStringLiteral("match"), check.Ok()},
+                      {QStringLiteral("deviceBytes"), check.verifiedBytes},
+                      {QStringLiteral("fileBytes"), expected.size()}};
+        if (check.firstDifference >= 0) {
+          v[QStringLiteral("firstDifference")] = check.firstDifference;
+          v[QStringLiteral("differingBytes")] = check.differingBytes;
+        }
+        m_extra[QStringLiteral("verify")] = v;
+        return check;
       },
-      [&](SerialEnv& e, const SerialChoice& ch) {
-        return verified(BackupDownloadSerial(e, ch, file),
-                        [&](const QByteArray& x) { return VerifyBackupSerial(e, ch, x); });
-      });
+      FileUse::Sent);
 }
 
 int Session::BackupRead() {
   const QString file = *m_file;
-  return OnLink([file](UsbEnv& e) { return BackupReadBackUsb(e, file); },
-                [file](SerialEnv& e, const SerialChoice& ch) { return BackupReadBackSerial(e, ch, file); });
+  return OnUnit([file](Channel& ch) { return ReadBackup(ch, file); }, FileUse::Written);
 }
 
 int Session::History() {
@@ -491,14 +417,14 @@ int Session::History() {
 }
 
 int Session::Snapshot() {
-  return Usb([this](UsbEnv& e) {
-    SnapshotInfo taken;
-    OpResult r = TakeSnapshotUsb(e, &taken);
-    if (!r.Ok()) return r;
-    m_extra[QStringLiteral("snapshot")] = taken.folder;
-    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Snapshot taken: %1")).arg(taken.folder));
-    return r;
-  });
+  // The snapshot the policy takes before a change, with no change after it.
+  OpResult nothing;
+  nothing.outcome = Outcome::Success;
+  const int status = OnUnit([nothing](Channel&) { return nothing; }, FileUse::None, /*snapshotFirst=*/true);
+  if (status == kExitOk && m_extra.contains(QStringLiteral("snapshot")) && !m_o.json)
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Snapshot taken: %1"))
+                 .arg(m_extra[QStringLiteral("snapshot")].toString()));
+  return status;
 }
 
 int Session::Snapshots() {
@@ -535,20 +461,23 @@ int Session::Restore() {
     return Finish(r);
   }
   m_file = info.folder;
-  return Usb([this, info](UsbEnv& e) {
+  return OnUnit([this, info](Channel& ch) {
     // Another unit's snapshot is put back only when asked to: it would overwrite this one's data.
-    if (!m_o.force && !info.unit.isEmpty() && e.link.FindHidDevice() && e.link.LinkedPath() != info.unit) {
+    // The unit is told by its serial number and where it hangs, never by its device path, which
+    // every unit plugged into the same socket gets.
+    const AttachedRepeater& unit = m_claim->Unit();
+    if (!m_o.force && !unit.identity.isEmpty() && !TakenFrom(info, unit)) {
       m_fb.Say(m_lang
                    .Text(QT_TRANSLATE_NOOP("quorvin",
-                                           "This snapshot was taken from another unit (%1); add --force to restore it "
-                                           "here anyway."))
-                   .arg(info.unit));
+                                           "This snapshot was taken from another unit (%1), not from this one (%2); "
+                                           "add --force to restore it here anyway."))
+                   .arg(SnapshotUnitText(info), unit.identity));
       OpResult r;
       r.outcome = Outcome::InvalidInput;
-      r.detail = QStringLiteral("snapshot of %1, this unit is %2").arg(info.unit, e.link.LinkedPath());
+      r.detail = QStringLiteral("snapshot of %1, this unit is %2").arg(SnapshotUnitText(info), unit.identity);
       return r;
     }
-    return RestoreSnapshotUsb(e, info);
+    return RestoreSnapshot(ch, info);
   });
 }
 

@@ -1,38 +1,17 @@
-// Which USB repeater a command drives when several are attached, the lock that keeps a second
-// process off it, and the `devices` listing.
+// Which repeater a command drives, what the run policy refused on the way (several attached and
+// none chosen, one another program drives), and the `devices` listing.
 
 #include <QJsonArray>
 #include <cstdio>
 
 #include "cli/Session.h"
+#include "front/FeedbackWrappers.h"
 #include "link/Backends.h"
+#include "link/OutputFile.h"
 
 namespace quorvin::cli {
 
 namespace {
-
-// The longest --wait-lock waits: longer than any upgrade takes, short enough that a forgotten
-// holder does not stall a production line for good.
-constexpr int kMaxLockWaitMs = 15 * 60 * 1000;
-constexpr int kLockRetryMs = 50;
-
-// `devices --probe` reads each repeater without a box per device: the values go into the list.
-class QuietFeedback final : public Feedback {
- public:
-  explicit QuietFeedback(Feedback& outer) : m_outer(outer) {}
-  void MessageBox(const QString&, MsgIcon) override {}
-  void ShowProgress() override {}
-  void SetProgressText(const QString&) override {}
-  void SetProgressRange(int) override {}
-  void SetProgressPos(int pos) override { m_pos = pos; }
-  int ProgressPos() override { return m_pos; }
-  void CloseProgress() override {}
-  bool CancelRequested() override { return m_outer.CancelRequested(); }
-
- private:
-  Feedback& m_outer;
-  int m_pos = 0;
-};
 
 QString OrDash(const QString& s) { return s.isEmpty() ? QStringLiteral("-") : s; }
 
@@ -66,120 +45,109 @@ void Session::List(const std::vector<AttachedRepeater>& repeaters) {
   m_extra[QStringLiteral("devices")] = list;
 }
 
-std::optional<int> Session::ChooseDevice(HidBackend& backend, HidLink& link, DeviceLock& lock) {
+QString Session::SelectorText() const { return m_o.device.value_or(qEnvironmentVariable("QUORVIN_DEVICE")); }
+
+std::optional<Target> Session::ChooseTarget(int& refused) {
+  Target target;
+  if (!m_o.port.isEmpty()) {
+    // A snapshot reads the frequency, which only the USB link carries.
+    if (m_o.snapshot) {
+      refused = UsbOnly();
+      return std::nullopt;
+    }
+    target.link = LinkKind::Serial;
+    target.serial = {m_o.port, m_o.baud};
+    return target;
+  }
   QString bad;
-  const auto selector = Selector(bad);
+  target.device = Selector(bad);
   if (!bad.isEmpty()) {
     OpResult r;
     r.outcome = Outcome::NotStarted;
     r.detail = bad;
     m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The device selector is not understood: %1")).arg(bad));
-    return Finish(r, /*lineRefused=*/true);
+    refused = Finish(r, /*lineRefused=*/true);
+    return std::nullopt;
   }
-  if (!backend.Started()) return std::nullopt;  // the link says so, as always
-  const DeviceChoice choice = ChooseRepeater(backend.Enumerate(), selector);
-  OpResult r;
-  r.outcome = Outcome::NotStarted;
-  switch (choice.result) {
-    case DeviceChoice::Result::NoneAttached:
-      return std::nullopt;  // the operation finds no device and says so in its own words
-    case DeviceChoice::Result::NoMatch:
-      r.linkFault = LinkFault::NotFound;
-      r.detail = QStringLiteral("no attached repeater matches %1").arg(selector->value);
-      m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "No attached repeater matches %1. Attached:"))
-                   .arg(m_o.device.value_or(qEnvironmentVariable("QUORVIN_DEVICE"))));
-      List(choice.attached);
-      return Finish(r);
-    case DeviceChoice::Result::Several:
-      r.linkFault = LinkFault::Ambiguous;
-      r.detail = QStringLiteral("%1 repeaters fit; none was chosen").arg(choice.candidates.size());
-      m_fb.Say(selector ? m_lang
-                              .Text(QT_TRANSLATE_NOOP("quorvin",
-                                                      "Several repeaters fit %1: choose one by its location "
-                                                      "with --device:"))
-                              .arg(m_o.device.value_or(qEnvironmentVariable("QUORVIN_DEVICE")))
-                        : m_lang.Text(QT_TRANSLATE_NOOP("quorvin",
-                                                        "Several repeaters are attached: choose one with --device "
-                                                        "or QUORVIN_DEVICE:")));
-      List(choice.candidates);
-      return Finish(r);
-    case DeviceChoice::Result::Chosen:
-      break;
-  }
-  // Discovery links this repeater only, even when others come and go while the operation runs.
-  const QString path = choice.chosen.info.path;
-  const QString location = choice.chosen.info.location;
-  link.SetFilter(
-      [path, location](const HidDeviceInfo& info) { return info.path == path && info.location == location; });
-  m_extra[QStringLiteral("device")] = choice.chosen.identity;
-  return Lock(backend, choice.chosen, lock);
+  return target;
 }
 
-std::optional<int> Session::Lock(const HidBackend& backend, const AttachedRepeater& device, DeviceLock& lock) {
-  if (!backend.SharedWithOtherProcesses()) return std::nullopt;
-  const QString key = LockKey(backend.Name(), device.identity);
-  const qint64 until = m_clock.NowMs() + kMaxLockWaitMs;
-  bool told = false;
-  for (;;) {
-    qint64 holder = 0;
-    QString detail;
-    OpResult r;
-    switch (lock.TryAcquire(key, holder, detail)) {
-      case LockResult::Acquired:
-        return std::nullopt;
-      case LockResult::Failed:
-        r.outcome = Outcome::FileError;
-        r.detail = detail;
-        m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The lock of the repeater %1 cannot be taken: %2"))
-                     .arg(device.identity, detail));
-        return Finish(r);
-      case LockResult::Busy:
-        break;
-    }
-    if (m_fb.CancelRequested()) {
-      r.outcome = Outcome::Interrupted;
-      return Finish(r);
-    }
-    if (!m_o.waitLock || m_clock.NowMs() >= until) {
-      r.linkFault = LinkFault::Busy;
-      r.detail = holder > 0 ? QStringLiteral("%1 is locked by process %2").arg(device.identity).arg(holder)
-                            : QStringLiteral("%1 is locked by another process").arg(device.identity);
-      const QString holderText = holder > 0 ? QString::number(holder) : QStringLiteral("?");
-      m_fb.Say(m_lang
-                   .Text(QT_TRANSLATE_NOOP("quorvin",
-                                           "The repeater %1 is in use by another program (process %2). Try again "
-                                           "once it has finished, or add --wait-lock."))
-                   .arg(device.identity, holderText));
-      return Finish(r);
-    }
-    if (!told && !m_o.json) {
-      const QString line =
-          m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Waiting for the repeater %1, in use by process %2 ..."))
-              .arg(device.identity, holder > 0 ? QString::number(holder) : QStringLiteral("?"));
-      std::fprintf(stderr, "%s\n", line.toUtf8().constData());
-      told = true;
-    }
-    m_clock.SleepMs(kLockRetryMs);
+void Session::Tell(const RunReport& report) {
+  const QString holder = report.holderPid > 0 ? QString::number(report.holderPid) : QStringLiteral("?");
+  switch (report.stop) {
+    case RunStop::None:
+    case RunStop::Snapshot:  // the snapshot's own boxes said why
+      break;
+    case RunStop::Recording:
+      m_fb.Say(FileWriteMessage(m_lang, report.recordFile, report.recordProblem));
+      break;
+    case RunStop::Claim:
+      switch (report.claim) {
+        case ClaimEnd::Claimed:
+        case ClaimEnd::NoneAttached:
+        case ClaimEnd::Interrupted:
+          break;
+        case ClaimEnd::NoMatch:
+          m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "No attached repeater matches %1. Attached:"))
+                       .arg(SelectorText()));
+          List(report.listed);
+          break;
+        case ClaimEnd::Several:
+          m_fb.Say(m_o.device || !qEnvironmentVariable("QUORVIN_DEVICE").isEmpty()
+                       ? m_lang
+                             .Text(QT_TRANSLATE_NOOP("quorvin",
+                                                     "Several repeaters fit %1: choose one by its location "
+                                                     "with --device:"))
+                             .arg(SelectorText())
+                       : m_lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                                       "Several repeaters are attached: choose one with --device "
+                                                       "or QUORVIN_DEVICE:")));
+          List(report.listed);
+          break;
+        case ClaimEnd::Busy:
+          m_fb.Say(m_lang
+                       .Text(QT_TRANSLATE_NOOP("quorvin",
+                                               "The repeater %1 is in use by another program (process %2). Try again "
+                                               "once it has finished, or add --wait-lock."))
+                       .arg(report.device.identity, holder));
+          break;
+        case ClaimEnd::LockFailed:
+          m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The lock of the repeater %1 cannot be taken: %2"))
+                       .arg(report.device.identity, report.result.detail));
+          break;
+      }
+      break;
   }
+  // Problems that leave the run's outcome standing: one warning each.
+  if (report.stop != RunStop::Recording && !report.recordProblem.isEmpty())
+    std::fprintf(stderr, "quorvinctl: %s\n",
+                 qUtf8Printable(FileWriteMessage(m_lang, report.recordFile, report.recordProblem)));
+  if (!report.historyProblem.isEmpty())
+    std::fprintf(stderr, "quorvinctl: %s\n",
+                 qUtf8Printable(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the history could not be written: %1"))
+                                    .arg(report.historyProblem)));
 }
 
 void Session::Probe(HidBackend& backend, const AttachedRepeater& device, QJsonObject& entry, QString& line) {
-  DeviceLock lock;
-  qint64 holder = 0;
-  QString detail;
-  if (lock.TryAcquire(LockKey(backend.Name(), device.identity), holder, detail) != LockResult::Acquired) {
-    // Another process is driving it (or it cannot be locked): it is not disturbed.
-    entry[QStringLiteral("busy")] = true;
-    line += QStringLiteral("\tbusy\t-");
+  // Read without a box per device: the values go into the list. A unit another program drives is
+  // not disturbed.
+  SilentFeedback quiet(m_fb);
+  UnitClaim claim(&backend, nullptr, quiet, m_clock, m_lang);
+  Target target;
+  target.device = DeviceSelector{DeviceSelector::Kind::Path, device.info.path};
+  OpResult version;
+  OpResult frequency;
+  const RunReport report = RunOnUnit(claim, target, {}, {}, [&](Channel& ch) {
+    version = ReadVersion(ch);
+    frequency = version.Ok() ? ReadFrequency(ch) : version;
+    return frequency;
+  });
+  if (report.stop == RunStop::Claim) {
+    entry[QStringLiteral("busy")] = report.claim == ClaimEnd::Busy;
+    if (report.claim != ClaimEnd::Busy) entry[QStringLiteral("probeDetail")] = report.result.detail;
+    line += report.claim == ClaimEnd::Busy ? QStringLiteral("\tbusy\t-") : QStringLiteral("\t?\t?");
     return;
   }
-  QuietFeedback quiet(m_fb);
-  HidLink link(backend, quiet, m_clock);
-  const QString path = device.info.path;
-  link.SetFilter([path](const HidDeviceInfo& info) { return info.path == path; });
-  UsbEnv env{link, quiet, m_clock, m_lang};
-  const OpResult version = ReadVersionUsb(env);
-  const OpResult frequency = version.Ok() ? ReadFrequencyUsb(env) : version;
   if (version.Ok()) entry[QStringLiteral("version")] = version.version;
   if (frequency.Ok()) entry[QStringLiteral("frequency")] = frequency.frequency;
   if (!frequency.Ok()) entry[QStringLiteral("probeDetail")] = frequency.detail;
@@ -197,7 +165,7 @@ int Session::Devices() {
     r.outcome = Outcome::Failed;
     r.linkFault = LinkFault::HidUnavailable;
     HidLink probe(*backend, m_fb, m_clock);
-    (void)probe.FindHidDevice();
+    (void)probe.FindHidDevice();  // only to learn its fault, told in the link's own words
     TellDiscoveryFault(probe, m_fb, m_lang);
     m_extra[QStringLiteral("devices")] = QJsonArray();
     return Finish(r);

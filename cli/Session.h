@@ -1,9 +1,8 @@
 #pragma once
 // One run of quorvinctl: the parsed line, the user's language and the terminal feedback, and the
-// handlers the command table (Commands.cpp) names. The USB repeater's choice, its lock and the
-// `devices` listing live in DeviceCommands.cpp.
-
-#include <unistd.h>
+// handlers the command table (Commands.cpp) names. Every command that drives a repeater goes
+// through the run policy (front/RunPolicy.h) in OnUnit; what it refused is told in
+// DeviceCommands.cpp, with the `devices` listing.
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -12,8 +11,9 @@
 #include <optional>
 
 #include "cli/CliOptions.h"
+#include "cli/Terminal.h"
 #include "cli/TerminalFeedback.h"
-#include "link/DeviceLock.h"
+#include "front/RunPolicy.h"
 #include "link/DeviceSelector.h"
 #include "link/Language.h"
 #include "ops/Operations.h"
@@ -28,9 +28,8 @@ class Session {
   Session(const CliOptions& o, Language lang, std::atomic<bool>& interrupted)
       : m_o(o),
         m_lang(std::move(lang)),
-        m_fb({!o.json, o.verbose, isatty(STDERR_FILENO) == 1}, interrupted, m_clock),
-        m_start(m_clock.NowMs()),
-        m_startedAt(QDateTime::currentDateTimeUtc()) {}
+        m_fb({!o.json, o.verbose, StandardErrorIsTerminal()}, interrupted, m_clock),
+        m_start(m_clock.NowMs()) {}
 
   int Run();
 
@@ -54,40 +53,42 @@ class Session {
   int Station();
 
  private:
-  using UsbOp = std::function<OpResult(UsbEnv&)>;
-  using SerialOp = std::function<OpResult(SerialEnv&, const SerialChoice&)>;
-  int OnLink(const UsbOp& usb, const SerialOp& serial);
-  int Usb(const UsbOp& op);
-  int Serial(const SerialOp& op);
+  using Op = std::function<OpResult(Channel&)>;
+  // Runs `op` on the repeater (or the serial port) the line chooses, through the run policy, and
+  // ends the run: the refusals told, the outcome printed, the exit status answered. `use` says
+  // what the operation does with the FILE, for the history.
+  // `snapshotFirst`: the command's own snapshot (`snapshot`), whatever --snapshot says.
+  int OnUnit(const Op& op, FileUse use = FileUse::None, bool snapshotFirst = false);
+  // What the policy refused or could not write, told in the user's language.
+  void Tell(const RunReport& report);
   int Finish(const OpResult& r, bool lineRefused = false);
   int UsbOnly();
   int RefuseFileName();
   int RefuseSocketVariable(const QString& why);
 
-  // Points `link` at the repeater the line (or QUORVIN_DEVICE) chooses and takes its lock. Nothing
-  // when the operation may go ahead; else the exit status of a run that has said why it stopped.
-  std::optional<int> ChooseDevice(HidBackend& backend, HidLink& link, DeviceLock& lock);
+  // The target the line chooses: --port, else USB with --device or QUORVIN_DEVICE. Nothing, after
+  // the line has been refused with its exit status in `refused`, when the selector names nothing.
+  std::optional<Target> ChooseTarget(int& refused);
   // The selector in force: --device, else QUORVIN_DEVICE. Nothing when neither is set; `bad` is set
   // (and the line refused) when the text names no repeater.
   std::optional<DeviceSelector> Selector(QString& bad);
-  // Takes the lock of `device` on `backend`, waiting with --wait-lock. Nothing when held.
-  std::optional<int> Lock(const HidBackend& backend, const AttachedRepeater& device, DeviceLock& lock);
   // The repeaters as `devices` prints them, one line each, and their --json entries.
   void List(const std::vector<AttachedRepeater>& repeaters);
   // `devices --probe`: the version and frequency of one repeater, read without boxes.
   void Probe(HidBackend& backend, const AttachedRepeater& device, QJsonObject& entry, QString& line);
+  // The selector text as the user gave it, for messages.
+  [[nodiscard]] QString SelectorText() const;
 
   const CliOptions& m_o;
   Language m_lang;
   RealClock m_clock;
   TerminalFeedback m_fb;
   qint64 m_start;
-  QDateTime m_startedAt;
-  QString m_unit;  // the repeater's path or the port, once known: the history names it
-  void Record(const OpResult& r, const QString& code);
   std::optional<QString> m_file;  // the FILE once accepted: --json reports it, even when empty
   QJsonObject m_extra;            // the command's own entries in --json's result
   QString m_code;                 // set: --json's "code" in the command's own word
+  UnitClaim* m_claim = nullptr;   // while OnUnit runs: the unit the operation drives
+  bool m_ran = false;             // the run policy took the run (and wrote its history line)
   bool m_suggestDoctor = false;   // the repeater or port could not be opened: doctor finds out why
 };
 

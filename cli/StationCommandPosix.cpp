@@ -1,8 +1,6 @@
 // `quorvinctl station RECIPE`. The station's terminal view and its report file use POSIX calls;
 // the Windows build says the station is not there yet (StationCommandWin.cpp).
 
-#include <unistd.h>
-
 #include <QFileInfo>
 
 #include "cli/Session.h"
@@ -43,10 +41,21 @@ int Session::Station() {
     r.detail = QStringLiteral("%1: %2").arg(reportPath, why);
     return Finish(r);
   }
+  // --device or QUORVIN_DEVICE narrows the station to the units it matches; one that names
+  // nothing is refused like anywhere else, before a unit is touched.
+  QString bad;
+  const std::optional<DeviceSelector> only = Selector(bad);
+  if (!bad.isEmpty()) {
+    OpResult r;
+    r.outcome = Outcome::NotStarted;
+    r.detail = bad;
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The device selector is not understood: %1")).arg(bad));
+    return Finish(r, /*lineRefused=*/true);
+  }
   auto backend = MakeDefaultBackend(&why);
   if (!backend) return RefuseSocketVariable(why);
 
-  TerminalStationView view(m_lang, isatty(STDERR_FILENO) == 1, m_o.json);
+  TerminalStationView view(m_lang, StandardErrorIsTerminal(), m_o.json);
   StdinLines ids;
   std::atomic<bool> abort{false};
   StationOptions options{*recipe,
@@ -60,7 +69,12 @@ int Session::Station() {
                          m_o.askId ? &ids : nullptr,
                          QStringLiteral("quorvinctl " QUORVIN_VERSION),
                          500,
-                         {}};
+                         {},
+                         only};
+  if (only) {
+    m_extra[QStringLiteral("only")] = SelectorText();
+    view.Event(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Only the units that match %1 are run.")).arg(SelectorText()));
+  }
   const StationSummary summary = RunStation(options);
   m_extra[QStringLiteral("units")] = summary.units;
   m_extra[QStringLiteral("passed")] = summary.passed;

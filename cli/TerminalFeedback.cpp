@@ -115,7 +115,6 @@ void TerminalFeedback::DebugLine(const QString& line) {
 }
 
 void TerminalFeedback::Trace(TraceDir dir, const std::uint8_t* bytes, std::size_t count) {
-  if (m_recorder) m_recorder->Add(dir, bytes, count);
   if (!m_options.verbose) return;
   EndLine();
   const QByteArray hex = QByteArray(reinterpret_cast<const char*>(bytes), static_cast<qsizetype>(count)).toHex(' ');

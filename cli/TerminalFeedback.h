@@ -9,7 +9,6 @@
 
 #include "link/Clock.h"
 #include "link/Feedback.h"
-#include "link/TraceRecorder.h"
 
 namespace quorvin::cli {
 
@@ -31,8 +30,6 @@ class TerminalFeedback final : public Feedback {
   void CloseProgress() override;
   void DebugLine(const QString& line) override;
   void Trace(TraceDir dir, const std::uint8_t* bytes, std::size_t count) override;
-  // --record: every report and chunk also goes to `recorder` (null: none).
-  void SetRecorder(TraceRecorder* recorder) { m_recorder = recorder; }
   bool CancelRequested() override { return m_cancel.load(); }
   // The Ctrl+C flag itself, for the station, which stops taking units on it.
   [[nodiscard]] std::atomic<bool>& CancelFlag() { return m_cancel; }
@@ -46,7 +43,6 @@ class TerminalFeedback final : public Feedback {
   void EndLine();
 
   Options m_options;
-  TraceRecorder* m_recorder = nullptr;
   std::atomic<bool>& m_cancel;
   Clock& m_clock;
   QStringList m_messages;

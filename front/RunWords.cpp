@@ -60,14 +60,52 @@ QString FaultName(Fault f) {
   return {};
 }
 
+QString OutcomeCode(const OpResult& r) {
+  if (r.outcome == Outcome::Failed || r.outcome == Outcome::NotStarted) {
+    switch (r.linkFault) {
+      case LinkFault::None:
+        break;
+      case LinkFault::NotFound:
+        return QStringLiteral("no-device");
+      case LinkFault::PermissionDenied:
+        return QStringLiteral("permission-denied");
+      case LinkFault::Busy:
+        return QStringLiteral("busy");
+      case LinkFault::HidUnavailable:
+        return QStringLiteral("hid-unavailable");
+      case LinkFault::Ambiguous:
+        return QStringLiteral("ambiguous-device");
+    }
+  }
+  switch (r.outcome) {
+    case Outcome::Success:
+      return QStringLiteral("ok");
+    case Outcome::Failed:
+      break;
+    case Outcome::QuietEnd:
+      return QStringLiteral("quiet-end");
+    case Outcome::FileError:
+      return QStringLiteral("file-error");
+    case Outcome::InvalidInput:
+      return QStringLiteral("invalid-input");
+    case Outcome::NotStarted:
+      return QStringLiteral("not-started");
+    case Outcome::Interrupted:
+      return QStringLiteral("interrupted");
+  }
+  return QStringLiteral("device-failed");
+}
+
 QJsonObject HistoryEntry(const HistoryFacts& f, const OpResult& r) {
   QJsonObject e{{QStringLiteral("time"), f.started.toUTC().toString(Qt::ISODateWithMs)},
                 {QStringLiteral("program"), f.program},
                 {QStringLiteral("operation"), f.operation},
                 {QStringLiteral("outcome"), OutcomeName(r.outcome)},
+                {QStringLiteral("code"), OutcomeCode(r)},
                 {QStringLiteral("ms"), f.ms}};
   if (!f.link.isEmpty()) e[QStringLiteral("link")] = f.link;
   if (!f.unit.isEmpty()) e[QStringLiteral("unit")] = f.unit;
+  if (!f.location.isEmpty()) e[QStringLiteral("location")] = f.location;
   if (r.fault != Fault::None) e[QStringLiteral("fault")] = FaultName(r.fault);
   if (!r.version.isEmpty()) e[QStringLiteral("version")] = r.version;
   if (!f.file.isEmpty()) {

@@ -13,13 +13,18 @@ namespace quorvin {
 // Words for scripts, the same in every language and on both links: --json, the history.
 [[nodiscard]] QString OutcomeName(Outcome o);
 [[nodiscard]] QString FaultName(Fault f);  // empty for Fault::None
+// The one word that says how a run ended, for scripts to branch on and quorvinctl's exit status to
+// follow: the outcome, refined by the link fault when the link is what stopped it ("ok",
+// "device-failed", "no-device", "busy", "ambiguous-device", ...).
+[[nodiscard]] QString OutcomeCode(const OpResult& r);
 
 // What a front end knows about a run beyond its result, for its line in the history.
 struct HistoryFacts {
   QString program;    // "quorvinctl", "quorvin-setup"
   QString operation;  // "upgrade", "backup read", ...
   QString link;       // "usb", "serial"
-  QString unit;       // the repeater, when known (its path or port)
+  QString unit;       // the repeater, when known (its identity, or the serial port)
+  QString location;   // where it hangs, when known
   QString file;       // a file sent or written
   QString sha256;     // of that file, as sent or as written
   QDateTime started;

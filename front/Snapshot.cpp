@@ -5,8 +5,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QStringList>
-#include <algorithm>
+#include <cmath>
 
+#include "front/FeedbackWrappers.h"
+#include "front/UnitClaim.h"
 #include "link/FileSystem.h"
 #include "link/History.h"
 
@@ -16,33 +18,15 @@ namespace {
 
 constexpr char kBackupName[] = "backup.bin";
 constexpr char kInfoName[] = "snapshot.json";
+// Snapshots taken within the same millisecond (a bench of units at once) get -2, -3, ... after the
+// time; past this many something is wrong with the folder, not with the clock.
+constexpr int kMaxSameNames = 1000;
 
-// Passes everything on but holds the boxes back: a snapshot that works says nothing of its own.
-class HeldBoxes final : public Feedback {
- public:
-  explicit HeldBoxes(Feedback& inner) : m_inner(inner) {}
-  void MessageBox(const QString& text, MsgIcon icon) override { m_boxes.push_back({text, icon}); }
-  void ShowProgress() override { m_inner.ShowProgress(); }
-  void SetProgressText(const QString& text) override { m_inner.SetProgressText(text); }
-  void SetProgressRange(int max) override { m_inner.SetProgressRange(max); }
-  void SetProgressPos(int pos) override { m_inner.SetProgressPos(pos); }
-  int ProgressPos() override { return m_inner.ProgressPos(); }
-  void CloseProgress() override { m_inner.CloseProgress(); }
-  bool PumpMessages() override { return m_inner.PumpMessages(); }
-  void DebugLine(const QString& line) override { m_inner.DebugLine(line); }
-  void Trace(TraceDir dir, const std::uint8_t* bytes, std::size_t count) override { m_inner.Trace(dir, bytes, count); }
-  bool CancelRequested() override { return m_inner.CancelRequested(); }
-  void ShowHeld() {
-    for (const auto& [text, icon] : m_boxes) m_inner.MessageBox(text, icon);
-  }
-
- private:
-  Feedback& m_inner;
-  std::vector<std::pair<QString, MsgIcon>> m_boxes;
-};
-
-QJsonObject ToJson(const SnapshotInfo& s) {
+QJsonObject ToJson(const SnapshotInfo& s, bool serialShared) {
   return {{QStringLiteral("unit"), s.unit},
+          {QStringLiteral("serial"), s.serial},
+          {QStringLiteral("serialShared"), serialShared},
+          {QStringLiteral("location"), s.location},
           {QStringLiteral("time"), s.time.toUTC().toString(Qt::ISODateWithMs)},
           {QStringLiteral("version"), s.version},
           {QStringLiteral("frequency"), s.frequency},
@@ -51,20 +35,36 @@ QJsonObject ToJson(const SnapshotInfo& s) {
           {QStringLiteral("tool"), s.tool}};
 }
 
-bool ReadInfo(const QString& folder, SnapshotInfo& s) {
+// Only a whole number the set command takes is put back; anything else in the file (a fraction,
+// a text, a value out of range) is kept from the device.
+void ReadRecordedFrequency(const QJsonValue& v, SnapshotInfo& s) {
+  const double d = v.toDouble(std::nan(""));
+  s.frequencyValid = v.isDouble() && std::floor(d) == d && d >= kMinFrequency && d <= kMaxFrequency;
+  s.frequency = s.frequencyValid ? static_cast<qint32>(d) : 0;
+}
+
+// Where the serial number was shared when the snapshot was taken, it told nothing on its own.
+struct ReadBack {
+  bool ok = false;
+  bool serialShared = false;
+};
+
+ReadBack ReadInfo(const QString& folder, SnapshotInfo& s) {
   QFile file(folder + QLatin1Char('/') + QLatin1String(kInfoName));
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  const QJsonObject o = QJsonDocument::fromJson(file.readAll()).object();
-  if (o.isEmpty()) return false;
+  if (!fs::Inspect(file.fileName()).regular || !file.open(QIODevice::ReadOnly)) return {};
+  const QJsonObject o = QJsonDocument::fromJson(file.read(1 << 20)).object();
+  if (o.isEmpty()) return {};
   s.folder = folder;
   s.unit = o[QStringLiteral("unit")].toString();
+  s.serial = o[QStringLiteral("serial")].toString();
+  s.location = o[QStringLiteral("location")].toString();
   s.time = QDateTime::fromString(o[QStringLiteral("time")].toString(), Qt::ISODateWithMs);
   s.version = o[QStringLiteral("version")].toString();
-  s.frequency = o[QStringLiteral("frequency")].toInt();
+  ReadRecordedFrequency(o[QStringLiteral("frequency")], s);
   s.backupSha256 = o[QStringLiteral("backupSha256")].toString();
   s.backupBytes = o[QStringLiteral("backupBytes")].toInteger();
   s.tool = o[QStringLiteral("tool")].toString();
-  return true;
+  return {true, o[QStringLiteral("serialShared")].toBool()};
 }
 
 OpResult Failed(Outcome outcome, Fault fault, const QString& detail) {
@@ -75,38 +75,75 @@ OpResult Failed(Outcome outcome, Fault fault, const QString& detail) {
   return r;
 }
 
+// Makes a folder of this snapshot's own: mkdir fails on a name that is there, so an earlier
+// snapshot (or anything else) at that name is never reused, let alone removed.
+QString NewFolder(const QString& name, QString& why) {
+  const QString root = SnapshotRoot();
+  if (!QDir().mkpath(root)) {
+    why = QStringLiteral("%1 cannot be created").arg(root);
+    return {};
+  }
+  const QDir dir(root);
+  for (int n = 1; n <= kMaxSameNames; ++n) {
+    const QString candidate = n == 1 ? name : QStringLiteral("%1-%2").arg(name).arg(n);
+    if (dir.mkdir(candidate)) return dir.filePath(candidate);
+    if (!QFileInfo::exists(dir.filePath(candidate))) {
+      why = QStringLiteral("%1 cannot be created").arg(dir.filePath(candidate));
+      return {};
+    }
+  }
+  why = QStringLiteral("%1 holds too many snapshots named %2").arg(root, name);
+  return {};
+}
+
 }  // namespace
 
 QString SnapshotRoot() { return UserFolder(UserData::Data) + QStringLiteral("/snapshots"); }
 
-OpResult TakeSnapshotUsb(UsbEnv& env, SnapshotInfo* info) {
-  SnapshotInfo s;
-  s.time = QDateTime::currentDateTimeUtc();
-  s.tool = QStringLiteral(QUORVIN_VERSION);
-  // A name that sorts by time; the folder is made new, never reused.
-  const QString folder = SnapshotRoot() + QLatin1Char('/') + s.time.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+OpResult TakeSnapshot(UnitClaim& claim, SnapshotInfo* info) {
+  Channel& ch = claim.GetChannel();
   const auto refuse = [&](const QString& why) {
-    QDir(folder).removeRecursively();
-    env.fb.MessageBox(
-        env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "The snapshot could not be taken, so nothing was changed: %1"))
+    ch.fb.MessageBox(
+        ch.lang.Text(QT_TRANSLATE_NOOP("quorvin", "The snapshot could not be taken, so nothing was changed: %1"))
             .arg(why),
         MsgIcon::Warning);
     return Failed(Outcome::FileError, Fault::FileNotWritable, QStringLiteral("snapshot: ") + why);
   };
-  if (QFileInfo::exists(folder) || !QDir().mkpath(folder)) return refuse(folder);
+  if (!ch.Supports(Capability::Frequency))
+    return Failed(Outcome::NotStarted, Fault::None, QStringLiteral("a snapshot reads the frequency: USB only"));
+  SnapshotInfo s;
+  s.time = QDateTime::currentDateTimeUtc();
+  s.tool = QStringLiteral(QUORVIN_VERSION);
+  const AttachedRepeater& unit = claim.Unit();
+  s.unit = unit.identity;
+  s.serial = unit.info.serial;
+  s.location = unit.info.location;
+  QString why;
+  // A name that sorts by time.
+  const QString folder = NewFolder(s.time.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")), why);
+  if (folder.isEmpty()) return refuse(why);
+  // From here on the folder is this snapshot's own, and goes if the snapshot fails.
+  const auto failed = [&](const QString& reason) {
+    QDir(folder).removeRecursively();
+    return refuse(reason);
+  };
 
-  HeldBoxes quiet(env.fb);
-  UsbEnv q{env.link, quiet, env.clock, env.lang};
+  RelayFeedback& relay = claim.Relay();
+  Feedback& outer = relay.Target();
+  HeldBoxes quiet(outer);
+  relay.Use(quiet);
   const QString backup = folder + QLatin1Char('/') + QLatin1String(kBackupName);
-  OpResult r = ReadVersionUsb(q);
+  OpResult r = ReadVersion(ch);
   if (r.Ok()) {
     s.version = r.version;
-    r = ReadFrequencyUsb(q);
+    r = ReadFrequency(ch);
   }
   if (r.Ok()) {
     s.frequency = r.frequency;
-    r = BackupReadBackUsb(q, backup);
+    s.frequencyValid = r.frequency >= kMinFrequency && r.frequency <= kMaxFrequency;
+    r = ReadBackup(ch, backup);
   }
+  relay.Use(outer);
   if (!r.Ok()) {
     quiet.ShowHeld();
     QDir(folder).removeRecursively();
@@ -114,16 +151,16 @@ OpResult TakeSnapshotUsb(UsbEnv& env, SnapshotInfo* info) {
     return r;
   }
   s.folder = folder;
-  s.unit = env.link.LinkedPath();
   s.backupSha256 = FileSha256(backup);
   s.backupBytes = QFileInfo(backup).size();
   QFile json(folder + QLatin1Char('/') + QLatin1String(kInfoName));
-  const QByteArray text = QJsonDocument(ToJson(s)).toJson();
+  const QByteArray text = QJsonDocument(ToJson(s, unit.duplicateSerial)).toJson();
   QString syncWhy;
-  if (!json.open(QIODevice::WriteOnly) || json.write(text) != text.size() || !json.flush())
-    return refuse(json.fileName() + QStringLiteral(": ") + json.errorString());
-  if (!fs::SyncToDisk(json.handle(), &syncWhy)) return refuse(json.fileName() + QStringLiteral(": ") + syncWhy);
+  if (!json.open(QIODevice::NewOnly) || json.write(text) != text.size() || !json.flush())
+    return failed(json.fileName() + QStringLiteral(": ") + json.errorString());
+  if (!fs::SyncToDisk(json.handle(), &syncWhy)) return failed(json.fileName() + QStringLiteral(": ") + syncWhy);
   json.close();
+  fs::SyncFolderOf(json.fileName());
   if (info) *info = s;
   OpResult done;
   done.outcome = Outcome::Success;
@@ -135,7 +172,7 @@ std::vector<SnapshotInfo> ListSnapshots() {
   const QDir root(SnapshotRoot());
   for (const QString& name : root.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name)) {
     SnapshotInfo s;
-    if (ReadInfo(root.filePath(name), s)) list.push_back(s);
+    if (ReadInfo(root.filePath(name), s).ok) list.push_back(s);
   }
   return list;
 }
@@ -143,10 +180,13 @@ std::vector<SnapshotInfo> ListSnapshots() {
 bool LoadSnapshot(const QString& nameOrPath, SnapshotInfo& info, QString* why) {
   const QString folder = QFileInfo(nameOrPath).isDir() ? QFileInfo(nameOrPath).absoluteFilePath()
                                                        : SnapshotRoot() + QLatin1Char('/') + nameOrPath;
-  if (!ReadInfo(folder, info)) {
+  const ReadBack read = ReadInfo(folder, info);
+  if (!read.ok) {
     if (why) *why = QStringLiteral("%1: no readable snapshot.json").arg(folder);
     return false;
   }
+  // A serial number that was shared when the snapshot was taken does not name the unit.
+  if (read.serialShared) info.serial.clear();
   const QString backup = folder + QLatin1Char('/') + QLatin1String(kBackupName);
   if (QFileInfo(backup).size() != info.backupBytes || FileSha256(backup) != info.backupSha256) {
     if (why) *why = QStringLiteral("%1 no longer matches its recorded size and SHA-256").arg(backup);
@@ -155,12 +195,43 @@ bool LoadSnapshot(const QString& nameOrPath, SnapshotInfo& info, QString* why) {
   return true;
 }
 
-OpResult RestoreSnapshotUsb(UsbEnv& env, const SnapshotInfo& info) {
-  OpResult r = BackupDownloadUsb(env, info.folder + QLatin1Char('/') + QLatin1String(kBackupName));
-  if (!r.Ok() || info.frequency < kMinFrequency || info.frequency > kMaxFrequency) return r;
+bool TakenFrom(const SnapshotInfo& snapshot, const AttachedRepeater& unit) {
+  const QString& serial = unit.info.serial;
+  const bool sameLocation = !snapshot.location.isEmpty() && snapshot.location == unit.info.location;
+  if (!snapshot.serial.isEmpty() && !serial.isEmpty())
+    return snapshot.serial == serial && (!unit.duplicateSerial || sameLocation);
+  // A unit without a serial number is known only by where it hangs.
+  if (snapshot.serial.isEmpty() && serial.isEmpty()) return sameLocation;
+  return false;
+}
+
+QString SnapshotUnitText(const SnapshotInfo& s) {
+  if (s.location.isEmpty() || s.location == s.unit) return s.unit.isEmpty() ? QStringLiteral("?") : s.unit;
+  return QStringLiteral("%1 (%2)").arg(s.unit, s.location);
+}
+
+OpResult RestoreSnapshot(Channel& ch, const SnapshotInfo& info) {
+  OpResult r = DownloadBackup(ch, info.folder + QLatin1Char('/') + QLatin1String(kBackupName));
+  if (!r.Ok()) return r;
   const qint64 bytes = r.bytes;
-  r = SetFrequencyUsb(env, info.frequency);
+  if (!info.frequencyValid) {
+    ch.fb.MessageBox(ch.lang
+                         .Text(QT_TRANSLATE_NOOP("quorvin",
+                                                 "The backup data were restored, but not the frequency: the "
+                                                 "snapshot holds none that the unit takes (%1..%2 Hz)."))
+                         .arg(kMinFrequency)
+                         .arg(kMaxFrequency),
+                     MsgIcon::Warning);
+    r.outcome = Outcome::Failed;
+    r.fault = Fault::OutOfRange;
+    r.detail = QStringLiteral("backup restored; frequency not restored: the snapshot holds no frequency in %1..%2 Hz")
+                   .arg(kMinFrequency)
+                   .arg(kMaxFrequency);
+    return r;
+  }
+  r = SetFrequency(ch, info.frequency);
   r.bytes = bytes;
+  if (!r.Ok()) r.detail = QStringLiteral("backup restored; frequency not restored: ") + r.detail;
   return r;
 }
 

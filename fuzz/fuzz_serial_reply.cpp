@@ -54,26 +54,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const auto& [delay, bytes] : chunks) port.QueueBytes(bytes, at += delay);
   };
 
-  SerialEnv env{port, fb, clock, test::TestLanguage(english)};
-  const SerialChoice choice{QStringLiteral("/dev/ttyFUZZ"), QStringLiteral("115200")};
+  SerialChannel env{
+      port, {QStringLiteral("/dev/ttyFUZZ"), QStringLiteral("115200")}, fb, clock, test::TestLanguage(english)};
   const QByteArray earlier("an earlier backup");
   const QString image = Write(QStringLiteral("image.bin"), QByteArray(100, '\x5A'));  // one packet
   OpResult r;
   switch (pick % 4) {
     case 0:
-      r = ReadVersionSerial(env, choice);
+      r = ReadVersion(env);
       // At most 255 bytes, each shown as one character or, a control character, as \xHH.
       if (r.Ok()) FUZZ_CHECK(r.version.size() <= 4 * 255 && !r.version.contains(QLatin1Char('\n')));
       break;
     case 1:
-      r = FirmwareUpgradeSerial(env, choice, image);
+      r = Upgrade(env, image);
       break;
     case 2:
-      r = BackupDownloadSerial(env, choice, image);
+      r = DownloadBackup(env, image);
       break;
     case 3: {
       const QString path = Write(QStringLiteral("serial-readback.bin"), earlier);
-      r = BackupReadBackSerial(env, choice, path);
+      r = ReadBackup(env, path);
       const QByteArray stored = Read(path);
       if (r.Ok())
         FUZZ_CHECK(stored.size() == r.bytes);

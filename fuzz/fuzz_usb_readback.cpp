@@ -41,8 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QFile f(path);
     FUZZ_CHECK(f.open(QIODevice::WriteOnly) && f.write(earlier) == earlier.size());
   }
-  UsbEnv env{link, fb, clock, test::TestLanguage(english)};
-  const OpResult r = BackupReadBackUsb(env, path);
+  UsbChannel env{link, fb, clock, test::TestLanguage(english)};
+  const OpResult r = ReadBackup(env, path);
 
   QFile f(path);
   FUZZ_CHECK(f.open(QIODevice::ReadOnly));

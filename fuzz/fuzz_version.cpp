@@ -19,8 +19,8 @@ void OverUsb(bool english, const QByteArray& text) {
   HidLink link(hid, fb, clock);
   const std::vector<std::uint8_t> payload(text.begin(), text.begin() + std::min<qsizetype>(text.size(), 58));
   hid.responder = [&](const Report& r) { hid.QueueFrame(kDirReply, r[4], payload, 3); };
-  UsbEnv env{link, fb, clock, test::TestLanguage(english)};
-  const OpResult r = ReadVersionUsb(env);
+  UsbChannel env{link, fb, clock, test::TestLanguage(english)};
+  const OpResult r = ReadVersion(env);
   FUZZ_CHECK(r.Ok());
   // One character per byte at most, up to the first zero byte, a control character shown as \xHH.
   FUZZ_CHECK(r.version.size() <= 4 * static_cast<qsizetype>(payload.size()));
@@ -39,8 +39,9 @@ void OverSerial(bool english, const QByteArray& text) {
   frame.append(static_cast<char>(ComputeChecksum(reinterpret_cast<const std::uint8_t*>(frame.constData()) + 2,
                                                  static_cast<std::size_t>(frame.size() - 2))));
   port.responder = [&](const QByteArray&) { port.QueueBytes(frame, 5); };
-  SerialEnv env{port, fb, clock, test::TestLanguage(english)};
-  const OpResult r = ReadVersionSerial(env, {QStringLiteral("/dev/ttyFUZZ"), QStringLiteral("9600")});
+  SerialChannel env{
+      port, {QStringLiteral("/dev/ttyFUZZ"), QStringLiteral("9600")}, fb, clock, test::TestLanguage(english)};
+  const OpResult r = ReadVersion(env);
   FUZZ_CHECK(r.Ok());
   FUZZ_CHECK(r.version.size() <= 4 * payload.size());
   FUZZ_CHECK(!port.IsOpen());

@@ -514,10 +514,6 @@
         <translation>无法恢复此快照：%1</translation>
     </message>
     <message>
-        <source>This snapshot was taken from another unit (%1); add --force to restore it here anyway.</source>
-        <translation>此快照来自另一台设备（%1）；如仍要在此恢复，请加上 --force。</translation>
-    </message>
-    <message>
         <source>Repeater: %1</source>
         <translation>中继器：%1</translation>
     </message>
@@ -760,6 +756,30 @@
     <message>
         <source>the unit is in use by another program (process %1)</source>
         <translation>该设备正被其他程序使用（进程 %1）</translation>
+    </message>
+    <message>
+        <source>The backup data were restored, but not the frequency: the snapshot holds none that the unit takes (%1..%2 Hz).</source>
+        <translation>备份数据已恢复，但频率未恢复：快照中没有设备可接受的频率（%1..%2 Hz）。</translation>
+    </message>
+    <message>
+        <source>Several repeaters are attached: the window does not know which one to use. Leave only one attached.</source>
+        <translation>连接了多台中继器：窗口不知道该使用哪一台。请只保留一台连接。</translation>
+    </message>
+    <message>
+        <source>This snapshot was taken from another unit (%1), not from this one (%2); add --force to restore it here anyway.</source>
+        <translation>此快照来自另一台设备（%1），而不是这台（%2）；如仍要在此恢复，请加上 --force。</translation>
+    </message>
+    <message>
+        <source>Warning: the units in slots %1 share the serial number %2; each is run and reported by its slot.</source>
+        <translation>警告：插槽 %1 中的设备使用相同的序列号 %2；每台都会运行，并按插槽记录。</translation>
+    </message>
+    <message>
+        <source>the unit could not be held for this run: %1</source>
+        <translation>无法为本次运行占用该设备：%1</translation>
+    </message>
+    <message>
+        <source>Only the units that match %1 are run.</source>
+        <translation>只运行与 %1 匹配的设备。</translation>
     </message>
 </context>
 </TS>

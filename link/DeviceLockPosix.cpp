@@ -4,10 +4,9 @@
 #include <unistd.h>
 
 #include <QByteArray>
-#include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "link/DeviceLock.h"
@@ -15,92 +14,116 @@
 namespace quorvin {
 
 namespace {
-// $XDG_RUNTIME_DIR/quorvin, else a folder of this user's own under /tmp. A folder someone else
-// made (or a link planted there) is not used: the lock would then be theirs to hold or break.
-QString LockFolder() {
-  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (!runtime.isEmpty() && QDir(runtime).exists()) return runtime + QStringLiteral("/quorvin");
-  return QStringLiteral("/tmp/quorvin-%1").arg(::getuid());
-}
 
-bool OwnFolder(const QByteArray& path, QString& detail) {
-  if (::mkdir(path.constData(), 0700) != 0 && errno != EEXIST) {
-    detail = QStringLiteral("cannot create %1: %2")
-                 .arg(QFile::decodeName(path), QString::fromLocal8Bit(std::strerror(errno)));
-    return false;
-  }
+QString SystemText(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+
+// A folder every user may make files in and nobody may take another's away from: root's, world-
+// writable with the sticky bit. Judged by its mode, not by access(): root may write anywhere, and
+// root must still land on the same folder as everybody else.
+bool SharedStickyFolder(const char* path) {
   struct stat st {};
-  if (::lstat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
-    detail = QStringLiteral("%1 is not a folder of this user's").arg(QFile::decodeName(path));
-    return false;
-  }
-  return true;
+  return ::stat(path, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == 0 && (st.st_mode & S_IWOTH) &&
+         (st.st_mode & S_ISVTX);
 }
 
-qint64 ReadPid(int fd) {
+// The pid the holder left, when that process still runs; 0 when there is none or it is gone (a
+// file left by a holder that crashed, then locked read-only by another user who could not write).
+qint64 LivingHolder(int fd) {
   char buf[32] = {};
   const ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
   if (n <= 0) return 0;
   bool ok = false;
   const qint64 pid = QByteArray(buf, n).trimmed().toLongLong(&ok);
-  return ok && pid > 0 ? pid : 0;
+  if (!ok || pid <= 0) return 0;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM ? pid : 0;
 }
+
+bool SameFile(const QByteArray& path, int fd) {
+  struct stat byPath {};
+  struct stat byFd {};
+  return ::stat(path.constData(), &byPath) == 0 && ::fstat(fd, &byFd) == 0 && byPath.st_dev == byFd.st_dev &&
+         byPath.st_ino == byFd.st_ino;
+}
+
 }  // namespace
 
-QString DeviceLock::LockPath(const QString& identity) {
-  // Only letters, digits, '-' and '.' stay; anything else (':' and '/' among them) becomes '_', and
-  // the name is capped, so an identity never reaches outside the folder.
-  QString name;
-  for (const QChar ch : identity)
-    name += (ch.isLetterOrNumber() && ch.unicode() < 128) || ch == QLatin1Char('-') || ch == QLatin1Char('.')
-                ? ch
-                : QLatin1Char('_');
-  if (name.startsWith(QLatin1Char('.'))) name.prepend(QLatin1Char('_'));
-  // Readable for whoever looks in the folder, the hash keeps two long keys with one start apart.
-  const QByteArray hash = QCryptographicHash::hash(identity.toUtf8(), QCryptographicHash::Sha1).toHex().left(12);
-  return LockFolder() + QLatin1Char('/') + name.right(60) + QLatin1Char('-') + QString::fromLatin1(hash) +
-         QStringLiteral(".lock");
+QString DeviceLock::LockFolder() {
+  // /run/lock is the system's place for them; a machine without it still has /tmp. Either way every
+  // process on the machine picks the same one.
+  for (const char* folder : {"/run/lock", "/var/lock"})
+    if (SharedStickyFolder(folder)) return QString::fromLatin1(folder);
+  return QStringLiteral("/tmp");
 }
 
-LockResult DeviceLock::TryAcquire(const QString& identity, qint64& holderPid, QString& detail) {
+LockResult DeviceLock::TryAcquire(const QString& name, qint64& holderPid, QString& detail) {
   Release();
   holderPid = 0;
-  const QString path = LockPath(identity);
-  if (!OwnFolder(QFile::encodeName(LockFolder()), detail)) return LockResult::Failed;
-  const int fd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-  if (fd < 0) {
-    detail = QStringLiteral("cannot open %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(errno)));
-    return LockResult::Failed;
+  const QString path = LockPath(name);
+  const QByteArray native = QFile::encodeName(path);
+  constexpr int kFlags = O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK;
+  // A few rounds: a file can be made or taken away by another process between any two steps.
+  for (int round = 0; round < 8; ++round) {
+    bool created = false;
+    int fd = ::open(native.constData(), O_RDWR | kFlags);
+    // Another user's lock file: reading is all a lock needs.
+    if (fd < 0 && errno == EACCES) fd = ::open(native.constData(), O_RDONLY | kFlags);
+    if (fd < 0 && errno == ENOENT) {
+      // Made exclusively: a file someone else makes at the same moment is theirs, and opened anew.
+      fd = ::open(native.constData(), O_RDWR | O_CREAT | O_EXCL | kFlags, 0644);
+      if (fd < 0 && errno == EEXIST) continue;
+      created = fd >= 0;
+      if (created) (void)::fchmod(fd, 0644);  // readable by every user, whatever the umask
+    }
+    if (fd < 0) {
+      detail = QStringLiteral("cannot open %1: %2").arg(path, SystemText(errno));
+      return LockResult::Failed;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      detail = QStringLiteral("%1 is not a regular file").arg(path);
+      ::close(fd);
+      return LockResult::Failed;
+    }
+    int rc = 0;
+    do {
+      rc = ::flock(fd, LOCK_EX | LOCK_NB);
+    } while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+      const int err = errno;
+      if (err == EWOULDBLOCK) holderPid = LivingHolder(fd);
+      ::close(fd);
+      if (err == EWOULDBLOCK) return LockResult::Busy;
+      detail = QStringLiteral("cannot lock %1: %2").arg(path, SystemText(err));
+      return LockResult::Failed;
+    }
+    // Its maker may have taken it away between our open and our lock: this one guards nothing then.
+    if (!SameFile(native, fd)) {
+      ::close(fd);
+      continue;
+    }
+    // The pid only names the holder; the lock holds without it, so a failed write costs nothing.
+    const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
+    if (::ftruncate(fd, 0) == 0) {
+      [[maybe_unused]] const ssize_t n = ::pwrite(fd, pid.constData(), static_cast<std::size_t>(pid.size()), 0);
+    }
+    m_handle = fd;
+    m_created = created;
+    m_path = path;
+    return LockResult::Acquired;
   }
-  int rc = 0;
-  do {
-    rc = ::flock(fd, LOCK_EX | LOCK_NB);
-  } while (rc != 0 && errno == EINTR);
-  if (rc != 0) {
-    const int err = errno;
-    if (err == EWOULDBLOCK)
-      holderPid = ReadPid(fd);
-    else
-      detail = QStringLiteral("cannot lock %1: %2").arg(path, QString::fromLocal8Bit(std::strerror(err)));
-    ::close(fd);
-    return err == EWOULDBLOCK ? LockResult::Busy : LockResult::Failed;
-  }
-  // The pid is only there to name the holder; the lock holds without it, so a failed write is not
-  // a reason to give up the lock.
-  const QByteArray pid = QByteArray::number(static_cast<qint64>(::getpid())) + '\n';
-  if (::ftruncate(fd, 0) == 0) {
-    [[maybe_unused]] const ssize_t n = ::pwrite(fd, pid.constData(), static_cast<std::size_t>(pid.size()), 0);
-  }
-  m_handle = fd;
-  return LockResult::Acquired;
+  detail = QStringLiteral("%1 keeps being made and taken away by other processes").arg(path);
+  return LockResult::Failed;
 }
 
 void DeviceLock::Release() {
   if (m_handle == kNone) return;
-  // The file stays: removing it would let a third process lock a new file while a second one
-  // still waits on the old one.
+  // A file this process made goes while it is still locked, so nothing is left behind; anyone who
+  // opened it meanwhile sees it is gone once they hold it, and opens the path anew. A file someone
+  // else made stays theirs.
+  if (m_created) (void)::unlink(QFile::encodeName(m_path).constData());
   ::close(static_cast<int>(m_handle));
   m_handle = kNone;
+  m_created = false;
 }
 
 DeviceLock::~DeviceLock() { Release(); }

@@ -64,6 +64,13 @@ class HidBackend {
   // Whether other processes can reach the same devices, so that driving one takes its lock
   // (DeviceLock). A device that lives inside this process (the demo, a test's) needs none.
   [[nodiscard]] virtual bool SharedWithOtherProcesses() const { return true; }
+  // The name the unit at `info` is locked by (DeviceLock): the same in every process on this
+  // machine, whatever its environment, and unchanged while the unit stays plugged in, whatever else
+  // comes and goes. Never the serial number, which two units may share. This default names it by
+  // where it hangs (its path where the platform tells no location), under the backend's name.
+  [[nodiscard]] virtual QString LockName(const HidDeviceInfo& info) const {
+    return Name() + QLatin1Char(' ') + (info.location.isEmpty() ? info.path : info.location);
+  }
 };
 
 }  // namespace quorvin

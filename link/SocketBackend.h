@@ -37,6 +37,9 @@ class SocketBackend final : public HidBackend {
   [[nodiscard]] std::vector<HidDeviceInfo> Enumerate() override;
   [[nodiscard]] HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
   [[nodiscard]] QString Name() const override { return QStringLiteral("socket ") + m_path; }
+  // The socket file itself, by its canonical path: QUORVIN_HID_SOCKET may name the folder or the
+  // file, relatively or not, and every spelling must reach the same lock.
+  [[nodiscard]] QString LockName(const HidDeviceInfo& info) const override;
 
   struct Connection;
 

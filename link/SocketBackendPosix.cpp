@@ -279,6 +279,12 @@ HidOpen SocketBackend::Open(const QString& path, std::unique_ptr<HidHandle>& han
   return HidOpen::Ok;
 }
 
+QString SocketBackend::LockName(const HidDeviceInfo& info) const {
+  const QFileInfo file(info.path);
+  const QString canonical = file.canonicalFilePath();
+  return QStringLiteral("socket ") + (canonical.isEmpty() ? file.absoluteFilePath() : canonical);
+}
+
 std::unique_ptr<HidBackend> MakeUnixSocketBackend(const QString& path, QString*) {
   return std::make_unique<SocketBackend>(path);
 }

@@ -31,6 +31,8 @@ class TcpBackend final : public HidBackend {
   [[nodiscard]] std::vector<HidDeviceInfo> Enumerate() override;
   [[nodiscard]] HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override;
   [[nodiscard]] QString Name() const override { return QStringLiteral("socket ") + m_path; }
+  // The address names the unit: one listener is one unit.
+  [[nodiscard]] QString LockName(const HidDeviceInfo& info) const override { return info.path; }
 
   struct Connection;
 

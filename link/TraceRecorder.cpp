@@ -36,4 +36,9 @@ bool TraceRecorder::Finish(QString* why) {
   return false;
 }
 
+void TraceRecorder::Cancel() {
+  std::lock_guard lock(m_mutex);
+  m_file.Cancel();
+}
+
 }  // namespace quorvin

@@ -25,6 +25,8 @@ class TraceRecorder {
   void Add(TraceDir dir, const std::uint8_t* bytes, std::size_t count);
   // Puts the recording in place; false, with the reason, when any of it could not be written.
   [[nodiscard]] bool Finish(QString* why);
+  // Drops the recording: nothing is put in place, an earlier one stays.
+  void Cancel();
 
  private:
   std::mutex m_mutex;

@@ -1,17 +1,17 @@
 // The upload, the read-back and the request/reply exchange, once for both links. What is judged
 // here is judged the same on both: file limits and faults, packet continuity, how each kind of
-// end becomes an outcome. How a step looks on the wire and on the screen is the Channel's.
+// end becomes an outcome. How a step looks on the wire and on the screen is the Transport's.
 
 #include <algorithm>
 
 #include "link/OutputFile.h"
-#include "ops/Channel.h"
+#include "ops/Transport.h"
 
 namespace quorvin {
 
 namespace {
 
-OpResult Ended(const Channel& ch, Outcome outcome, Fault fault = Fault::None, QString detail = {}) {
+OpResult Ended(const Transport& ch, Outcome outcome, Fault fault = Fault::None, QString detail = {}) {
   OpResult r;
   r.outcome = outcome;
   r.fault = fault;
@@ -21,14 +21,14 @@ OpResult Ended(const Channel& ch, Outcome outcome, Fault fault = Fault::None, QS
 }
 
 // The host's own doing: no box, the progress window closed.
-OpResult Stopped(Channel& ch, const QString& detail = QStringLiteral("stopped on request")) {
+OpResult Stopped(Transport& ch, const QString& detail = QStringLiteral("stopped on request")) {
   ch.CloseProgress();
   return Ended(ch, Outcome::Interrupted, Fault::None, detail);
 }
 
 }  // namespace
 
-bool Channel::Pause(int ms) {
+bool Transport::Pause(int ms) {
   constexpr int kSliceMs = 100;
   const qint64 deadline = clock.NowMs() + ms;
   for (;;) {
@@ -39,7 +39,7 @@ bool Channel::Pause(int ms) {
   }
 }
 
-OpResult UploadFile(Channel& ch, std::uint8_t command, const QString& path, const UploadTexts& texts) {
+OpResult engine::UploadFile(Transport& ch, std::uint8_t command, const QString& path, const UploadTexts& texts) {
   QByteArray image;
   QString reason;
   const FileRead read = ReadWholeFile(path, image, ch.MaxImage(), &reason);
@@ -54,7 +54,7 @@ OpResult UploadFile(Channel& ch, std::uint8_t command, const QString& path, cons
   return UploadImage(ch, command, image, texts);
 }
 
-OpResult UploadImage(Channel& ch, std::uint8_t command, const QByteArray& image, const UploadTexts& texts) {
+OpResult engine::UploadImage(Transport& ch, std::uint8_t command, const QByteArray& image, const UploadTexts& texts) {
   if (image.size() > ch.MaxImage()) {
     ch.CloseThenBox(FileReadMessage(ch.lang, FileRead::TooLarge, {}, ch.MaxImage(), {}), MsgIcon::Warning);
     return Ended(ch, Outcome::FileError, Fault::FileTooLarge,
@@ -108,7 +108,7 @@ namespace {
 // Asks for the backup and hands its packets to `take` in their numbered order: a repeated, skipped
 // or renumbered packet, or a count that changes on the way, fails rather than put a wrong file in
 // place of the technician's backup. Done once the packet numbered as the count came.
-Step ReadPackets(Channel& ch, const std::function<void(const Packet&)>& take) {
+Step ReadPackets(Transport& ch, const std::function<void(const Packet&)>& take) {
   Step step = ch.RequestReadBack();
   int count = 0;
   for (int k = 1; step.Done(); ++k) {
@@ -136,7 +136,7 @@ Step ReadPackets(Channel& ch, const std::function<void(const Packet&)>& take) {
 
 // A read-back that did not complete: no box for a stop, the link's own lines and the failure box
 // for the device's side.
-OpResult ReadBackFailed(Channel& ch, const Step& step, const QString& failure, const QString& stopDetail) {
+OpResult ReadBackFailed(Transport& ch, const Step& step, const QString& failure, const QString& stopDetail) {
   if (step.stopped) return Stopped(ch, stopDetail);
   ch.ShowReadBackFailure(step);
   ch.CloseThenBox(failure);
@@ -145,7 +145,7 @@ OpResult ReadBackFailed(Channel& ch, const Step& step, const QString& failure, c
 
 }  // namespace
 
-OpResult ReadBackToFile(Channel& ch, const QString& path, const ReadBackTexts& texts) {
+OpResult engine::ReadBackToFile(Transport& ch, const QString& path, const ReadBackTexts& texts) {
   // The file is opened (its temporary twin created) before the device is asked for anything: a
   // path that cannot take the backup costs no transfer. It replaces an earlier file only once
   // every packet came, so a failed read-back never costs the technician an earlier backup.
@@ -178,7 +178,7 @@ OpResult ReadBackToFile(Channel& ch, const QString& path, const ReadBackTexts& t
   return Ended(ch, Outcome::Success);
 }
 
-OpResult VerifyBackup(Channel& ch, const QByteArray& expected) {
+OpResult engine::VerifyBackup(Transport& ch, const QByteArray& expected) {
   const Language& lang = ch.lang;
   QByteArray got;
   got.reserve(expected.size());
@@ -225,8 +225,8 @@ OpResult VerifyBackup(Channel& ch, const QByteArray& expected) {
   return result;
 }
 
-OpResult Exchange(Channel& ch, std::uint8_t command, std::span<const std::uint8_t> payload, const ExchangeTexts& texts,
-                  const std::function<QString(OpResult&, Payload)>& onReply) {
+OpResult engine::Exchange(Transport& ch, std::uint8_t command, std::span<const std::uint8_t> payload,
+                          const ExchangeTexts& texts, const std::function<QString(OpResult&, Payload)>& onReply) {
   if (ch.fb.CancelRequested()) return Ended(ch, Outcome::Interrupted);
   Payload reply;
   const Step step = ch.Ask(command, payload, texts.line, reply);

@@ -1,71 +1,41 @@
 #pragma once
-// The device operations, over the USB link and over the serial link. Each runs from start to
-// outcome box: the front end has already chosen the file, the port or the frequency, and passes
-// a path, a choice or a number. Every operation shows its own messages through Feedback and
-// returns a typed result; none raises.
+// The device operations. Each takes a Channel (USB or serial, ops/Channel.h) and runs from start
+// to outcome box: the front end has already chosen the file or the frequency and passes a path or
+// a number. Every operation shows its own messages through the channel's Feedback and returns a
+// typed result; none raises. Which frames, pauses and texts a link uses is the link's own
+// (UsbOperations.cpp, SerialOperations.cpp); the caller never needs to know.
 
 #include <QByteArray>
 #include <QString>
 
-#include "link/Clock.h"
-#include "link/Feedback.h"
-#include "link/HidLink.h"
-#include "link/InputFile.h"
-#include "link/Language.h"
-#include "link/OutputFile.h"
+#include "ops/Channel.h"
 #include "ops/OpResult.h"
 #include "protocol/Protocol.h"
 
 namespace quorvin {
 
-class CSerialPort;
-
-struct UsbEnv {
-  HidLink& link;
-  Feedback& fb;
-  Clock& clock;
-  Language lang;
-};
-
-struct SerialEnv {
-  CSerialPort& port;
-  Feedback& fb;
-  Clock& clock;
-  Language lang;
-};
-
-// What the window's serial controls hold: the text of the selected port item (empty when no port
-// is listed) and the speed field's text.
-struct SerialChoice {
-  QString portItem;
-  QString speedText;
-};
-
-// --- USB ---------------------------------------------------------------------------------------
-
-// Tells a discovery fault (DiscoveryFaultText): one that is news gets its box, a persistent one is
-// told once (the window's poll timer, an operation and the check box alike).
-void TellDiscoveryFault(HidLink& link, Feedback& fb, const Language& lang);
-
-[[nodiscard]] OpResult FirmwareUpgradeUsb(UsbEnv& env, const QString& path);
-[[nodiscard]] OpResult BackupDownloadUsb(UsbEnv& env, const QString& path);
+[[nodiscard]] OpResult Upgrade(Channel& ch, const QString& path);
+[[nodiscard]] OpResult DownloadBackup(Channel& ch, const QString& path);
 // The file at `path` is replaced only when the device delivered every packet, in order.
-[[nodiscard]] OpResult BackupReadBackUsb(UsbEnv& env, const QString& path);
-[[nodiscard]] OpResult ReadVersionUsb(UsbEnv& env);
-// A value outside kMinFrequency..kMaxFrequency is refused with nothing sent.
-[[nodiscard]] OpResult SetFrequencyUsb(UsbEnv& env, qint32 hz);
-[[nodiscard]] OpResult ReadFrequencyUsb(UsbEnv& env);
-[[nodiscard]] OpResult InitCallButtonsUsb(UsbEnv& env);
-
+[[nodiscard]] OpResult ReadBackup(Channel& ch, const QString& path);
 // Reads the device's backup back and compares it byte by byte with `expected` (what was downloaded):
 // a difference fails, naming the first differing offset and how many bytes differ.
-[[nodiscard]] OpResult VerifyBackupUsb(UsbEnv& env, const QByteArray& expected);
+[[nodiscard]] OpResult VerifyBackup(Channel& ch, const QByteArray& expected);
+[[nodiscard]] OpResult ReadVersion(Channel& ch);
 
-// An image already in memory, sent as `command` packets (0xC3 firmware, 0xC4 backup) behind
-// progress lines that start with `title`; no outcome box.
-[[nodiscard]] OpResult UploadImageUsb(UsbEnv& env, std::uint8_t command, const QByteArray& image, const QString& title);
+// USB only (Capability::Frequency); on another link nothing is sent and the result is NotStarted.
+// A value outside kMinFrequency..kMaxFrequency is refused with nothing sent.
+[[nodiscard]] OpResult SetFrequency(Channel& ch, qint32 hz);
+[[nodiscard]] OpResult ReadFrequency(Channel& ch);
+// USB only (Capability::CallButtons).
+[[nodiscard]] OpResult InitCallButtons(Channel& ch);
 
-// --- Serial ------------------------------------------------------------------------------------
+// An image already in memory (the station reads its files once, at start), sent as firmware or as
+// backup data behind the usual progress lines, with no outcome box.
+enum class ImageKind { Firmware, Backup };
+[[nodiscard]] OpResult SendImage(Channel& ch, ImageKind kind, const QByteArray& image);
+
+// --- Serial port opening --------------------------------------------------------------------
 
 enum class SerialOpen {
   Opened,
@@ -73,17 +43,15 @@ enum class SerialOpen {
   Failed,      // the port could not be opened or set up; the message has been shown
 };
 
-// Takes the port and the speed from the window's choice and opens the port. Never raises: every
-// failure is shown here, in the user's language, and the port is left closed. `why`, when given,
-// receives the port and the system's reason on a failure, for logs; `fault` what kept it closed.
+// Takes the port and the speed from the choice and opens the port. Never raises: every failure is
+// shown here, in the user's language, and the port is left closed. `why`, when given, receives the
+// port and the system's reason on a failure, for logs; `fault` what kept it closed. Each serial
+// operation opens its port this way and closes it at its end.
 [[nodiscard]] SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb,
                                         const Language& lang, QString* why = nullptr, LinkFault* fault = nullptr);
 
-// Each selects and opens the port itself, and leaves the port and the progress window closed.
-[[nodiscard]] OpResult FirmwareUpgradeSerial(SerialEnv& env, const SerialChoice& choice, const QString& path);
-[[nodiscard]] OpResult BackupDownloadSerial(SerialEnv& env, const SerialChoice& choice, const QString& path);
-[[nodiscard]] OpResult ReadVersionSerial(SerialEnv& env, const SerialChoice& choice);
-[[nodiscard]] OpResult BackupReadBackSerial(SerialEnv& env, const SerialChoice& choice, const QString& path);
-[[nodiscard]] OpResult VerifyBackupSerial(SerialEnv& env, const SerialChoice& choice, const QByteArray& expected);
+// Tells a discovery fault (DiscoveryFaultText): one that is news gets its box, a persistent one is
+// told once (the window's poll timer, an operation and the check box alike).
+void TellDiscoveryFault(HidLink& link, Feedback& fb, const Language& lang);
 
 }  // namespace quorvin

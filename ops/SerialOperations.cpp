@@ -6,7 +6,8 @@
 
 #include "link/SerialPort.h"
 #include "link/SerialReply.h"
-#include "ops/Channel.h"
+#include "ops/LinkOperations.h"
+#include "ops/Transport.h"
 
 namespace quorvin {
 
@@ -16,10 +17,10 @@ namespace {
 constexpr int kFullFrame = kFrameOverhead + kPacketHeaderSize + kSerialReadBackPacketData;
 constexpr int kVersionBarMax = 10000;
 
-class SerialChannel final : public Channel {
+class SerialTransport final : public Transport {
  public:
-  explicit SerialChannel(SerialEnv& env) : Channel(env.fb, env.clock, env.lang), m_port(env.port) {}
-  ~SerialChannel() override { m_port.Close(); }  // the port never outlives the operation
+  explicit SerialTransport(SerialChannel& env) : Transport(env.fb, env.clock, env.lang), m_port(env.port) {}
+  ~SerialTransport() override { m_port.Close(); }  // the port never outlives the operation
 
   qint64 MaxImage() const override { return kMaxSerialImage; }
   int PacketData(std::uint8_t) const override { return kSerialPacketData; }
@@ -174,10 +175,10 @@ QString OpenFailureText(const Language& lang, const CSerialException& e) {
 // Opens the port from the choice (ending at once when that does not happen), runs `work` on it,
 // and turns anything the port raises into a box with the system's text: the operation runs on a
 // worker thread, where an exception leaving it would end the program.
-OpResult RunSerial(SerialEnv& env, const SerialChoice& choice, const std::function<OpResult(Channel&)>& work) {
+OpResult RunSerial(SerialChannel& env, const std::function<OpResult(Transport&)>& work) {
   OpResult result;
   QString why;
-  switch (OpenSerialPort(env.port, choice, env.fb, env.lang, &why, &result.linkFault)) {
+  switch (OpenSerialPort(env.port, env.choice, env.fb, env.lang, &why, &result.linkFault)) {
     case SerialOpen::NotStarted:
       result.outcome = Outcome::NotStarted;
       result.detail = QStringLiteral("no serial port or speed chosen");
@@ -188,7 +189,7 @@ OpResult RunSerial(SerialEnv& env, const SerialChoice& choice, const std::functi
     case SerialOpen::Opened:
       break;
   }
-  SerialChannel ch(env);
+  SerialTransport ch(env);
   QString failure;
   QString box;
   try {
@@ -239,48 +240,52 @@ SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedbac
   return SerialOpen::Failed;
 }
 
-OpResult FirmwareUpgradeSerial(SerialEnv& env, const SerialChoice& choice, const QString& path) {
-  return RunSerial(env, choice, [&](Channel& ch) {
-    return UploadFile(ch, cmd::SerialUpgrade, path,
-                      Texts(env.lang, QT_TRANSLATE_NOOP("quorvin",
-                                                        "Update program ,In total %1 data packages, "
-                                                        "currently %2 data package sending.......")));
-  });
-}
-
-OpResult BackupDownloadSerial(SerialEnv& env, const SerialChoice& choice, const QString& path) {
-  return RunSerial(env, choice, [&](Channel& ch) {
-    return UploadFile(ch, cmd::BackupDownload, path,
-                      Texts(env.lang, QT_TRANSLATE_NOOP("quorvin",
-                                                        "Download backup data ,In total %1 data packages, "
-                                                        "currently %2 data package sending ...")));
-  });
-}
-
-OpResult BackupReadBackSerial(SerialEnv& env, const SerialChoice& choice, const QString& path) {
-  return RunSerial(env, choice, [&](Channel& ch) {
-    return ReadBackToFile(ch, path,
-                          {env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data successful !")),
-                           env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Return error data !")),
-                           {}});
-  });
-}
-
-OpResult VerifyBackupSerial(SerialEnv& env, const SerialChoice& choice, const QByteArray& expected) {
-  return RunSerial(env, choice, [&](Channel& ch) { return VerifyBackup(ch, expected); });
-}
-
-OpResult ReadVersionSerial(SerialEnv& env, const SerialChoice& choice) {
-  const Language& lang = env.lang;
-  return RunSerial(env, choice, [&](Channel& ch) {
-    return Exchange(ch, cmd::ReadVersion, {},
-                    {lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading version , please waiting ...")),
-                     lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading version failed !"))},
-                    [&lang](OpResult& result, Payload reply) {
-                      result.version = VersionFromPayload(reply);
-                      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Version :")) + result.version;
-                    });
-  });
-}
-
 }  // namespace quorvin
+
+namespace quorvin::serial {
+
+OpResult Upgrade(SerialChannel& env, const QString& path) {
+  return RunSerial(env, [&](Transport& ch) {
+    return engine::UploadFile(ch, cmd::SerialUpgrade, path,
+                              Texts(env.lang, QT_TRANSLATE_NOOP("quorvin",
+                                                                "Update program ,In total %1 data packages, "
+                                                                "currently %2 data package sending.......")));
+  });
+}
+
+OpResult DownloadBackup(SerialChannel& env, const QString& path) {
+  return RunSerial(env, [&](Transport& ch) {
+    return engine::UploadFile(ch, cmd::BackupDownload, path,
+                              Texts(env.lang, QT_TRANSLATE_NOOP("quorvin",
+                                                                "Download backup data ,In total %1 data packages, "
+                                                                "currently %2 data package sending ...")));
+  });
+}
+
+OpResult ReadBackup(SerialChannel& env, const QString& path) {
+  return RunSerial(env, [&](Transport& ch) {
+    return engine::ReadBackToFile(ch, path,
+                                  {env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data successful !")),
+                                   env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Return error data !")),
+                                   {}});
+  });
+}
+
+OpResult VerifyBackup(SerialChannel& env, const QByteArray& expected) {
+  return RunSerial(env, [&](Transport& ch) { return engine::VerifyBackup(ch, expected); });
+}
+
+OpResult ReadVersion(SerialChannel& env) {
+  const Language& lang = env.lang;
+  return RunSerial(env, [&](Transport& ch) {
+    return engine::Exchange(ch, cmd::ReadVersion, {},
+                            {lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading version , please waiting ...")),
+                             lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading version failed !"))},
+                            [&lang](OpResult& result, Payload reply) {
+                              result.version = VersionFromPayload(reply);
+                              return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Version :")) + result.version;
+                            });
+  });
+}
+
+}  // namespace quorvin::serial

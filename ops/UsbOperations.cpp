@@ -6,9 +6,10 @@
 #include <array>
 
 #include "link/UsbTransaction.h"
-#include "ops/Channel.h"
+#include "ops/LinkOperations.h"
+#include "ops/Transport.h"
 
-namespace quorvin {
+namespace quorvin::usb {
 
 namespace {
 
@@ -23,10 +24,10 @@ bool IsAcknowledgement(const Report& in, std::uint8_t command) {
   return std::equal(expected.begin(), expected.begin() + kFrameOverhead + 2, in.begin());
 }
 
-class UsbChannel final : public Channel {
+class UsbTransport final : public Transport {
  public:
-  UsbChannel(UsbEnv& env, QString title)
-      : Channel(env.fb, env.clock, env.lang), m_link(env.link), m_title(std::move(title)) {}
+  UsbTransport(UsbChannel& env, QString title)
+      : Transport(env.fb, env.clock, env.lang), m_link(env.link), m_title(std::move(title)) {}
 
   qint64 MaxImage() const override { return kMaxUsbImage; }
   int PacketData(std::uint8_t command) const override { return UsbUploadPaceFor(command).dataPerPacket; }
@@ -202,55 +203,63 @@ UploadTexts Texts(const Language& lang, const QString& title, const char* succes
           title, lang.Text(success), lang.Text(failure)};
 }
 
-OpResult Upload(UsbEnv& env, std::uint8_t command, const QString& path, const char* title, const char* success,
+OpResult Upload(UsbChannel& env, std::uint8_t command, const QString& path, const char* title, const char* success,
                 const char* failure) {
-  UsbChannel ch(env, env.lang.Text(title));
-  return UploadFile(ch, command, path, Texts(env.lang, env.lang.Text(title), success, failure));
+  UsbTransport ch(env, env.lang.Text(title));
+  return engine::UploadFile(ch, command, path, Texts(env.lang, env.lang.Text(title), success, failure));
 }
 
-OpResult ShortExchange(UsbEnv& env, std::uint8_t command, std::span<const std::uint8_t> payload,
+OpResult ShortExchange(UsbChannel& env, std::uint8_t command, std::span<const std::uint8_t> payload,
                        const ExchangeTexts& texts, const std::function<QString(OpResult&, Payload)>& onReply) {
-  UsbChannel ch(env, {});
-  return Exchange(ch, command, payload, texts, onReply);
+  UsbTransport ch(env, {});
+  return engine::Exchange(ch, command, payload, texts, onReply);
 }
 
 }  // namespace
+
+}  // namespace quorvin::usb
+
+namespace quorvin {
 
 void TellDiscoveryFault(HidLink& link, Feedback& fb, const Language& lang) {
   if (const DiscoveryFault fault = link.TakeNewFault(); fault != DiscoveryFault::None)
     fb.MessageBox(DiscoveryFaultText(lang, fault), MsgIcon::Warning);
 }
 
-OpResult FirmwareUpgradeUsb(UsbEnv& env, const QString& path) {
+}  // namespace quorvin
+
+namespace quorvin::usb {
+
+OpResult Upgrade(UsbChannel& env, const QString& path) {
   // The English title is padded on both sides: progress lines read " Update program ,In total ...".
   return Upload(env, cmd::UsbUpgrade, path, QT_TRANSLATE_NOOP("quorvin", " Update program "),
                 QT_TRANSLATE_NOOP("quorvin", "Update successfully"), QT_TRANSLATE_NOOP("quorvin", "Update failed"));
 }
 
-OpResult BackupDownloadUsb(UsbEnv& env, const QString& path) {
+OpResult DownloadBackup(UsbChannel& env, const QString& path) {
   return Upload(env, cmd::BackupDownload, path, QT_TRANSLATE_NOOP("quorvin", "Download backup data"),
                 QT_TRANSLATE_NOOP("quorvin", "Download successfully !"),
                 QT_TRANSLATE_NOOP("quorvin", "Download failed !"));
 }
 
-OpResult UploadImageUsb(UsbEnv& env, std::uint8_t command, const QByteArray& image, const QString& title) {
-  UsbChannel ch(env, title);
-  return UploadImage(ch, command, image, Texts(env.lang, title, "", ""));
+OpResult SendImage(UsbChannel& env, std::uint8_t command, const QByteArray& image, const QString& title) {
+  UsbTransport ch(env, title);
+  return engine::UploadImage(ch, command, image, Texts(env.lang, title, "", ""));
 }
 
-OpResult BackupReadBackUsb(UsbEnv& env, const QString& path) {
-  UsbChannel ch(env, env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data")));
+OpResult ReadBackup(UsbChannel& env, const QString& path) {
+  UsbTransport ch(env, env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data")));
   const QString failed = env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data failed !"));
-  return ReadBackToFile(
+  return engine::ReadBackToFile(
       ch, path, {env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Read backup data successfully !")), failed, failed});
 }
 
-OpResult VerifyBackupUsb(UsbEnv& env, const QByteArray& expected) {
-  UsbChannel ch(env, env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Verify backup data")));
-  return VerifyBackup(ch, expected);
+OpResult VerifyBackup(UsbChannel& env, const QByteArray& expected) {
+  UsbTransport ch(env, env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Verify backup data")));
+  return engine::VerifyBackup(ch, expected);
 }
 
-OpResult ReadVersionUsb(UsbEnv& env) {
+OpResult ReadVersion(UsbChannel& env) {
   const Language& lang = env.lang;
   return ShortExchange(env, cmd::ReadVersion, {},
                        {lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading version ...")),
@@ -261,7 +270,7 @@ OpResult ReadVersionUsb(UsbEnv& env) {
                        });
 }
 
-OpResult SetFrequencyUsb(UsbEnv& env, qint32 hz) {
+OpResult SetFrequency(UsbChannel& env, qint32 hz) {
   const Language& lang = env.lang;
   if (hz < kMinFrequency || hz > kMaxFrequency) {
     // The front ends validate first; this guards callers that did not, and sends nothing.
@@ -285,7 +294,7 @@ OpResult SetFrequencyUsb(UsbEnv& env, qint32 hz) {
       });
 }
 
-OpResult ReadFrequencyUsb(UsbEnv& env) {
+OpResult ReadFrequency(UsbChannel& env) {
   const Language& lang = env.lang;
   return ShortExchange(env, cmd::ReadFrequency, {},
                        {lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading frequency ...")),
@@ -301,7 +310,7 @@ OpResult ReadFrequencyUsb(UsbEnv& env) {
                        });
 }
 
-OpResult InitCallButtonsUsb(UsbEnv& env) {
+OpResult InitCallButtons(UsbChannel& env) {
   // There is deliberately no confirmation question: the button itself is the request.
   const Language& lang = env.lang;
   return ShortExchange(
@@ -313,4 +322,4 @@ OpResult InitCallButtonsUsb(UsbEnv& env) {
       });
 }
 
-}  // namespace quorvin
+}  // namespace quorvin::usb

@@ -83,6 +83,17 @@ std::vector<SimOption> MakeOptions() {
                  s.duplicateSerial = true;
                  return true;
                }});
+  o.push_back({QStringLiteral("--serial-number"), QStringLiteral("TEXT"),
+               QStringLiteral("the serial number the unit (with --units, unit 1) reports"),
+               [](SimSetup& s, const QString& v, QString& e) {
+                 // As a USB string descriptor holds it: the socket hello carries at most this many.
+                 if (v.isEmpty() || v.toUtf8().size() > 126) {
+                   e = QStringLiteral("--serial-number takes 1 to 126 bytes of text");
+                   return false;
+                 }
+                 s.serialNumber = v;
+                 return true;
+               }});
   o.push_back({QStringLiteral("--replug-every"), QStringLiteral("MS"),
                QStringLiteral("each unit's socket is removed and created again every MS (a replug)"),
                [](SimSetup& s, const QString& v, QString& e) {

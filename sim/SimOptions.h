@@ -23,6 +23,7 @@ struct SimSetup {
   int units = 0;                     // --units N: N repeaters, DIR/1.sock .. DIR/N.sock; 0: one at PATH
   bool noSerial = false;             // --no-serial: the units say no serial number
   bool duplicateSerial = false;      // --duplicate-serial: units 1 and 2 say the same one
+  QString serialNumber;              // --serial-number TEXT: what the unit (unit 1 with --units) says
   int replugEveryMs = 0;             // --replug-every MS
   std::optional<TcpAddress> hidTcp;  // --hid-tcp 127.0.0.1:PORT
   bool serial = false;               // --serial: a pseudo-terminal as the device's serial port

@@ -54,9 +54,13 @@ void TraceTo(quorvin::DeviceModel& model, qint64 origin, const QString& prefix) 
 }
 
 // What unit `n` says as its serial number: QV0001, QV0002, ..; units 1 and 2 alike with
-// --duplicate-serial; none with --no-serial, or when a single socket is served (as always).
+// --duplicate-serial; none with --no-serial, or when a single socket is served. --serial-number
+// names unit 1's (and unit 2's with --duplicate-serial).
 QByteArray UnitSerial(const quorvin::SimSetup& setup, int n) {
-  if (setup.units == 0 || setup.noSerial) return {};
+  if (setup.noSerial) return {};
+  if (!setup.serialNumber.isEmpty() && (n == 1 || (n == 2 && setup.duplicateSerial)))
+    return setup.serialNumber.toUtf8();
+  if (setup.units == 0) return {};
   if (setup.duplicateSerial && n == 2) n = 1;
   return QStringLiteral("QV%1").arg(n, 4, 10, QLatin1Char('0')).toUtf8();
 }

@@ -32,6 +32,9 @@ class SerialisedBackend final : public HidBackend {
   }
   QString Name() const override { return m_inner.Name(); }
   bool Started() const override { return m_inner.Started(); }
+  // Forwarded, never defaulted: a unit must be locked under the name every other program uses.
+  bool SharedWithOtherProcesses() const override { return m_inner.SharedWithOtherProcesses(); }
+  QString LockName(const HidDeviceInfo& info) const override { return m_inner.LockName(info); }
 
  private:
   HidBackend& m_inner;
@@ -82,6 +85,7 @@ class Station {
   SerialisedBackend m_backend;
   std::map<QString, Slot> m_slots;  // by slot key, in the order a display lists them
   std::set<QString> m_passed;       // serial numbers that passed this session
+  std::set<QString> m_shared;       // serial numbers seen on two units at once: they name no unit
   std::optional<QString> m_asking;  // the slot whose id is asked for
   bool m_noMoreUnits = false;
   bool m_toldStopping = false;
@@ -157,7 +161,9 @@ void Station::Reap() {
 
 void Station::Arrive(Slot& slot) {
   const QString& serial = slot.unit.serial;
-  if (!serial.isEmpty()) {
+  // A serial number two units carry cannot say that this one passed already, or is the one still
+  // running elsewhere: each such unit is run in its own slot.
+  if (!serial.isEmpty() && !m_shared.count(serial)) {
     if (m_passed.count(serial)) {
       slot.state = State::Skipped;
       slot.note = Text(QT_TRANSLATE_NOOP("quorvin", "already passed in this session: not run again"));
@@ -183,8 +189,20 @@ void Station::Arrive(Slot& slot) {
 
 void Station::Look() {
   std::map<QString, HidDeviceInfo> present;
-  for (const HidDeviceInfo& info : m_backend.Enumerate())
-    if (HidLink::IsRepeater(info)) present.emplace(SlotKey(info), info);
+  std::map<QString, QStringList> slotsOf;  // by serial number
+  for (const HidDeviceInfo& info : m_backend.Enumerate()) {
+    if (!HidLink::IsRepeater(info) || (m_o.only && !Matches(*m_o.only, info))) continue;
+    present.emplace(SlotKey(info), info);
+    if (!info.serial.isEmpty()) slotsOf[info.serial] << SlotKey(info);
+  }
+  for (const auto& [serial, where] : slotsOf) {
+    if (where.size() < 2 || m_shared.count(serial)) continue;
+    m_shared.insert(serial);
+    m_o.view.Event(Text(QT_TRANSLATE_NOOP("quorvin",
+                                          "Warning: the units in slots %1 share the serial number %2; each is run "
+                                          "and reported by its slot."))
+                       .arg(where.join(QStringLiteral(", ")), serial));
+  }
   for (auto& [key, slot] : m_slots) {
     if (slot.state == State::Running) continue;  // its run sees for itself when the unit goes
     const auto it = present.find(key);

@@ -3,7 +3,8 @@
 // every attached unit on its own thread at once, and appends each unit's record to the report.
 // Slots are the places units are plugged into (a unit's location, stable across replugging); a
 // unit that stays plugged in after its run is not run again, and one that already passed in this
-// session is not run again in another slot.
+// session is not run again in another slot. Units that share a serial number (fresh from the
+// factory, often) are each run, told apart by their slot, and the station says so.
 
 #include <atomic>
 #include <functional>
@@ -13,6 +14,7 @@
 #include "cli/station/Recipe.h"
 #include "cli/station/ReportFile.h"
 #include "cli/station/UnitRun.h"
+#include "link/DeviceSelector.h"
 
 namespace quorvin::station {
 
@@ -61,6 +63,8 @@ struct StationOptions {
   QString toolVersion;
   int pollMs = 500;
   std::function<void(const UnitRecord&)> onRecord;  // after each unit's line is written
+  // --device or QUORVIN_DEVICE: only the units it matches are run; the others are left alone.
+  std::optional<DeviceSelector> only = std::nullopt;
 };
 
 struct StationSummary {

@@ -6,8 +6,7 @@
 #include <mutex>
 #include <set>
 
-#include "link/DeviceLock.h"
-#include "link/DeviceSelector.h"
+#include "front/RunPolicy.h"
 #include "link/History.h"
 #include "ops/Operations.h"
 
@@ -51,46 +50,39 @@ using Check = std::function<Mismatch(const OpResult&)>;
 class Runner {
  public:
   Runner(const Recipe& recipe, const UnitIdentity& unit, UnitEnv& env)
-      : m_recipe(recipe), m_env(env), m_link(env.backend, env.fb, env.clock) {
+      : m_recipe(recipe), m_env(env), m_claim(&env.backend, nullptr, env.fb, env.clock, env.lang) {
     m_record.unit = unit;
-    const QString path = unit.path;
-    m_link.SetFilter([path](const HidDeviceInfo& info) { return info.path == path; });
   }
 
   UnitRecord Run();
 
  private:
+  // Holds the unit for the whole recipe; false (with the unit's record saying why) when it cannot.
+  bool Claim();
   // Runs one step and records it; false when the unit fails there.
-  bool Do(const QString& name, const std::function<OpResult(UsbEnv&)>& op, const Check& check = {});
-  bool StillAttached();
-  OpResult RunStep(const RecipeStep& step, UsbEnv& env);
+  bool Do(const QString& name, const std::function<OpResult(Channel&)>& op, const Check& check = {});
+  OpResult RunStep(const RecipeStep& step, Channel& ch);
 
   const Recipe& m_recipe;
   UnitEnv& m_env;
-  HidLink m_link;
+  UnitClaim m_claim;
   UnitRecord m_record;
   int m_index = 0;
   int m_count = 0;
 };
 
-bool Runner::StillAttached() {
-  for (const HidDeviceInfo& info : m_env.backend.Enumerate())
-    if (info.path == m_record.unit.path) return true;
-  return false;
-}
-
-bool Runner::Do(const QString& name, const std::function<OpResult(UsbEnv&)>& op, const Check& check) {
+bool Runner::Do(const QString& name, const std::function<OpResult(Channel&)>& op, const Check& check) {
   m_env.fb.BeginStep(name, ++m_index, m_count);
-  UsbEnv env{m_link, m_env.fb, m_env.clock, m_env.lang};
   const qint64 start = m_env.clock.NowMs();
-  const OpResult r = op(env);
+  // The station keeps its own report: no history line per step.
+  const OpResult r = RunClaimed(m_claim, {}, op).result;
   StepRecord s{name, QStringLiteral("ok"), 0, r.detail};
   QString told;
   if (!r.Ok()) {
     s.outcome = r.fault != Fault::None ? FaultName(r.fault) : OutcomeName(r.outcome);
     told = m_env.fb.StepMessages();
     // A unit pulled out mid-step fails on the link; said as what it is.
-    if (r.outcome == Outcome::Failed && !StillAttached()) {
+    if (r.outcome == Outcome::Failed && !m_claim.StillAttached()) {
       s.outcome = QStringLiteral("unplugged");
       s.detail = QStringLiteral("the unit was unplugged (%1)").arg(r.detail);
       told = m_env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "the unit was unplugged"));
@@ -110,15 +102,12 @@ bool Runner::Do(const QString& name, const std::function<OpResult(UsbEnv&)>& op,
   return ok;
 }
 
-OpResult Runner::RunStep(const RecipeStep& step, UsbEnv& env) {
+OpResult Runner::RunStep(const RecipeStep& step, Channel& ch) {
   switch (step.kind) {
     case StepKind::Upgrade:
     case StepKind::DownloadBackup: {
-      const bool upgrade = step.kind == StepKind::Upgrade;
-      const QString title = upgrade ? env.lang.Text(QT_TRANSLATE_NOOP("quorvin", " Update program "))
-                                    : env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "Download backup data"));
       const OpResult r =
-          UploadImageUsb(env, upgrade ? cmd::UsbUpgrade : cmd::BackupDownload, step.image, title.trimmed());
+          SendImage(ch, step.kind == StepKind::Upgrade ? ImageKind::Firmware : ImageKind::Backup, step.image);
       m_record.files.append(QJsonObject{{QStringLiteral("step"), StepName(step.kind)},
                                         {QStringLiteral("file"), step.file},
                                         {QStringLiteral("sha256"), step.sha256},
@@ -126,14 +115,14 @@ OpResult Runner::RunStep(const RecipeStep& step, UsbEnv& env) {
       return r;
     }
     case StepKind::SetFrequency:
-      return SetFrequencyUsb(env, step.hz);
+      return SetFrequency(ch, step.hz);
     case StepKind::InitButtons:
-      return InitCallButtonsUsb(env);
+      return InitCallButtons(ch);
     case StepKind::CheckVersion:
-      return ReadVersionUsb(env);
+      return ReadVersion(ch);
     case StepKind::ReadBackup: {
       const QString path = ReadBackPath(step.folder, m_record.unit, QDateTime::currentDateTimeUtc());
-      const OpResult r = BackupReadBackUsb(env, path);
+      const OpResult r = ReadBackup(ch, path);
       if (r.Ok())
         m_record.files.append(QJsonObject{{QStringLiteral("step"), StepName(step.kind)},
                                           {QStringLiteral("file"), path},
@@ -145,6 +134,27 @@ OpResult Runner::RunStep(const RecipeStep& step, UsbEnv& env) {
   return {};
 }
 
+bool Runner::Claim() {
+  // A quorvinctl, a window or another station driving the same repeater would garble both runs:
+  // the unit is held for the whole recipe, under the lock every front end takes.
+  Target target;
+  target.device = DeviceSelector{DeviceSelector::Kind::Path, m_record.unit.path};
+  const ClaimEnd end = m_claim.Take(target);
+  if (end == ClaimEnd::Claimed) return true;
+  const bool busy = end == ClaimEnd::Busy;
+  const qint64 holder = m_claim.HolderPid();
+  m_record.reason =
+      busy ? m_env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "the unit is in use by another program (process %1)"))
+                 .arg(holder > 0 ? QString::number(holder) : QStringLiteral("?"))
+           : m_env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "the unit could not be held for this run: %1"))
+                 .arg(m_claim.Detail().isEmpty() ? QStringLiteral("it is gone") : m_claim.Detail());
+  m_record.steps.push_back(
+      {QStringLiteral("lock"), busy ? QStringLiteral("busy") : QStringLiteral("lock-failed"), 0,
+       busy ? QStringLiteral("held by process %1").arg(holder)
+            : (m_claim.Detail().isEmpty() ? QStringLiteral("not attached any more") : m_claim.Detail())});
+  return false;
+}
+
 UnitRecord Runner::Run() {
   m_record.startedAt = QDateTime::currentDateTimeUtc();
   bool upgrades = false;
@@ -154,34 +164,15 @@ UnitRecord Runner::Run() {
     if (s.kind == StepKind::SetFrequency) ++m_count;
   }
   if (upgrades) ++m_count;
-  // A quorvinctl or another station driving the same repeater would garble both runs: the unit is
-  // held for the whole recipe, under the same lock quorvinctl takes.
-  DeviceLock lock;
-  if (m_env.backend.SharedWithOtherProcesses()) {
-    // Named as quorvinctl names it ("sn:QV0001", else its location), so both take one lock.
-    std::vector<HidDeviceInfo> repeaters;
-    for (const HidDeviceInfo& info : m_env.backend.Enumerate())
-      if (HidLink::IsRepeater(info)) repeaters.push_back(info);
-    QString unit = m_record.unit.path;
-    for (const AttachedRepeater& a : IdentifyRepeaters(repeaters))
-      if (a.info.path == m_record.unit.path) unit = a.identity;
-    qint64 holder = 0;
-    QString detail;
-    if (lock.TryAcquire(LockKey(m_env.backend.Name(), unit), holder, detail) != LockResult::Acquired) {
-      m_record.reason =
-          m_env.lang.Text(QT_TRANSLATE_NOOP("quorvin", "the unit is in use by another program (process %1)"))
-              .arg(holder > 0 ? QString::number(holder) : QStringLiteral("?"));
-      m_record.steps.push_back({QStringLiteral("lock"), QStringLiteral("busy"), 0,
-                                detail.isEmpty() ? QStringLiteral("held by process %1").arg(holder) : detail});
-      m_record.endedAt = QDateTime::currentDateTimeUtc();
-      return m_record;
-    }
+  if (!Claim()) {
+    m_record.endedAt = QDateTime::currentDateTimeUtc();
+    return m_record;
   }
   const QString readVersion = QStringLiteral("read-version");
   // The version before anything changes, for the report; a unit that does not answer it fails here,
   // before anything is sent to it.
-  bool ok = Do(readVersion, [this](UsbEnv& e) {
-    OpResult r = ReadVersionUsb(e);
+  bool ok = Do(readVersion, [this](Channel& ch) {
+    OpResult r = ReadVersion(ch);
     m_record.oldVersion = r.version;
     return r;
   });
@@ -200,11 +191,11 @@ UnitRecord Runner::Run() {
       };
     }
     ok = Do(
-        StepName(step.kind), [this, &step](UsbEnv& e) { return RunStep(step, e); }, check);
+        StepName(step.kind), [this, &step](Channel& ch) { return RunStep(step, ch); }, check);
     if (ok && step.kind == StepKind::SetFrequency) {
       // A unit that acknowledges the value but keeps another would pass unnoticed: read it back.
       ok = Do(
-          QStringLiteral("read-frequency"), [](UsbEnv& e) { return ReadFrequencyUsb(e); },
+          QStringLiteral("read-frequency"), [](Channel& ch) { return ReadFrequency(ch); },
           [this, &step](const OpResult& r) {
             m_record.frequency = r.frequency;
             if (r.frequency == step.hz) return Mismatch{};
@@ -218,12 +209,12 @@ UnitRecord Runner::Run() {
     }
   }
   if (ok && upgrades)
-    ok = Do(readVersion, [this](UsbEnv& e) {
-      OpResult r = ReadVersionUsb(e);
+    ok = Do(readVersion, [this](Channel& ch) {
+      OpResult r = ReadVersion(ch);
       m_record.newVersion = r.version;
       return r;
     });
-  m_link.CloseHidDevice();
+  m_claim.Release();
   m_record.pass = ok;
   m_record.endedAt = QDateTime::currentDateTimeUtc();
   return m_record;

@@ -1,9 +1,33 @@
 #include "CtlProcess.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
 
 namespace quorvin::test {
+
+void StartCtlIn(QProcess& process, QProcessEnvironment env, const QStringList& args, const QString& socket) {
+  env.remove(QStringLiteral("QUORVIN_HID_SOCKET"));
+  env.remove(QStringLiteral("QUORVIN_DEVICE"));
+  if (!socket.isEmpty()) env.insert(QStringLiteral("QUORVIN_HID_SOCKET"), socket);
+  process.setProcessEnvironment(env);
+  process.start(QStringLiteral(QUORVINCTL_BINARY), args);
+  process.waitForStarted();
+}
+
+bool WaitForError(QProcess& process, const QString& text, int timeoutMs, QString* seen) {
+  QString all;
+  QElapsedTimer t;
+  t.start();
+  bool found = false;
+  while (!found && t.elapsed() < timeoutMs && process.state() == QProcess::Running) {
+    process.waitForReadyRead(50);
+    all += QString::fromUtf8(process.readAllStandardError());
+    found = all.contains(text);
+  }
+  if (seen) *seen = all;
+  return found;
+}
 
 void StartCtl(QProcess& process, const QStringList& args, const QString& socket, const QString& device) {
   QProcessEnvironment env = QProcessEnvironment::systemEnvironment();

@@ -2,6 +2,7 @@
 // quorvinctl run as a separate process, the way a production script runs it.
 
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 
@@ -20,6 +21,11 @@ CtlRun RunCtl(const QStringList& args, const QString& socket, int timeoutMs = 30
 
 // Starts quorvinctl without waiting, for tests that interrupt it.
 void StartCtl(QProcess& process, const QStringList& args, const QString& socket, const QString& device = {});
+// The same in `env` (the socket variables set as above), for a run as cron or sudo would start it.
+void StartCtlIn(QProcess& process, QProcessEnvironment env, const QStringList& args, const QString& socket);
+// Waits until what `process` wrote to standard error contains `text` (its first progress line, say):
+// a sign it is under way, instead of a guess at how long that takes. All it wrote is kept in `seen`.
+bool WaitForError(QProcess& process, const QString& text, int timeoutMs, QString* seen = nullptr);
 
 // Test files: a byte pattern that differs by seed, and whole-file writes and reads.
 QByteArray Pattern(int n, int seed);

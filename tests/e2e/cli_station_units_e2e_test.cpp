@@ -72,5 +72,53 @@ TEST(CtlStationUnits, AUnitAnotherProgramDrivesFailsAsBusy) {
   EXPECT_EQ(upgrade.exitCode(), 0);
 }
 
+// Runs the station on `sim` until `lines` report lines are written, then stops it; answers the
+// report's lines and what it printed.
+QList<QByteArray> RunStationUntil(const test::SimProcess& sim, const QStringList& before, int lines, QString* out) {
+  QTemporaryDir dir;
+  const QString report = dir.filePath("r.jsonl");
+  test::WriteFile(dir.filePath("r.toml"), "[[step]]\ndo = \"init-buttons\"\n");
+  QProcess ctl;
+  test::StartCtl(ctl, before + QStringList{"--report", report, "station", dir.filePath("r.toml")}, sim.SocketPath());
+  for (int i = 0; i < 300 && test::ReadFile(report).count('\n') < lines; ++i) QThread::msleep(50);
+  // Units started with these stop only after their run: any that should not have run shows.
+  ::kill(static_cast<pid_t>(ctl.processId()), SIGINT);
+  ctl.waitForFinished(20000);
+  *out = QString::fromUtf8(ctl.readAllStandardOutput() + ctl.readAllStandardError());
+  QList<QByteArray> all = test::ReadFile(report).split('\n');
+  all.removeAll(QByteArray());
+  return all;
+}
+
+// --device (or QUORVIN_DEVICE) narrows the station to the units it names; the others are left alone.
+TEST(CtlStationUnits, TheDeviceSelectorNamesTheOnlyUnitsRun) {
+  test::SimProcess sim(test::SimProcess::Units{3}, {});
+  ASSERT_TRUE(sim.Ready());
+  QString out;
+  const QList<QByteArray> lines = RunStationUntil(sim, {"--lang", "en", "--device", "sim:2"}, 1, &out);
+  ASSERT_EQ(lines.size(), 1) << out.toStdString();
+  EXPECT_EQ(QJsonDocument::fromJson(lines[0]).object()["location"].toString(), "sim:2");
+  EXPECT_TRUE(out.contains("Only the units that match sim:2 are run.")) << out.toStdString();
+}
+
+// Units fresh from the factory often carry one default serial number: each is run and reported by
+// its slot, and the station says they share it.
+TEST(CtlStationUnits, UnitsSharingASerialNumberAreEachRun) {
+  test::SimProcess sim(test::SimProcess::Units{2}, {"--duplicate-serial"});
+  ASSERT_TRUE(sim.Ready());
+  QString out;
+  const QList<QByteArray> lines = RunStationUntil(sim, {"--lang", "en"}, 2, &out);
+  ASSERT_EQ(lines.size(), 2) << out.toStdString();
+  QSet<QString> locations;
+  for (const QByteArray& line : lines) {
+    const QJsonObject o = QJsonDocument::fromJson(line).object();
+    EXPECT_EQ(o["result"].toString(), "pass") << line.toStdString();
+    EXPECT_EQ(o["serial"].toString(), "QV0001");
+    locations << o["location"].toString();
+  }
+  EXPECT_EQ(locations, QSet<QString>({"sim:1", "sim:2"}));
+  EXPECT_TRUE(out.contains("share the serial number QV0001")) << out.toStdString();
+}
+
 }  // namespace
 }  // namespace quorvin

@@ -56,7 +56,7 @@ struct Tool {
   std::unique_ptr<HidBackend> backend;
   test::RecordingFeedback fb;
   HidLink link{*backend, fb, clock};
-  UsbEnv env{link, fb, clock, test::TestLanguage(true)};
+  UsbChannel env{link, fb, clock, test::TestLanguage(true)};
 };
 
 // Runs `op` against a sim that vanishes as `faultArgs` say, checks the failure and its timing
@@ -87,7 +87,7 @@ void UnplugThenReturn(const QStringList& faultArgs, qint64 waitMs, Op op) {
     SimProcess again({}, socket);
     ASSERT_TRUE(again.Ready());
     tool.fb.log.clear();
-    const OpResult r = ReadVersionUsb(tool.env);
+    const OpResult r = ReadVersion(tool.env);
     EXPECT_TRUE(r.Ok()) << tool.fb.log.join('\n').toStdString();
     EXPECT_EQ(r.version, "V1.0");
     EXPECT_EQ(OpenSockets(), baseline + 1);  // the one live connection
@@ -99,7 +99,7 @@ TEST(UnplugE2e, UpgradeLosesTheDeviceAfterTheFirstPacket) {
   QTemporaryDir dir;
   const QString image = WriteFile(dir, "fw.bin", Pattern(52 * 2 + 5));
   // The next packet is due after the 4000 ms pause; its write finds the device gone.
-  UnplugThenReturn({"--vanish-after", "1"}, 4000, [&](UsbEnv& env) { return FirmwareUpgradeUsb(env, image); });
+  UnplugThenReturn({"--vanish-after", "1"}, 4000, [&](UsbChannel& env) { return Upgrade(env, image); });
 }
 
 TEST(UnplugE2e, UpgradeLosesTheDeviceBeforeTheAcknowledgement) {
@@ -107,13 +107,14 @@ TEST(UnplugE2e, UpgradeLosesTheDeviceBeforeTheAcknowledgement) {
   const QString image = WriteFile(dir, "fw.bin", Pattern(52 + 5));
   // Both packets taken, then gone: the acknowledgement's 5000 ms time-out and the failure line bound it.
   UnplugThenReturn({"--vanish-after", "2"}, 4000 + 50 + 5000 + 1000,
-                   [&](UsbEnv& env) { return FirmwareUpgradeUsb(env, image); });
+                   [&](UsbChannel& env) { return Upgrade(env, image); });
 }
 
 TEST(UnplugE2e, DownloadLosesTheDeviceMidway) {
   QTemporaryDir dir;
   const QString image = WriteFile(dir, "backup.bin", Pattern(54 * 4));
-  UnplugThenReturn({"--vanish-after", "3"}, 5000 + 50 + 50, [&](UsbEnv& env) { return BackupDownloadUsb(env, image); });
+  UnplugThenReturn({"--vanish-after", "3"}, 5000 + 50 + 50,
+                   [&](UsbChannel& env) { return DownloadBackup(env, image); });
 }
 
 TEST(UnplugE2e, ReadBackLosesTheDeviceAtSeveralPoints) {
@@ -124,7 +125,7 @@ TEST(UnplugE2e, ReadBackLosesTheDeviceAtSeveralPoints) {
     const QString path = WriteFile(dir, "keep.bin", "an earlier backup");
     // 60 packets a millisecond apart; the missing one is waited for 100 ms, then the failure line.
     UnplugThenReturn({"--backup", stored, "--vanish-after-sent", sent}, 60 + 100 + 1000,
-                     [&](UsbEnv& env) { return BackupReadBackUsb(env, path); });
+                     [&](UsbChannel& env) { return ReadBackup(env, path); });
     EXPECT_EQ(ReadFile(path), "an earlier backup");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files).size(), 2);  // nothing left beside it
   }

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
+#include <QUuid>
 
 #include "link/DeviceLock.h"
 #include "link/DeviceSelector.h"
@@ -74,26 +77,46 @@ TEST(DeviceSelector, ChoosesOneRefusesToGuessAndSkipsOtherDevices) {
   EXPECT_EQ(ChooseRepeater({}, std::nullopt).result, DeviceChoice::Result::NoneAttached);
 }
 
-TEST(DeviceLock, OneHolderAtATimeAndTheNameStaysInItsFolder) {
+TEST(DeviceLock, OneHolderPerMachineWhateverTheEnvironment) {
+  // Unique per run: the folder is the machine's, shared with every other test running now.
+  const QString unique = QUuid::createUuid().toString(QUuid::Id128);
+  const QString name = "socket /tmp/" + unique + " ../../etc/sn:QV/1";
+  const QString other = "socket /tmp/" + unique + " sim:1";
   QTemporaryDir runtime;
   qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
-  const QString key = LockKey(QStringLiteral("socket /tmp/x"), QStringLiteral("../../etc/sn:QV/1"));
-  EXPECT_TRUE(DeviceLock::LockPath(key).startsWith(runtime.path() + "/quorvin/"));
-  EXPECT_FALSE(DeviceLock::LockPath(key).mid(runtime.path().size() + 9).contains('/'));
+  const QString path = DeviceLock::LockPath(name);
+  EXPECT_EQ(QFileInfo(path).absolutePath(), DeviceLock::LockFolder());
+  EXPECT_FALSE(path.startsWith(runtime.path()));
+  qunsetenv("XDG_RUNTIME_DIR");
+  EXPECT_EQ(DeviceLock::LockPath(name), path);  // the environment names no other lock
 
   DeviceLock first;
   DeviceLock second;
   qint64 holder = 0;
   QString detail;
-  ASSERT_EQ(first.TryAcquire(key, holder, detail), LockResult::Acquired) << detail.toStdString();
-  EXPECT_EQ(second.TryAcquire(key, holder, detail), LockResult::Busy);
+  ASSERT_EQ(first.TryAcquire(name, holder, detail), LockResult::Acquired) << detail.toStdString();
+  EXPECT_EQ(second.TryAcquire(name, holder, detail), LockResult::Busy);
   EXPECT_EQ(holder, ::getpid());  // named by the pid it left
-  EXPECT_EQ(second.TryAcquire(LockKey("socket /tmp/y", "sim:1"), holder, detail), LockResult::Acquired);
+  EXPECT_EQ(second.TryAcquire(other, holder, detail), LockResult::Acquired);
   first.Release();
-  // The same unit of another simulator is another repeater; this one's is still held.
-  EXPECT_EQ(first.TryAcquire(LockKey("socket /tmp/y", "sim:1"), holder, detail), LockResult::Busy);
-  EXPECT_EQ(first.TryAcquire(key, holder, detail), LockResult::Acquired);
-  qunsetenv("XDG_RUNTIME_DIR");
+  EXPECT_FALSE(QFileInfo::exists(path));  // made by this process, so taken away with the lock
+  EXPECT_EQ(first.TryAcquire(other, holder, detail), LockResult::Busy);
+  second.Release();
+
+  // A file this process did not make stays where it is.
+  {
+    QFile planted(path);
+    ASSERT_TRUE(planted.open(QIODevice::WriteOnly));
+  }
+  ASSERT_EQ(first.TryAcquire(name, holder, detail), LockResult::Acquired);
+  first.Release();
+  EXPECT_TRUE(QFileInfo::exists(path));
+  ASSERT_TRUE(QFile::remove(path));
+  // Nor is anything but a regular file taken for a lock.
+  ASSERT_EQ(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+  EXPECT_EQ(first.TryAcquire(name, holder, detail), LockResult::Failed);
+  EXPECT_TRUE(detail.contains("not a regular file")) << detail.toStdString();
+  ::unlink(QFile::encodeName(path).constData());
 }
 
 }  // namespace

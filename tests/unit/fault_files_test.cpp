@@ -35,8 +35,8 @@ TEST_F(VanishingFiles, AnImageDeletedMidTransferIsSentAsItWasRead) {
     sent.append(reinterpret_cast<const char*>(r.data() + 10), r[5] - 4);
     if (r[8] == 0 && r[9] == 3) hid.QueueFrame(kDirReply, r[4], {status::Accepted}, 10);
   };
-  UsbEnv env = Env();
-  EXPECT_TRUE(FirmwareUpgradeUsb(env, path).Ok());
+  UsbChannel env = Env();
+  EXPECT_TRUE(Upgrade(env, path).Ok());
   EXPECT_EQ(sent, image);
 }
 
@@ -50,8 +50,8 @@ TEST_F(VanishingFiles, ReadBackIntoAFolderRemovedWhileTheDataStreamIn) {
     ASSERT_TRUE(QDir(folder).removeRecursively());
     for (int k = 1; k <= 3; ++k) hid.QueueReply(ReadBackPacket(3, k, Pattern(54)), k);
   };
-  UsbEnv env = Env();
-  const OpResult r = BackupReadBackUsb(env, path);
+  UsbChannel env = Env();
+  const OpResult r = ReadBackup(env, path);
   EXPECT_EQ(r.outcome, Outcome::FileError);
   EXPECT_EQ(r.bytes, 3 * 54);
   ASSERT_EQ(fb.Boxes().size(), 2) << Joined(fb.log);
@@ -67,8 +67,8 @@ TEST_F(VanishingFiles, ReadBackTargetsThatCannotBeFiles) {
   ASSERT_TRUE(QDir().mkpath(PathOf("folder")));
   for (const QString& target : {PathOf("folder"), PathOf("plain") + "/upload.bin"}) {
     fb.log.clear();
-    UsbEnv env = Env();
-    EXPECT_EQ(BackupReadBackUsb(env, target).outcome, Outcome::FileError);
+    UsbChannel env = Env();
+    EXPECT_EQ(ReadBackup(env, target).outcome, Outcome::FileError);
     ASSERT_EQ(fb.log.size(), 1) << Joined(fb.log);
     EXPECT_TRUE(fb.log[0].startsWith("box: Cannot write the file " + target + ".\n")) << Joined(fb.log);
     EXPECT_TRUE(hid.written.empty());
@@ -82,18 +82,18 @@ TEST_F(VanishingFiles, ReadBackTargetsThatCannotBeFiles) {
 TEST_F(VanishingFiles, ANamedPipeWithoutAWriterIsAnEmptyImageNotAHang) {
   const QString fifo = PathOf("fw.bin");
   ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-  UsbEnv env = Env();
+  UsbChannel env = Env();
   const qint64 start = clock.NowMs();
-  EXPECT_EQ(FirmwareUpgradeUsb(env, fifo).outcome, Outcome::FileError);
+  EXPECT_EQ(Upgrade(env, fifo).outcome, Outcome::FileError);
   EXPECT_TRUE(hid.written.empty());
   EXPECT_EQ(clock.NowMs() - start, 0);
   EXPECT_EQ(fb.Boxes(), QStringList{"box: The file is empty !"});
 
   ScriptedSerial port(clock);
   RecordingFeedback serialFb;
-  SerialEnv serial{port, serialFb, clock, test::TestLanguage(true)};
-  EXPECT_EQ(FirmwareUpgradeSerial(serial, {QStringLiteral("/dev/ttyX"), QStringLiteral("9600")}, fifo).outcome,
-            Outcome::FileError);
+  SerialChannel serial{
+      port, {QStringLiteral("/dev/ttyX"), QStringLiteral("9600")}, serialFb, clock, test::TestLanguage(true)};
+  EXPECT_EQ(Upgrade(serial, fifo).outcome, Outcome::FileError);
   EXPECT_EQ(serialFb.Boxes(), QStringList{"box: The file is empty !"});
   EXPECT_TRUE(port.written.isEmpty());
 }
@@ -114,21 +114,21 @@ TEST_F(VanishingFiles, APipeWithItsDataIsSentWholeOnBothLinks) {
     sent.append(reinterpret_cast<const char*>(r.data() + 10), r[5] - 4);
     if (r[6] == r[8] && r[7] == r[9]) hid.QueueFrame(kDirReply, r[4], {status::Accepted}, 10);
   };
-  UsbEnv env = Env();
-  EXPECT_TRUE(BackupDownloadUsb(env, pipePath(usbPipe)).Ok()) << Joined(fb.log);
+  UsbChannel env = Env();
+  EXPECT_TRUE(DownloadBackup(env, pipePath(usbPipe)).Ok()) << Joined(fb.log);
   EXPECT_EQ(sent, image);
   ::close(usbPipe[0]);
 
   int serialPipe[2];
   ScriptedSerial port(clock);
   RecordingFeedback serialFb;
-  SerialEnv serial{port, serialFb, clock, test::TestLanguage(true)};
+  SerialChannel serial{
+      port, {QStringLiteral("/dev/ttyX"), QStringLiteral("9600")}, serialFb, clock, test::TestLanguage(true)};
   port.responder = [&](const QByteArray& frame) {
     if (frame[6] == frame[8] && frame[5] == frame[7])  // the packet numbered as the count
       port.QueueBytes(QByteArray("\x55\xAA\x02\xC4\x01\x5A\xDE", 7), 10);
   };
-  const OpResult r =
-      BackupDownloadSerial(serial, {QStringLiteral("/dev/ttyX"), QStringLiteral("9600")}, pipePath(serialPipe));
+  const OpResult r = DownloadBackup(serial, pipePath(serialPipe));
   EXPECT_TRUE(r.Ok()) << Joined(serialFb.log);
   EXPECT_EQ(r.bytes, image.size());
   ::close(serialPipe[0]);
@@ -140,7 +140,7 @@ TEST(VanishingFilesSerial, ReadBackIntoAFolderRemovedMidRead) {
   VirtualClock clock(1000);
   ScriptedSerial port(clock);
   RecordingFeedback fb;
-  SerialEnv env{port, fb, clock, test::TestLanguage(true)};
+  SerialChannel env{port, {QStringLiteral("/dev/ttyX"), QStringLiteral("9600")}, fb, clock, test::TestLanguage(true)};
   QTemporaryDir dir;
   const QString folder = dir.filePath("bench");
   ASSERT_TRUE(QDir().mkpath(folder));
@@ -156,7 +156,7 @@ TEST(VanishingFilesSerial, ReadBackIntoAFolderRemovedMidRead) {
       port.QueueBytes(f, 20);
     }
   };
-  const OpResult r = BackupReadBackSerial(env, {QStringLiteral("/dev/ttyX"), QStringLiteral("9600")}, path);
+  const OpResult r = ReadBackup(env, path);
   EXPECT_EQ(r.outcome, Outcome::FileError);
   ASSERT_EQ(fb.Boxes().size(), 1);
   EXPECT_TRUE(fb.Boxes()[0].startsWith("box: Cannot write the file " + path + ".\n")) << Joined(fb.log);

@@ -56,15 +56,15 @@ Report Junk(QRandomGenerator& rng, std::uint8_t command) {
 
 struct ShortOp {
   std::uint8_t command;
-  OpResult (*run)(UsbEnv&);
+  OpResult (*run)(Channel&);
   std::vector<std::uint8_t> reply;
   const char* failure;
 };
 
 const ShortOp kShortOps[] = {
-    {cmd::ReadVersion, ReadVersionUsb, {'V', '2', '.', '0'}, "box: Reading version failed !"},
-    {cmd::ReadFrequency, ReadFrequencyUsb, {0x80, 0xAC, 0xCF, 0x12}, "box: Reading frequency failed !"},
-    {cmd::InitCallButtons, InitCallButtonsUsb, {0x5A}, "box: Initialize call button data failed !"},
+    {cmd::ReadVersion, ReadVersion, {'V', '2', '.', '0'}, "box: Reading version failed !"},
+    {cmd::ReadFrequency, ReadFrequency, {0x80, 0xAC, 0xCF, 0x12}, "box: Reading frequency failed !"},
+    {cmd::InitCallButtons, InitCallButtons, {0x5A}, "box: Initialize call button data failed !"},
 };
 
 class Garbage : public OpsTest {};
@@ -88,7 +88,7 @@ TEST_F(Garbage, ShortExchangesSkipStrayRepliesAndFailOnJunk) {
         for (const auto& [delay, r] : script) hid.QueueReply(r, delay);
       };
       fb.log.clear();
-      UsbEnv env = Env();
+      UsbChannel env = Env();
       const OpResult r = op.run(env);
       SCOPED_TRACE(testing::Message() << "command " << int(op.command) << " seed " << seed);
       if (withJunk) {
@@ -155,8 +155,8 @@ TEST_F(Garbage, ReadBackTakesOddPacketsAsTheyComeButNotJunk) {
     };
     WriteFile(path, "earlier");
     fb.log.clear();
-    UsbEnv env = Env();
-    const OpResult r = BackupReadBackUsb(env, path);
+    UsbChannel env = Env();
+    const OpResult r = ReadBackup(env, path);
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     if (withJunk) {
       EXPECT_EQ(r.outcome, Outcome::Failed);
@@ -184,8 +184,8 @@ TEST_F(Garbage, ReadBackWithJunkForItsFirstReply) {
     };
     WriteFile(path, "earlier");
     fb.log.clear();
-    UsbEnv env = Env();
-    EXPECT_EQ(BackupReadBackUsb(env, path).outcome, Outcome::Failed);
+    UsbChannel env = Env();
+    EXPECT_EQ(ReadBackup(env, path).outcome, Outcome::Failed);
     const bool framed = junk[1] == kStart1 && junk[5] <= kMaxUsbPayload;
     EXPECT_EQ(fb.Boxes(), framed ? QStringList({"box: Receiving data is not correct, please check whether the host is "
                                                 "normal work !",
@@ -216,8 +216,8 @@ struct SerialBench {
   VirtualClock clock{1000};
   ScriptedSerial port{clock};
   RecordingFeedback fb;
-  SerialEnv env{port, fb, clock, test::TestLanguage(true)};
-  SerialChoice choice{QStringLiteral("/dev/ttyNOISE"), QStringLiteral("9600")};
+  SerialChannel env{
+      port, {QStringLiteral("/dev/ttyNOISE"), QStringLiteral("9600")}, fb, clock, test::TestLanguage(true)};
 
   // Once the host has written its last frame, `noise` then `reply`, in pieces 0 to 40 ms apart.
   void Answer(QRandomGenerator& rng, const QByteArray& noise, const QByteArray& reply, int writesBeforeAnswer = 1) {
@@ -254,7 +254,7 @@ TEST(SerialGarbage, NoiseBeforeTheVersionReplyFailsTheRead) {
     SerialBench b;
     const QByteArray reply = SerialFrame(cmd::ReadVersion, "V1.0");
     b.Answer(rng, Noise(rng, 300, reply), reply);
-    const OpResult r = ReadVersionSerial(b.env, b.choice);
+    const OpResult r = ReadVersion(b.env);
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     EXPECT_EQ(r.outcome, Outcome::Failed);
     EXPECT_EQ(b.fb.Boxes(), QStringList{"box: Reading version failed !"});
@@ -276,8 +276,7 @@ TEST(SerialGarbage, NoiseBeforeTheClosingReplyIsReturnErrorData) {
     const std::uint8_t command = upgrade ? cmd::SerialUpgrade : cmd::BackupDownload;
     const QByteArray ack = SerialFrame(command, QByteArray(1, '\x5A'));
     b.Answer(rng, Noise(rng, 300, ack), ack, 3);
-    const OpResult r =
-        upgrade ? FirmwareUpgradeSerial(b.env, b.choice, image) : BackupDownloadSerial(b.env, b.choice, image);
+    const OpResult r = upgrade ? Upgrade(b.env, image) : DownloadBackup(b.env, image);
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     EXPECT_EQ(r.outcome, Outcome::Failed);
     EXPECT_EQ(b.fb.Boxes(), QStringList{"box: Return error data !"});
@@ -298,7 +297,7 @@ TEST(SerialGarbage, NoiseInsteadOfReadBackPacketsKeepsTheEarlierFile) {
     const QByteArray packet = SerialFrame(cmd::BackupReadBack, QByteArray("\x00\x01\x00\x01", 4) + "data");
     // Kept below a full frame's 138 bytes, which would end a chunk by size alone.
     b.Answer(rng, Noise(rng, 120, packet), packet);
-    const OpResult r = BackupReadBackSerial(b.env, b.choice, path);
+    const OpResult r = ReadBackup(b.env, path);
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     EXPECT_EQ(r.outcome, Outcome::Failed);
     EXPECT_EQ(b.fb.Boxes(), QStringList{"box: Return error data !"});
@@ -338,7 +337,7 @@ TEST(SerialGarbage, KeptRepliesThatFillTheBufferEndWithTheWindow) {
     ASSERT_EQ(run.size(), 1024);
   };
   const qint64 start = b.clock.NowMs();
-  const OpResult r = FirmwareUpgradeSerial(b.env, b.choice, image);
+  const OpResult r = Upgrade(b.env, image);
   EXPECT_EQ(r.outcome, Outcome::QuietEnd) << r.detail.toStdString();
   EXPECT_TRUE(b.fb.Boxes().isEmpty());
   EXPECT_LE(b.clock.NowMs() - start, 20 + 200 + 3000 + 100);  // pause, settle, window, one idle wait

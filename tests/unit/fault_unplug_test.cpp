@@ -56,7 +56,7 @@ struct Bench {
   CountingBackend backend{device};
   test::RecordingFeedback fb;
   HidLink link{backend, fb, clock};
-  UsbEnv env{link, fb, clock, test::TestLanguage(true)};
+  UsbChannel env{link, fb, clock, test::TestLanguage(true)};
   QTemporaryDir dir;
 
   template <typename Fn>
@@ -80,7 +80,7 @@ struct Bench {
   void ExpectRediscovered(bool linkWasDropped = true) {
     const int opensBefore = backend.opens;
     fb.log.clear();
-    const OpResult r = ReadVersionUsb(env);
+    const OpResult r = ReadVersion(env);
     EXPECT_TRUE(r.Ok()) << fb.log.join('\n').toStdString();
     EXPECT_EQ(r.version, "V1.0");
     EXPECT_EQ(backend.opens, opensBefore + (linkWasDropped ? 1 : 0));
@@ -96,7 +96,7 @@ QByteArray Image(int n) {
 
 struct UploadCase {
   const char* name;
-  OpResult (*op)(UsbEnv&, const QString&);
+  OpResult (*op)(Channel&, const QString&);
   int perPacket;
   int firstPauseMs;
   const char* title;
@@ -104,8 +104,8 @@ struct UploadCase {
 };
 
 const UploadCase kUploads[] = {
-    {"upgrade", FirmwareUpgradeUsb, 52, 4000, " Update program ", "Update failed"},
-    {"download", BackupDownloadUsb, 54, 5000, "Download backup data", "Download failed !"},
+    {"upgrade", Upgrade, 52, 4000, " Update program ", "Update failed"},
+    {"download", DownloadBackup, 54, 5000, "Download backup data", "Download failed !"},
 };
 
 // For every k, the device takes k packets of a five-packet image and is gone. The next packet
@@ -156,7 +156,7 @@ TEST(Unplug, ReadBackFailsWhereverTheDeviceGoesAndKeepsTheEarlierFile) {
     const QByteArray earlier("an earlier backup");
     const QString path = b.File("backup.bin", earlier);
     const qint64 start = b.clock.NowMs();
-    const OpResult r = BackupReadBackUsb(b.env, path);
+    const OpResult r = ReadBackup(b.env, path);
     const qint64 elapsed = b.clock.NowMs() - start;
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -186,7 +186,7 @@ TEST(Unplug, ReadBackWithTheDeviceGoneOnTheRequest) {
   Bench b;
   b.Faults([](DeviceFaults& f) { f.vanishAfterReports = 1; });
   const qint64 start = b.clock.NowMs();
-  const OpResult r = BackupReadBackUsb(b.env, b.dir.filePath("new.bin"));
+  const OpResult r = ReadBackup(b.env, b.dir.filePath("new.bin"));
   EXPECT_EQ(r.outcome, Outcome::Failed);
   EXPECT_LE(b.clock.NowMs() - start, 5000);  // at most the first reply's time-out
   EXPECT_EQ(b.fb.Boxes(), QStringList{"box: Read backup data failed !"});

@@ -26,7 +26,7 @@ class OpsTest : public ::testing::Test {
   HidLink link{hid, fb, clock};
   QTemporaryDir dir;
 
-  UsbEnv Env(bool english = true) { return {link, fb, clock, TestLanguage(english)}; }
+  UsbChannel Env(bool english = true) { return {link, fb, clock, TestLanguage(english)}; }
 
   // Answers every request for `command` with one reply carrying `payload`.
   void AnswerWith(std::uint8_t command, std::vector<std::uint8_t> payload) {

@@ -28,8 +28,8 @@ class ReadBack : public OpsTest {
     };
   }
   OpResult Run(bool english = true) {
-    UsbEnv env = Env(english);
-    return BackupReadBackUsb(env, path);
+    UsbChannel env = Env(english);
+    return ReadBackup(env, path);
   }
 };
 

@@ -24,8 +24,8 @@ void ExpectReport(const Report& r, const std::vector<std::uint8_t>& body) {
 
 TEST_F(Short, VersionTextInBothLanguages) {
   AnswerWith(cmd::ReadVersion, {'V', '1', '.', '0'});
-  UsbEnv en = Env(true);
-  OpResult r = ReadVersionUsb(en);
+  UsbChannel en = Env(true);
+  OpResult r = ReadVersion(en);
   EXPECT_TRUE(r.Ok());
   EXPECT_EQ(r.version, QStringLiteral("V1.0"));
   ASSERT_EQ(hid.written.size(), 1u);
@@ -34,46 +34,46 @@ TEST_F(Short, VersionTextInBothLanguages) {
             Joined({"progress: show", "progress: text Reading version ...", "box: Version :V1.0", "progress: close"}));
 
   fb.log.clear();
-  UsbEnv zh = Env(false);
-  (void)ReadVersionUsb(zh);
+  UsbChannel zh = Env(false);
+  (void)ReadVersion(zh);
   EXPECT_EQ(Joined(fb.log), Joined({"progress: show", QString::fromUtf8("progress: text 正在读取版本号....."),
                                     QString::fromUtf8("box: 当前版本号:V1.0"), "progress: close"}));
 }
 
 TEST_F(Short, VersionPayloadEdges) {
-  UsbEnv env = Env();
+  UsbChannel env = Env();
   AnswerWith(cmd::ReadVersion, {});
-  EXPECT_EQ(ReadVersionUsb(env).version, QString());
+  EXPECT_EQ(ReadVersion(env).version, QString());
   EXPECT_TRUE(fb.log.contains("box: Version :"));
 
   // The text ends at a zero byte, as the device's firmware means it.
   AnswerWith(cmd::ReadVersion, {'V', '2', 0x00, 'x', 'y'});
-  EXPECT_EQ(ReadVersionUsb(env).version, QStringLiteral("V2"));
+  EXPECT_EQ(ReadVersion(env).version, QStringLiteral("V2"));
   EXPECT_TRUE(fb.log.contains("box: Version :V2"));
 
   // Bytes above 0x7F are the firmware's Chinese code page; a stray one stays a visible character.
   if (QStringDecoder("GBK").isValid()) {
     AnswerWith(cmd::ReadVersion, {'V', 0xB0, 0xE6});
-    EXPECT_EQ(ReadVersionUsb(env).version, QString::fromUtf8("V版"));
+    EXPECT_EQ(ReadVersion(env).version, QString::fromUtf8("V版"));
     AnswerWith(cmd::ReadVersion, {'V', 0xB0});
-    EXPECT_EQ(ReadVersionUsb(env).version, QString::fromLatin1("V\xB0"));
+    EXPECT_EQ(ReadVersion(env).version, QString::fromLatin1("V\xB0"));
   }
 
   // Control characters are shown escaped: a newline must not split the message, an escape
   // sequence must not reach the terminal.
   AnswerWith(cmd::ReadVersion, {'V', '1', '\n', 0x1B, '[', '2', 'J', 0x7F});
-  EXPECT_EQ(ReadVersionUsb(env).version, QStringLiteral("V1\\x0A\\x1B[2J\\x7F"));
+  EXPECT_EQ(ReadVersion(env).version, QStringLiteral("V1\\x0A\\x1B[2J\\x7F"));
   // A byte that is no GBK character is kept as its Latin-1 one; in the C1 range that is a control
   // character a terminal would swallow, so it too is shown escaped rather than vanishing.
   AnswerWith(cmd::ReadVersion, {'V', 0x81});
-  EXPECT_EQ(ReadVersionUsb(env).version, QStringLiteral("V\\x81"));
+  EXPECT_EQ(ReadVersion(env).version, QStringLiteral("V\\x81"));
 
   // A late reply to something else comes first and is passed over.
   hid.responder = [this](const Report&) {
     hid.QueueFrame(kDirReply, cmd::ReadFrequency, {1, 2, 3, 4}, 2);
     hid.QueueFrame(kDirReply, cmd::ReadVersion, {'V', '3'}, 4);
   };
-  EXPECT_EQ(ReadVersionUsb(env).version, QStringLiteral("V3"));
+  EXPECT_EQ(ReadVersion(env).version, QStringLiteral("V3"));
 }
 
 // Every byte the device sends survives the decoding: the text is either GBK that encodes back to
@@ -94,8 +94,8 @@ TEST(VersionText, NoByteVanishes) {
 }
 
 TEST_F(Short, VersionFailureBoxFollowsTheLinkMessageBeforeTheWindowCloses) {
-  UsbEnv env = Env();
-  OpResult r = ReadVersionUsb(env);  // nobody answers
+  UsbChannel env = Env();
+  OpResult r = ReadVersion(env);  // nobody answers
   EXPECT_EQ(r.outcome, Outcome::Failed);
   EXPECT_EQ(Joined(fb.log),
             Joined({"progress: show", "progress: text Reading version ...",
@@ -105,7 +105,7 @@ TEST_F(Short, VersionFailureBoxFollowsTheLinkMessageBeforeTheWindowCloses) {
 
 TEST_F(Short, SetFrequencyFramesAndBounds) {
   AnswerWith(cmd::SetFrequency, {});
-  UsbEnv env = Env();
+  UsbChannel env = Env();
   const std::vector<std::pair<qint32, std::vector<std::uint8_t>>> cases{
       {315'600'000, Hex({0x01, 0xC0, 0x04, 0x80, 0xAC, 0xCF, 0x12, 0x2D})},
       {300'000'000, Hex({0x01, 0xC0, 0x04, 0x00, 0xA3, 0xE1, 0x11, 0xA5})},
@@ -114,7 +114,7 @@ TEST_F(Short, SetFrequencyFramesAndBounds) {
   for (const auto& [hz, body] : cases) {
     hid.written.clear();
     fb.log.clear();
-    OpResult r = SetFrequencyUsb(env, hz);
+    OpResult r = SetFrequency(env, hz);
     EXPECT_TRUE(r.Ok()) << hz;
     ASSERT_EQ(hid.written.size(), 1u);
     ExpectReport(hid.written[0].report, body);
@@ -124,15 +124,15 @@ TEST_F(Short, SetFrequencyFramesAndBounds) {
 
   hid.written.clear();
   fb.log.clear();
-  for (qint32 hz : {299'999'999, 900'000'001}) EXPECT_EQ(SetFrequencyUsb(env, hz).outcome, Outcome::InvalidInput);
+  for (qint32 hz : {299'999'999, 900'000'001}) EXPECT_EQ(SetFrequency(env, hz).outcome, Outcome::InvalidInput);
   EXPECT_TRUE(hid.written.empty());
   EXPECT_TRUE(fb.log.filter("progress").isEmpty());
 }
 
 TEST_F(Short, ReadFrequencyTakesFourBytesLeastSignificantFirst) {
-  UsbEnv env = Env();
+  UsbChannel env = Env();
   AnswerWith(cmd::ReadFrequency, {0x80, 0xAC, 0xCF, 0x12});
-  OpResult r = ReadFrequencyUsb(env);
+  OpResult r = ReadFrequency(env);
   ASSERT_TRUE(r.Ok());
   EXPECT_EQ(r.frequency, 315'600'000);
   ExpectReport(hid.written[0].report, Hex({0x01, 0xC1, 0x00, 0x3D}));
@@ -140,12 +140,12 @@ TEST_F(Short, ReadFrequencyTakesFourBytesLeastSignificantFirst) {
   EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: text Reading frequency ...", "progress: close"}));
 
   AnswerWith(cmd::ReadFrequency, {0xFF, 0xFF, 0xFF, 0xFF});
-  EXPECT_EQ(ReadFrequencyUsb(env).frequency, -1);
+  EXPECT_EQ(ReadFrequency(env).frequency, -1);
 
   fb.log.clear();
   AnswerWith(cmd::ReadFrequency, {});
   hid.responder = nullptr;
-  EXPECT_EQ(ReadFrequencyUsb(env).outcome, Outcome::Failed);
+  EXPECT_EQ(ReadFrequency(env).outcome, Outcome::Failed);
   EXPECT_EQ(Joined(fb.Boxes()),
             Joined({"box: Read data failed, please send again !", "box: Reading frequency failed !"}));
   EXPECT_EQ(fb.log.last(), "progress: close");
@@ -153,8 +153,8 @@ TEST_F(Short, ReadFrequencyTakesFourBytesLeastSignificantFirst) {
 
 TEST_F(Short, CallButtonsOneRequestOneBox) {
   AnswerWith(cmd::InitCallButtons, {});
-  UsbEnv env = Env();
-  EXPECT_TRUE(InitCallButtonsUsb(env).Ok());
+  UsbChannel env = Env();
+  EXPECT_TRUE(InitCallButtons(env).Ok());
   ASSERT_EQ(hid.written.size(), 1u);
   ExpectReport(hid.written[0].report, Hex({0x01, 0xC6, 0x00, 0x38}));
   EXPECT_EQ(Joined(fb.log), Joined({"progress: show", "progress: text Initialize call button data ...",
@@ -162,7 +162,7 @@ TEST_F(Short, CallButtonsOneRequestOneBox) {
 
   fb.log.clear();
   hid.failWrites = kWriteAttempts;  // the repeater has stopped taking reports
-  EXPECT_EQ(InitCallButtonsUsb(env).outcome, Outcome::Failed);
+  EXPECT_EQ(InitCallButtons(env).outcome, Outcome::Failed);
   EXPECT_EQ(Joined(fb.Boxes()), Joined({"box: Equipment not connected, please connect equipment !",
                                         "box: Initialize call button data failed !"}));
 }

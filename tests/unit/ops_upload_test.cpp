@@ -20,8 +20,8 @@ class Upload : public OpsTest {
     };
   }
   QString Send(std::uint8_t command, const QByteArray& image) {
-    UsbEnv env = Env();
-    return EndOf(UploadImageUsb(env, command, image, QStringLiteral("T")));
+    UsbChannel env = Env();
+    return EndOf(SendImage(env, command == cmd::UsbUpgrade ? ImageKind::Firmware : ImageKind::Backup, image));
   }
   // How a transfer ended, in a word.
   static QString EndOf(const OpResult& r) {
@@ -128,7 +128,9 @@ TEST_F(Upload, OnlyTheExactAcknowledgementAccepts) {
     AckLastPacket(c.payload, c.command);
     fb.log.clear();
     EXPECT_EQ(Send(cmd::UsbUpgrade, Pattern(20)), "refused") << c.what;
-    EXPECT_EQ(fb.log.mid(fb.log.size() - 2).join('|'), "progress: text T sending failure !|progress: close") << c.what;
+    EXPECT_EQ(fb.log.mid(fb.log.size() - 2).join('|'),
+              "progress: text Update program sending failure !|progress: close")
+        << c.what;
   }
   // Bytes after the checksum are the device's business.
   hid.responder = [this](const Report&) {
@@ -152,8 +154,8 @@ TEST_F(Upload, UpgradeShowsItsBoxAfterTheProgressWindowCloses) {
   const QString path = PathOf("fw.bin");
   WriteFile(path, Pattern(53));
   AckLastPacket();
-  UsbEnv env = Env();
-  OpResult r = FirmwareUpgradeUsb(env, path);
+  UsbChannel env = Env();
+  OpResult r = Upgrade(env, path);
   EXPECT_TRUE(r.Ok());
   EXPECT_EQ(r.bytes, 53);
   EXPECT_EQ(Joined(fb.log),
@@ -170,8 +172,8 @@ TEST_F(Upload, UpgradeShowsItsBoxAfterTheProgressWindowCloses) {
 TEST_F(Upload, DownloadInChineseAndItsFailureOrder) {
   const QString path = PathOf("back-up.bin");
   WriteFile(path, Pattern(108));
-  UsbEnv env = Env(false);
-  OpResult r = BackupDownloadUsb(env, path);  // the device never acknowledges
+  UsbChannel env = Env(false);
+  OpResult r = DownloadBackup(env, path);  // the device never acknowledges
   EXPECT_EQ(r.outcome, Outcome::Failed);
   EXPECT_EQ(r.fault, Fault::NoReply);
   EXPECT_EQ(Joined(fb.log),
@@ -188,16 +190,16 @@ TEST_F(Upload, DownloadInChineseAndItsFailureOrder) {
   fb.log.clear();
   hid.written.clear();
   hid.responder = [this](const Report&) { hid.failWrites = kWriteAttempts; };
-  EXPECT_EQ(BackupDownloadUsb(env, path).outcome, Outcome::Failed);
+  EXPECT_EQ(DownloadBackup(env, path).outcome, Outcome::Failed);
   EXPECT_EQ(hid.written.size(), 1u);
   EXPECT_EQ(Joined(fb.log.mid(fb.log.size() - 3)), Joined({QString::fromUtf8("box: 设备未连接，请连接设备！"),
                                                            "progress: close", QString::fromUtf8("box: 下载失败！")}));
 }
 
 TEST_F(Upload, FilesThatCannotBeSentAreRefusedBeforeAnythingGoesOut) {
-  UsbEnv env = Env();
+  UsbChannel env = Env();
   const QString missing = PathOf("nope.bin");
-  OpResult r = FirmwareUpgradeUsb(env, missing);
+  OpResult r = Upgrade(env, missing);
   EXPECT_EQ(r.outcome, Outcome::FileError);
   ASSERT_EQ(fb.log.size(), 1);
   EXPECT_TRUE(fb.log[0].startsWith("box: Cannot open the file " + missing + ".")) << fb.log[0].toStdString();
@@ -209,14 +211,14 @@ TEST_F(Upload, FilesThatCannotBeSentAreRefusedBeforeAnythingGoesOut) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     ASSERT_TRUE(f.resize(kMaxUsbImage + 1));
   }
-  UsbEnv zh = Env(false);
-  EXPECT_EQ(BackupDownloadUsb(zh, big).outcome, Outcome::FileError);
+  UsbChannel zh = Env(false);
+  EXPECT_EQ(DownloadBackup(zh, big).outcome, Outcome::FileError);
   EXPECT_EQ(Joined(fb.log), Joined({QString::fromUtf8("box: 文件 %1 太大：最多可以发送 3000000 字节。").arg(big)}));
   EXPECT_TRUE(hid.written.empty());
 
   // An image handed over in memory is held to the same limit.
   fb.log.clear();
-  EXPECT_EQ(EndOf(UploadImageUsb(env, cmd::UsbUpgrade, QByteArray(kMaxUsbImage + 1, 'x'), "T")), "too-large");
+  EXPECT_EQ(EndOf(SendImage(env, ImageKind::Firmware, QByteArray(kMaxUsbImage + 1, 'x'))), "too-large");
   EXPECT_EQ(fb.log.size(), 1);
   EXPECT_TRUE(hid.written.empty());
 }
@@ -244,8 +246,8 @@ TEST_F(Upload, StopBetweenPacketsClosesTheWindowWithoutWaiting) {
   hid.responder = [this](const Report& r) {
     if (r[9] == 2) fb.cancel = true;
   };
-  UsbEnv env = Env();
-  const OpResult stopped = UploadImageUsb(env, cmd::UsbUpgrade, Pattern(52 * 5), "T");
+  UsbChannel env = Env();
+  const OpResult stopped = SendImage(env, ImageKind::Firmware, Pattern(52 * 5));
   EXPECT_EQ(EndOf(stopped), "interrupted");
   EXPECT_EQ(hid.written.size(), 2u);
   EXPECT_EQ(stopped.bytes, 104);
@@ -257,7 +259,7 @@ TEST_F(Upload, StopBetweenPacketsClosesTheWindowWithoutWaiting) {
   fb.cancel = false;
   hid.responder = [this](const Report&) { fb.cancel = true; };
   const qint64 start = clock.NowMs();
-  EXPECT_EQ(EndOf(UploadImageUsb(env, cmd::UsbUpgrade, Pattern(60), "T")), "interrupted");
+  EXPECT_EQ(EndOf(SendImage(env, ImageKind::Firmware, Pattern(60))), "interrupted");
   EXPECT_LE(clock.NowMs() - start, 100);
 }
 

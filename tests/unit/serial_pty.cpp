@@ -105,10 +105,10 @@ void OnQtThread(const std::function<void()>& fn) {
   delete thread;
 }
 
-void SerialRun::Start(std::function<OpResult(SerialEnv&, const SerialChoice&)> op) {
+void SerialRun::Start(std::function<OpResult(Channel&)> op) {
   m_startMs = clock.NowMs();
   m_thread = QThread::create([this, op = std::move(op)] {
-    m_result = op(env, choice);
+    m_result = op(env);
     portOpenAfter = port.IsOpen();
     m_endMs = clock.NowMs();
   });

@@ -61,10 +61,11 @@ void OnQtThread(const std::function<void()>& fn);
 // the device.
 class SerialRun {
  public:
-  explicit SerialRun(bool english = true) : env{port, fb, clock, TestLanguage(english)} {}
+  explicit SerialRun(bool english = true)
+      : env{port, {device.SlavePath(), QStringLiteral("9600")}, fb, clock, TestLanguage(english)} {}
   ~SerialRun() { (void)Finish(); }
 
-  void Start(std::function<OpResult(SerialEnv&, const SerialChoice&)> op);
+  void Start(std::function<OpResult(Channel&)> op);
   OpResult Finish();
   [[nodiscard]] qint64 ElapsedMs() const { return m_endMs - m_startMs; }
   [[nodiscard]] qint64 StartMs() const { return m_startMs; }
@@ -73,8 +74,7 @@ class SerialRun {
   CSerialPort port;
   RecordingFeedback fb;
   RealClock clock;
-  SerialEnv env;
-  SerialChoice choice{device.SlavePath(), QStringLiteral("9600")};
+  SerialChannel env;
   bool portOpenAfter = true;
 
  private:

@@ -22,7 +22,7 @@ class SerialReadBack : public ::testing::Test {
     f.write(kEarlier);
   }
   void Start(SerialRun& run) {
-    run.Start([p = path](SerialEnv& env, const SerialChoice& c) { return BackupReadBackSerial(env, c, p); });
+    run.Start([p = path](Channel& env) { return ReadBackup(env, p); });
     EXPECT_EQ(run.device.ReadExactly(6, 2000), Bytes({0x55, 0xAA, 0x01, 0xC5, 0x00, 0x39}));
   }
   QByteArray FileBytes() const {
@@ -147,7 +147,7 @@ TEST_F(SerialReadBack, BadChunksFailWithoutTouchingTheFile) {
 TEST_F(SerialReadBack, AFileThatCannotBeWrittenStopsBeforeTheRequest) {
   SerialRun run;
   const QString nowhere = dir.filePath(QStringLiteral("no/such/dir/upload.bin"));
-  run.Start([nowhere](SerialEnv& env, const SerialChoice& c) { return BackupReadBackSerial(env, c, nowhere); });
+  run.Start([nowhere](Channel& env) { return ReadBackup(env, nowhere); });
   EXPECT_EQ(run.Finish().outcome, Outcome::FileError);
   ASSERT_EQ(run.fb.log.size(), 1);
   EXPECT_TRUE(run.fb.log[0].startsWith("box: Cannot write the file " + nowhere + ".\n"));

@@ -28,10 +28,10 @@ class SerialTransfer : public ::testing::Test {
     return bytes;
   }
   void StartUpgrade(SerialRun& run, const QString& path) {
-    run.Start([path](SerialEnv& env, const SerialChoice& c) { return FirmwareUpgradeSerial(env, c, path); });
+    run.Start([path](Channel& env) { return Upgrade(env, path); });
   }
   void StartDownload(SerialRun& run, const QString& path) {
-    run.Start([path](SerialEnv& env, const SerialChoice& c) { return BackupDownloadSerial(env, c, path); });
+    run.Start([path](Channel& env) { return DownloadBackup(env, path); });
   }
 
   QTemporaryDir dir;

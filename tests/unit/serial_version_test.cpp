@@ -8,7 +8,7 @@ namespace quorvin::test {
 namespace {
 
 void StartVersion(SerialRun& run) {
-  run.Start([](SerialEnv& env, const SerialChoice& c) { return ReadVersionSerial(env, c); });
+  run.Start([](Channel& env) { return ReadVersion(env); });
 }
 
 TEST(SerialVersion, ReplyTextFollowsThePrefixAndIsShownBeforeTheProgressCloses) {

@@ -21,7 +21,7 @@ class SimOps : public ::testing::Test {
   InProcessBackend backend{clock};
   test::RecordingFeedback fb;
   HidLink link{backend, fb, clock};
-  UsbEnv env{link, fb, clock, test::TestLanguage(true)};
+  UsbChannel env{link, fb, clock, test::TestLanguage(true)};
   QTemporaryDir dir;
 
   QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
@@ -46,7 +46,7 @@ TEST_F(SimOps, FirmwareUpgradeIsTakenWithTheEnginesPauses) {
   const QByteArray image = Pattern(65'536);  // 1,261 packets of 52 bytes
   Write(Path("fw.bin"), image);
   const qint64 start = clock.NowMs();
-  EXPECT_TRUE(FirmwareUpgradeUsb(env, Path("fw.bin")).Ok());
+  EXPECT_TRUE(Upgrade(env, Path("fw.bin")).Ok());
   EXPECT_EQ(fb.Boxes(), QStringList{QStringLiteral("box: Update successfully")});
   EXPECT_EQ(backend.WithModel([](DeviceModel& m) { return m.FirmwareImage(); }), image);
   EXPECT_GE(clock.NowMs() - start, 4000 + 1260 * 50);
@@ -55,8 +55,8 @@ TEST_F(SimOps, FirmwareUpgradeIsTakenWithTheEnginesPauses) {
 TEST_F(SimOps, DownloadedBackupReadsBackByteForByte) {
   const QByteArray backup = Pattern(54 * 20 + 7);
   Write(Path("in.bin"), backup);
-  ASSERT_TRUE(BackupDownloadUsb(env, Path("in.bin")).Ok());
-  ASSERT_TRUE(BackupReadBackUsb(env, Path("out.bin")).Ok());
+  ASSERT_TRUE(DownloadBackup(env, Path("in.bin")).Ok());
+  ASSERT_TRUE(ReadBackup(env, Path("out.bin")).Ok());
   EXPECT_EQ(Read(Path("out.bin")), backup);
   EXPECT_EQ(fb.Boxes(), (QStringList{QStringLiteral("box: Download successfully !"),
                                      QStringLiteral("box: Read backup data successfully !")}));
@@ -66,7 +66,7 @@ TEST_F(SimOps, ReadsBackThreeMillionBytesAtOneReportPerMillisecond) {
   const QByteArray backup = Pattern(3'000'000);
   ASSERT_TRUE(backend.WithModel([&](DeviceModel& m) { return m.SetBackupData(backup); }));
   const qint64 start = clock.NowMs();
-  ASSERT_TRUE(BackupReadBackUsb(env, Path("big.bin")).Ok());
+  ASSERT_TRUE(ReadBackup(env, Path("big.bin")).Ok());
   EXPECT_EQ(Read(Path("big.bin")), backup);
   EXPECT_TRUE(LogHas(QStringLiteral("progress: range 55556")));
   // 55,555 intervals of 1 ms after the first packet, plus the completion line's second.
@@ -76,7 +76,7 @@ TEST_F(SimOps, ReadsBackThreeMillionBytesAtOneReportPerMillisecond) {
 TEST_F(SimOps, DeviceFaultsEndInTheNamedFailures) {
   Write(Path("fw.bin"), Pattern(104));
   backend.WithModel([](DeviceModel& m) { m.Faults().refuse = FaultCount::Times(1); });
-  EXPECT_FALSE(FirmwareUpgradeUsb(env, Path("fw.bin")).Ok());
+  EXPECT_FALSE(Upgrade(env, Path("fw.bin")).Ok());
   EXPECT_TRUE(LogHas(QStringLiteral("progress: text  Update program  sending failure !")));
   EXPECT_EQ(fb.Boxes().last(), QStringLiteral("box: Update failed"));
 
@@ -85,7 +85,7 @@ TEST_F(SimOps, DeviceFaultsEndInTheNamedFailures) {
     m.Faults().stopReadBackAfter = 2;
     return m.SetBackupData(Pattern(54 * 4));
   });
-  EXPECT_FALSE(BackupReadBackUsb(env, Path("old.bin")).Ok());
+  EXPECT_FALSE(ReadBackup(env, Path("old.bin")).Ok());
   EXPECT_TRUE(LogHas(QStringLiteral("progress: text Read backup data read failure")));
   EXPECT_EQ(fb.Boxes().last(), QStringLiteral("box: Read backup data failed !"));
   EXPECT_EQ(Read(Path("old.bin")), QByteArray("earlier"));
@@ -94,12 +94,12 @@ TEST_F(SimOps, DeviceFaultsEndInTheNamedFailures) {
     m.Faults().stopReadBackAfter = -1;
     m.Faults().corruptChecksum = FaultCount::Times(1);
   });
-  EXPECT_FALSE(BackupReadBackUsb(env, Path("old.bin")).Ok());
+  EXPECT_FALSE(ReadBackup(env, Path("old.bin")).Ok());
   EXPECT_TRUE(fb.Boxes().contains(
       QStringLiteral("box: Receiving data is not correct, please check whether the host is normal work !")));
 
   backend.WithModel([](DeviceModel& m) { m.Faults().strayReply = FaultCount::Times(1); });
-  EXPECT_FALSE(BackupReadBackUsb(env, Path("old.bin")).Ok());  // first reply is not a read-back packet
+  EXPECT_FALSE(ReadBackup(env, Path("old.bin")).Ok());  // first reply is not a read-back packet
   EXPECT_EQ(Read(Path("old.bin")), QByteArray("earlier"));
 }
 

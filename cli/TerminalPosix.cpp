@@ -1,0 +1,9 @@
+#include <unistd.h>
+
+#include "cli/Terminal.h"
+
+namespace quorvin::cli {
+
+bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
+
+}  // namespace quorvin::cli

@@ -1,0 +1,99 @@
+// The window claims its unit at the click, from what is attached then, through the same lock every
+// program takes: a unit another program holds is left alone, even before the window's own device
+// watcher has seen it, and a lock that cannot be taken at all stops the run too.
+
+#include <sys/stat.h>
+
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "app/DialogTemplate.h"
+#include "app/TellwaveDlg.h"
+#include "gui/GuiSupport.h"
+#include "link/Backends.h"
+#include "link/Clock.h"
+#include "link/DeviceLock.h"
+#include "support/Languages.h"
+
+using namespace quorvin;
+using namespace quorvin::test;
+
+class UnitClaimTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void init();
+  void cleanup();
+  void AUnitHeldElsewhereIsLeftAloneFromTheFirstClick();
+
+ private:
+  QProcess m_sim;
+  QTemporaryDir m_dir;
+  QString m_out;
+};
+
+void UnitClaimTest::init() {
+  m_out.clear();
+  m_sim.setProgram(QStringLiteral(QUORVIN_SIM_BINARY));
+  m_sim.setArguments({QStringLiteral("--hid-socket"), m_dir.filePath("unit.sock"), QStringLiteral("--trace")});
+  m_sim.start();
+  QVERIFY(QTest::qWaitFor(
+      [&] {
+        m_out += QString::fromLocal8Bit(m_sim.readAllStandardOutput());
+        return m_out.contains(QLatin1String("quorvin-sim ready"));
+      },
+      10000));
+}
+
+void UnitClaimTest::cleanup() {
+  m_sim.terminate();
+  if (!m_sim.waitForFinished(5000)) m_sim.kill();
+}
+
+void UnitClaimTest::AUnitHeldElsewhereIsLeftAloneFromTheFirstClick() {
+  auto backend = MakeSocketBackend(m_dir.filePath("unit.sock"));
+  QVERIFY(backend);
+  const auto present = backend->Enumerate();
+  QCOMPARE(present.size(), std::size_t{1});
+  const QString lockName = backend->LockName(present.front());
+  DlgOptions options;
+  options.language = TestLanguage(true);
+  options.startTimers = false;  // the device watcher has not named the unit yet
+  RealClock clock;
+  CTellwaveDlg dlg(*backend, clock, options);
+  BoxAnswerer boxes;
+  const auto click = [&] {
+    qobject_cast<QPushButton*>(dlg.Control(ctl::ReadVersion))->click();
+    QVERIFY(QTest::qWaitFor([&] { return !dlg.Runner().IsBusy(); }, 15000));
+  };
+
+  {
+    // Held as another program holds it while it upgrades the unit.
+    DeviceLock held;
+    qint64 holder = 0;
+    QString detail;
+    QCOMPARE(held.TryAcquire(lockName, holder, detail), LockResult::Acquired);
+    click();
+    QCOMPARE(boxes.texts.size(), 1);
+    QVERIFY2(boxes.texts[0].startsWith("The repeater sim:unit is in use by another program (process "),
+             qPrintable(boxes.texts[0]));
+  }
+  // A lock that cannot be taken at all: nothing runs unlocked either.
+  const QByteArray lockPath = QFile::encodeName(DeviceLock::LockPath(lockName));
+  QCOMPARE(::mkfifo(lockPath.constData(), 0600), 0);
+  click();
+  ::unlink(lockPath.constData());
+  QCOMPARE(boxes.texts.size(), 2);
+  QVERIFY2(boxes.texts[1].contains("cannot be taken"), qPrintable(boxes.texts[1]));
+  // The unit never saw a request.
+  m_out += QString::fromLocal8Bit(m_sim.readAllStandardOutput());
+  QVERIFY2(!m_out.contains(QLatin1String("host>")), qPrintable(m_out));
+
+  // Free again, the same click reaches it.
+  click();
+  QCOMPARE(boxes.texts.value(2), QStringLiteral("Version :V1.0"));
+}
+
+QTEST_MAIN(UnitClaimTest)
+#include "tst_unit_claim.moc"
