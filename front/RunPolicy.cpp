@@ -1,9 +1,8 @@
 #include "front/RunPolicy.h"
 
-#include "front/RunWords.h"
-
 #include <optional>
 
+#include "front/RunWords.h"
 #include "link/History.h"
 #include "link/TraceRecorder.h"
 
@@ -77,15 +76,8 @@ void TypeUsbFault(OpResult& r, const HidLink& link) {
 
 void WriteHistory(LinkKind link, const RunPlan& plan, const QDateTime& started, RunReport& report) {
   if (plan.program.isEmpty()) return;
-  HistoryFacts f{plan.program,
-                 plan.operation,
-                 LinkName(link),
-                 report.unit,
-                 report.device.info.location,
-                 plan.file,
-                 {},
-                 started,
-                 report.ms};
+  HistoryFacts f{plan.program, plan.operation, LinkName(link), report.unit, report.device.info.location, plan.file,
+                 {},           started,        report.ms};
   const bool inPlace = plan.fileUse == FileUse::Sent || (plan.fileUse == FileUse::Written && report.result.Ok());
   if (!plan.file.isEmpty() && inPlace) f.sha256 = FileSha256(plan.file);
   QString why;

@@ -54,7 +54,7 @@ struct RunReport {
   std::optional<SnapshotInfo> snapshot;  // the snapshot taken before the operation
   // What the link last met opening the unit: a repeater that is there but would not open.
   DiscoveryFault discovery = DiscoveryFault::None;
-  qint64 ms = 0;           // the run's own time, without the time its boxes stood open
+  qint64 ms = 0;  // the run's own time, without the time its boxes stood open
   // The recording could not be started (RunStop::Recording) or written (the run's outcome stands):
   // the file at fault, and why.
   QString recordFile;
@@ -69,8 +69,7 @@ struct RunReport {
 
 // Runs `op` on a unit already claimed (the station's recipe: one claim, many steps): snapshot,
 // recording, the operation and its history line.
-[[nodiscard]] RunReport RunClaimed(UnitClaim& claim, const RunPlan& plan,
-                                   const std::function<OpResult(Channel&)>& op);
+[[nodiscard]] RunReport RunClaimed(UnitClaim& claim, const RunPlan& plan, const std::function<OpResult(Channel&)>& op);
 
 // The history line of a run its front end refused before any unit was claimed (a frequency out of
 // range, a snapshot that cannot be restored): it was asked for, so it is written down. Answers the

@@ -1,6 +1,6 @@
-#include <QCryptographicHash>
-
 #include "link/DeviceLock.h"
+
+#include <QCryptographicHash>
 
 namespace quorvin {
 

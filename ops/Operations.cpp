@@ -16,7 +16,8 @@ SerialChannel& Serial(Channel& ch) { return static_cast<SerialChannel&>(ch); }
 OpResult NotOnThisLink(const Channel& ch, const char* what) {
   OpResult r;
   r.outcome = Outcome::NotStarted;
-  r.detail = QStringLiteral("%1 works over USB only, not over the %2 link").arg(QLatin1String(what), LinkName(ch.Kind()));
+  r.detail =
+      QStringLiteral("%1 works over USB only, not over the %2 link").arg(QLatin1String(what), LinkName(ch.Kind()));
   return r;
 }
 
@@ -37,8 +38,7 @@ OpResult ReadBackup(Channel& ch, const QString& path) {
 }
 
 OpResult VerifyBackup(Channel& ch, const QByteArray& expected) {
-  return ch.Kind() == LinkKind::Usb ? usb::VerifyBackup(Usb(ch), expected)
-                                    : serial::VerifyBackup(Serial(ch), expected);
+  return ch.Kind() == LinkKind::Usb ? usb::VerifyBackup(Usb(ch), expected) : serial::VerifyBackup(Serial(ch), expected);
 }
 
 OpResult ReadVersion(Channel& ch) {

@@ -113,7 +113,8 @@ TEST(Identity, RestoreKnowsTheUnitBySerialAndNamesWhatItCouldNotPutBack) {
     const QJsonObject o = Json(partial);
     EXPECT_EQ(partial.exitCode, 1) << bad.toStdString() << ": " << partial.out.toStdString();
     EXPECT_EQ(o["fault"].toString(), "out-of-range");
-    EXPECT_TRUE(o["detail"].toString().startsWith("backup restored; frequency not restored")) << partial.out.toStdString();
+    EXPECT_TRUE(o["detail"].toString().startsWith("backup restored; frequency not restored"))
+        << partial.out.toStdString();
     EXPECT_EQ(RunCtl({"frequency", "get"}, socket).out.trimmed(), "315600000");
   }
   qputenv("XDG_DATA_HOME", saved);

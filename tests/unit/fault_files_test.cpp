@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QUuid>
 
+#include "link/DeviceLock.h"
 #include "ops/Operations.h"
 #include "ops_fixture.h"
 #include "support/ScriptedSerial.h"
@@ -162,6 +164,20 @@ TEST(VanishingFilesSerial, ReadBackIntoAFolderRemovedMidRead) {
   EXPECT_TRUE(fb.Boxes()[0].startsWith("box: Cannot write the file " + path + ".\n")) << Joined(fb.log);
   EXPECT_FALSE(port.IsOpen());
   EXPECT_FALSE(QFileInfo::exists(folder));
+}
+
+// A FIFO (or anything but a regular file) at a lock's place is never taken for the lock: nothing
+// could be locked on it, and opening it could hang.
+TEST(DeviceLockFiles, NothingButARegularFileIsTakenForALock) {
+  const QString name = "socket /tmp/" + QUuid::createUuid().toString(QUuid::Id128) + " sim:1";
+  const QByteArray path = QFile::encodeName(DeviceLock::LockPath(name));
+  ASSERT_EQ(::mkfifo(path.constData(), 0600), 0);
+  DeviceLock lock;
+  qint64 holder = 0;
+  QString detail;
+  EXPECT_EQ(lock.TryAcquire(name, holder, detail), LockResult::Failed);
+  EXPECT_TRUE(detail.contains("not a regular file")) << detail.toStdString();
+  ::unlink(path.constData());
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // Snapshots: each gets a folder of its own, never one that was there, and a snapshot goes back only
 // onto the unit it was taken from.
 
+#include "front/Snapshot.h"
+
 #include <gtest/gtest.h>
 
 #include <QDateTime>
@@ -8,7 +10,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "front/Snapshot.h"
 #include "front/UnitClaim.h"
 #include "sim/InProcessBackend.h"
 #include "support/Languages.h"
@@ -58,7 +59,7 @@ TEST(Snapshot, TakenFromTellsUnitsBySerialAndWhereSerialsRepeatByPlace) {
   SnapshotInfo s;
   s.serial = "A1";
   s.location = "usb:1-2";
-  EXPECT_TRUE(TakenFrom(s, unit("A1", "usb:1-4")));  // a unique serial number follows the unit around
+  EXPECT_TRUE(TakenFrom(s, unit("A1", "usb:1-4")));   // a unique serial number follows the unit around
   EXPECT_FALSE(TakenFrom(s, unit("B2", "usb:1-2")));  // the same place, another unit
   EXPECT_TRUE(TakenFrom(s, unit("A1", "usb:1-2", true)));
   EXPECT_FALSE(TakenFrom(s, unit("A1", "usb:1-4", true)));  // shared now: the place decides too
