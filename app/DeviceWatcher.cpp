@@ -5,14 +5,14 @@
 namespace quorvin {
 
 bool DeviceWatcher::PollTick() {
-  if (m_bDeviceConnected) return true;
+  if (m_deviceConnected) return true;
   const bool found = m_link.FindHidDevice();
   TellDiscoveryFault(m_link, m_feedback, m_lang);
   if (found) {
-    m_bDeviceConnected = true;
+    m_deviceConnected = true;
     return true;
   }
-  m_bDeviceConnected = false;
+  m_deviceConnected = false;
   m_link.CloseHidDevice();
   return false;
 }

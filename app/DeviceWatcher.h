@@ -26,9 +26,9 @@ class DeviceWatcher {
   // Check box "USB Operation" was clicked; `checked` is its new state.
   void OnUsbCheckBoxClicked(bool checked);
   // A removal was noticed: polling starts again.
-  void OnDeviceRemoved() { m_bDeviceConnected = false; }
+  void OnDeviceRemoved() { m_deviceConnected = false; }
 
-  [[nodiscard]] bool DeviceConnected() const { return m_bDeviceConnected; }
+  [[nodiscard]] bool DeviceConnected() const { return m_deviceConnected; }
   // The repeaters the last device watcher tick saw, identified; the window's status strip names
   // the one in use and warns when there are several.
   [[nodiscard]] const std::vector<AttachedRepeater>& Attached() const { return m_attached; }
@@ -37,7 +37,7 @@ class DeviceWatcher {
   HidLink& m_link;
   Feedback& m_feedback;
   Language m_lang;
-  bool m_bDeviceConnected = false;
+  bool m_deviceConnected = false;
   bool m_wasPresent = false;  // what the device watcher saw last
   bool m_watchPrimed = false;
   std::vector<AttachedRepeater> m_attached;

@@ -6,7 +6,7 @@
 #include <QThread>
 #include <algorithm>
 
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
 
 namespace quorvin {
 
@@ -28,7 +28,7 @@ QMessageBox::Icon ToQt(MsgIcon icon) {
 
 }  // namespace
 
-QtFeedback::QtFeedback(CTellwaveDlg& window) : m_window(window) {
+QtFeedback::QtFeedback(MainWindow& window) : m_window(window) {
   m_flushTimer.setSingleShot(true);
   connect(&m_flushTimer, &QTimer::timeout, this, &QtFeedback::FlushPending);
   m_sinceFlush.start();
@@ -94,7 +94,7 @@ void QtFeedback::Apply(const Pending& pending) {
 
 void QtFeedback::TakeBarState() {
   std::lock_guard lock(m_mutex);
-  if (const CMyProgressDlg* dlg = m_window.ProgressDlg()) m_max = dlg->Bar()->maximum();
+  if (const ProgressWindow* dlg = m_window.ProgressDlg()) m_max = dlg->Bar()->maximum();
   m_pos = m_window.ProgressPos();
 }
 

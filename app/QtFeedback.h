@@ -20,12 +20,12 @@
 
 namespace quorvin {
 
-class CTellwaveDlg;
+class MainWindow;
 
 class QtFeedback final : public QObject, public Feedback {
   Q_OBJECT
  public:
-  explicit QtFeedback(CTellwaveDlg& window);
+  explicit QtFeedback(MainWindow& window);
 
   static constexpr int kDisplayIntervalMs = 33;
 
@@ -58,7 +58,7 @@ class QtFeedback final : public QObject, public Feedback {
   // Mirrors the bar's state after a change made on the GUI thread.
   void TakeBarState();
 
-  CTellwaveDlg& m_window;
+  MainWindow& m_window;
   std::mutex m_mutex;
   Pending m_pending;
   bool m_flushQueued = false;

@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <cstdio>
 
-#include "app/DialogTemplate.h"
+#include "app/WindowLayout.h"
 #include "bench/Bench.h"
 #include "bench/FastClock.h"
 #include "bench/ProcessStats.h"

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/DialogTemplate.h"
+#include "app/WindowLayout.h"
 #include "bench/Bench.h"
 #include "bench/SimProcess.h"
 #include "bench/WindowHarness.h"
@@ -61,7 +61,7 @@ void RunSerialBench(const BenchConfig& cfg, Figures& figures) {
   const std::unique_ptr<HidBackend> noUsb = MakeSocketBackend(cfg.workDir + QStringLiteral("/no-device.sock"));
   RealClock clock;
   WindowHarness window(*noUsb, clock, false, QString());
-  CTellwaveDlg& dlg = window.Window();
+  MainWindow& dlg = window.Window();
   dlg.FillPortList({sim.SerialPath()});
   qobject_cast<QCheckBox*>(dlg.Control(ctl::UsbOperation))->setChecked(false);
   auto* speed = qobject_cast<QComboBox*>(dlg.Control(ctl::ComboSpeed));

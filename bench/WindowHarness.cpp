@@ -38,8 +38,8 @@ bool ServeUntil(Done done, int timeoutMs) {
 
 }  // namespace
 
-DlgOptions BenchWindowOptions(bool startTimers) {
-  DlgOptions options;
+WindowOptions BenchWindowOptions(bool startTimers) {
+  WindowOptions options;
   options.language = quorvin::Language();
   options.startTimers = startTimers;
   return options;

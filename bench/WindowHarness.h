@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
 #include "bench/BoxAnswerer.h"
 #include "bench/MachineProbe.h"
 #include "bench/StallMeter.h"
@@ -27,7 +27,7 @@ class WindowHarness {
   // With startTimers the poll timer links the device as in the running tool.
   WindowHarness(HidBackend& backend, Clock& clock, bool startTimers, const QString& chosenPath);
 
-  [[nodiscard]] CTellwaveDlg& Window() { return m_window; }
+  [[nodiscard]] MainWindow& Window() { return m_window; }
   [[nodiscard]] StallMeter& Stalls() { return m_stalls; }
   [[nodiscard]] MachineProbe& Probe() { return m_probe; }
   // Prints, for the run that began at sinceNs, the window's longest stall and the probe thread's
@@ -42,12 +42,12 @@ class WindowHarness {
   [[nodiscard]] ClickResult Click(int controlId, int timeoutMs);
 
  private:
-  CTellwaveDlg m_window;
+  MainWindow m_window;
   BoxAnswerer m_boxes;
   StallMeter m_stalls;
   MachineProbe m_probe;
 };
 
-[[nodiscard]] DlgOptions BenchWindowOptions(bool startTimers);
+[[nodiscard]] WindowOptions BenchWindowOptions(bool startTimers);
 
 }  // namespace quorvin::bench

@@ -59,7 +59,6 @@ struct CliOptions {
   QString baud = QStringLiteral("115200");
   std::optional<QString> device;  // --device SELECTOR: which repeater; unset: $QUORVIN_DEVICE, else the only one
   bool waitLock = false;          // --wait-lock: wait while another process drives the repeater
-  bool probe = false;             // `devices --probe`: each repeater's version and frequency too
   bool json = false;
   bool verbose = false;
   bool help = false;

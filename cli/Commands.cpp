@@ -222,7 +222,7 @@ int Session::OnUnit(const Op& op, FileUse use, bool snapshotFirst) {
     backend = MakeDefaultBackend(&why);
     if (!backend) return RefuseSocketVariable(why);
   }
-  CSerialPort port;
+  SerialPort port;
   UnitClaim claim(backend.get(), &port, m_fb, m_clock, m_lang);
   m_claim = &claim;
   ClaimOptions options{m_o.waitLock, kMaxLockWaitMs, {}};

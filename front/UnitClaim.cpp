@@ -8,7 +8,7 @@ namespace {
 constexpr int kLockRetryMs = 50;
 }  // namespace
 
-UnitClaim::UnitClaim(HidBackend* backend, CSerialPort* port, Feedback& fb, Clock& clock, Language lang)
+UnitClaim::UnitClaim(HidBackend* backend, SerialPort* port, Feedback& fb, Clock& clock, Language lang)
     : m_backend(backend), m_port(port), m_clock(clock), m_lang(std::move(lang)), m_relay(fb) {}
 
 UnitClaim::~UnitClaim() { Release(); }

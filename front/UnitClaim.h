@@ -20,7 +20,7 @@
 
 namespace quorvin {
 
-class CSerialPort;
+class SerialPort;
 
 // Which link and, over USB, which repeater.
 struct Target {
@@ -54,7 +54,7 @@ class UnitClaim {
  public:
   // `backend`: the USB side (may be null for a serial target); `port`: the serial side, used by
   // the serial channel (may be null for a USB target). `fb` is where the operations speak.
-  UnitClaim(HidBackend* backend, CSerialPort* port, Feedback& fb, Clock& clock, Language lang);
+  UnitClaim(HidBackend* backend, SerialPort* port, Feedback& fb, Clock& clock, Language lang);
   ~UnitClaim();
   UnitClaim(const UnitClaim&) = delete;
   UnitClaim& operator=(const UnitClaim&) = delete;
@@ -83,7 +83,7 @@ class UnitClaim {
   ClaimEnd Lock(const ClaimOptions& options);
 
   HidBackend* m_backend;
-  CSerialPort* m_port;
+  SerialPort* m_port;
   Clock& m_clock;
   Language m_lang;
   RelayFeedback m_relay;

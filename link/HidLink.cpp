@@ -15,7 +15,7 @@ HidLink::~HidLink() = default;
 
 void HidLink::Drop() {
   CloseHidDevice();
-  m_bLinkUp = false;
+  m_linkUp = false;
 }
 
 void HidLink::CloseHidDevice() {
@@ -64,41 +64,41 @@ bool HidLink::FindHidDevice() {
     }
     if (!IsRepeater(info) || (m_filter && !m_filter(info))) continue;  // not opened, so nothing to close
     m_sawMatch = true;
-    if (OpenReportHandles(info.path)) m_bLinkUp = true;
+    if (OpenReportHandles(info.path)) m_linkUp = true;
     break;
   }
   if (fault != DiscoveryFault::None) {
     ReportFault(fault);
-  } else if (m_bLinkUp || !m_sawMatch) {
+  } else if (m_linkUp || !m_sawMatch) {
     // The run ended cleanly: a fault that comes back later is shown again.
     m_lastFault = DiscoveryFault::None;
     m_shownFault = DiscoveryFault::None;
     m_newFault = DiscoveryFault::None;
   }
-  return m_bLinkUp;
+  return m_linkUp;
 }
 
 bool HidLink::WriteOutputReport() {
-  if (!m_bLinkUp && !FindHidDevice()) return false;
-  m_outReport[0] = 0x00;
+  if (!m_linkUp && !FindHidDevice()) return false;
+  m_out[0] = 0x00;
   m_feedback.PumpMessages();
   if (!m_handle) {
-    m_bLinkUp = false;
+    m_linkUp = false;
     return false;
   }
-  m_inReport.fill(0);  // no earlier reply survives a new request
-  m_feedback.Trace(TraceDir::Out, m_outReport.data(), m_outReport.size());
-  const HidIo io = m_handle->Write(m_outReport.data(), m_outReport.size(), kWriteTimeoutMs);
+  m_in.fill(0);  // no earlier reply survives a new request
+  m_feedback.Trace(TraceDir::Out, m_out.data(), m_out.size());
+  const HidIo io = m_handle->Write(m_out.data(), m_out.size(), kWriteTimeoutMs);
   if (io != HidIo::Ok) Drop();
-  return m_bLinkUp;
+  return m_linkUp;
 }
 
 bool HidLink::ReadInputReport(int timeoutMs) {
-  if (!m_bLinkUp || !m_handle) {
-    m_bLinkUp = false;
+  if (!m_linkUp || !m_handle) {
+    m_linkUp = false;
     return false;
   }
-  m_inReport.fill(0);
+  m_in.fill(0);
   m_feedback.PumpMessages();
   // The wait is taken in slices so a stop request (Ctrl+C, closing the window) is seen within
   // ~100 ms even during the 5000 ms waits; the whole wait still ends at its deadline.
@@ -107,19 +107,19 @@ bool HidLink::ReadInputReport(int timeoutMs) {
   for (;;) {
     const qint64 left = deadline - m_clock.NowMs();
     const int slice = static_cast<int>(std::clamp<qint64>(left, 0, kStopCheckMs));
-    io = m_handle->Read(m_inReport.data() + 1, m_inReport.size() - 1, slice);
+    io = m_handle->Read(m_in.data() + 1, m_in.size() - 1, slice);
     if (io != HidIo::Timeout || left <= kStopCheckMs) break;
     if (m_feedback.CancelRequested()) break;  // the link is released below, as after a time-out
   }
   m_feedback.PumpMessages();
-  m_inReport[0] = 0x00;  // hidapi delivers the data bytes without the report ID
+  m_in[0] = 0x00;  // hidapi delivers the data bytes without the report ID
   if (io != HidIo::Ok) {
-    m_inReport.fill(0);
+    m_in.fill(0);
     Drop();
   } else {
-    m_feedback.Trace(TraceDir::In, m_inReport.data(), m_inReport.size());
+    m_feedback.Trace(TraceDir::In, m_in.data(), m_in.size());
   }
-  return m_bLinkUp;
+  return m_linkUp;
 }
 
 QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault) {

@@ -47,18 +47,18 @@ class HidLink {
   // With several repeaters attached, which one this link drives: discovery links only a repeater
   // the filter accepts. Without one, the first repeater found.
   void SetFilter(std::function<bool(const HidDeviceInfo&)> filter) { m_filter = std::move(filter); }
-  // Discovery: links the first interface with the wanted ids. Answers m_bLinkUp.
+  // Discovery: links the first interface with the wanted ids. Answers whether the link is up.
   bool FindHidDevice();
-  // Reads one input report into m_inReport within timeoutMs; a time-out or failure closes the link.
+  // Reads one input report into In() within timeoutMs; a time-out or failure closes the link.
   // A stop request (Feedback::CancelRequested) ends the wait early, as a time-out. A link that is
   // down stays down: a read never looks for the device again.
   bool ReadInputReport(int timeoutMs);
-  // Writes m_outReport, looking for the device first when the link is down; a write that fails or
+  // Writes Out(), looking for the device first when the link is down; a write that fails or
   // does not complete in 300 ms closes the link.
   bool WriteOutputReport();
   void CloseHidDevice();
 
-  [[nodiscard]] bool LinkUp() const { return m_bLinkUp; }
+  [[nodiscard]] bool LinkUp() const { return m_linkUp; }
   [[nodiscard]] DiscoveryFault LastFault() const { return m_lastFault; }
   // The last discovery's fault when it is news, once; None otherwise. A persistent fault is told
   // once, not on every poll tick, and again only after a clean run or another fault.
@@ -67,8 +67,10 @@ class HidLink {
   [[nodiscard]] bool SawMatchingDevice() const { return m_sawMatch; }
   [[nodiscard]] const QString& LinkedPath() const { return m_path; }
 
-  Report m_inReport{};
-  Report m_outReport{};
+  // The last input report read (zeroed by a write, a time-out or a failure), and the output report
+  // the next WriteOutputReport sends; byte 0 is the report ID, always 0x00.
+  [[nodiscard]] const Report& In() const { return m_in; }
+  [[nodiscard]] Report& Out() { return m_out; }
 
  private:
   bool OpenReportHandles(const QString& path);
@@ -81,11 +83,13 @@ class HidLink {
   std::unique_ptr<HidHandle> m_handle;
   std::function<bool(const HidDeviceInfo&)> m_filter;
   QString m_path;
-  bool m_bLinkUp = false;
+  bool m_linkUp = false;
   bool m_sawMatch = false;
   DiscoveryFault m_lastFault = DiscoveryFault::None;
   DiscoveryFault m_shownFault = DiscoveryFault::None;
   DiscoveryFault m_newFault = DiscoveryFault::None;
+  Report m_in{};
+  Report m_out{};
 };
 
 }  // namespace quorvin

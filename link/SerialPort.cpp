@@ -7,23 +7,15 @@
 
 namespace quorvin {
 
-CSerialException::CSerialException(quint32 error, QString text, SerialFault fault)
-    : m_dwError(error), m_text(std::move(text)), m_utf8(m_text.toStdString()), m_fault(fault) {}
-
-bool CSerialException::GetErrorMessage(QString& text, unsigned* helpContext) const {
-  if (helpContext) *helpContext = 0;
-  text = m_text;
-  return !text.isEmpty();
-}
-
-QString CSerialException::GetErrorText() const {
-  QString text;
-  (void)GetErrorMessage(text);
-  return text;
-}
+SerialError::SerialError(quint32 code, QString text, SerialFault fault, QString holder)
+    : m_code(code),
+      m_text(std::move(text)),
+      m_utf8(m_text.toStdString()),
+      m_fault(fault),
+      m_holder(std::move(holder)) {}
 
 void ThrowSerialException(quint32 error, const QString& text, SerialFault fault) {
-  throw CSerialException(error, text, fault);
+  throw SerialError(error, text, fault);
 }
 
 qint32 ParseDecimal(const QString& text) {

@@ -1,12 +1,12 @@
 #pragma once
 // The serial link to the repeater: one port, 8 data bits, no parity, one stop bit, no flow control,
-// raw bytes. Every failure of the port raises CSerialException carrying the error code and the
+// raw bytes. Every failure of the port raises SerialError carrying the error code and the
 // system's text, so the operation's top level can show what the operating system said.
 //
 // Each platform drives the port its own way: QSerialPort on Linux (SerialPortPosix.cpp), the Win32
 // communications API on Windows (SerialPortWin.cpp).
 //
-// Thread use: the port behind a CSerialPort is created by Open and destroyed by Close on the
+// Thread use: the port behind a SerialPort is created by Open and destroyed by Close on the
 // thread that calls them, and every read and write must come from that same thread. The window
 // runs operations on a worker thread without an event loop, so all waits here are blocking ones.
 
@@ -35,43 +35,42 @@ inline constexpr int kSerialIdleWaitMs = 100;
 // and advice from it, never from the text.
 enum class SerialFault { Other, NotFound, PermissionDenied, Busy, HungUp };
 
-class CSerialException : public std::exception {
+class SerialError : public std::exception {
  public:
-  CSerialException(quint32 error, QString text, SerialFault fault = SerialFault::Other);
+  SerialError(quint32 code, QString text, SerialFault fault = SerialFault::Other, QString holder = {});
 
   // The error code the serial layer reported (QSerialPort::SerialPortError on Linux, the system's
   // error code on Windows).
-  quint32 m_dwError;
-
-  // Hands out the system's text for the error; false (and an empty text) when there is none.
-  // helpContext, when given, is set to 0: there is no help for these errors.
-  bool GetErrorMessage(QString& text, unsigned* helpContext = nullptr) const;
-  [[nodiscard]] QString GetErrorText() const;
+  [[nodiscard]] quint32 Code() const { return m_code; }
+  // The system's text for the error (empty when it gave none).
+  [[nodiscard]] const QString& Text() const { return m_text; }
   [[nodiscard]] SerialFault Fault() const { return m_fault; }
   // For Busy: who holds the port ("name (pid N)"), when the system tells.
-  QString m_holder;
+  [[nodiscard]] const QString& Holder() const { return m_holder; }
   [[nodiscard]] const char* what() const noexcept override { return m_utf8.c_str(); }
 
  private:
+  quint32 m_code;
   QString m_text;
   std::string m_utf8;
   SerialFault m_fault;
+  QString m_holder;
 };
 
 [[noreturn]] void ThrowSerialException(quint32 error, const QString& text, SerialFault fault = SerialFault::Other);
 
 // The port's five operations are virtual so tests and fuzzers can stand a scripted line in for a
 // real one and run the serial operations on a virtual clock.
-class CSerialPort {
+class SerialPort {
  public:
-  CSerialPort();
-  virtual ~CSerialPort();
-  CSerialPort(const CSerialPort&) = delete;
-  CSerialPort& operator=(const CSerialPort&) = delete;
+  SerialPort();
+  virtual ~SerialPort();
+  SerialPort(const SerialPort&) = delete;
+  SerialPort& operator=(const SerialPort&) = delete;
 
   // Opens the port at `location` (a device path, or \\.\COMn on Windows) at `speed` bit/s, 8N1,
   // no flow control; RTS and DTR stay as the driver has them. An open port is closed first.
-  // Raises CSerialException; when the device itself could not be opened the port is left closed,
+  // Raises SerialError; when the device itself could not be opened the port is left closed,
   // when a setting was refused it stays open (Close or the next Open ends it).
   virtual void Open(const QString& location, qint32 speed);
   virtual void Close();
@@ -89,7 +88,6 @@ class CSerialPort {
 
   struct Port;  // the platform's handle on the open port
   std::unique_ptr<Port> m_port;
-  bool m_bFlag = false;  // kept for the port object's shape; nothing sets it
 };
 
 // Where a port list item leads and how messages name it.

@@ -9,7 +9,7 @@ namespace quorvin {
 
 struct SerialPortInfo {
   QString name;         // what the port list shows and --port takes: ttyUSB0, COM5
-  QString location;     // what CSerialPort::Open takes
+  QString location;     // what SerialPort::Open takes
   QString description;  // the driver's words, where the system has them
 };
 

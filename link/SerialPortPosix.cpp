@@ -22,15 +22,15 @@ bool LineHungUp(QSerialPort& port) {
 
 }  // namespace
 
-struct CSerialPort::Port : QSerialPort {};
+struct SerialPort::Port : QSerialPort {};
 
-CSerialPort::CSerialPort() = default;
+SerialPort::SerialPort() = default;
 
-CSerialPort::~CSerialPort() { Close(); }
+SerialPort::~SerialPort() { Close(); }
 
-bool CSerialPort::IsOpen() const { return m_port != nullptr && m_port->isOpen(); }
+bool SerialPort::IsOpen() const { return m_port != nullptr && m_port->isOpen(); }
 
-void CSerialPort::ThrowFromPort() {
+void SerialPort::ThrowFromPort() {
   const auto code = static_cast<quint32>(m_port->error());
   // A line that hung up (adapter unplugged, device gone) reads as end of file, and the port then
   // reports whatever error number was left over from an earlier call; name what happened instead.
@@ -42,7 +42,7 @@ void CSerialPort::ThrowFromPort() {
   ThrowSerialException(code, text, hungUp ? SerialFault::HungUp : SerialFault::Other);
 }
 
-void CSerialPort::Open(const QString& location, qint32 speed) {
+void SerialPort::Open(const QString& location, qint32 speed) {
   Close();
   m_port = std::make_unique<Port>();
   m_port->setPortName(location);
@@ -58,17 +58,14 @@ void CSerialPort::Open(const QString& location, qint32 speed) {
       const PortHolder holder = FindPortHolder(location);
       fault = holder.busy ? SerialFault::Busy : SerialFault::PermissionDenied;
       if (holder.busy) {
-        CSerialException busy(static_cast<quint32>(error),
-                              holder.who.isEmpty() ? QStringLiteral("The port is busy: another program holds it")
-                                                   : QStringLiteral("The port is busy: %1 holds it").arg(holder.who),
-                              fault);
-        busy.m_holder = holder.who;
-        throw busy;
+        throw SerialError(static_cast<quint32>(error),
+                          holder.who.isEmpty() ? QStringLiteral("The port is busy: another program holds it")
+                                               : QStringLiteral("The port is busy: %1 holds it").arg(holder.who),
+                          fault, holder.who);
       }
     }
     ThrowSerialException(static_cast<quint32>(error), text, fault);
   }
-  m_bFlag = false;
   // Settings go on after the open, so a refused one leaves the port open as a driver would.
   // RTS and DTR are not touched: they stay as the driver has them.
   if (!m_port->setBaudRate(speed)) ThrowFromPort();
@@ -81,14 +78,13 @@ void CSerialPort::Open(const QString& location, qint32 speed) {
   (void)m_port->clear(QSerialPort::Input);
 }
 
-void CSerialPort::Close() {
+void SerialPort::Close() {
   if (!m_port) return;
   if (m_port->isOpen()) m_port->close();
   m_port.reset();
-  m_bFlag = false;
 }
 
-void CSerialPort::Write(const char* data, qint64 count) {
+void SerialPort::Write(const char* data, qint64 count) {
   if (!IsOpen()) ThrowSerialException(QSerialPort::NotOpenError, QStringLiteral("The port is not open"));
   qint64 total = 0;
   while (total < count) {
@@ -102,7 +98,7 @@ void CSerialPort::Write(const char* data, qint64 count) {
   }
 }
 
-qint64 CSerialPort::Read(char* buffer, qint64 max, int waitMs) {
+qint64 SerialPort::Read(char* buffer, qint64 max, int waitMs) {
   if (!IsOpen()) ThrowSerialException(QSerialPort::NotOpenError, QStringLiteral("The port is not open"));
   if (max <= 0) return 0;
   if (m_port->bytesAvailable() == 0 && !m_port->waitForReadyRead(waitMs)) {

@@ -38,7 +38,7 @@ bool LineGone(DWORD code) {
 
 }  // namespace
 
-struct CSerialPort::Port {
+struct SerialPort::Port {
   HANDLE handle = INVALID_HANDLE_VALUE;
   DWORD lastError = ERROR_SUCCESS;
   int readWaitMs = -1;  // the read time-out the driver has now; set only when it changes
@@ -48,13 +48,13 @@ struct CSerialPort::Port {
   }
 };
 
-CSerialPort::CSerialPort() = default;
+SerialPort::SerialPort() = default;
 
-CSerialPort::~CSerialPort() { Close(); }
+SerialPort::~SerialPort() { Close(); }
 
-bool CSerialPort::IsOpen() const { return m_port != nullptr && m_port->handle != INVALID_HANDLE_VALUE; }
+bool SerialPort::IsOpen() const { return m_port != nullptr && m_port->handle != INVALID_HANDLE_VALUE; }
 
-void CSerialPort::ThrowFromPort() {
+void SerialPort::ThrowFromPort() {
   const DWORD code = m_port->lastError;
   if (LineGone(code)) {
     ThrowSerialException(code,
@@ -64,7 +64,7 @@ void CSerialPort::ThrowFromPort() {
   ThrowSerialException(code, WindowsErrorText(code));
 }
 
-void CSerialPort::Open(const QString& location, qint32 speed) {
+void SerialPort::Open(const QString& location, qint32 speed) {
   Close();
   auto port = std::make_unique<Port>();
   port->handle = CreateFileW(reinterpret_cast<const wchar_t*>(location.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
@@ -74,15 +74,13 @@ void CSerialPort::Open(const QString& location, qint32 speed) {
     // A COM port is opened exclusively: another program holding it shows as one of these two.
     if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION) {
       const PortHolder holder = FindPortHolder(location);
-      CSerialException busy(code, QStringLiteral("The port is busy: another program holds it"), SerialFault::Busy);
-      busy.m_holder = holder.who;
-      throw busy;
+      throw SerialError(code, QStringLiteral("The port is busy: another program holds it"), SerialFault::Busy,
+                        holder.who);
     }
     const bool missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
     ThrowSerialException(code, WindowsErrorText(code), missing ? SerialFault::NotFound : SerialFault::Other);
   }
   m_port = std::move(port);
-  m_bFlag = false;
   // Settings go on after the open, so a refused one leaves the port open as a driver would.
   const HANDLE h = m_port->handle;
   DCB dcb{};
@@ -120,12 +118,9 @@ void CSerialPort::Open(const QString& location, qint32 speed) {
   (void)PurgeComm(h, PURGE_RXCLEAR | PURGE_RXABORT);
 }
 
-void CSerialPort::Close() {
-  m_port.reset();
-  m_bFlag = false;
-}
+void SerialPort::Close() { m_port.reset(); }
 
-void CSerialPort::Write(const char* data, qint64 count) {
+void SerialPort::Write(const char* data, qint64 count) {
   if (!IsOpen()) ThrowNotOpen();
   const HANDLE h = m_port->handle;
   qint64 total = 0;
@@ -153,7 +148,7 @@ void CSerialPort::Write(const char* data, qint64 count) {
   }
 }
 
-qint64 CSerialPort::Read(char* buffer, qint64 max, int waitMs) {
+qint64 SerialPort::Read(char* buffer, qint64 max, int waitMs) {
   if (!IsOpen()) ThrowNotOpen();
   if (max <= 0) return 0;
   const HANDLE h = m_port->handle;

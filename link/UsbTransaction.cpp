@@ -6,17 +6,17 @@ namespace quorvin {
 
 TxEnd SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, const std::uint8_t* body) {
   if (bodyLength > kMaxUsbBody || (bodyLength > 0 && body == nullptr)) return TxEnd::BadBody;
-  link.m_outReport.fill(0);
-  link.m_outReport[1] = kStart1;
-  link.m_outReport[2] = kStart2;
-  std::copy_n(body, bodyLength, link.m_outReport.begin() + 3);
+  link.Out().fill(0);
+  link.Out()[1] = kStart1;
+  link.Out()[2] = kStart2;
+  std::copy_n(body, bodyLength, link.Out().begin() + 3);
 
   bool written = false;
   for (int attempt = 0; attempt < kWriteAttempts && !written; ++attempt) written = link.WriteOutputReport();
   if (!written) return TxEnd::NotWritten;
   if (!expectReply) return TxEnd::Ok;
 
-  const std::uint8_t command = link.m_outReport[4];
+  const std::uint8_t command = link.Out()[4];
   // Replies to other commands are skipped, each read with its own second, but only within one
   // overall window: a device that keeps answering something else must not hold the operation (and
   // a window waiting to close) for ever.
@@ -26,7 +26,7 @@ TxEnd SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, co
     const qint64 left = deadline - clock.NowMs();
     if (left <= 0 || !link.ReadInputReport(static_cast<int>(std::min<qint64>(left, kReplyTimeoutMs))))
       return link.GetFeedback().CancelRequested() ? TxEnd::Stopped : TxEnd::NoReply;
-    switch (CheckUsbReply(link.m_inReport, command)) {
+    switch (CheckUsbReply(link.In(), command)) {
       case ReplyCheck::Valid:
         return TxEnd::Ok;
       case ReplyCheck::OtherCommand:

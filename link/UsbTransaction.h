@@ -23,10 +23,10 @@ enum class TxEnd {
   Stopped,     // the host asked to stop during the wait
 };
 
-// Wraps `body` (direction, command, length, payload, checksum) in m_outReport and writes it, up to
+// Wraps `body` (direction, command, length, payload, checksum) in the link's output report and writes it, up to
 // five attempts. With expectReply it then reads until a valid reply to the same command arrives,
 // skipping valid replies to other commands, for at most kReplyWindowMs in all; the reply is left
-// in link.m_inReport. A body longer than 62 bytes is refused before anything is written.
+// in link.In(). A body longer than 62 bytes is refused before anything is written.
 [[nodiscard]] TxEnd SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, const std::uint8_t* body);
 
 }  // namespace quorvin

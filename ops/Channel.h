@@ -17,7 +17,7 @@
 
 namespace quorvin {
 
-class CSerialPort;
+class SerialPort;
 
 enum class LinkKind { Usb, Serial };
 
@@ -63,10 +63,10 @@ struct SerialChoice {
 
 class SerialChannel final : public Channel {
  public:
-  SerialChannel(CSerialPort& port, SerialChoice choice, Feedback& fb, Clock& clock, Language lang)
+  SerialChannel(SerialPort& port, SerialChoice choice, Feedback& fb, Clock& clock, Language lang)
       : Channel(fb, clock, std::move(lang)), port(port), choice(std::move(choice)) {}
   [[nodiscard]] LinkKind Kind() const override { return LinkKind::Serial; }
-  CSerialPort& port;
+  SerialPort& port;
   const SerialChoice choice;
 };
 

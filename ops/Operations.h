@@ -47,7 +47,7 @@ enum class SerialOpen {
 // shown here, in the user's language, and the port is left closed. `why`, when given, receives the
 // port and the system's reason on a failure, for logs; `fault` what kept it closed. Each serial
 // operation opens its port this way and closes it at its end.
-[[nodiscard]] SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb,
+[[nodiscard]] SerialOpen OpenSerialPort(SerialPort& port, const SerialChoice& choice, Feedback& fb,
                                         const Language& lang, QString* why = nullptr, LinkFault* fault = nullptr);
 
 // Tells a discovery fault (DiscoveryFaultText): one that is news gets its box, a persistent one is

@@ -145,7 +145,7 @@ class SerialTransport final : public Transport {
     return Verdict::Quiet;
   }
 
-  CSerialPort& m_port;
+  SerialPort& m_port;
   SerialReply m_reply;
 };
 
@@ -165,11 +165,11 @@ LinkFault LinkFaultOf(SerialFault fault) {
 }
 
 // The system's words, except where we know better and can say it in the user's language.
-QString OpenFailureText(const Language& lang, const CSerialException& e) {
-  if (e.Fault() != SerialFault::Busy) return e.GetErrorText();
-  if (e.m_holder.isEmpty())
+QString OpenFailureText(const Language& lang, const SerialError& e) {
+  if (e.Fault() != SerialFault::Busy) return e.Text();
+  if (e.Holder().isEmpty())
     return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The port is busy: another program holds it."));
-  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The port is busy: %1 holds it.")).arg(e.m_holder);
+  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The port is busy: %1 holds it.")).arg(e.Holder());
 }
 
 // Opens the port from the choice (ending at once when that does not happen), runs `work` on it,
@@ -194,8 +194,8 @@ OpResult RunSerial(SerialChannel& env, const std::function<OpResult(Transport&)>
   QString box;
   try {
     return work(ch);
-  } catch (const CSerialException& e) {
-    failure = e.GetErrorText();
+  } catch (const SerialError& e) {
+    failure = e.Text();
     box = e.Fault() == SerialFault::HungUp
               ? env.lang.Text(QT_TRANSLATE_NOOP(
                     "quorvin", "The serial port is no longer available (device removed or line hung up)"))
@@ -219,7 +219,7 @@ UploadTexts Texts(const Language& lang, const char* line) {
 
 }  // namespace
 
-SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedback& fb, const Language& lang,
+SerialOpen OpenSerialPort(SerialPort& port, const SerialChoice& choice, Feedback& fb, const Language& lang,
                           QString* why, LinkFault* fault) {
   // No port listed means no selected item: there is nothing to open.
   if (choice.portItem.isEmpty() || choice.speedText.isEmpty()) return SerialOpen::NotStarted;
@@ -227,8 +227,8 @@ SerialOpen OpenSerialPort(CSerialPort& port, const SerialChoice& choice, Feedbac
   try {
     port.Open(target.location, ParseDecimal(choice.speedText));
     return SerialOpen::Opened;
-  } catch (const CSerialException& e) {
-    if (why) *why = target.location + QStringLiteral(": ") + e.GetErrorText();
+  } catch (const SerialError& e) {
+    if (why) *why = target.location + QStringLiteral(": ") + e.Text();
     if (fault) *fault = LinkFaultOf(e.Fault());
     fb.MessageBox(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Comm：%1\n")).arg(target.label) + OpenFailureText(lang, e));
   } catch (...) {

@@ -60,7 +60,7 @@ class UsbTransport final : public Transport {
     // A time-out leaves the report zeroed, which fails the comparison just like a wrong reply.
     const bool answered = m_link.ReadInputReport(kUsbAckTimeoutMs);
     if (!answered && fb.CancelRequested()) return Verdict::Stopped;
-    if (IsAcknowledgement(m_link.m_inReport, command)) return Verdict::Accepted;
+    if (IsAcknowledgement(m_link.In(), command)) return Verdict::Accepted;
     why = answered ? QStringLiteral("the device did not acknowledge the transfer")
                    : QStringLiteral("no reply from the device within %1 ms").arg(kUsbAckTimeoutMs);
     return answered ? Verdict::Refused : Verdict::Unanswered;
@@ -74,10 +74,10 @@ class UsbTransport final : public Transport {
 
   Step RequestReadBack() override {
     const QByteArray body = BuildBody(cmd::BackupReadBack, {});
-    m_link.m_outReport.fill(0);
-    m_link.m_outReport[1] = kStart1;
-    m_link.m_outReport[2] = kStart2;
-    std::copy(body.begin(), body.end(), m_link.m_outReport.begin() + 3);
+    m_link.Out().fill(0);
+    m_link.Out()[1] = kStart1;
+    m_link.Out()[2] = kStart2;
+    std::copy(body.begin(), body.end(), m_link.Out().begin() + 3);
     const bool written = m_link.WriteOutputReport();
     TellDiscoveryFault(m_link, fb, lang);
     if (written) return {};
@@ -85,7 +85,7 @@ class UsbTransport final : public Transport {
   }
 
   Step NextPacket(int expected, Packet& packet) override {
-    const Report& in = m_link.m_inReport;
+    const Report& in = m_link.In();
     if (expected == 1) {
       // A time-out leaves the report zeroed, which the header check below turns away.
       if (!m_link.ReadInputReport(kUsbReadBackFirstMs) && fb.CancelRequested()) return Step::Stop();
@@ -155,7 +155,7 @@ class UsbTransport final : public Transport {
     const Step step =
         Transact(true, reinterpret_cast<const std::uint8_t*>(body.constData()), static_cast<std::size_t>(body.size()));
     if (!step.Done()) return fb.CancelRequested() ? Step::Stop() : step;
-    reply = Payload(m_link.m_inReport.data() + 6, m_link.m_inReport[5]);
+    reply = Payload(m_link.In().data() + 6, m_link.In()[5]);
     return {};
   }
   bool FailureBoxFirst() const override { return true; }

@@ -16,7 +16,7 @@ namespace {
 const std::uint8_t kVersionBody[] = {0x01, 0xC2, 0x00, 0x3C};
 
 QByteArray ReplyPayload(const HidLink& link) {
-  return QByteArray(reinterpret_cast<const char*>(link.m_inReport.data() + 6), link.m_inReport[5]);
+  return QByteArray(reinterpret_cast<const char*>(link.In().data() + 6), link.In()[5]);
 }
 
 TEST(SimProcess, VersionRequestOverTheSocketBackend) {

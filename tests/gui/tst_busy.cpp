@@ -9,9 +9,9 @@
 #include <QtTest>
 #include <atomic>
 
-#include "app/MyProgressDlg.h"
+#include "app/MainWindow.h"
+#include "app/ProgressWindow.h"
 #include "app/QtFeedback.h"
-#include "app/TellwaveDlg.h"
 #include "gui/GuiSupport.h"
 #include "link/Clock.h"
 #include "support/Languages.h"
@@ -21,8 +21,8 @@ using namespace quorvin::test;
 
 namespace {
 
-DlgOptions Options() {
-  DlgOptions o;
+WindowOptions Options() {
+  WindowOptions o;
   o.language = TestLanguage(true);
   o.startTimers = false;
   return o;
@@ -56,11 +56,11 @@ class BusyStateTest : public QObject {
  private:
   EmptyHid m_hid;
   RealClock m_clock;
-  std::unique_ptr<CTellwaveDlg> m_dlg;
+  std::unique_ptr<MainWindow> m_dlg;
 };
 
 void BusyStateTest::init() {
-  m_dlg = std::make_unique<CTellwaveDlg>(m_hid, m_clock, Options());
+  m_dlg = std::make_unique<MainWindow>(m_hid, m_clock, Options());
   m_dlg->show();
   QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
 }

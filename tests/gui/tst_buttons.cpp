@@ -10,8 +10,8 @@
 #include <QThread>
 #include <QtTest>
 
-#include "app/DialogTemplate.h"
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
+#include "app/WindowLayout.h"
 #include "gui/GuiSupport.h"
 #include "gui/PtyPeer.h"
 #include "link/Clock.h"
@@ -30,8 +30,8 @@ class ButtonsFixture {
     dlg.SetFileChooser(std::make_unique<FakeChooser>(chosenPath, &asked));
     QObject::connect(&dlg.Runner(), &OperationRunner::started, [this] { ++started; });
   }
-  static DlgOptions Options() {
-    DlgOptions o;
+  static WindowOptions Options() {
+    WindowOptions o;
     o.language = TestLanguage(true);
     o.startTimers = false;
     return o;
@@ -47,7 +47,7 @@ class ButtonsFixture {
   RealClock clock;
   QStringList asked;
   int started = 0;
-  CTellwaveDlg dlg;
+  MainWindow dlg;
 };
 
 }  // namespace

@@ -7,8 +7,8 @@
 #include <QtTest>
 #include <atomic>
 
-#include "app/MyProgressDlg.h"
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
+#include "app/ProgressWindow.h"
 #include "gui/GuiSupport.h"
 #include "link/Clock.h"
 #include "support/Languages.h"
@@ -35,10 +35,10 @@ void CloseNoticeTest::CloseDuringAnOperationIsAnnouncedWithoutHoldingIt() {
   QFETCH(QString, text);
   EmptyHid hid;
   RealClock clock;
-  DlgOptions options;
+  WindowOptions options;
   options.language = TestLanguage(english);
   options.startTimers = false;
-  CTellwaveDlg dlg(hid, clock, options);
+  MainWindow dlg(hid, clock, options);
   dlg.show();
   QVERIFY(QTest::qWaitForWindowExposed(&dlg));
 

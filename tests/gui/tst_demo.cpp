@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/DialogTemplate.h"
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
+#include "app/WindowLayout.h"
 #include "gui/GuiSupport.h"
 #include "link/Backends.h"
 #include "link/Clock.h"
@@ -25,8 +25,8 @@ namespace {
 class Demo {
  public:
   explicit Demo(bool english = true) : backend(MakeInProcessBackend(clock)), dlg(*backend, clock, Options(english)) {}
-  static DlgOptions Options(bool english) {
-    DlgOptions o;
+  static WindowOptions Options(bool english) {
+    WindowOptions o;
     o.demo = true;
     o.language = TestLanguage(english);
     o.startTimers = false;
@@ -50,7 +50,7 @@ class Demo {
   VirtualClock clock;
   std::unique_ptr<HidBackend> backend;
   QStringList asked;
-  CTellwaveDlg dlg;
+  MainWindow dlg;
 };
 
 QByteArray Pattern(int size, int seed) {

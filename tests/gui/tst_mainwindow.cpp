@@ -9,8 +9,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/DialogTemplate.h"
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
+#include "app/WindowLayout.h"
 #include "gui/GuiSupport.h"
 #include "link/Clock.h"
 #include "support/Languages.h"
@@ -22,8 +22,8 @@ namespace {
 
 struct Window {
   explicit Window(bool english) : dlg(hid, clock, Options(english)) {}
-  static DlgOptions Options(bool english) {
-    DlgOptions o;
+  static WindowOptions Options(bool english) {
+    WindowOptions o;
     o.language = TestLanguage(english);
     o.startTimers = false;
     return o;
@@ -37,7 +37,7 @@ struct Window {
   QLineEdit* Edit() const { return qobject_cast<QLineEdit*>(dlg.Control(ctl::Frequency)); }
   EmptyHid hid;
   RealClock clock;
-  CTellwaveDlg dlg;
+  MainWindow dlg;
 };
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <QProgressBar>
 #include <QtTest>
 
-#include "app/MyProgressDlg.h"
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
+#include "app/ProgressWindow.h"
 #include "gui/GuiSupport.h"
 #include "link/Clock.h"
 #include "support/Languages.h"
@@ -17,8 +17,8 @@ using namespace quorvin::test;
 
 namespace {
 
-DlgOptions Options(bool english) {
-  DlgOptions o;
+WindowOptions Options(bool english) {
+  WindowOptions o;
   o.language = TestLanguage(english);
   o.startTimers = false;
   return o;
@@ -41,11 +41,11 @@ class ProgressWindowTest : public QObject {
  private:
   EmptyHid m_hid;
   RealClock m_clock;
-  std::unique_ptr<CTellwaveDlg> m_dlg;
+  std::unique_ptr<MainWindow> m_dlg;
 };
 
 void ProgressWindowTest::init() {
-  m_dlg = std::make_unique<CTellwaveDlg>(m_hid, m_clock, Options(true));
+  m_dlg = std::make_unique<MainWindow>(m_hid, m_clock, Options(true));
   m_dlg->show();
   QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
 }
@@ -55,7 +55,7 @@ void ProgressWindowTest::cleanup() { m_dlg.reset(); }
 void ProgressWindowTest::LifecycleCreateReuseDestroyRecreate() {
   QVERIFY(!m_dlg->ProgressDlg());
   m_dlg->ShowProgress();
-  QPointer<CMyProgressDlg> first = m_dlg->ProgressDlg();
+  QPointer<ProgressWindow> first = m_dlg->ProgressDlg();
   QVERIFY(first);
   QVERIFY(first->isVisible());
   QCOMPARE(first->Bar()->minimum(), 0);
@@ -71,14 +71,14 @@ void ProgressWindowTest::LifecycleCreateReuseDestroyRecreate() {
   m_dlg->SetProgressPos(7);
   m_dlg->ShowProgress();
   QCOMPARE(m_dlg->ProgressDlg(), first.data());
-  QCOMPARE(m_dlg->findChildren<CMyProgressDlg*>().size(), 1);
+  QCOMPARE(m_dlg->findChildren<ProgressWindow*>().size(), 1);
   QCOMPARE(first->Bar()->maximum(), 3);
   QCOMPARE(first->TextLine()->text(), QStringLiteral("step 1"));
 
   m_dlg->CloseProgress();
   QVERIFY(!m_dlg->ProgressDlg());
   QVERIFY(first.isNull());
-  QVERIFY(m_dlg->findChildren<CMyProgressDlg*>().isEmpty());
+  QVERIFY(m_dlg->findChildren<ProgressWindow*>().isEmpty());
   // Updates with no progress window change nothing and do not bring one back.
   m_dlg->SetProgressText("late");
   m_dlg->SetProgressPos(2);
@@ -123,7 +123,7 @@ void ProgressWindowTest::CloseGivesTheMainWindowBackItsFocus() {
 
 void ProgressWindowTest::PaintedInTheToolsColours() {
   m_dlg->ShowProgress();
-  CMyProgressDlg* p = m_dlg->ProgressDlg();
+  ProgressWindow* p = m_dlg->ProgressDlg();
   QVERIFY(QTest::qWaitForWindowExposed(p));
   // Centred over the main window.
   QVERIFY((p->frameGeometry().center() - m_dlg->frameGeometry().center()).manhattanLength() <= 2);

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/DialogTemplate.h"
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
+#include "app/WindowLayout.h"
 #include "gui/GuiSupport.h"
 #include "link/Clock.h"
 #include "support/Languages.h"
@@ -29,8 +29,8 @@ class SerialSimTest : public QObject {
  private:
   // Starts the sim with extra arguments; answers the pseudo-terminal path it printed.
   QString StartSim(const QStringList& args = {});
-  void Click(CTellwaveDlg& dlg, int id, const QString& chosen);
-  static bool WaitIdle(CTellwaveDlg& dlg) {
+  void Click(MainWindow& dlg, int id, const QString& chosen);
+  static bool WaitIdle(MainWindow& dlg) {
     return QTest::qWaitFor([&] { return !dlg.Runner().IsBusy(); }, 15000);
   }
 
@@ -64,14 +64,14 @@ QString SerialSimTest::StartSim(const QStringList& args) {
   return m.hasMatch() ? m.captured(1) : QString();
 }
 
-void SerialSimTest::Click(CTellwaveDlg& dlg, int id, const QString& chosen) {
+void SerialSimTest::Click(MainWindow& dlg, int id, const QString& chosen) {
   dlg.SetFileChooser(std::make_unique<FakeChooser>(chosen, &m_asked));
   qobject_cast<QPushButton*>(dlg.Control(id))->click();
   QVERIFY(WaitIdle(dlg));
 }
 
-static DlgOptions English() {
-  DlgOptions o;
+static WindowOptions English() {
+  WindowOptions o;
   o.language = TestLanguage(true);
   o.startTimers = false;
   return o;
@@ -91,7 +91,7 @@ static QByteArray ReadFile(const QString& path) {
 void SerialSimTest::AllFourButtonsOverTheSerialLink() {
   const QString port = StartSim();
   QVERIFY2(!port.isEmpty(), "the sim printed no serial path");
-  CTellwaveDlg dlg(m_hid, m_clock, English());
+  MainWindow dlg(m_hid, m_clock, English());
   BoxAnswerer boxes;
   qobject_cast<QCheckBox*>(dlg.Control(ctl::UsbOperation))->setChecked(false);
   dlg.FillPortList({port});
@@ -118,7 +118,7 @@ void SerialSimTest::AllFourButtonsOverTheSerialLink() {
 void SerialSimTest::DeviceFaultsShowTheirMessages() {
   const QString port = StartSim({"--refuse", "1", "--quiet-status", "1", "--stop-readback", "1"});
   QVERIFY(!port.isEmpty());
-  CTellwaveDlg dlg(m_hid, m_clock, English());
+  MainWindow dlg(m_hid, m_clock, English());
   BoxAnswerer boxes;
   qobject_cast<QCheckBox*>(dlg.Control(ctl::UsbOperation))->setChecked(false);
   dlg.FillPortList({port});

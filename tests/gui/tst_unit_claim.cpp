@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "app/DialogTemplate.h"
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
+#include "app/WindowLayout.h"
 #include "gui/GuiSupport.h"
 #include "link/Backends.h"
 #include "link/Clock.h"
@@ -57,11 +57,11 @@ void UnitClaimTest::AUnitHeldElsewhereIsLeftAloneFromTheFirstClick() {
   const auto present = backend->Enumerate();
   QCOMPARE(present.size(), std::size_t{1});
   const QString lockName = backend->LockName(present.front());
-  DlgOptions options;
+  WindowOptions options;
   options.language = TestLanguage(true);
   options.startTimers = false;  // the device watcher has not named the unit yet
   RealClock clock;
-  CTellwaveDlg dlg(*backend, clock, options);
+  MainWindow dlg(*backend, clock, options);
   BoxAnswerer boxes;
   const auto click = [&] {
     qobject_cast<QPushButton*>(dlg.Control(ctl::ReadVersion))->click();

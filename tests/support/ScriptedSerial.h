@@ -14,7 +14,7 @@
 
 namespace quorvin::test {
 
-class ScriptedSerial final : public CSerialPort {
+class ScriptedSerial final : public SerialPort {
  public:
   explicit ScriptedSerial(VirtualClock& clock) : m_clock(clock) {}
   ~ScriptedSerial() override = default;

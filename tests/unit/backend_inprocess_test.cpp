@@ -22,7 +22,7 @@ struct Bench {
   TxEnd Send() { return SendUsbCommand(link, true, sizeof kVersionBody, kVersionBody); }
   bool Version() { return Send() == TxEnd::Ok; }
   QByteArray ReplyPayload() const {
-    return QByteArray(reinterpret_cast<const char*>(link.m_inReport.data() + 6), link.m_inReport[5]);
+    return QByteArray(reinterpret_cast<const char*>(link.In().data() + 6), link.In()[5]);
   }
 };
 
@@ -36,7 +36,7 @@ TEST(InProcessBackend, ServesTheRepeaterThroughTheLink) {
   const qint64 start = b.clock.NowMs();
   ASSERT_TRUE(b.Version());
   EXPECT_EQ(b.ReplyPayload(), QByteArray("V1.0"));
-  EXPECT_EQ(b.link.m_inReport[0], 0x00);
+  EXPECT_EQ(b.link.In()[0], 0x00);
   EXPECT_EQ(b.clock.NowMs(), start);  // the reply was due at once: no time passes
   EXPECT_TRUE(b.fb.Boxes().isEmpty());
 

@@ -223,8 +223,7 @@ TEST(SocketBackend, CarriesTransactionsToTheSimServer) {
   HidLink link(backend, fb, clock);
   const std::uint8_t version[] = {0x01, 0xC2, 0x00, 0x3C};
   ASSERT_EQ(SendUsbCommand(link, true, sizeof version, version), TxEnd::Ok);
-  EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(link.m_inReport.data() + 6), link.m_inReport[5]),
-            QByteArray("V7.1"));
+  EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(link.In().data() + 6), link.In()[5]), QByteArray("V7.1"));
   EXPECT_TRUE(fb.Boxes().isEmpty());
 }
 

@@ -172,14 +172,14 @@ TEST_F(HidLinkTransfer, ReadPutsTheReportIdInByteZeroAndWriteClearsTheInputRepor
   reply[0] = 0x7E;  // whatever the backend sees there, byte 0 above the link is the report ID 0
   hid.QueueReply(reply, 20);
   EXPECT_TRUE(link.ReadInputReport(1000));
-  EXPECT_EQ(link.m_inReport[0], 0x00);
-  EXPECT_EQ(link.m_inReport[1], 0x55);
-  EXPECT_EQ(link.m_inReport[6], 'V');
+  EXPECT_EQ(link.In()[0], 0x00);
+  EXPECT_EQ(link.In()[1], 0x55);
+  EXPECT_EQ(link.In()[6], 'V');
   EXPECT_EQ(clock.NowMs(), 20);
-  link.m_outReport[5] = 0x11;
-  link.m_outReport[0] = 0x33;
+  link.Out()[5] = 0x11;
+  link.Out()[0] = 0x33;
   EXPECT_TRUE(link.WriteOutputReport());
-  EXPECT_EQ(link.m_inReport, Report{});
+  EXPECT_EQ(link.In(), Report{});
   ASSERT_EQ(hid.written.size(), 1u);
   EXPECT_EQ(hid.written[0].report[0], 0x00);
   EXPECT_EQ(hid.written[0].report[5], 0x11);

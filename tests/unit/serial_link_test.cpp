@@ -35,7 +35,7 @@ TEST(SerialPortChoice, PortItemsAndSpeedsReadLikeTheirDecimalNumbers) {
 TEST(SerialOpenStep, NothingHappensWithoutASpeedOrAPort) {
   OnQtThread([] {
     PtyDevice device;
-    CSerialPort port;
+    SerialPort port;
     RecordingFeedback fb;
     EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), ""}, fb, TestLanguage(true)), SerialOpen::NotStarted);
     EXPECT_EQ(OpenSerialPort(port, {"", "9600"}, fb, TestLanguage(true)), SerialOpen::NotStarted);
@@ -46,7 +46,7 @@ TEST(SerialOpenStep, NothingHappensWithoutASpeedOrAPort) {
 
 TEST(SerialOpenStep, FailuresNameThePortAndGiveTheSystemText) {
   OnQtThread([] {
-    CSerialPort port;
+    SerialPort port;
     {
       RecordingFeedback fb;
       EXPECT_EQ(OpenSerialPort(port, {"/dev/no-such-port", "9600"}, fb, TestLanguage(true)), SerialOpen::Failed);
@@ -67,7 +67,7 @@ TEST(SerialOpenStep, FailuresNameThePortAndGiveTheSystemText) {
 TEST(SerialOpenStep, APortHeldElsewhereIsReportedAndAReopenClosesFirst) {
   OnQtThread([] {
     PtyDevice device;
-    CSerialPort port;
+    SerialPort port;
     RecordingFeedback fb;
     {
       QSerialPort holder(device.SlavePath());
@@ -92,7 +92,7 @@ TEST(SerialOpenStep, APortHeldElsewhereIsReportedAndAReopenClosesFirst) {
 TEST(SerialPortIo, ReadsReturnWhatCameAndNothingAfterTheWait) {
   OnQtThread([] {
     PtyDevice device;
-    CSerialPort port;
+    SerialPort port;
     port.Open(device.SlavePath(), 9600);
     char buf[16] = {};
     RealClock clock;
@@ -116,17 +116,13 @@ TEST(SerialPortIo, ReadsReturnWhatCameAndNothingAfterTheWait) {
 
 TEST(SerialPortIo, ClosedPortRaisesWithText) {
   OnQtThread([] {
-    CSerialPort port;
+    SerialPort port;
     char c = 0;
     try {
       (void)port.Read(&c, 1, 10);
       FAIL() << "no exception";
-    } catch (const CSerialException& e) {
-      QString text;
-      unsigned help = 7;
-      EXPECT_TRUE(e.GetErrorMessage(text, &help));
-      EXPECT_EQ(help, 0u);
-      EXPECT_FALSE(e.GetErrorText().isEmpty());
+    } catch (const SerialError& e) {
+      EXPECT_FALSE(e.Text().isEmpty());
     }
   });
 }

@@ -71,7 +71,7 @@ class SerialRun {
   [[nodiscard]] qint64 StartMs() const { return m_startMs; }
 
   PtyDevice device;
-  CSerialPort port;
+  SerialPort port;
   RecordingFeedback fb;
   RealClock clock;
   SerialChannel env;

@@ -30,8 +30,8 @@ TEST_F(Transaction, ReplyArrivesAndStaysInTheInputReport) {
     return r;
   }();
   EXPECT_EQ(out, expected);  // bytes 7..64 stay zero
-  EXPECT_EQ(link.m_inReport[4], 0xC2);
-  EXPECT_EQ(link.m_inReport[9], '0');
+  EXPECT_EQ(link.In()[4], 0xC2);
+  EXPECT_EQ(link.In()[9], '0');
   EXPECT_TRUE(fb.log.isEmpty());  // the link never talks to the user
 }
 
@@ -42,7 +42,7 @@ TEST_F(Transaction, RepliesToOtherCommandsAreSkipped) {
     hid.QueueFrame(0x02, 0xC2, {'V'}, 1800);  // each read has its own second
   };
   EXPECT_EQ(SendUsbCommand(link, true, 4, version), TxEnd::Ok);
-  EXPECT_EQ(link.m_inReport[6], 'V');
+  EXPECT_EQ(link.In()[6], 'V');
 }
 
 // A device that keeps answering something else, each reply well within a second, does not hold
@@ -104,7 +104,7 @@ TEST_F(Transaction, WriteRetriesRecoverWithinFiveAttempts) {
   hid.failWrites = 4;
   EXPECT_EQ(SendUsbCommand(link, false, 4, version), TxEnd::Ok);
   EXPECT_EQ(hid.written.size(), 1u);
-  EXPECT_EQ(link.m_inReport, Report{});  // no reply awaited; the write cleared it
+  EXPECT_EQ(link.In(), Report{});  // no reply awaited; the write cleared it
   hid.failWrites = 5;
   EXPECT_EQ(SendUsbCommand(link, false, 4, version), TxEnd::NotWritten);
 }

@@ -1,4 +1,4 @@
-#include "app/TellwaveApp.h"
+#include "app/SetupApplication.h"
 
 #include <QCommandLineParser>
 #include <QLibraryInfo>
@@ -6,7 +6,7 @@
 #include <QTranslator>
 #include <cstdio>
 
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
 #include "link/Backends.h"
 #include "sim/InProcessBackend.h"
 
@@ -32,13 +32,13 @@ QCommandLineOption AddOptions(QCommandLineParser& parser) {
 
 }  // namespace
 
-CTellwaveApp::CTellwaveApp(int& argc, char** argv) : QApplication(argc, argv) {
+SetupApplication::SetupApplication(int& argc, char** argv) : QApplication(argc, argv) {
   SetIdentity();
   // Ties the window to the installed desktop entry (task bar grouping, Wayland icon).
   setDesktopFileName(QStringLiteral("io.github.quorvin.Setup"));
 }
 
-void CTellwaveApp::AnswerInfoOptions(int& argc, char** argv) {
+void SetupApplication::AnswerInfoOptions(int& argc, char** argv) {
   bool asked = false;
   for (int i = 1; i < argc; ++i) {
     const QByteArray a(argv[i]);
@@ -62,7 +62,7 @@ void CTellwaveApp::AnswerInfoOptions(int& argc, char** argv) {
   parser.process(app);  // exits after the help or the version
 }
 
-void CTellwaveApp::LoadStandardTexts() {
+void SetupApplication::LoadStandardTexts() {
   // The window speaks Chinese or English; Qt's own buttons and file dialogs (OK, Cancel, Open)
   // follow it in Chinese when the translations are installed, and stay English otherwise.
   if (QLocale::system().language() != QLocale::Chinese) return;
@@ -72,7 +72,7 @@ void CTellwaveApp::LoadStandardTexts() {
     installTranslator(translator);
 }
 
-int CTellwaveApp::Run() {
+int SetupApplication::Run() {
   QCommandLineParser parser;
   const QCommandLineOption demo = AddOptions(parser);
   parser.process(*this);
@@ -90,9 +90,9 @@ int CTellwaveApp::Run() {
     std::fprintf(stderr, "quorvin-setup: %s\n", qPrintable(why));
     return 2;
   }
-  DlgOptions options;
+  WindowOptions options;
   options.demo = parser.isSet(demo);
-  CTellwaveDlg window(*backend, clock, options);
+  MainWindow window(*backend, clock, options);
   window.exec();
   return 0;
 }

@@ -1,4 +1,4 @@
-#include "app/TellwaveDlg.h"
+#include "app/MainWindow.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -13,8 +13,8 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "app/DialogTemplate.h"
 #include "app/QtFeedback.h"
+#include "app/WindowLayout.h"
 #include "front/FrequencyInput.h"
 #include "link/SerialPort.h"
 #include "link/SerialPortList.h"
@@ -70,17 +70,17 @@ QIcon WindowIcon() {
 
 }  // namespace
 
-CTellwaveDlg::CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& options, QWidget* parent)
+MainWindow::MainWindow(HidBackend& backend, Clock& clock, const WindowOptions& options, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       m_clock(clock),
-      m_bDemo(options.demo),
+      m_demo(options.demo),
       m_chooser(std::make_unique<QtFileChooser>()),
       m_feedback(std::make_unique<QtFeedback>(*this)),
       m_link(std::make_unique<HidLink>(backend, *m_feedback, clock)),
       m_watcher(std::make_unique<DeviceWatcher>(*m_link, *m_feedback)),
-      m_serialPort(std::make_unique<CSerialPort>()) {
-  setObjectName(QStringLiteral("CTellwaveDlg"));
+      m_serialPort(std::make_unique<SerialPort>()) {
+  setObjectName(QStringLiteral("MainWindow"));
   m_lang = options.language ? *options.language : Language::ForSystemLocale();
   setFont(MainWindowFont());
   setWindowIcon(WindowIcon());
@@ -104,7 +104,7 @@ CTellwaveDlg::CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& 
   }
 }
 
-CTellwaveDlg::~CTellwaveDlg() {
+MainWindow::~MainWindow() {
   m_pollTimer.stop();
   m_watchTimer.stop();
   // The worker may still be using the link, the feedback or the progress window: let it finish
@@ -113,7 +113,7 @@ CTellwaveDlg::~CTellwaveDlg() {
   m_progressDlg.reset();
 }
 
-void CTellwaveDlg::BuildControls() {
+void MainWindow::BuildControls() {
   const DialogUnits units = MainWindowUnits(font());
   QWidget* previous = nullptr;
   for (const ControlTemplate& tpl : MainWindowTemplate()) {
@@ -150,7 +150,7 @@ void CTellwaveDlg::BuildControls() {
   setFixedSize(window + QSize(0, line));
 }
 
-QString CTellwaveDlg::LinkedIdentity() const {
+QString MainWindow::LinkedIdentity() const {
   if (!m_watcher->DeviceConnected()) return {};
   const QString path = m_link->LinkedPath();
   for (const AttachedRepeater& a : m_watcher->Attached())
@@ -158,7 +158,7 @@ QString CTellwaveDlg::LinkedIdentity() const {
   return {};
 }
 
-void CTellwaveDlg::UpdateDeviceStatus() {
+void MainWindow::UpdateDeviceStatus() {
   const auto& attached = m_watcher->Attached();
   const QString identity = LinkedIdentity();
   QString text;
@@ -179,15 +179,15 @@ void CTellwaveDlg::UpdateDeviceStatus() {
   m_deviceStatus->setText(text);
 }
 
-void CTellwaveDlg::ApplyLanguage() {
+void MainWindow::ApplyLanguage() {
   m_watcher->SetLanguage(m_lang);
   QString title = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setup System V1.0"));
   // Nobody should take the built-in virtual repeater for a real device.
-  if (m_bDemo) title += m_lang.Text(QT_TRANSLATE_NOOP("quorvin", " (demo)"));
+  if (m_demo) title += m_lang.Text(QT_TRANSLATE_NOOP("quorvin", " (demo)"));
   setWindowTitle(title);
 }
 
-void CTellwaveDlg::FitLabels() {
+void MainWindow::FitLabels() {
   // A face wider than the one the layout was drawn for must not cut a label short; labels have
   // no background, so growing them past their template box changes nothing else.
   for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
@@ -199,48 +199,48 @@ void CTellwaveDlg::FitLabels() {
   }
 }
 
-void CTellwaveDlg::ConnectSignals() {
-  connect(&m_pollTimer, &QTimer::timeout, this, &CTellwaveDlg::OnPollTimer);
-  connect(&m_watchTimer, &QTimer::timeout, this, &CTellwaveDlg::OnWatchTimer);
-  connect(m_checkUsb, &QCheckBox::clicked, this, &CTellwaveDlg::OnUsbCheckBoxClicked);
-  connect(&m_runner, &OperationRunner::finished, this, &CTellwaveDlg::OnOperationFinished);
+void MainWindow::ConnectSignals() {
+  connect(&m_pollTimer, &QTimer::timeout, this, &MainWindow::OnPollTimer);
+  connect(&m_watchTimer, &QTimer::timeout, this, &MainWindow::OnWatchTimer);
+  connect(m_checkUsb, &QCheckBox::clicked, this, &MainWindow::OnUsbCheckBoxClicked);
+  connect(&m_runner, &OperationRunner::finished, this, &MainWindow::OnOperationFinished);
   // Enter in the frequency field checks the value; it never ends the tool.
   connect(m_editFrequency, &QLineEdit::returnPressed, this, [this] { (void)SaveFrequency(); });
 }
 
-QWidget* CTellwaveDlg::Control(int id) const {
+QWidget* MainWindow::Control(int id) const {
   return findChild<QWidget*>(QStringLiteral("ctl%1").arg(id), Qt::FindDirectChildrenOnly);
 }
 
-bool CTellwaveDlg::UsbSelected() const { return m_checkUsb->isChecked(); }
+bool MainWindow::UsbSelected() const { return m_checkUsb->isChecked(); }
 
-Feedback& CTellwaveDlg::GetFeedback() { return *m_feedback; }
+Feedback& MainWindow::GetFeedback() { return *m_feedback; }
 
-void CTellwaveDlg::FillPortList() {
+void MainWindow::FillPortList() {
   QStringList names;
   for (const SerialPortInfo& port : AvailableSerialPorts()) names << port.name;
   FillPortList(names);
 }
 
-void CTellwaveDlg::FillPortList(const QStringList& portNames) {
+void MainWindow::FillPortList(const QStringList& portNames) {
   m_comboPort->clear();
   // Kept in the order the system reports them, not sorted.
   m_comboPort->addItems(portNames);
   m_comboPort->setCurrentIndex(portNames.isEmpty() ? -1 : 0);
 }
 
-bool CTellwaveDlg::SaveFrequency() {
+bool MainWindow::SaveFrequency() {
   QString prompt;
   const std::optional<qint32> hz = ParseFrequency(m_editFrequency->text(), m_lang, &prompt);
   if (!hz) {
     PromptInvalidFrequency(prompt);
     return false;
   }
-  m_nFrequency = *hz;
+  m_frequency = *hz;
   return true;
 }
 
-void CTellwaveDlg::PromptInvalidFrequency(const QString& text) {
+void MainWindow::PromptInvalidFrequency(const QString& text) {
   QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
   box.exec();
   activateWindow();
@@ -248,21 +248,21 @@ void CTellwaveDlg::PromptInvalidFrequency(const QString& text) {
   m_editFrequency->selectAll();
 }
 
-void CTellwaveDlg::ShowFrequency() { m_editFrequency->setText(QString::number(m_nFrequency)); }
+void MainWindow::ShowFrequency() { m_editFrequency->setText(QString::number(m_frequency)); }
 
-void CTellwaveDlg::ShowProgress() {
+void MainWindow::ShowProgress() {
   if (!m_progressDlg)
-    m_progressDlg = std::make_unique<CMyProgressDlg>(this, !m_lang.Code().startsWith(QLatin1String("zh")));
+    m_progressDlg = std::make_unique<ProgressWindow>(this, !m_lang.Code().startsWith(QLatin1String("zh")));
   m_progressDlg->show();
   m_progressDlg->raise();
   SetProgressRange(3);
 }
 
-void CTellwaveDlg::SetProgressText(const QString& text) {
+void MainWindow::SetProgressText(const QString& text) {
   if (m_progressDlg) m_progressDlg->SetText(text);
 }
 
-void CTellwaveDlg::SetProgressRange(int max) {
+void MainWindow::SetProgressRange(int max) {
   if (!m_progressDlg) return;
   QProgressBar* bar = m_progressDlg->Bar();
   const int pos = std::clamp(bar->value(), 0, std::max(max, 0));
@@ -271,27 +271,27 @@ void CTellwaveDlg::SetProgressRange(int max) {
   bar->setValue(pos);
 }
 
-void CTellwaveDlg::SetProgressPos(int pos) {
+void MainWindow::SetProgressPos(int pos) {
   if (!m_progressDlg) return;
   QProgressBar* bar = m_progressDlg->Bar();
   bar->setValue(std::clamp(pos, bar->minimum(), bar->maximum()));
 }
 
-int CTellwaveDlg::ProgressPos() const { return m_progressDlg ? std::max(m_progressDlg->Bar()->value(), 0) : 0; }
+int MainWindow::ProgressPos() const { return m_progressDlg ? std::max(m_progressDlg->Bar()->value(), 0) : 0; }
 
-void CTellwaveDlg::CloseProgress() {
+void MainWindow::CloseProgress() {
   m_progressDlg.reset();
   setEnabled(true);
   activateWindow();
   setFocus(Qt::OtherFocusReason);
 }
 
-bool CTellwaveDlg::PumpMessages() {
+bool MainWindow::PumpMessages() {
   QCoreApplication::processEvents();
   return true;
 }
 
-bool CTellwaveDlg::StartOperation(std::function<void()> op) {
+bool MainWindow::StartOperation(std::function<void()> op) {
   return m_runner.Start([this, op = std::move(op)] {
     // Nothing may escape the worker: an exception there would end the whole tool.
     try {
@@ -304,7 +304,7 @@ bool CTellwaveDlg::StartOperation(std::function<void()> op) {
   });
 }
 
-void CTellwaveDlg::ReportUnexpected(const QString& what) {
+void MainWindow::ReportUnexpected(const QString& what) {
   m_serialPort->Close();
   m_feedback->CloseProgress();
   QString text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The operation stopped unexpectedly."));
@@ -312,7 +312,7 @@ void CTellwaveDlg::ReportUnexpected(const QString& what) {
   m_feedback->MessageBox(text, MsgIcon::Critical);
 }
 
-void CTellwaveDlg::OnPollTimer() {
+void MainWindow::OnPollTimer() {
   bool stop = false;
   // Discovery never runs inside a transfer: a busy tick is simply skipped.
   if (!m_runner.RunExclusive([&] { stop = m_watcher->PollTick(); })) return;
@@ -320,7 +320,7 @@ void CTellwaveDlg::OnPollTimer() {
   UpdateDeviceStatus();
 }
 
-void CTellwaveDlg::OnWatchTimer() {
+void MainWindow::OnWatchTimer() {
   bool removed = false;
   if (!m_runner.RunExclusive([&] { removed = m_watcher->WatchTick(); })) return;
   UpdateDeviceStatus();
@@ -330,20 +330,20 @@ void CTellwaveDlg::OnWatchTimer() {
   }
 }
 
-void CTellwaveDlg::OnUsbCheckBoxClicked(bool checked) {
+void MainWindow::OnUsbCheckBoxClicked(bool checked) {
   (void)m_runner.RunExclusive([&] { m_watcher->OnUsbCheckBoxClicked(checked); });
 }
 
-void CTellwaveDlg::OnOperationFinished() {
+void MainWindow::OnOperationFinished() {
   UpdateDeviceStatus();
-  if (m_bClosePending) {
-    m_bClosePending = false;
+  if (m_closePending) {
+    m_closePending = false;
     if (m_closeNotice) m_closeNotice->close();
     reject();
   }
 }
 
-void CTellwaveDlg::ShowClosePendingNotice() {
+void MainWindow::ShowClosePendingNotice() {
   // Without a word the close box would seem to do nothing. The notice waits for no answer: the
   // window keeps painting and the operation runs on; it goes with the window.
   if (!m_closeNotice) {
@@ -366,7 +366,7 @@ void CTellwaveDlg::ShowClosePendingNotice() {
   m_closeNotice->raise();
 }
 
-void CTellwaveDlg::keyPressEvent(QKeyEvent* event) {
+void MainWindow::keyPressEvent(QKeyEvent* event) {
   const int key = event->key();
   if (key == Qt::Key_Escape && m_runner.IsBusy()) {
     // Escape is easily hit by accident during a long transfer; it closes nothing then.
@@ -380,11 +380,11 @@ void CTellwaveDlg::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-void CTellwaveDlg::reject() {
+void MainWindow::reject() {
   if (m_runner.IsBusy()) {
     // The close box during an operation: the window goes once the operation has ended, never
     // from under it.
-    m_bClosePending = true;
+    m_closePending = true;
     ShowClosePendingNotice();
     return;
   }

@@ -15,8 +15,8 @@
 
 #include "app/DeviceWatcher.h"
 #include "app/FileChooser.h"
-#include "app/MyProgressDlg.h"
 #include "app/OperationRunner.h"
+#include "app/ProgressWindow.h"
 #include "front/RunPolicy.h"
 #include "front/RunWords.h"
 #include "link/Clock.h"
@@ -33,7 +33,7 @@ namespace quorvin {
 
 class QtFeedback;
 
-struct DlgOptions {
+struct WindowOptions {
   bool demo = false;
   // The window's language; unset: the system locale's (Language::ForSystemLocale).
   std::optional<Language> language;
@@ -41,26 +41,26 @@ struct DlgOptions {
   bool startTimers = true;
 };
 
-class CTellwaveDlg : public QDialog {
+class MainWindow : public QDialog {
   Q_OBJECT
  public:
-  CTellwaveDlg(HidBackend& backend, Clock& clock, const DlgOptions& options = {}, QWidget* parent = nullptr);
-  ~CTellwaveDlg() override;
-  CTellwaveDlg(const CTellwaveDlg&) = delete;
-  CTellwaveDlg& operator=(const CTellwaveDlg&) = delete;
+  MainWindow(HidBackend& backend, Clock& clock, const WindowOptions& options = {}, QWidget* parent = nullptr);
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
 
   static constexpr int kPollIntervalMs = 1000;
 
   [[nodiscard]] QWidget* Control(int id) const;
   [[nodiscard]] bool English() const { return m_lang.IsEnglish(); }
-  [[nodiscard]] qint32 Frequency() const { return m_nFrequency; }
+  [[nodiscard]] qint32 Frequency() const { return m_frequency; }
   [[nodiscard]] bool UsbSelected() const;
 
   // Lists the serial ports the system reports, in its order, and selects the first.
   void FillPortList();
   void FillPortList(const QStringList& portNames);
 
-  // Frequency field: reads and checks it into m_nFrequency; false (after the prompt, with the
+  // Frequency field: reads and checks it into m_frequency; false (after the prompt, with the
   // field focused and its text selected) when it is not a whole number in range.
   [[nodiscard]] bool SaveFrequency();
   void ShowFrequency();
@@ -73,7 +73,7 @@ class CTellwaveDlg : public QDialog {
   [[nodiscard]] int ProgressPos() const;
   void CloseProgress();
   bool PumpMessages();
-  [[nodiscard]] CMyProgressDlg* ProgressDlg() const { return m_progressDlg.get(); }
+  [[nodiscard]] ProgressWindow* ProgressDlg() const { return m_progressDlg.get(); }
 
   [[nodiscard]] OperationRunner& Runner() { return m_runner; }
   [[nodiscard]] HidLink& Link() { return *m_link; }
@@ -82,7 +82,7 @@ class CTellwaveDlg : public QDialog {
   [[nodiscard]] QTimer& PollTimer() { return m_pollTimer; }
   [[nodiscard]] QTimer& WatchTimer() { return m_watchTimer; }
   void SetFileChooser(std::unique_ptr<FileChooser> chooser) { m_chooser = std::move(chooser); }
-  [[nodiscard]] const QString& ReadBackPath() const { return m_strReadBackPath; }
+  [[nodiscard]] const QString& ReadBackPath() const { return m_readBackPath; }
   // The notice that a close waits for the running operation; null when none is up.
   [[nodiscard]] QMessageBox* ClosePendingNotice() const { return m_closeNotice; }
 
@@ -133,11 +133,11 @@ class CTellwaveDlg : public QDialog {
   void TellRefusal(const RunReport& report);
 
   Clock& m_clock;
-  bool m_bDemo;
+  bool m_demo;
   Language m_lang;
-  qint32 m_nFrequency = 315'600'000;
-  QString m_strReadBackPath;
-  bool m_bClosePending = false;
+  qint32 m_frequency = 315'600'000;
+  QString m_readBackPath;
+  bool m_closePending = false;
   QPointer<QMessageBox> m_closeNotice;  // shown while a close waits for the operation
 
   QComboBox* m_comboPort = nullptr;
@@ -148,13 +148,13 @@ class CTellwaveDlg : public QDialog {
   QString m_versionPath;  // the repeater whose version the strip shows, by path
   QString m_version;
 
-  std::unique_ptr<CMyProgressDlg> m_progressDlg;
+  std::unique_ptr<ProgressWindow> m_progressDlg;
   std::unique_ptr<FileChooser> m_chooser;
   std::unique_ptr<QtFeedback> m_feedback;
   std::unique_ptr<HidLink> m_link;
   std::unique_ptr<DeviceWatcher> m_watcher;
   // Opened and closed by each serial operation, on the worker thread only.
-  std::unique_ptr<CSerialPort> m_serialPort;
+  std::unique_ptr<SerialPort> m_serialPort;
   QTimer m_pollTimer;
   QTimer m_watchTimer;
   // Last member: destroyed first, after the running operation has ended.

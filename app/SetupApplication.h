@@ -6,10 +6,10 @@
 
 namespace quorvin {
 
-class CTellwaveApp : public QApplication {
+class SetupApplication : public QApplication {
   Q_OBJECT
  public:
-  CTellwaveApp(int& argc, char** argv);
+  SetupApplication(int& argc, char** argv);
   // Prints the help or the version and ends the process when the command line asks for either;
   // called before the application is made, so neither needs a display.
   static void AnswerInfoOptions(int& argc, char** argv);

@@ -11,11 +11,11 @@ class QProgressBar;
 
 namespace quorvin {
 
-class CMyProgressDlg : public QDialog {
+class ProgressWindow : public QDialog {
   Q_OBJECT
  public:
   // `owner` is the main window: the progress window stays above it and is centred over it.
-  CMyProgressDlg(QWidget* owner, bool wide);
+  ProgressWindow(QWidget* owner, bool wide);
 
   [[nodiscard]] QProgressBar* Bar() const { return m_progress; }
   [[nodiscard]] QLabel* TextLine() const { return m_text; }

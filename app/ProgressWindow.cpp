@@ -1,24 +1,24 @@
-#include "app/MyProgressDlg.h"
+#include "app/ProgressWindow.h"
 
 #include <QLabel>
 #include <QPainter>
 #include <QProgressBar>
 
-#include "app/DialogTemplate.h"
+#include "app/WindowLayout.h"
 
 namespace quorvin {
 
-const QColor CMyProgressDlg::kTextColour{200, 200, 200};
-const QColor CMyProgressDlg::kBarColour{20, 20, 20};
-const QColor CMyProgressDlg::kWindowColour{10, 100, 120};
+const QColor ProgressWindow::kTextColour{200, 200, 200};
+const QColor ProgressWindow::kBarColour{20, 20, 20};
+const QColor ProgressWindow::kWindowColour{10, 100, 120};
 
 namespace {
 // The thin window border, drawn by hand since the window has no frame of the platform's.
 constexpr int kBorder = 1;
 }  // namespace
 
-CMyProgressDlg::CMyProgressDlg(QWidget* owner, bool wide) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
-  setObjectName(QStringLiteral("CMyProgressDlg"));
+ProgressWindow::ProgressWindow(QWidget* owner, bool wide) : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint) {
+  setObjectName(QStringLiteral("ProgressWindow"));
   setModal(false);
   setFont(ProgressWindowFont());
   QPalette pal = palette();
@@ -30,7 +30,7 @@ CMyProgressDlg::CMyProgressDlg(QWidget* owner, bool wide) : QDialog(owner, Qt::D
   CentreOver(owner);
 }
 
-void CMyProgressDlg::BuildControls(bool wide) {
+void ProgressWindow::BuildControls(bool wide) {
   const ProgressTemplate& tpl = ProgressWindowTemplate(wide);
   const DialogUnits units(font());
   const QPoint inset(kBorder, kBorder);
@@ -57,19 +57,19 @@ void CMyProgressDlg::BuildControls(bool wide) {
   setFixedSize(units.Size(tpl.window) + QSize(2 * kBorder, 2 * kBorder));
 }
 
-void CMyProgressDlg::SetText(const QString& text) {
+void ProgressWindow::SetText(const QString& text) {
   m_text->setText(text);
   // Shown before the caller's next step, not whenever the event loop next gets round to it.
   m_text->repaint();
 }
 
-void CMyProgressDlg::CentreOver(const QWidget* owner) {
+void ProgressWindow::CentreOver(const QWidget* owner) {
   if (!owner) return;
   const QRect frame = owner->frameGeometry();
   move(frame.center() - QPoint(width() / 2, height() / 2));
 }
 
-void CMyProgressDlg::paintEvent(QPaintEvent* event) {
+void ProgressWindow::paintEvent(QPaintEvent* event) {
   QDialog::paintEvent(event);
   QPainter painter(this);
   painter.setPen(Qt::black);

@@ -8,9 +8,9 @@
 #include <QPushButton>
 #include <QSettings>
 
-#include "app/DialogTemplate.h"
+#include "app/MainWindow.h"
 #include "app/QtFeedback.h"
-#include "app/TellwaveDlg.h"
+#include "app/WindowLayout.h"
 #include "front/RunPolicy.h"
 #include "link/OutputFile.h"
 #include "link/SerialPort.h"
@@ -18,25 +18,25 @@
 
 namespace quorvin {
 
-void CTellwaveDlg::ConnectButtons() {
-  const auto on = [this](int id, void (CTellwaveDlg::*handler)()) {
+void MainWindow::ConnectButtons() {
+  const auto on = [this](int id, void (MainWindow::*handler)()) {
     connect(qobject_cast<QPushButton*>(Control(id)), &QPushButton::clicked, this, handler);
   };
-  on(ctl::Upgrade, &CTellwaveDlg::OnUpgrade);
-  on(ctl::ReadVersion, &CTellwaveDlg::OnReadVersion);
-  on(ctl::BackupDownload, &CTellwaveDlg::OnBackupDownload);
-  on(ctl::BackupReadBack, &CTellwaveDlg::OnBackupReadBack);
-  on(ctl::SetFrequency, &CTellwaveDlg::OnSetFrequency);
-  on(ctl::ReadFrequency, &CTellwaveDlg::OnReadFrequency);
-  on(ctl::InitCallButtons, &CTellwaveDlg::OnInitCallButtons);
+  on(ctl::Upgrade, &MainWindow::OnUpgrade);
+  on(ctl::ReadVersion, &MainWindow::OnReadVersion);
+  on(ctl::BackupDownload, &MainWindow::OnBackupDownload);
+  on(ctl::BackupReadBack, &MainWindow::OnBackupReadBack);
+  on(ctl::SetFrequency, &MainWindow::OnSetFrequency);
+  on(ctl::ReadFrequency, &MainWindow::OnReadFrequency);
+  on(ctl::InitCallButtons, &MainWindow::OnInitCallButtons);
 }
 
-SerialChoice CTellwaveDlg::CurrentSerialChoice() const {
+SerialChoice MainWindow::CurrentSerialChoice() const {
   const int item = m_comboPort->currentIndex();
   return {item >= 0 ? m_comboPort->itemText(item) : QString(), m_comboSpeed->currentText()};
 }
 
-Target CTellwaveDlg::CurrentTarget() const {
+Target MainWindow::CurrentTarget() const {
   Target target;
   if (!UsbSelected()) {
     target.link = LinkKind::Serial;
@@ -48,13 +48,13 @@ Target CTellwaveDlg::CurrentTarget() const {
 // With the setting snapshotBeforeChanges on, a change over USB first keeps what the unit held,
 // and is not made when that fails. Read at the click, so a changed setting counts from the next
 // operation.
-bool CTellwaveDlg::SnapshotBeforeChanges() const {
+bool MainWindow::SnapshotBeforeChanges() const {
   const QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quorvin"),
                            QStringLiteral("quorvin-setup"));
   return UsbSelected() && settings.value(QStringLiteral("snapshotBeforeChanges"), false).toBool();
 }
 
-bool CTellwaveDlg::StartRun(RunPlan plan, std::function<OpResult(Channel&)> op) {
+bool MainWindow::StartRun(RunPlan plan, std::function<OpResult(Channel&)> op) {
   // Read here, on the GUI thread, where the controls live; the unit is claimed on the worker, from
   // what is attached at that moment.
   const Target target = CurrentTarget();
@@ -85,7 +85,7 @@ bool CTellwaveDlg::StartRun(RunPlan plan, std::function<OpResult(Channel&)> op) 
 }
 
 // On the worker: what kept the run from reaching the unit, in a box of its own.
-void CTellwaveDlg::TellRefusal(const RunReport& report) {
+void MainWindow::TellRefusal(const RunReport& report) {
   const QString holder = report.holderPid > 0 ? QString::number(report.holderPid) : QStringLiteral("?");
   QString text;
   switch (report.stop) {
@@ -125,13 +125,13 @@ void CTellwaveDlg::TellRefusal(const RunReport& report) {
   m_feedback->MessageBox(text, MsgIcon::Warning);
 }
 
-void CTellwaveDlg::OnUpgrade() { SendFile(QStringLiteral("upgrade"), QStringLiteral("test"), Upgrade); }
+void MainWindow::OnUpgrade() { SendFile(QStringLiteral("upgrade"), QStringLiteral("test"), Upgrade); }
 
-void CTellwaveDlg::OnBackupDownload() {
+void MainWindow::OnBackupDownload() {
   SendFile(QStringLiteral("backup download"), QStringLiteral("back-up"), DownloadBackup);
 }
 
-void CTellwaveDlg::SendFile(const QString& operation, const QString& initialName, FileOp op) {
+void MainWindow::SendFile(const QString& operation, const QString& initialName, FileOp op) {
   if (m_runner.IsBusy()) return;
   const QString path = m_chooser->OpenBin(this, initialName);
   if (path.isEmpty()) return;
@@ -139,33 +139,33 @@ void CTellwaveDlg::SendFile(const QString& operation, const QString& initialName
            [op, path](Channel& ch) { return op(ch, path); });
 }
 
-void CTellwaveDlg::OnBackupReadBack() {
+void MainWindow::OnBackupReadBack() {
   if (m_runner.IsBusy()) return;
   const QString path = m_chooser->SaveBin(this, QStringLiteral("upload"));
   if (path.isEmpty()) return;
-  m_strReadBackPath = path;
+  m_readBackPath = path;
   // The chosen file is left as it is: the read-back replaces it only once every packet arrived,
   // so a failed read-back never costs the technician an earlier backup.
   StartRun({{}, QStringLiteral("backup read"), path, FileUse::Written, false, {}},
            [path](Channel& ch) { return ReadBackup(ch, path); });
 }
 
-void CTellwaveDlg::OnReadVersion() {
+void MainWindow::OnReadVersion() {
   if (m_runner.IsBusy()) return;
   StartRun({{}, QStringLiteral("version"), {}, FileUse::None, false, {}}, [](Channel& ch) { return ReadVersion(ch); });
 }
 
-void CTellwaveDlg::OnSetFrequency() {
+void MainWindow::OnSetFrequency() {
   if (m_runner.IsBusy()) return;
   if (!SaveFrequency()) return;
   // Over USB only; unchecked, the checked value is kept and nothing is sent.
   if (!UsbSelected()) return;
-  const qint32 hz = m_nFrequency;
+  const qint32 hz = m_frequency;
   StartRun({{}, QStringLiteral("frequency set"), {}, FileUse::None, false, {}},
            [hz](Channel& ch) { return SetFrequency(ch, hz); });
 }
 
-void CTellwaveDlg::OnReadFrequency() {
+void MainWindow::OnReadFrequency() {
   if (m_runner.IsBusy() || !UsbSelected()) return;
   StartRun({{}, QStringLiteral("frequency get"), {}, FileUse::None, false, {}}, [this](Channel& ch) {
     OpResult result = ReadFrequency(ch);
@@ -174,7 +174,7 @@ void CTellwaveDlg::OnReadFrequency() {
       QMetaObject::invokeMethod(
           this,
           [this, hz] {
-            m_nFrequency = hz;
+            m_frequency = hz;
             ShowFrequency();
           },
           Qt::BlockingQueuedConnection);
@@ -183,7 +183,7 @@ void CTellwaveDlg::OnReadFrequency() {
   });
 }
 
-void CTellwaveDlg::OnInitCallButtons() {
+void MainWindow::OnInitCallButtons() {
   if (m_runner.IsBusy() || !UsbSelected()) return;
   StartRun({{}, QStringLiteral("init-buttons"), {}, FileUse::None, SnapshotBeforeChanges(), {}},
            [](Channel& ch) { return InitCallButtons(ch); });

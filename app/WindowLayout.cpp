@@ -1,4 +1,4 @@
-#include "app/DialogTemplate.h"
+#include "app/WindowLayout.h"
 
 #include <QFontInfo>
 #include <QFontMetrics>
