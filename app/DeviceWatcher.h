@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "link/DeviceSelector.h"
-#include "link/Feedback.h"
 #include "link/HidLink.h"
-#include "link/Language.h"
+#include "ops/Feedback.h"
+#include "ops/Language.h"
 
 namespace quorvin {
 

@@ -19,7 +19,7 @@
 #include "app/ProgressWindow.h"
 #include "front/RunPolicy.h"
 #include "front/RunWords.h"
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "link/HidBackend.h"
 #include "link/HidLink.h"
 #include "ops/Operations.h"

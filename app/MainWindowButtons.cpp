@@ -12,8 +12,9 @@
 #include "app/QtFeedback.h"
 #include "app/WindowLayout.h"
 #include "front/RunPolicy.h"
-#include "link/OutputFile.h"
+#include "host/OutputFile.h"
 #include "link/SerialPort.h"
+#include "ops/FaultTexts.h"
 #include "ops/Operations.h"
 
 namespace quorvin {
@@ -93,7 +94,10 @@ void MainWindow::TellRefusal(const RunReport& report) {
     case RunStop::Snapshot:  // the snapshot's own boxes said why
       return;
     case RunStop::Recording:
-      text = FileWriteMessage(m_lang, report.recordFile, report.recordProblem);
+      text = FileWriteMessage(m_lang, report.recordFile,
+                              report.recordRefusal == OutputRefusal::None
+                                  ? report.recordProblem
+                                  : OutputRefusalText(m_lang, report.recordRefusal, report.recordProblem));
       break;
     case RunStop::Claim:
       switch (report.claim) {

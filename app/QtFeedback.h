@@ -16,7 +16,7 @@
 #include <mutex>
 #include <optional>
 
-#include "link/Feedback.h"
+#include "ops/Feedback.h"
 
 namespace quorvin {
 

@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 
 namespace quorvin::bench {
 

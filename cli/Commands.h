@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "cli/CliOptions.h"
-#include "link/Language.h"
+#include "ops/Language.h"
 
 namespace quorvin::cli {
 

@@ -6,8 +6,9 @@
 
 #include "cli/Session.h"
 #include "front/FeedbackWrappers.h"
+#include "host/OutputFile.h"
 #include "link/Backends.h"
-#include "link/OutputFile.h"
+#include "ops/FaultTexts.h"
 
 namespace quorvin::cli {
 
@@ -79,7 +80,10 @@ void Session::Tell(const RunReport& report) {
     case RunStop::Snapshot:  // the snapshot's own boxes said why
       break;
     case RunStop::Recording:
-      m_fb.Say(FileWriteMessage(m_lang, report.recordFile, report.recordProblem));
+      m_fb.Say(FileWriteMessage(m_lang, report.recordFile,
+                                report.recordRefusal == OutputRefusal::None
+                                    ? report.recordProblem
+                                    : OutputRefusalText(m_lang, report.recordRefusal, report.recordProblem)));
       break;
     case RunStop::Claim:
       switch (report.claim) {

@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
-#include "link/Language.h"
-#include "link/SystemProbe.h"
+#include "host/SystemProbe.h"
+#include "ops/Language.h"
 
 namespace quorvin::cli {
 

@@ -15,7 +15,7 @@
 #include "cli/TerminalFeedback.h"
 #include "front/RunPolicy.h"
 #include "link/DeviceSelector.h"
-#include "link/Language.h"
+#include "ops/Language.h"
 #include "ops/Operations.h"
 
 namespace quorvin::cli {

@@ -7,8 +7,8 @@
 #include <atomic>
 #include <cstdio>
 
-#include "link/Clock.h"
-#include "link/Feedback.h"
+#include "host/Clock.h"
+#include "ops/Feedback.h"
 
 namespace quorvin::cli {
 

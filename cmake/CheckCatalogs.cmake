@@ -10,7 +10,7 @@ set(missing "")
 foreach(ts IN LISTS catalogs)
   get_filename_component(name "${ts}" NAME)
   file(COPY "${ts}" DESTINATION "${WORK}")
-  execute_process(COMMAND "${LUPDATE}" -silent -no-obsolete -locations none link ops front app cli -ts "${WORK}/${name}"
+  execute_process(COMMAND "${LUPDATE}" -silent -no-obsolete -locations none ops front app cli -ts "${WORK}/${name}"
                   WORKING_DIRECTORY "${ROOT}" RESULT_VARIABLE rc)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "lupdate failed on ${name}")

@@ -1,19 +1,21 @@
 cmake_minimum_required(VERSION 3.25)
 # Fails when a source file includes a header from a layer it must not see: the layers only ever
-# point down (protocol <- link <- ops <- front <- app, cli; the simulator's model uses protocol alone).
+# point down (protocol <- host <- link <- ops <- front <- app, cli; the simulator's model uses
+# protocol alone).
 #   cmake -DROOT=<source tree> -P CheckLayers.cmake
 # Each rule: a folder, then the folders its files may include from. A more specific folder
 # (sim/model) is listed before the one that contains it (sim).
 set(rules
   "protocol|protocol"
-  "link|protocol link"
-  "ops|protocol link ops"
-  "front|protocol link ops front"
+  "host|protocol host"
+  "link|protocol host link"
+  "ops|protocol host link ops"
+  "front|protocol host link ops front"
   "sim/model|protocol sim/model"
-  "sim|protocol link sim"
-  "cli|protocol link ops front cli"
-  "app|protocol link ops front app sim/InProcessBackend.h")
-set(known protocol link ops front sim app cli)
+  "sim|protocol host link sim"
+  "cli|protocol host link ops front cli"
+  "app|protocol host link ops front app sim/InProcessBackend.h")
+set(known protocol host link ops front sim app cli)
 
 set(errors "")
 foreach(rule IN LISTS rules)
@@ -47,6 +49,18 @@ foreach(rule IN LISTS rules)
         string(APPEND errors "  ${rel} includes \"${inc}\": ${folder}/ may include only from ${allowed}\n")
       endif()
     endforeach()
+  endforeach()
+endforeach()
+
+# The user's language starts at ops/: below it nothing is said to the user, only reported typed.
+foreach(folder protocol host link)
+  file(GLOB_RECURSE files "${ROOT}/${folder}/*.h" "${ROOT}/${folder}/*.cpp")
+  foreach(f IN LISTS files)
+    file(STRINGS "${f}" texts REGEX "QT_TRANSLATE_NOOP|translate\\(|tr\\(\"")
+    if(texts)
+      file(RELATIVE_PATH rel "${ROOT}" "${f}")
+      string(APPEND errors "  ${rel} makes a user-visible text: ${folder}/ only reports what happened, typed\n")
+    endif()
   endforeach()
 endforeach()
 

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "link/Feedback.h"
-#include "link/TraceRecorder.h"
+#include "host/TraceRecorder.h"
+#include "ops/Feedback.h"
 
 namespace quorvin {
 

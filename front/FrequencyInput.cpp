@@ -2,7 +2,7 @@
 
 #include <QRegularExpression>
 
-#include "link/Feedback.h"
+#include "ops/Feedback.h"
 #include "ops/Operations.h"
 
 namespace quorvin {

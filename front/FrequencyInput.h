@@ -5,7 +5,7 @@
 #include <QString>
 #include <optional>
 
-#include "link/Language.h"
+#include "ops/Language.h"
 
 namespace quorvin {
 

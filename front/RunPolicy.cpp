@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "front/RunWords.h"
-#include "link/History.h"
-#include "link/TraceRecorder.h"
+#include "host/History.h"
+#include "host/TraceRecorder.h"
 
 namespace quorvin {
 
@@ -149,6 +149,7 @@ bool StartRecording(const RunPlan& plan, LinkKind link, std::optional<TraceRecor
   refused.stop = RunStop::Recording;
   refused.recordFile = plan.recordPath;
   refused.recordProblem = why;
+  refused.recordRefusal = recorder->Refusal();
   refused.result.outcome = Outcome::FileError;
   refused.result.fault = Fault::FileNotWritable;
   refused.result.detail = QStringLiteral("the recording %1 cannot be written: %2").arg(plan.recordPath, why);

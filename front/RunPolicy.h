@@ -59,7 +59,8 @@ struct RunReport {
   // the file at fault, and why.
   QString recordFile;
   QString recordProblem;
-  QString historyProblem;  // the history line could not be written (likewise)
+  OutputRefusal recordRefusal = OutputRefusal::None;  // the path itself was turned away
+  QString historyProblem;                             // the history line could not be written (likewise)
 };
 
 // Claims the unit `target` names, then runs `op` on it as RunClaimed does. A refused claim still

@@ -9,8 +9,8 @@
 
 #include "front/FeedbackWrappers.h"
 #include "front/UnitClaim.h"
-#include "link/FileSystem.h"
-#include "link/History.h"
+#include "host/FileSystem.h"
+#include "host/History.h"
 
 namespace quorvin {
 

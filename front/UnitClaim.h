@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "front/FeedbackWrappers.h"
-#include "link/DeviceLock.h"
+#include "host/DeviceLock.h"
 #include "link/DeviceSelector.h"
 #include "ops/Channel.h"
 

@@ -8,8 +8,8 @@ bool HidLink::IsRepeater(const HidDeviceInfo& info) {
   return info.attributesOk && info.vendorId == kVendorId && info.productId == kProductId;
 }
 
-HidLink::HidLink(HidBackend& backend, Feedback& feedback, Clock& clock)
-    : m_backend(backend), m_feedback(feedback), m_clock(clock) {}
+HidLink::HidLink(HidBackend& backend, LinkEvents& events, Clock& clock)
+    : m_backend(backend), m_events(events), m_clock(clock) {}
 
 HidLink::~HidLink() = default;
 
@@ -81,13 +81,13 @@ bool HidLink::FindHidDevice() {
 bool HidLink::WriteOutputReport() {
   if (!m_linkUp && !FindHidDevice()) return false;
   m_out[0] = 0x00;
-  m_feedback.PumpMessages();
+  m_events.PumpMessages();
   if (!m_handle) {
     m_linkUp = false;
     return false;
   }
   m_in.fill(0);  // no earlier reply survives a new request
-  m_feedback.Trace(TraceDir::Out, m_out.data(), m_out.size());
+  m_events.Trace(TraceDir::Out, m_out.data(), m_out.size());
   const HidIo io = m_handle->Write(m_out.data(), m_out.size(), kWriteTimeoutMs);
   if (io != HidIo::Ok) Drop();
   return m_linkUp;
@@ -99,7 +99,7 @@ bool HidLink::ReadInputReport(int timeoutMs) {
     return false;
   }
   m_in.fill(0);
-  m_feedback.PumpMessages();
+  m_events.PumpMessages();
   // The wait is taken in slices so a stop request (Ctrl+C, closing the window) is seen within
   // ~100 ms even during the 5000 ms waits; the whole wait still ends at its deadline.
   const qint64 deadline = m_clock.NowMs() + timeoutMs;
@@ -109,40 +109,17 @@ bool HidLink::ReadInputReport(int timeoutMs) {
     const int slice = static_cast<int>(std::clamp<qint64>(left, 0, kStopCheckMs));
     io = m_handle->Read(m_in.data() + 1, m_in.size() - 1, slice);
     if (io != HidIo::Timeout || left <= kStopCheckMs) break;
-    if (m_feedback.CancelRequested()) break;  // the link is released below, as after a time-out
+    if (m_events.CancelRequested()) break;  // the link is released below, as after a time-out
   }
-  m_feedback.PumpMessages();
+  m_events.PumpMessages();
   m_in[0] = 0x00;  // hidapi delivers the data bytes without the report ID
   if (io != HidIo::Ok) {
     m_in.fill(0);
     Drop();
   } else {
-    m_feedback.Trace(TraceDir::In, m_in.data(), m_in.size());
+    m_events.Trace(TraceDir::In, m_in.data(), m_in.size());
   }
   return m_linkUp;
-}
-
-QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault) {
-  switch (fault) {
-    case DiscoveryFault::None:
-      return {};
-    case DiscoveryFault::PathError:
-      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Find the path device error !"));
-    case DiscoveryFault::AttributeError:
-      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "To track the status of the equipment error !"));
-    case DiscoveryFault::OpenFailed:
-      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !"));
-    case DiscoveryFault::AccessDenied:
-      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !")) + QLatin1Char('\n') +
-             lang.Text(QT_TRANSLATE_NOOP("quorvin",
-                                         "No permission to use the device: install the udev rule res/70-quorvin.rules "
-                                         "(see README) and plug it in again."));
-    case DiscoveryFault::LayerUnavailable:
-      return lang.Text(QT_TRANSLATE_NOOP("quorvin",
-                                         "The USB HID layer of this system could not start: USB devices "
-                                         "cannot be used. The serial port still can."));
-  }
-  return {};
 }
 
 }  // namespace quorvin

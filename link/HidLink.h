@@ -11,10 +11,9 @@
 #include <memory>
 #include <utility>
 
-#include "link/Clock.h"
-#include "link/Feedback.h"
+#include "host/Clock.h"
 #include "link/HidBackend.h"
-#include "link/Language.h"
+#include "link/LinkEvents.h"
 #include "protocol/Frame.h"
 
 namespace quorvin {
@@ -28,17 +27,14 @@ inline constexpr int kStopCheckMs = 100;
 // LayerUnavailable: the platform's HID layer could not start, so no device can be found at all.
 enum class DiscoveryFault { None, PathError, OpenFailed, AccessDenied, AttributeError, LayerUnavailable };
 
-// A discovery fault in the user's words, for whoever tells it (the link itself never does).
-[[nodiscard]] QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault);
-
 class HidLink {
  public:
-  HidLink(HidBackend& backend, Feedback& feedback, Clock& clock);
+  HidLink(HidBackend& backend, LinkEvents& events, Clock& clock);
   ~HidLink();
   HidLink(const HidLink&) = delete;
   HidLink& operator=(const HidLink&) = delete;
 
-  [[nodiscard]] Feedback& GetFeedback() { return m_feedback; }
+  [[nodiscard]] LinkEvents& Events() { return m_events; }
   [[nodiscard]] Clock& GetClock() { return m_clock; }
   [[nodiscard]] HidBackend& Backend() { return m_backend; }
 
@@ -50,7 +46,7 @@ class HidLink {
   // Discovery: links the first interface with the wanted ids. Answers whether the link is up.
   bool FindHidDevice();
   // Reads one input report into In() within timeoutMs; a time-out or failure closes the link.
-  // A stop request (Feedback::CancelRequested) ends the wait early, as a time-out. A link that is
+  // A stop request (LinkEvents::CancelRequested) ends the wait early, as a time-out. A link that is
   // down stays down: a read never looks for the device again.
   bool ReadInputReport(int timeoutMs);
   // Writes Out(), looking for the device first when the link is down; a write that fails or
@@ -78,7 +74,7 @@ class HidLink {
   void Drop();
 
   HidBackend& m_backend;
-  Feedback& m_feedback;
+  LinkEvents& m_events;
   Clock& m_clock;
   std::unique_ptr<HidHandle> m_handle;
   std::function<bool(const HidDeviceInfo&)> m_filter;

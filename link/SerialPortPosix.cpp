@@ -2,7 +2,7 @@
 
 #include <QSerialPort>
 
-#include "link/PortHolder.h"
+#include "host/PortHolder.h"
 #include "link/SerialPort.h"
 
 namespace quorvin {

@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "link/PortHolder.h"
+#include "host/PortHolder.h"
+#include "host/WindowsErrorText.h"
 #include "link/SerialPort.h"
-#include "link/WindowsErrorText.h"
 
 namespace quorvin {
 

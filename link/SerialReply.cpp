@@ -2,7 +2,7 @@
 
 namespace quorvin {
 
-SerialReply::Got SerialReply::Read(SerialPort& port, Feedback& fb, Clock& clock, int completeAt) {
+SerialReply::Got SerialReply::Read(SerialPort& port, LinkEvents& fb, Clock& clock, int completeAt) {
   (void)fb.PumpMessages();
   const int limit = (completeAt > 0 && m_count < completeAt) ? completeAt : kCapacity;
   // While a reply is under way a short wait tells whether the line has fallen silent; before the

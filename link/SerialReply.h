@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <span>
 
-#include "link/Clock.h"
-#include "link/Feedback.h"
+#include "host/Clock.h"
+#include "link/LinkEvents.h"
 #include "link/SerialPort.h"
 #include "protocol/Frame.h"
 
@@ -29,7 +29,7 @@ class SerialReply {
   // One read: lets the host pump its events, then takes what the line brings. A reply is complete
   // once the line falls silent after bytes came, or as soon as exactly `completeAt` bytes (a full
   // frame) are gathered; no read takes bytes beyond that size while it is short of it.
-  [[nodiscard]] Got Read(SerialPort& port, Feedback& fb, Clock& clock, int completeAt = 0);
+  [[nodiscard]] Got Read(SerialPort& port, LinkEvents& fb, Clock& clock, int completeAt = 0);
 
   // The last byte gathered is the complement of the 8-bit sum of bytes 2..C-2.
   [[nodiscard]] bool ChecksumHolds() const {

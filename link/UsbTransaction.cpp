@@ -25,7 +25,7 @@ TxEnd SendUsbCommand(HidLink& link, bool expectReply, std::size_t bodyLength, co
   for (;;) {
     const qint64 left = deadline - clock.NowMs();
     if (left <= 0 || !link.ReadInputReport(static_cast<int>(std::min<qint64>(left, kReplyTimeoutMs))))
-      return link.GetFeedback().CancelRequested() ? TxEnd::Stopped : TxEnd::NoReply;
+      return link.Events().CancelRequested() ? TxEnd::Stopped : TxEnd::NoReply;
     switch (CheckUsbReply(link.In(), command)) {
       case ReplyCheck::Valid:
         return TxEnd::Ok;

@@ -10,10 +10,10 @@
 #include <QString>
 #include <memory>
 
-#include "link/Clock.h"
-#include "link/Feedback.h"
+#include "host/Clock.h"
 #include "link/HidLink.h"
-#include "link/Language.h"
+#include "ops/Feedback.h"
+#include "ops/Language.h"
 
 namespace quorvin {
 

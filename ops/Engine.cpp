@@ -4,7 +4,8 @@
 
 #include <algorithm>
 
-#include "link/OutputFile.h"
+#include "host/OutputFile.h"
+#include "ops/FaultTexts.h"
 #include "ops/Transport.h"
 
 namespace quorvin {

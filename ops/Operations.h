@@ -9,6 +9,7 @@
 #include <QString>
 
 #include "ops/Channel.h"
+#include "ops/FaultTexts.h"
 #include "ops/OpResult.h"
 #include "protocol/Protocol.h"
 

@@ -11,7 +11,7 @@
 #include <functional>
 #include <span>
 
-#include "link/InputFile.h"
+#include "host/InputFile.h"
 #include "ops/Channel.h"
 #include "ops/OpResult.h"
 #include "protocol/Protocol.h"

@@ -6,6 +6,7 @@
 #include <array>
 
 #include "link/UsbTransaction.h"
+#include "ops/FaultTexts.h"
 #include "ops/LinkOperations.h"
 #include "ops/Transport.h"
 

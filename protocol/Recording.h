@@ -17,6 +17,9 @@ namespace quorvin {
 
 inline constexpr int kRecordingVersion = 1;
 
+// Which way bytes crossed a link: from the host to the device, or back.
+enum class TraceDir { Out, In };
+
 struct RecordedEvent {
   qint64 ms = 0;
   bool fromHost = true;

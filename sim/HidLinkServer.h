@@ -11,7 +11,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "protocol/Frame.h"
 #include "sim/SimTransport.h"
 #include "sim/model/DeviceModel.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <mutex>
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "link/HidBackend.h"
 #include "sim/model/DeviceModel.h"
 

@@ -2,7 +2,7 @@
 // The device side of the virtual serial link: a pseudo-terminal whose slave path the tool opens as
 // its COM port, while the serial device model answers on the master side.
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "sim/SimTransport.h"
 #include "sim/model/SerialDevice.h"
 

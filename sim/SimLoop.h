@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "sim/SimTransport.h"
 
 namespace quorvin {

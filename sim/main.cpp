@@ -12,7 +12,7 @@
 #include <memory>
 #include <vector>
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "sim/HidSocketServer.h"
 #include "sim/HidTcpServer.h"
 #include "sim/PtySerialServer.h"

@@ -8,7 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include "link/InputFile.h"
+#include "host/InputFile.h"
 #include "protocol/Protocol.h"
 
 namespace quorvin::station {

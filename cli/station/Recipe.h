@@ -16,7 +16,7 @@
 #include <optional>
 #include <vector>
 
-#include "link/Language.h"
+#include "ops/Language.h"
 
 namespace quorvin::station {
 

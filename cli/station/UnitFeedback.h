@@ -7,8 +7,8 @@
 #include <atomic>
 #include <mutex>
 
-#include "link/Clock.h"
-#include "link/Feedback.h"
+#include "host/Clock.h"
+#include "ops/Feedback.h"
 
 namespace quorvin::station {
 

@@ -7,7 +7,7 @@
 #include <set>
 
 #include "front/RunPolicy.h"
-#include "link/History.h"
+#include "host/History.h"
 #include "ops/Operations.h"
 
 namespace quorvin::station {

@@ -13,7 +13,7 @@
 #include "app/ProgressWindow.h"
 #include "app/QtFeedback.h"
 #include "gui/GuiSupport.h"
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "support/Languages.h"
 
 using namespace quorvin;

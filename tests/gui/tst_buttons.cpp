@@ -14,7 +14,7 @@
 #include "app/WindowLayout.h"
 #include "gui/GuiSupport.h"
 #include "gui/PtyPeer.h"
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "support/Languages.h"
 
 using namespace quorvin;

@@ -12,8 +12,8 @@
 #include "app/MainWindow.h"
 #include "app/WindowLayout.h"
 #include "gui/GuiSupport.h"
+#include "host/Clock.h"
 #include "link/Backends.h"
-#include "link/Clock.h"
 #include "sim/InProcessBackend.h"
 #include "support/Languages.h"
 

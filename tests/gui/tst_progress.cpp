@@ -9,7 +9,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgressWindow.h"
 #include "gui/GuiSupport.h"
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "support/Languages.h"
 
 using namespace quorvin;

@@ -12,9 +12,9 @@
 #include "app/MainWindow.h"
 #include "app/WindowLayout.h"
 #include "gui/GuiSupport.h"
+#include "host/Clock.h"
+#include "host/DeviceLock.h"
 #include "link/Backends.h"
-#include "link/Clock.h"
-#include "link/DeviceLock.h"
 #include "support/Languages.h"
 
 using namespace quorvin;

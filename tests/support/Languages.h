@@ -1,7 +1,7 @@
 #pragma once
 // The tests speak English or Chinese, as the tool did before its texts moved into catalogs.
 
-#include "link/Language.h"
+#include "ops/Language.h"
 
 namespace quorvin::test {
 

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <ostream>
 
-#include "link/Feedback.h"
+#include "ops/Feedback.h"
 
 // Readable QString and QStringList values in test failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }

@@ -8,7 +8,7 @@
 #include <map>
 #include <vector>
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "link/HidBackend.h"
 #include "protocol/Frame.h"
 

@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "link/SerialPort.h"
 
 namespace quorvin::test {

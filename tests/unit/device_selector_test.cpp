@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
-#include "link/DeviceLock.h"
+#include "host/DeviceLock.h"
 #include "link/DeviceSelector.h"
 
 namespace quorvin {

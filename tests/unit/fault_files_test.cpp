@@ -8,7 +8,7 @@
 #include <QDir>
 #include <QUuid>
 
-#include "link/DeviceLock.h"
+#include "host/DeviceLock.h"
 #include "ops/Operations.h"
 #include "ops_fixture.h"
 #include "support/ScriptedSerial.h"

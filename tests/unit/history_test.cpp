@@ -1,6 +1,6 @@
 // The history: lines from several writers at once stay whole, and a torn line is skipped on reading.
 
-#include "link/History.h"
+#include "host/History.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "link/Language.h"
+#include "ops/Language.h"
 
 #include <gtest/gtest.h>
 

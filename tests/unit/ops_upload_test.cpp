@@ -4,7 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 
-#include "link/InputFile.h"
+#include "host/InputFile.h"
 #include "link/UsbTransaction.h"
 #include "ops_fixture.h"
 

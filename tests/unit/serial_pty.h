@@ -9,7 +9,7 @@
 #include <functional>
 #include <initializer_list>
 
-#include "link/Clock.h"
+#include "host/Clock.h"
 #include "link/SerialPort.h"
 #include "ops/Operations.h"
 #include "support/Languages.h"

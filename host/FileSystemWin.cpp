@@ -3,8 +3,8 @@
 
 #include <QFileInfo>
 
-#include "link/FileSystem.h"
-#include "link/WindowsErrorText.h"
+#include "host/FileSystem.h"
+#include "host/WindowsErrorText.h"
 
 namespace quorvin::fs {
 

@@ -1,10 +1,9 @@
-#include "link/OutputFile.h"
+#include "host/OutputFile.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "link/Feedback.h"
-#include "link/FileSystem.h"
+#include "host/FileSystem.h"
 
 namespace quorvin {
 
@@ -78,30 +77,6 @@ void OutputFile::Cancel() {
   if (m_file.isOpen()) m_file.cancelWriting();
   // Closing an uncommitted save file removes its temporary twin.
   if (m_file.isOpen()) (void)m_file.commit();
-}
-
-QString OutputRefusalText(const Language& lang, OutputRefusal refusal, const QString& reason) {
-  switch (refusal) {
-    case OutputRefusal::None:
-      return {};
-    case OutputRefusal::EmptyPath:
-      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "No file name was given."));
-    case OutputRefusal::NotRegularFile:
-      return lang.Text(QT_TRANSLATE_NOOP(
-          "quorvin",
-          "What stands at this path is not a regular file (a device, pipe, socket or folder); it is not replaced."));
-    case OutputRefusal::NameTooLong:
-      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file name is too long."));
-    case OutputRefusal::CannotCreate:
-      return reason;
-  }
-  return {};
-}
-
-QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason) {
-  QString text = lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot write the file %1.")).arg(path);
-  if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;  // the system's words, on their own line
-  return text;
 }
 
 }  // namespace quorvin

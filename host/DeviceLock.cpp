@@ -1,4 +1,4 @@
-#include "link/DeviceLock.h"
+#include "host/DeviceLock.h"
 
 #include <QCryptographicHash>
 

@@ -1,4 +1,4 @@
-#include "link/SystemProbe.h"
+#include "host/SystemProbe.h"
 
 namespace quorvin {
 

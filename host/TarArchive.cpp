@@ -1,4 +1,4 @@
-#include "link/TarArchive.h"
+#include "host/TarArchive.h"
 
 #include <QDateTime>
 #include <cstring>

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "link/WindowsErrorText.h"
+#include "host/WindowsErrorText.h"
 
 namespace quorvin {
 

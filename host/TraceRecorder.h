@@ -1,6 +1,6 @@
 #pragma once
 // Records what crosses a link, as it crosses, into a recording file (protocol/Recording.h): fed by
-// the Feedback seam's Trace, which sees every report and serial chunk both ways. The file is
+// the link's Trace (LinkEvents), which sees every report and serial chunk both ways. The file is
 // written beside its place and put there at Finish, like a read-back's, so a recording that could
 // not be written whole never replaces an earlier one.
 
@@ -9,8 +9,8 @@
 #include <cstdint>
 #include <mutex>
 
-#include "link/Feedback.h"
-#include "link/OutputFile.h"
+#include "host/OutputFile.h"
+#include "protocol/Recording.h"
 
 namespace quorvin {
 
@@ -19,8 +19,10 @@ class TraceRecorder {
   // `link`: "usb" or "serial".
   TraceRecorder(const QString& path, const QString& link, const QString& toolVersion);
 
-  // Checks the path and starts the file; false, with the reason, when it cannot be written.
+  // Checks the path and starts the file; false, with the system's reason, when it cannot be
+  // written (Refusal() says why the path itself was turned away).
   [[nodiscard]] bool Open(QString* why);
+  [[nodiscard]] OutputRefusal Refusal() const { return m_refusal; }
   // Safe from any thread.
   void Add(TraceDir dir, const std::uint8_t* bytes, std::size_t count);
   // Puts the recording in place; false, with the reason, when any of it could not be written.
@@ -35,6 +37,7 @@ class TraceRecorder {
   QString m_tool;
   QElapsedTimer m_clock;
   bool m_ok = true;
+  OutputRefusal m_refusal = OutputRefusal::None;
 };
 
 }  // namespace quorvin

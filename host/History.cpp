@@ -1,4 +1,4 @@
-#include "link/History.h"
+#include "host/History.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -6,8 +6,8 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
-#include "link/FileSystem.h"
-#include "link/OutputFile.h"
+#include "host/FileSystem.h"
+#include "host/OutputFile.h"
 
 namespace quorvin {
 

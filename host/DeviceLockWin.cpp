@@ -3,7 +3,7 @@
 
 #include <QDir>
 
-#include "link/DeviceLock.h"
+#include "host/DeviceLock.h"
 
 namespace quorvin {
 

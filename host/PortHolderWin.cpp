@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "link/PortHolder.h"
+#include "host/PortHolder.h"
 
 namespace quorvin {
 

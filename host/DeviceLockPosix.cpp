@@ -9,7 +9,7 @@
 #include <csignal>
 #include <cstring>
 
-#include "link/DeviceLock.h"
+#include "host/DeviceLock.h"
 
 namespace quorvin {
 

@@ -1,4 +1,4 @@
-#include "link/TraceRecorder.h"
+#include "host/TraceRecorder.h"
 
 #include "protocol/Recording.h"
 
@@ -10,7 +10,8 @@ TraceRecorder::TraceRecorder(const QString& path, const QString& link, const QSt
 bool TraceRecorder::Open(QString* why) {
   std::lock_guard lock(m_mutex);
   if (const OutputRefusal refusal = m_file.Open(); refusal != OutputRefusal::None) {
-    if (why) *why = OutputRefusalText(Language(), refusal, m_file.Reason());
+    m_refusal = refusal;
+    if (why) *why = m_file.Reason();
     return m_ok = false;
   }
   const QByteArray header = RecordingHeader(m_tool, m_link);

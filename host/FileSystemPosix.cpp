@@ -8,7 +8,7 @@
 #include <climits>
 #include <cstring>
 
-#include "link/FileSystem.h"
+#include "host/FileSystem.h"
 
 namespace quorvin::fs {
 

@@ -4,8 +4,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include "link/Language.h"
-
 namespace quorvin {
 
 enum class FileRead {
@@ -21,10 +19,5 @@ enum class FileRead {
 // `reason` receives the system's text on failure.
 [[nodiscard]] FileRead ReadWholeFile(const QString& path, QByteArray& buffer, qint64 maxBytes,
                                      QString* reason = nullptr);
-
-// What to tell the user about a file ReadWholeFile could not deliver, in their language; `path`
-// empty for data that came from no file. The system's reason follows on its own line.
-[[nodiscard]] QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
-                                      const QString& reason);
 
 }  // namespace quorvin

@@ -2,7 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "link/FileOpen.h"
+#include "host/FileOpen.h"
 
 namespace quorvin {
 

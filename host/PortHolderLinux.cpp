@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <cerrno>
 
-#include "link/PortHolder.h"
+#include "host/PortHolder.h"
 
 namespace quorvin {
 

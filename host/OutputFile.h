@@ -10,8 +10,6 @@
 #include <QSaveFile>
 #include <QString>
 
-#include "link/Language.h"
-
 namespace quorvin {
 
 enum class OutputRefusal {
@@ -56,11 +54,5 @@ class OutputFile {
   long long m_uid = -1;
   long long m_gid = -1;
 };
-
-// The words for a refusal, in the user's language; `reason` (the system's) is used for CannotCreate.
-[[nodiscard]] QString OutputRefusalText(const Language& lang, OutputRefusal refusal, const QString& reason);
-
-// "Cannot write the file ..." in the user's language, the system's reason on its own line.
-[[nodiscard]] QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason);
 
 }  // namespace quorvin

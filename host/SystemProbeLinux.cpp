@@ -13,8 +13,8 @@
 #include <cstring>
 #include <map>
 
-#include "link/PortHolder.h"
-#include "link/SystemProbe.h"
+#include "host/PortHolder.h"
+#include "host/SystemProbe.h"
 
 namespace quorvin {
 

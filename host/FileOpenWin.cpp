@@ -1,4 +1,4 @@
-#include "link/FileOpen.h"
+#include "host/FileOpen.h"
 
 namespace quorvin {
 

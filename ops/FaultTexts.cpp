@@ -1,0 +1,85 @@
+#include "ops/FaultTexts.h"
+
+namespace quorvin {
+
+namespace {
+// The system's reason is added on its own line; it is in the system's language, not ours.
+QString WithReason(QString text, const QString& reason) {
+  if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;
+  return text;
+}
+
+QString TooLargeText(const Language& lang, const QString& path, qint64 maxBytes) {
+  if (path.isEmpty())
+    return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The data are too large: at most %1 bytes can be sent."))
+        .arg(maxBytes);
+  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file %1 is too large: at most %2 bytes can be sent."))
+      .arg(path)
+      .arg(maxBytes);
+}
+
+}  // namespace
+
+QString FileReadMessage(const Language& lang, FileRead status, const QString& path, qint64 maxBytes,
+                        const QString& reason) {
+  switch (status) {
+    case FileRead::Ok:
+      return {};
+    case FileRead::TooLarge:
+      return TooLargeText(lang, path, maxBytes);
+    case FileRead::CannotOpen:
+      return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot open the file %1.")).arg(path), reason);
+    case FileRead::ReadFailed:
+      return WithReason(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Reading the file %1 failed.")).arg(path), reason);
+  }
+  return {};
+}
+
+QString OutputRefusalText(const Language& lang, OutputRefusal refusal, const QString& reason) {
+  switch (refusal) {
+    case OutputRefusal::None:
+      return {};
+    case OutputRefusal::EmptyPath:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "No file name was given."));
+    case OutputRefusal::NotRegularFile:
+      return lang.Text(QT_TRANSLATE_NOOP(
+          "quorvin",
+          "What stands at this path is not a regular file (a device, pipe, socket or folder); it is not replaced."));
+    case OutputRefusal::NameTooLong:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "The file name is too long."));
+    case OutputRefusal::CannotCreate:
+      return reason;
+  }
+  return {};
+}
+
+QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason) {
+  QString text = lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot write the file %1.")).arg(path);
+  if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;  // the system's words, on their own line
+  return text;
+}
+
+QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault) {
+  switch (fault) {
+    case DiscoveryFault::None:
+      return {};
+    case DiscoveryFault::PathError:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Find the path device error !"));
+    case DiscoveryFault::AttributeError:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "To track the status of the equipment error !"));
+    case DiscoveryFault::OpenFailed:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !"));
+    case DiscoveryFault::AccessDenied:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !")) + QLatin1Char('\n') +
+             lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                         "No permission to use the device: install the udev rule res/70-quorvin.rules "
+                                         "(see README) and plug it in again."));
+    case DiscoveryFault::LayerUnavailable:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                         "The USB HID layer of this system could not start: USB devices "
+                                         "cannot be used. The serial port still can."));
+  }
+  return {};
+}
+
+}  // namespace quorvin
