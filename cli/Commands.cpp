@@ -17,6 +17,7 @@
 #include "front/RunWords.h"
 #include "front/Snapshot.h"
 #include "link/Backends.h"
+#include "link/FileOpen.h"
 #include "link/History.h"
 #include "link/InputFile.h"
 #include "link/OutputFile.h"
@@ -223,7 +224,7 @@ void Session::Record(const OpResult& r, const QString& code) {
   QJsonObject entry = HistoryEntry(f, r);
   entry[QStringLiteral("code")] = code;
   QString why;
-  if (!AppendHistory(entry, &why))
+  if (!AppendHistory(entry, &why, m_lang))
     std::fprintf(stderr, "quorvinctl: %s\n",
                  qUtf8Printable(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the history could not be written: %1"))
                                     .arg(HistoryPath() + QStringLiteral(": ") + why)));
@@ -363,7 +364,7 @@ int Session::Run() {
   m_fb.SetRecorder(nullptr);
   if (!recorder.Finish(&why))
     std::fprintf(stderr, "quorvinctl: %s\n", qUtf8Printable(FileWriteMessage(m_lang, m_o.record, why)));
-  else if (!KeepAsLastRecording(m_o.record, &why))  // for record-report; the recording itself is safe
+  else if (!KeepAsLastRecording(m_o.record, &why, m_lang))  // for record-report; the recording itself is safe
     std::fprintf(stderr, "quorvinctl: %s\n", qUtf8Printable(FileWriteMessage(m_lang, LastRecordingPath(), why)));
   return status;
 }
@@ -467,8 +468,20 @@ int Session::History() {
     }
   }
   int skipped = 0;
+  QString why;
+  const QVector<QJsonObject> entries = ReadHistory(HistoryPath(), &skipped, &why, m_lang);
+  if (!why.isEmpty()) {
+    // There, but not readable: an empty listing would pass for a history with nothing in it.
+    OpResult r;
+    r.outcome = Outcome::FileError;
+    r.fault = Fault::FileUnreadable;
+    r.detail = QStringLiteral("%1: %2").arg(HistoryPath(), why);
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The history %1 cannot be read: %2")).arg(HistoryPath(), why));
+    m_extra[QStringLiteral("path")] = HistoryPath();
+    return Finish(r);
+  }
   QJsonArray list;
-  for (const QJsonObject& e : ReadHistory(HistoryPath(), &skipped)) {
+  for (const QJsonObject& e : entries) {
     if (since.isValid() && QDateTime::fromString(e[QStringLiteral("time")].toString(), Qt::ISODateWithMs) < since)
       continue;
     list.append(e);
@@ -557,8 +570,21 @@ int Session::RecordReport() {
   QStringList parts;
   for (const QString& path : {LastRecordingPath(), HistoryPath()}) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) continue;  // nothing recorded yet, or no history
-    tar.Add(QFileInfo(path).fileName(), file.readAll());
+    QString why;
+    const RegularOpen opened = OpenRegularForReading(file, &why);
+    if (opened == RegularOpen::Missing) continue;  // nothing recorded yet, or no history
+    QByteArray data;
+    if (opened == RegularOpen::Opened) data = file.readAll();
+    if (opened == RegularOpen::NotRegular) why = NotRegularFileText(m_lang);
+    if (opened == RegularOpen::Opened && file.error() != QFileDevice::NoError) why = file.errorString();
+    if (opened != RegularOpen::Opened || file.error() != QFileDevice::NoError) {
+      // The bundle is still worth sending without it; its contents say what it holds.
+      std::fprintf(
+          stderr, "quorvinctl: %s\n",
+          qUtf8Printable(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1 is left out of the bundle: %2")).arg(path, why)));
+      continue;
+    }
+    tar.Add(QFileInfo(path).fileName(), data);
     parts << QFileInfo(path).fileName();
   }
   const QByteArray about = QStringLiteral("quorvinctl %1\n%2\n")

@@ -761,5 +761,17 @@
         <source>the unit is in use by another program (process %1)</source>
         <translation>该设备正被其他程序使用（进程 %1）</translation>
     </message>
+    <message>
+        <source>not a regular file (a pipe, device, socket or folder stands there)</source>
+        <translation>不是普通文件（该路径上是管道、设备、套接字或文件夹）</translation>
+    </message>
+    <message>
+        <source>The history %1 cannot be read: %2</source>
+        <translation>无法读取历史记录 %1：%2</translation>
+    </message>
+    <message>
+        <source>%1 is left out of the bundle: %2</source>
+        <translation>%1 未放入打包文件：%2</translation>
+    </message>
 </context>
 </TS>

@@ -60,6 +60,10 @@ class OutputFile {
 // The words for a refusal, in the user's language; `reason` (the system's) is used for CannotCreate.
 [[nodiscard]] QString OutputRefusalText(const Language& lang, OutputRefusal refusal, const QString& reason);
 
+// Why a file the tool keeps or appends to (the history, a report) was not used, in the user's
+// language: something other than a regular file stands at its path.
+[[nodiscard]] QString NotRegularFileText(const Language& lang);
+
 // "Cannot write the file ..." in the user's language, the system's reason on its own line.
 [[nodiscard]] QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason);
 
