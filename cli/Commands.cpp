@@ -207,6 +207,29 @@ void PrintOut(const QString& text) {
 
 void PrintJson(const QJsonObject& o) { PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact))); }
 
+QString Printable(const QString& text) {
+  QString shown;
+  shown.reserve(text.size());
+  for (const char32_t c : text.toUcs4()) {
+    switch (QChar::category(c)) {
+      case QChar::Other_Control:
+      case QChar::Other_Format:  // bidirectional overrides too: they would reorder what follows
+      case QChar::Other_Surrogate:
+      case QChar::Other_PrivateUse:
+      case QChar::Other_NotAssigned:
+      case QChar::Separator_Line:
+      case QChar::Separator_Paragraph:
+        shown += c < 0x100 ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'))
+                           : QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
+        break;
+      default:
+        if (c == U'\\') shown += QLatin1Char('\\');  // so that an escape in the text cannot pass for one of ours
+        shown += QString::fromUcs4(&c, 1);
+    }
+  }
+  return shown;
+}
+
 // Every run that reached a device (or tried to) leaves its line in the history. A history that
 // cannot be written costs a warning, never the operation's outcome.
 void Session::Record(const OpResult& r, const QString& code) {
@@ -488,7 +511,7 @@ int Session::History() {
     if (!m_o.json) {
       QStringList cells;
       for (const char* key : {"time", "program", "operation", "link", "unit", "outcome", "fault", "version", "file"}) {
-        const QString cell = e[QLatin1String(key)].toVariant().toString();
+        const QString cell = Printable(e[QLatin1String(key)].toVariant().toString());
         if (!cell.isEmpty()) cells << cell;
       }
       cells << QStringLiteral("%1 ms").arg(e[QStringLiteral("ms")].toInteger());

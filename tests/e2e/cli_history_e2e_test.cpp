@@ -1,5 +1,6 @@
 // The history as quorvinctl writes and shows it, when what lies at its path is hostile: a FIFO
-// there costs a warning and never hangs a command.
+// there costs a warning and never hangs a command, and a line forged into the file never shows as
+// a line of its own.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -52,6 +53,18 @@ TEST_F(CtlHistory, AFifoInItsPlaceIsRefusedAndHangsNothing) {
   EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
   EXPECT_EQ(r.out.trimmed(), "about.txt doctor.txt");
   EXPECT_EQ(r.err.count("is left out of the bundle"), 2) << r.err.toStdString();
+}
+
+TEST_F(CtlHistory, ControlCharactersInAnEntryAreShownEscaped) {
+  const QByteArray forged =
+      R"({"time":"2026-01-01T00:00:00.000Z","program":"quorvinctl","operation":"version","unit":"x\n2026-01-02T00:00:00.000Z  quorvinctl  upgrade  usb  /dev/hidraw0  success\u001b[2K\\","ms":1})"
+      "\n";
+  ASSERT_TRUE(test::WriteFile(Folder() + "/history.jsonl", forged));
+  const CtlRun r = RunCtl({"--lang", "en", "history"}, {});
+  EXPECT_EQ(r.exitCode, 0);
+  ASSERT_EQ(r.OutLines().size(), 1) << r.out.toStdString();
+  EXPECT_TRUE(r.out.contains(R"(x\x0a2026-01-02)")) << r.out.toStdString();
+  EXPECT_TRUE(r.out.contains(R"(success\x1b[2K\\  1 ms)")) << r.out.toStdString();
 }
 
 }  // namespace
