@@ -340,6 +340,21 @@ int Session::RefuseFileName() {
   return Finish(r);
 }
 
+// An option's value that is not valid UTF-8 would be read as another name (a report or recording
+// written under a name nobody gave, another unit chosen): the line is refused before anything runs.
+int Session::RefuseOptionValue() {
+  OpResult r;
+  r.outcome = Outcome::InvalidInput;
+  r.detail = QStringLiteral("the value of %1 is not valid UTF-8").arg(m_o.notUtf8Option);
+  m_extra[QStringLiteral("option")] = m_o.notUtf8Option;
+  m_fb.Say(m_lang
+               .Text(QT_TRANSLATE_NOOP("quorvin",
+                                       "The value given to %1 is not valid UTF-8: give it in UTF-8 (rename a file "
+                                       "whose name is not) and try again."))
+               .arg(m_o.notUtf8Option));
+  return Finish(r, /*lineRefused=*/true);
+}
+
 // A QUORVIN_HID_SOCKET that cannot be used is the caller's set-up at fault, like a bad command
 // line: said in the same plain words, and nothing is tried.
 int Session::RefuseSocketVariable(const QString& why) {
@@ -351,6 +366,7 @@ int Session::RefuseSocketVariable(const QString& why) {
 }
 
 int Session::Run() {
+  if (!m_o.notUtf8Option.isEmpty()) return RefuseOptionValue();
   const Command& c = *m_o.what;
   if (c.link == LinkUse::UsbOnly && !m_o.port.isEmpty()) return UsbOnly();
   if (m_o.device && !m_o.port.isEmpty() && c.link == LinkUse::UsbOrSerial) {

@@ -66,6 +66,7 @@ class Session {
   int Finish(const OpResult& r, bool lineRefused = false);
   int UsbOnly();
   int RefuseFileName();
+  int RefuseOptionValue();
   int RefuseSocketVariable(const QString& why);
 
   // Points `link` at the repeater the line (or QUORVIN_DEVICE) chooses and takes its lock. Nothing

@@ -766,6 +766,10 @@
         <translation>不是普通文件（该路径上是管道、设备、套接字或文件夹）</translation>
     </message>
     <message>
+        <source>The value given to %1 is not valid UTF-8: give it in UTF-8 (rename a file whose name is not) and try again.</source>
+        <translation>%1 的值不是有效的 UTF-8 编码：请以 UTF-8 给出（文件名不是 UTF-8 的请先重命名该文件），然后重试。</translation>
+    </message>
+    <message>
         <source>The history %1 cannot be read: %2</source>
         <translation>无法读取历史记录 %1：%2</translation>
     </message>
