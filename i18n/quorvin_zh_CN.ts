@@ -777,5 +777,9 @@
         <source>%1 is left out of the bundle: %2</source>
         <translation>%1 未放入打包文件：%2</translation>
     </message>
+    <message>
+        <source>the key &quot;file&quot; of the step %1 is empty: name the file</source>
+        <translation>步骤 %1 的键“file”为空：请写明文件名</translation>
+    </message>
 </context>
 </TS>

@@ -80,5 +80,20 @@ TEST_F(CtlStation, CtrlCAfterTheUnitIsRecordedStopsWithOneObject) {
   EXPECT_EQ(unit["frequency"].toInt(), 433920000);
 }
 
+// With --ask-id, input that ends while a unit waits for its id leaves that unit never run: the
+// station must not end as if all went well.
+TEST_F(CtlStation, InputEndingBeforeAnIdIsReadIsNoSuccess) {
+  QProcess ctl;
+  test::StartCtl(ctl, {"--json", "--ask-id", "--report", Path("r.jsonl"), "station", Path("ok.toml")},
+                 sim.SocketPath());
+  ctl.closeWriteChannel();
+  ASSERT_TRUE(ctl.waitForFinished(15'000));
+  EXPECT_EQ(ctl.exitCode(), 2);
+  const QJsonObject o = OnlyObject(QString::fromUtf8(ctl.readAllStandardOutput()));
+  EXPECT_EQ(o["code"].toString(), "invalid-input");
+  EXPECT_EQ(o["result"].toObject()["withoutId"].toInt(), 1);
+  EXPECT_TRUE(test::ReadFile(Path("r.jsonl")).isEmpty());
+}
+
 }  // namespace
 }  // namespace quorvin
