@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "link/FileOpen.h"
 #include "link/InputFile.h"
 #include "protocol/Protocol.h"
 
@@ -193,7 +194,9 @@ bool Loader::Step(const toml::table& table, RecipeStep& step) {
 std::optional<Recipe> Loader::Load() {
   QFile file(m_path);
   QByteArray text;
-  if (!file.open(QIODevice::ReadOnly) || (text = file.readAll(), file.error() != QFile::NoError)) {
+  // Opened without waiting: a FIFO with nobody writing reads as empty instead of holding the
+  // station before it starts.
+  if (!OpenForReading(file) || (text = file.readAll(), file.error() != QFile::NoError)) {
     Fail(RecipeProblem::Unreadable, 0,
          m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the recipe cannot be read: %1")).arg(file.errorString()));
     return std::nullopt;

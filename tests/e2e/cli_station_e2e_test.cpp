@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QJsonDocument>
@@ -54,6 +55,13 @@ TEST_F(CtlStation, WrongRecipeOrReportIsRefusedBeforeAnyUnitIsTouched) {
   const CtlRun report = RunCtl({"--json", "--report", Path("folder"), "station", Path("ok.toml")}, sim.SocketPath());
   EXPECT_EQ(report.exitCode, 5);
   EXPECT_EQ(OnlyObject(report.out)["code"].toString(), "file-error");
+
+  // A FIFO as the recipe with nobody writing to it reads as empty; it never holds the station.
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.toml")).constData(), 0600), 0);
+  const CtlRun fifo =
+      RunCtl({"--json", "--report", Path("r.jsonl"), "station", Path("fifo.toml")}, sim.SocketPath(), 10'000);
+  EXPECT_EQ(fifo.exitCode, 2);
+  EXPECT_EQ(OnlyObject(fifo.out)["result"].toObject()["problem"].toString(), "no-steps");
 
   const CtlRun none = RunCtl({"--json", "station", Path("ok.toml")}, sim.SocketPath());
   EXPECT_EQ(none.exitCode, 2);
