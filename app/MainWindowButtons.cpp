@@ -69,10 +69,12 @@ bool MainWindow::StartRun(RunPlan plan, std::function<OpResult(Channel&)> op) {
     m_serialPort->Close();
     TellRefusal(report);
     if (!report.result.detail.isEmpty()) qInfo().noquote() << "operation ended:" << report.result.detail;
-    if (!report.historyProblem.isEmpty() && !m_historyWarned.exchange(true))
-      qWarning().noquote() << "the history could not be written:" << report.historyProblem;
-    if (report.stop != RunStop::Recording && !report.recordProblem.isEmpty())
-      qWarning().noquote() << "the recording could not be written:" << report.recordFile << report.recordProblem;
+    if (report.history.Any() && !m_historyWarned.exchange(true))
+      qWarning().noquote() << "the history could not be written:" << report.history.path
+                           << FileProblemText(Language(), report.history);
+    if (report.stop != RunStop::Recording && report.recording.Any())
+      qWarning().noquote() << "the recording could not be written:" << report.recording.path
+                           << FileProblemText(Language(), report.recording);
     if (!report.result.version.isEmpty())
       QMetaObject::invokeMethod(
           this,
@@ -94,10 +96,7 @@ void MainWindow::TellRefusal(const RunReport& report) {
     case RunStop::Snapshot:  // the snapshot's own boxes said why
       return;
     case RunStop::Recording:
-      text = FileWriteMessage(m_lang, report.recordFile,
-                              report.recordRefusal == OutputRefusal::None
-                                  ? report.recordProblem
-                                  : OutputRefusalText(m_lang, report.recordRefusal, report.recordProblem));
+      text = FileWriteMessage(m_lang, report.recording.path, FileProblemText(m_lang, report.recording));
       break;
     case RunStop::Claim:
       switch (report.claim) {

@@ -156,9 +156,17 @@ constexpr int kOptionWidth = 19;
 
 }  // namespace
 
-CliOptions ParseCli(const QStringList& args) {
+CliOptions ParseCli(const QStringList& args, const QList<QByteArray>& raw) {
   CliOptions o;
   QStringList given;
+  // Qt decodes arguments as UTF-8, a sequence that is not turning into U+FFFD: such a value would
+  // name another file or unit than the one given.
+  const auto faithful = [&](qsizetype k) {
+    return raw.size() != args.size() || QString::fromUtf8(raw[k]).toUtf8() == raw[k];
+  };
+  const auto valueAt = [&](qsizetype k, const QString& option) {
+    if (o.notUtf8Option.isEmpty() && !faithful(k)) o.notUtf8Option = option;
+  };
   // The first fault found is the one told; the walk goes on past it, so --json is seen wherever it
   // stands among the global options.
   auto refuse = [&o](const QString& error) {
@@ -178,6 +186,7 @@ CliOptions ParseCli(const QStringList& args) {
         continue;
       }
       value = args[++i];
+      valueAt(i, opt->name);
       if (!opt->allowed.isEmpty() && !opt->allowed.contains(value)) {
         refuse(opt->name + QStringLiteral(" takes ") + Alternatives(opt->allowed));
         continue;
@@ -206,17 +215,21 @@ CliOptions ParseCli(const QStringList& args) {
   }
   // A command's own switches follow its argument: `backup download FILE --verify`.
   QStringList flags;
+  qsizetype end = args.size();  // where the words not yet taken end, in `args`
   for (;;) {
     static const QStringList kSwitches{QStringLiteral("--verify"), QStringLiteral("--snapshot"),
                                        QStringLiteral("--force")};
     if (o.command.size() > 1 && kSwitches.contains(o.command.last())) {
       flags << o.command.takeLast();
       o.flagWords += 1;
+      end -= 1;
     } else if (o.command.size() > 2 && TakesValue(o.command[o.command.size() - 2])) {
       const QString value = o.command.takeLast();
       flags << o.command.takeLast();
       (flags.last() == QLatin1String("--since") ? o.since : o.checkFile) = value;
+      valueAt(end - 1, flags.last());
       o.flagWords += 2;
+      end -= 2;
     } else {
       break;
     }

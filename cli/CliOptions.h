@@ -77,12 +77,16 @@ struct CliOptions {
   QString error;
   // The FILE argument as the system handed it over, before Qt decoded it; set by main().
   QByteArray fileArgBytes;
+  // The first option (--report, --since, ...) whose value was not valid UTF-8 as handed over: Qt
+  // would have read it as another text. Empty when there is none; the run refuses the line.
+  QString notUtf8Option;
   // How many words at the end of the line are the command's switches (after its FILE).
   int flagWords = 0;
 };
 
-// Parses argv (without the program name).
-[[nodiscard]] CliOptions ParseCli(const QStringList& args);
+// Parses argv (without the program name); `raw`, when given, holds the same arguments as the
+// system handed them over, for telling values that are not valid UTF-8.
+[[nodiscard]] CliOptions ParseCli(const QStringList& args, const QList<QByteArray>& raw = {});
 [[nodiscard]] QString UsageText();
 
 }  // namespace quorvin::cli

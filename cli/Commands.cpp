@@ -15,6 +15,7 @@
 #include "front/FrequencyInput.h"
 #include "front/RunWords.h"
 #include "front/Snapshot.h"
+#include "host/FileOpen.h"
 #include "host/History.h"
 #include "host/InputFile.h"
 #include "host/OutputFile.h"
@@ -175,6 +176,35 @@ void PrintOut(const QString& text) {
 
 void PrintJson(const QJsonObject& o) { PrintOut(QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact))); }
 
+QString Printable(const QString& text) {
+  QString shown;
+  shown.reserve(text.size());
+  for (const char32_t c : text.toUcs4()) {
+    switch (QChar::category(c)) {
+      case QChar::Other_Control:
+      case QChar::Other_Format:  // bidirectional overrides too: they would reorder what follows
+      case QChar::Other_Surrogate:
+      case QChar::Other_PrivateUse:
+      case QChar::Other_NotAssigned:
+      case QChar::Separator_Line:
+      case QChar::Separator_Paragraph:
+        shown += c < 0x100 ? QStringLiteral("\\x%1").arg(uint(c), 2, 16, QLatin1Char('0'))
+                           : QStringLiteral("\\u{%1}").arg(uint(c), 4, 16, QLatin1Char('0'));
+        break;
+      default:
+        if (c == U'\\') shown += QLatin1Char('\\');  // so that an escape in the text cannot pass for one of ours
+        shown += QString::fromUcs4(&c, 1);
+    }
+  }
+  return shown;
+}
+
+void Session::WarnHistory(const FileProblem& problem) {
+  std::fprintf(stderr, "quorvinctl: %s\n",
+               qUtf8Printable(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the history could not be written: %1"))
+                                  .arg(problem.path + QStringLiteral(": ") + FileProblemText(m_lang, problem))));
+}
+
 int Session::Finish(const OpResult& r, bool lineRefused) {
   Verdict v = Judge(r, lineRefused);
   if (!m_code.isEmpty()) v.code = m_code;
@@ -182,13 +212,10 @@ int Session::Finish(const OpResult& r, bool lineRefused) {
   // policy wrote the line of every run it took.
   const bool drives = m_o.what->link == LinkUse::UsbOnly || m_o.what->link == LinkUse::UsbOrSerial;
   if (drives && !lineRefused && !m_ran) {
-    const QString problem = RecordRefusedRun(
+    const FileProblem problem = RecordRefusedRun(
         {QStringLiteral("quorvinctl"), m_o.what->operation, m_file.value_or(QString()), FileUse::None, false, {}},
         m_o.port.isEmpty() ? LinkKind::Usb : LinkKind::Serial, r);
-    if (!problem.isEmpty())
-      std::fprintf(stderr, "quorvinctl: %s\n",
-                   qUtf8Printable(
-                       m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the history could not be written: %1")).arg(problem)));
+    if (problem.Any()) WarnHistory(problem);
   }
   if (m_suggestDoctor) m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "To find out why, run `quorvinctl doctor`")));
   if (!m_o.json) return v.exitCode;
@@ -274,6 +301,21 @@ int Session::RefuseFileName() {
   return Finish(r);
 }
 
+// An option's value that is not valid UTF-8 would be read as another name (a report or recording
+// written under a name nobody gave, another unit chosen): the line is refused before anything runs.
+int Session::RefuseOptionValue() {
+  OpResult r;
+  r.outcome = Outcome::InvalidInput;
+  r.detail = QStringLiteral("the value of %1 is not valid UTF-8").arg(m_o.notUtf8Option);
+  m_extra[QStringLiteral("option")] = m_o.notUtf8Option;
+  m_fb.Say(m_lang
+               .Text(QT_TRANSLATE_NOOP("quorvin",
+                                       "The value given to %1 is not valid UTF-8: give it in UTF-8 (rename a file "
+                                       "whose name is not) and try again."))
+               .arg(m_o.notUtf8Option));
+  return Finish(r, /*lineRefused=*/true);
+}
+
 // A QUORVIN_HID_SOCKET that cannot be used is the caller's set-up at fault, like a bad command
 // line: said in the same plain words, and nothing is tried.
 int Session::RefuseSocketVariable(const QString& why) {
@@ -285,6 +327,7 @@ int Session::RefuseSocketVariable(const QString& why) {
 }
 
 int Session::Run() {
+  if (!m_o.notUtf8Option.isEmpty()) return RefuseOptionValue();
   const Command& c = *m_o.what;
   if (c.link == LinkUse::UsbOnly && !m_o.port.isEmpty()) return UsbOnly();
   if (m_o.device && !m_o.port.isEmpty() && c.link == LinkUse::UsbOrSerial) {
@@ -394,15 +437,28 @@ int Session::History() {
     }
   }
   int skipped = 0;
+  FileProblem problem;
+  const QVector<QJsonObject> entries = ReadHistory(HistoryPath(), &skipped, &problem);
+  if (problem.Any()) {
+    const QString why = FileProblemText(m_lang, problem);
+    // There, but not readable: an empty listing would pass for a history with nothing in it.
+    OpResult r;
+    r.outcome = Outcome::FileError;
+    r.fault = Fault::FileUnreadable;
+    r.detail = QStringLiteral("%1: %2").arg(HistoryPath(), why);
+    m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The history %1 cannot be read: %2")).arg(HistoryPath(), why));
+    m_extra[QStringLiteral("path")] = HistoryPath();
+    return Finish(r);
+  }
   QJsonArray list;
-  for (const QJsonObject& e : ReadHistory(HistoryPath(), &skipped)) {
+  for (const QJsonObject& e : entries) {
     if (since.isValid() && QDateTime::fromString(e[QStringLiteral("time")].toString(), Qt::ISODateWithMs) < since)
       continue;
     list.append(e);
     if (!m_o.json) {
       QStringList cells;
       for (const char* key : {"time", "program", "operation", "link", "unit", "outcome", "fault", "version", "file"}) {
-        const QString cell = e[QLatin1String(key)].toVariant().toString();
+        const QString cell = Printable(e[QLatin1String(key)].toVariant().toString());
         if (!cell.isEmpty()) cells << cell;
       }
       cells << QStringLiteral("%1 ms").arg(e[QStringLiteral("ms")].toInteger());
@@ -487,8 +543,21 @@ int Session::RecordReport() {
   QStringList parts;
   for (const QString& path : {LastRecordingPath(), HistoryPath()}) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) continue;  // nothing recorded yet, or no history
-    tar.Add(QFileInfo(path).fileName(), file.readAll());
+    QString why;
+    const RegularOpen opened = OpenRegularForReading(file, &why);
+    if (opened == RegularOpen::Missing) continue;  // nothing recorded yet, or no history
+    QByteArray data;
+    if (opened == RegularOpen::Opened) data = file.readAll();
+    if (opened == RegularOpen::NotRegular) why = NotRegularFileText(m_lang);
+    if (opened == RegularOpen::Opened && file.error() != QFileDevice::NoError) why = file.errorString();
+    if (opened != RegularOpen::Opened || file.error() != QFileDevice::NoError) {
+      // The bundle is still worth sending without it; its contents say what it holds.
+      std::fprintf(
+          stderr, "quorvinctl: %s\n",
+          qUtf8Printable(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1 is left out of the bundle: %2")).arg(path, why)));
+      continue;
+    }
+    tar.Add(QFileInfo(path).fileName(), data);
     parts << QFileInfo(path).fileName();
   }
   const QByteArray about = QStringLiteral("quorvinctl %1\n%2\n")

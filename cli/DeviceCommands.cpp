@@ -80,10 +80,7 @@ void Session::Tell(const RunReport& report) {
     case RunStop::Snapshot:  // the snapshot's own boxes said why
       break;
     case RunStop::Recording:
-      m_fb.Say(FileWriteMessage(m_lang, report.recordFile,
-                                report.recordRefusal == OutputRefusal::None
-                                    ? report.recordProblem
-                                    : OutputRefusalText(m_lang, report.recordRefusal, report.recordProblem)));
+      m_fb.Say(FileWriteMessage(m_lang, report.recording.path, FileProblemText(m_lang, report.recording)));
       break;
     case RunStop::Claim:
       switch (report.claim) {
@@ -123,13 +120,11 @@ void Session::Tell(const RunReport& report) {
       break;
   }
   // Problems that leave the run's outcome standing: one warning each.
-  if (report.stop != RunStop::Recording && !report.recordProblem.isEmpty())
-    std::fprintf(stderr, "quorvinctl: %s\n",
-                 qUtf8Printable(FileWriteMessage(m_lang, report.recordFile, report.recordProblem)));
-  if (!report.historyProblem.isEmpty())
-    std::fprintf(stderr, "quorvinctl: %s\n",
-                 qUtf8Printable(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the history could not be written: %1"))
-                                    .arg(report.historyProblem)));
+  if (report.stop != RunStop::Recording && report.recording.Any())
+    std::fprintf(
+        stderr, "quorvinctl: %s\n",
+        qUtf8Printable(FileWriteMessage(m_lang, report.recording.path, FileProblemText(m_lang, report.recording))));
+  if (report.history.Any()) WarnHistory(report.history);
 }
 
 void Session::Probe(HidBackend& backend, const AttachedRepeater& device, QJsonObject& entry, QString& line) {

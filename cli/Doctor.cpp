@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "host/FileOpen.h"
 #include "protocol/Protocol.h"
 
 namespace quorvin::cli {
@@ -215,7 +216,7 @@ FileFacts LookAtFile(const QString& path) {
   f.regular = info.isFile();
   f.size = f.regular ? info.size() : 0;
   QFile file(path);
-  f.readable = f.regular && file.open(QIODevice::ReadOnly);
+  f.readable = f.regular && OpenRegularForReading(file) == RegularOpen::Opened;  // never waits on a FIFO
   return f;
 }
 

@@ -22,6 +22,10 @@ namespace quorvin::cli {
 
 void PrintOut(const QString& text);
 void PrintJson(const QJsonObject& o);
+// `text` for a line of plain output: control characters and other non-printables (a newline, an
+// escape sequence, a bidirectional override) written as \xHH or \u{HHHH}, and a backslash doubled,
+// so that text from a file can never draw a line of its own.
+[[nodiscard]] QString Printable(const QString& text);
 
 class Session {
  public:
@@ -61,9 +65,11 @@ class Session {
   int OnUnit(const Op& op, FileUse use = FileUse::None, bool snapshotFirst = false);
   // What the policy refused or could not write, told in the user's language.
   void Tell(const RunReport& report);
+  void WarnHistory(const FileProblem& problem);
   int Finish(const OpResult& r, bool lineRefused = false);
   int UsbOnly();
   int RefuseFileName();
+  int RefuseOptionValue();
   int RefuseSocketVariable(const QString& why);
 
   // The target the line chooses: --port, else USB with --device or QUORVIN_DEVICE. Nothing, after

@@ -33,7 +33,7 @@ int Session::Station() {
   QString why;
   const QString reportPath = QFileInfo(m_o.report).absoluteFilePath();
   m_extra[QStringLiteral("report")] = reportPath;
-  if (!report.Open(reportPath, &why)) {
+  if (!report.Open(reportPath, &why, m_lang)) {
     m_fb.Say(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The report %1 cannot be written: %2")).arg(reportPath, why));
     OpResult r;
     r.outcome = Outcome::FileError;
@@ -89,6 +89,11 @@ int Session::Station() {
     r.outcome = Outcome::FileError;
     r.fault = Fault::FileWriteFailed;
     r.detail = QStringLiteral("a report line could not be written to %1").arg(reportPath);
+  } else if (summary.leftWithoutId > 0) {
+    // Units were plugged in and never run: the line's input (the ids) fell short, not the units.
+    r.outcome = Outcome::InvalidInput;
+    r.detail = QStringLiteral("standard input ended while %1 units waited for their id").arg(summary.leftWithoutId);
+    m_extra[QStringLiteral("withoutId")] = summary.leftWithoutId;
   } else if (m_fb.CancelRequested()) {
     r.outcome = Outcome::Interrupted;
   }

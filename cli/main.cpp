@@ -17,7 +17,9 @@ int main(int argc, char** argv) {
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
 
-  quorvin::cli::CliOptions options = quorvin::cli::ParseCli(args);
+  QList<QByteArray> raw;
+  for (int i = 1; i < argc; ++i) raw << QByteArray(argv[i]);
+  quorvin::cli::CliOptions options = quorvin::cli::ParseCli(args, raw);
   if (!options.error.isEmpty()) return quorvin::cli::ReportUsageError(options);
   if (options.help) return quorvin::cli::ShowHelp(options.json);
   // A FILE argument is the last one before the command's switches; its bytes as given tell whether

@@ -80,8 +80,7 @@ void WriteHistory(LinkKind link, const RunPlan& plan, const QDateTime& started, 
                  {},           started,        report.ms};
   const bool inPlace = plan.fileUse == FileUse::Sent || (plan.fileUse == FileUse::Written && report.result.Ok());
   if (!plan.file.isEmpty() && inPlace) f.sha256 = FileSha256(plan.file);
-  QString why;
-  if (!AppendHistory(HistoryEntry(f, report.result), &why)) report.historyProblem = HistoryPath() + ": " + why;
+  (void)AppendHistory(HistoryEntry(f, report.result), &report.history);
 }
 
 void Describe(const UnitClaim& claim, RunReport& report) {
@@ -129,14 +128,10 @@ RunReport Claimed(UnitClaim& claim, const RunPlan& plan, const std::function<OpR
   report.result = op(claim.GetChannel());
   relay.Use(boxes);
   QString why;
-  if (recorder && !recorder->Finish(&why)) {
-    report.recordFile = plan.recordPath;
-    report.recordProblem = why;
-  } else if (recorder && !KeepAsLastRecording(plan.recordPath, &why)) {
-    // The recording itself is safe; only the copy for a support bundle is missing.
-    report.recordFile = LastRecordingPath();
-    report.recordProblem = why;
-  }
+  if (recorder && !recorder->Finish(&why))
+    report.recording = {FileProblem::Kind::System, plan.recordPath, why, OutputRefusal::None};
+  else if (recorder)
+    (void)KeepAsLastRecording(plan.recordPath, &report.recording);  // only the copy for a support bundle
   return finish();
 }
 
@@ -147,9 +142,9 @@ bool StartRecording(const RunPlan& plan, LinkKind link, std::optional<TraceRecor
   QString why;
   if (recorder->Open(&why)) return true;
   refused.stop = RunStop::Recording;
-  refused.recordFile = plan.recordPath;
-  refused.recordProblem = why;
-  refused.recordRefusal = recorder->Refusal();
+  const OutputRefusal refusal = recorder->Refusal();
+  refused.recording = {refusal == OutputRefusal::None ? FileProblem::Kind::System : FileProblem::Kind::Refused,
+                       plan.recordPath, why, refusal};
   refused.result.outcome = Outcome::FileError;
   refused.result.fault = Fault::FileNotWritable;
   refused.result.detail = QStringLiteral("the recording %1 cannot be written: %2").arg(plan.recordPath, why);
@@ -188,11 +183,11 @@ RunReport RunClaimed(UnitClaim& claim, const RunPlan& plan, const std::function<
   return Claimed(claim, plan, op, recorder, started);
 }
 
-QString RecordRefusedRun(const RunPlan& plan, LinkKind link, const OpResult& result) {
+FileProblem RecordRefusedRun(const RunPlan& plan, LinkKind link, const OpResult& result) {
   RunReport report;
   report.result = result;
   WriteHistory(link, plan, QDateTime::currentDateTimeUtc(), report);
-  return report.historyProblem;
+  return report.history;
 }
 
 }  // namespace quorvin

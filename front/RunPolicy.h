@@ -55,12 +55,9 @@ struct RunReport {
   // What the link last met opening the unit: a repeater that is there but would not open.
   DiscoveryFault discovery = DiscoveryFault::None;
   qint64 ms = 0;  // the run's own time, without the time its boxes stood open
-  // The recording could not be started (RunStop::Recording) or written (the run's outcome stands):
-  // the file at fault, and why.
-  QString recordFile;
-  QString recordProblem;
-  OutputRefusal recordRefusal = OutputRefusal::None;  // the path itself was turned away
-  QString historyProblem;                             // the history line could not be written (likewise)
+  // The recording could not be started (RunStop::Recording) or written (the run's outcome stands).
+  FileProblem recording;
+  FileProblem history;  // the history line could not be written (likewise)
 };
 
 // Claims the unit `target` names, then runs `op` on it as RunClaimed does. A refused claim still
@@ -74,7 +71,7 @@ struct RunReport {
 
 // The history line of a run its front end refused before any unit was claimed (a frequency out of
 // range, a snapshot that cannot be restored): it was asked for, so it is written down. Answers the
-// problem when the line could not be written, else nothing.
-[[nodiscard]] QString RecordRefusedRun(const RunPlan& plan, LinkKind link, const OpResult& result);
+// problem when the line could not be written.
+[[nodiscard]] FileProblem RecordRefusedRun(const RunPlan& plan, LinkKind link, const OpResult& result);
 
 }  // namespace quorvin

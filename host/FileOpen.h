@@ -14,4 +14,11 @@ namespace quorvin {
 // as after QFile::open.
 [[nodiscard]] bool OpenForReading(QFile& file);
 
+enum class RegularOpen { Opened, Missing, NotRegular, Failed };
+// Opens `file` (its name already set) read-only only when a regular file (or a symlink to one) is
+// there, for files the tool keeps itself (the history, the last recording): a pipe, device, socket
+// or folder at the name is refused without being opened for good, and the open never waits.
+// `why` gets the system's words when it is Missing or Failed.
+[[nodiscard]] RegularOpen OpenRegularForReading(QFile& file, QString* why = nullptr);
+
 }  // namespace quorvin

@@ -27,9 +27,21 @@ struct PathState {
 void TakeOverOwnerAndMode(int fd, const PathState& was);
 // Syncs the folder holding `path`, so the rename that put the file there is on disk too.
 void SyncFolderOf(const QString& path);
-// Appends `bytes` to the file at `path` (created when missing) in one write that the system
-// places whole at the end, even with other processes appending at once, then syncs it. False,
-// with the system's words, when any step fails.
-[[nodiscard]] bool AppendWhole(const QString& path, const QByteArray& bytes, QString* why);
+// Creates the folder `path` and any missing above it. False, with the folder that could not be
+// made and the system's words, when one cannot be (a file stands in the way, no permission).
+[[nodiscard]] bool MakeFolders(const QString& path, QString* why);
+
+enum class AppendFault {
+  None,
+  NotRegular,  // a pipe, device, socket or folder stands at the path: nothing was opened for writing
+  System,      // the system's words are in `why`
+};
+// Appends `line` (ending in a newline) to the file at `path` (created when missing) in one write
+// that the system places whole at the end, even with other processes appending at once, then
+// syncs it. The open never waits: a FIFO at the path is refused, not waited on for a reader. A
+// file that ends without a newline (a line cut short by a crash) gets one first, so the torn line
+// never takes this one with it; a write that goes out only in part is cut back off, leaving the
+// file as it was.
+[[nodiscard]] AppendFault AppendLine(const QString& path, const QByteArray& line, QString* why);
 
 }  // namespace quorvin::fs

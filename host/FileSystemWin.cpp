@@ -1,6 +1,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "host/FileSystem.h"
@@ -78,7 +79,33 @@ static bool LockForAppend(HANDLE h) {
   }
 }
 
-bool AppendWhole(const QString& path, const QByteArray& bytes, QString* why) {
+bool MakeFolders(const QString& path, QString* why) {
+  if (QDir().mkpath(path)) return true;
+  // Qt gives no reason: the first folder on the way that is missing or is not a folder says it.
+  QString at = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+  while (!QFileInfo(QFileInfo(at).path()).isDir() && QFileInfo(at).path() != at) at = QFileInfo(at).path();
+  const DWORD code = CreateDirectoryW(Native(at).c_str(), nullptr) ? static_cast<DWORD>(ERROR_SUCCESS) : GetLastError();
+  if (why)
+    *why = QDir::toNativeSeparators(at) + QStringLiteral(": ") +
+           WindowsErrorText(code == ERROR_SUCCESS || code == ERROR_ALREADY_EXISTS ? static_cast<DWORD>(ERROR_DIRECTORY)
+                                                                                  : code);
+  return false;
+}
+
+// Cuts the file back to `size`, through a handle of its own: the appending one may only add at
+// the end, which is what keeps appenders from writing over each other.
+static void CutBack(const QString& path, LARGE_INTEGER size) {
+  const HANDLE h =
+      CreateFileW(Native(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  FILE_END_OF_FILE_INFO end{};
+  end.EndOfFile = size;
+  (void)SetFileInformationByHandle(h, FileEndOfFileInfo, &end, sizeof end);
+  CloseHandle(h);
+}
+
+AppendFault AppendLine(const QString& path, const QByteArray& line, QString* why) {
   // Append access makes every write go to the end of the file as it is at that moment, as
   // O_APPEND does (Qt's append mode seeks to the end once, at the open, so two programs appending
   // at once would write over each other's lines); the lock keeps appenders from interleaving
@@ -87,26 +114,51 @@ bool AppendWhole(const QString& path, const QByteArray& bytes, QString* why) {
                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    if (why) *why = WindowsErrorText(GetLastError());
-    return false;
+    const DWORD code = GetLastError();
+    // A folder at the path cannot be opened as a file: refused as what it is.
+    if (code == ERROR_ACCESS_DENIED && QFileInfo(path).isDir()) return AppendFault::NotRegular;
+    if (why) *why = WindowsErrorText(code);
+    return AppendFault::System;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    CloseHandle(h);
+    return AppendFault::NotRegular;  // a device name or a pipe: never written to as the history
   }
   DWORD code = ERROR_SUCCESS;
   if (!LockForAppend(h)) {
     code = GetLastError() != ERROR_SUCCESS ? GetLastError() : static_cast<DWORD>(ERROR_LOCK_VIOLATION);
   } else {
+    // Holding the lock, the size is where this line begins: a write that goes out only in part
+    // is cut back to it, and a file whose last line was cut short gets its newline first.
+    LARGE_INTEGER size{};
+    QByteArray bytes = line;
+    const bool sized = GetFileSizeEx(h, &size) != 0;
+    if (sized && size.QuadPart > 0) {
+      char last = '\n';
+      DWORD got = 0;
+      OVERLAPPED at{};
+      at.Offset = static_cast<DWORD>(size.QuadPart - 1);
+      at.OffsetHigh = static_cast<DWORD>((size.QuadPart - 1) >> 32);
+      if (ReadFile(h, &last, 1, &got, &at) && got == 1 && last != '\n') bytes.prepend('\n');
+    }
     DWORD written = 0;
     const bool wrote = WriteFile(h, bytes.constData(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                        written == static_cast<DWORD>(bytes.size());
-    if (!wrote) code = GetLastError() != ERROR_SUCCESS ? GetLastError() : static_cast<DWORD>(ERROR_HANDLE_DISK_FULL);
+    if (!wrote) {
+      code = GetLastError() != ERROR_SUCCESS ? GetLastError() : static_cast<DWORD>(ERROR_HANDLE_DISK_FULL);
+      if (written > 0 && sized) CutBack(path, size);
+    }
     if (wrote && !FlushFileBuffers(h)) code = GetLastError();
     OVERLAPPED at{};
     at.OffsetHigh = kAppendLockHigh;
     (void)UnlockFileEx(h, 0, 1, 0, &at);  // closing the handle would release it too
   }
   if (!CloseHandle(h) && code == ERROR_SUCCESS) code = GetLastError();
-  if (code == ERROR_SUCCESS) return true;
+  if (code == ERROR_SUCCESS) return AppendFault::None;
   if (why) *why = WindowsErrorText(code);
-  return false;
+  return AppendFault::System;
 }
 
 }  // namespace quorvin::fs

@@ -5,7 +5,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonDocument>
+#include <optional>
 
+#include "host/FileOpen.h"
 #include "host/FileSystem.h"
 #include "host/OutputFile.h"
 
@@ -22,57 +24,117 @@ QString UserFolder(UserData kind) {
 
 QString HistoryPath() { return UserFolder(UserData::State) + QStringLiteral("/history.jsonl"); }
 
-bool AppendHistory(const QJsonObject& entry, QString* why) {
+namespace {
+
+bool Failed(FileProblem* problem, FileProblem::Kind kind, const QString& path, const QString& reason = {},
+            OutputRefusal refusal = OutputRefusal::None) {
+  if (problem) *problem = {kind, path, reason, refusal};
+  return false;
+}
+
+}  // namespace
+
+bool AppendHistory(const QJsonObject& entry, FileProblem* problem) {
   const QString path = HistoryPath();
-  if (!QDir().mkpath(QFileInfo(path).path())) {
-    if (why) *why = QStringLiteral("cannot create %1").arg(QFileInfo(path).path());
-    return false;
-  }
+  QString why;
+  if (!fs::MakeFolders(QFileInfo(path).path(), &why)) return Failed(problem, FileProblem::Kind::System, path, why);
   const QByteArray line = QJsonDocument(entry).toJson(QJsonDocument::Compact) + '\n';
-  return fs::AppendWhole(path, line, why);
+  switch (fs::AppendLine(path, line, &why)) {
+    case fs::AppendFault::None:
+      return true;
+    case fs::AppendFault::NotRegular:
+      return Failed(problem, FileProblem::Kind::NotRegular, path);
+    case fs::AppendFault::System:
+      break;
+  }
+  return Failed(problem, FileProblem::Kind::System, path, why);
 }
 
 QString LastRecordingPath() { return UserFolder(UserData::State) + QStringLiteral("/last.rec"); }
 
-bool KeepAsLastRecording(const QString& recording, QString* why) {
+bool KeepAsLastRecording(const QString& recording, FileProblem* problem) {
+  using Kind = FileProblem::Kind;
   const QString path = LastRecordingPath();
+  QString why;
+  if (!fs::MakeFolders(QFileInfo(path).path(), &why)) return Failed(problem, Kind::System, path, why);
   QFile source(recording);
-  if (!QDir().mkpath(QFileInfo(path).path()) || !source.open(QIODevice::ReadOnly)) {
-    if (why) *why = source.errorString();
-    return false;
+  switch (OpenRegularForReading(source, &why)) {
+    case RegularOpen::Opened:
+      break;
+    case RegularOpen::NotRegular:
+      return Failed(problem, Kind::NotRegular, recording);
+    case RegularOpen::Missing:
+    case RegularOpen::Failed:
+      return Failed(problem, Kind::System, recording, why);
   }
-  OutputFile copy(path);
   const QByteArray data = source.readAll();
-  if (copy.Open() != OutputRefusal::None || !copy.Write(data.constData(), data.size()) || !copy.Commit()) {
-    if (why) *why = copy.Reason();
-    return false;
-  }
+  if (source.error() != QFileDevice::NoError) return Failed(problem, Kind::System, recording, source.errorString());
+  OutputFile copy(path);
+  if (const OutputRefusal refusal = copy.Open(); refusal != OutputRefusal::None)
+    return Failed(problem, Kind::Refused, path, copy.Reason(), refusal);
+  if (!copy.Write(data.constData(), data.size()) || !copy.Commit())
+    return Failed(problem, Kind::System, path, copy.Reason());
   return true;
 }
 
-QVector<QJsonObject> ReadHistory(const QString& path, int* skipped) {
+namespace {
+
+// A line that is not an object may be a line a crash cut short with a whole entry glued after it
+// (written before each entry started on a line of its own): the entry is found where one of the
+// line's first few `{"` begins. The tries are bounded, so a long stray line costs little.
+std::optional<QJsonObject> GluedEntry(const QByteArray& line) {
+  constexpr int kTries = 16;
+  qsizetype from = 1;
+  for (int i = 0; i < kTries; ++i) {
+    const qsizetype at = line.indexOf("{\"", from);
+    if (at < 0) break;
+    const QJsonDocument doc = QJsonDocument::fromJson(line.mid(at));
+    if (doc.isObject()) return doc.object();
+    from = at + 1;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+QVector<QJsonObject> ReadHistory(const QString& path, int* skipped, FileProblem* problem) {
   QVector<QJsonObject> entries;
   if (skipped) *skipped = 0;
+  if (problem) *problem = {};
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return entries;
+  QString why;
+  switch (OpenRegularForReading(file, &why)) {
+    case RegularOpen::Opened:
+      break;
+    case RegularOpen::Missing:
+      return entries;  // nothing recorded yet
+    case RegularOpen::NotRegular:
+      (void)Failed(problem, FileProblem::Kind::NotRegular, path);
+      return entries;
+    case RegularOpen::Failed:
+      (void)Failed(problem, FileProblem::Kind::System, path, why);
+      return entries;
+  }
   while (!file.atEnd()) {
     const QByteArray line = file.readLine().trimmed();
     if (line.isEmpty()) continue;
     const QJsonDocument doc = QJsonDocument::fromJson(line);
-    if (doc.isObject())
+    if (doc.isObject()) {
       entries.push_back(doc.object());
-    else if (skipped)
-      ++*skipped;
+      continue;
+    }
+    if (skipped) ++*skipped;
+    if (const auto glued = GluedEntry(line)) entries.push_back(*glued);
   }
+  if (file.error() != QFileDevice::NoError) (void)Failed(problem, FileProblem::Kind::System, path, file.errorString());
   return entries;
 }
 
 QString FileSha256(const QString& path) {
   // Only a regular file: a FIFO would hold the open until a writer came, and its data are gone.
-  if (!fs::Inspect(path).regular) return {};
   QFile file(path);
   QCryptographicHash hash(QCryptographicHash::Sha256);
-  if (!file.open(QIODevice::ReadOnly) || !hash.addData(&file)) return {};
+  if (OpenRegularForReading(file) != RegularOpen::Opened || !hash.addData(&file)) return {};
   return QString::fromLatin1(hash.result().toHex());
 }
 

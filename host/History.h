@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVector>
 
+#include "host/OutputFile.h"
+
 namespace quorvin {
 
 // The tool's folder for what it keeps for the user: State (history, the newest recording) under
@@ -21,19 +23,40 @@ enum class UserData { State, Data };
 // under %LOCALAPPDATA%.
 [[nodiscard]] QString HistoryPath();
 
-// Appends `entry` as one line, creating the folder when needed. False, with the system's words in
-// `why`, when the line could not be written whole and synced.
-[[nodiscard]] bool AppendHistory(const QJsonObject& entry, QString* why = nullptr);
+// Why a file the tool keeps for itself (the history, the newest recording) could not be used; the
+// words for it are the caller's (ops/FaultTexts.h).
+struct FileProblem {
+  enum class Kind {
+    None,
+    NotRegular,  // a pipe, device, socket or folder stands at its path: never opened for good
+    Refused,     // its path was turned away as a place to write (`refusal`)
+    System,      // the system refused (its words in `reason`)
+  };
+  Kind kind = Kind::None;
+  QString path;  // the file at fault
+  QString reason;
+  OutputRefusal refusal = OutputRefusal::None;
+  [[nodiscard]] bool Any() const { return kind != Kind::None; }
+};
+
+// Appends `entry` as one line, creating the folder when needed. False, with what went wrong, when
+// the line could not be written whole and synced; a history that is not a regular file (a FIFO,
+// say) is refused at once, never waited on.
+[[nodiscard]] bool AppendHistory(const QJsonObject& entry, FileProblem* problem = nullptr);
 
 // The entries from `path`, oldest first. A line that is not a JSON object (a torn last line after
-// a crash, an editor's stray) is skipped and counted in `skipped`.
-[[nodiscard]] QVector<QJsonObject> ReadHistory(const QString& path, int* skipped = nullptr);
+// a crash, an editor's stray) is skipped and counted in `skipped`; an entry a torn line took with it
+// (written after it on the same line) is still read. No history yet reads as none; one that is
+// there but cannot be read (not a regular file, no permission) reads as none too, with the reason
+// in `problem`, which says None otherwise. Never waits on a FIFO.
+[[nodiscard]] QVector<QJsonObject> ReadHistory(const QString& path, int* skipped = nullptr,
+                                               FileProblem* problem = nullptr);
 
 // Where a copy of the newest recording (--record, QUORVIN_RECORD) is kept for a support bundle,
 // beside the history.
 [[nodiscard]] QString LastRecordingPath();
-// Copies a finished recording there; false, with the reason, when it could not.
-[[nodiscard]] bool KeepAsLastRecording(const QString& recording, QString* why);
+// Copies a finished recording there; false, with what went wrong, when it could not.
+[[nodiscard]] bool KeepAsLastRecording(const QString& recording, FileProblem* problem);
 
 // The SHA-256 of a regular file, in hex; empty for anything else or when it cannot be read.
 [[nodiscard]] QString FileSha256(const QString& path);

@@ -778,6 +778,26 @@
         <translation>无法为本次运行占用该设备：%1</translation>
     </message>
     <message>
+        <source>not a regular file (a pipe, device, socket or folder stands there)</source>
+        <translation>不是普通文件（该路径上是管道、设备、套接字或文件夹）</translation>
+    </message>
+    <message>
+        <source>The value given to %1 is not valid UTF-8: give it in UTF-8 (rename a file whose name is not) and try again.</source>
+        <translation>%1 的值不是有效的 UTF-8 编码：请以 UTF-8 给出（文件名不是 UTF-8 的请先重命名该文件），然后重试。</translation>
+    </message>
+    <message>
+        <source>The history %1 cannot be read: %2</source>
+        <translation>无法读取历史记录 %1：%2</translation>
+    </message>
+    <message>
+        <source>%1 is left out of the bundle: %2</source>
+        <translation>%1 未放入打包文件：%2</translation>
+    </message>
+    <message>
+        <source>the key &quot;file&quot; of the step %1 is empty: name the file</source>
+        <translation>步骤 %1 的键“file”为空：请写明文件名</translation>
+    </message>
+    <message>
         <source>Only the units that match %1 are run.</source>
         <translation>只运行与 %1 匹配的设备。</translation>
     </message>

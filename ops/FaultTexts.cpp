@@ -53,6 +53,24 @@ QString OutputRefusalText(const Language& lang, OutputRefusal refusal, const QSt
   return {};
 }
 
+QString NotRegularFileText(const Language& lang) {
+  return lang.Text(QT_TRANSLATE_NOOP("quorvin", "not a regular file (a pipe, device, socket or folder stands there)"));
+}
+
+QString FileProblemText(const Language& lang, const FileProblem& problem) {
+  switch (problem.kind) {
+    case FileProblem::Kind::None:
+      return {};
+    case FileProblem::Kind::NotRegular:
+      return NotRegularFileText(lang);
+    case FileProblem::Kind::Refused:
+      return OutputRefusalText(lang, problem.refusal, problem.reason);
+    case FileProblem::Kind::System:
+      break;
+  }
+  return problem.reason;
+}
+
 QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason) {
   QString text = lang.Text(QT_TRANSLATE_NOOP("quorvin", "Cannot write the file %1.")).arg(path);
   if (!reason.isEmpty()) text += QLatin1Char('\n') + reason;  // the system's words, on their own line

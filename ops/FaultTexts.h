@@ -4,6 +4,7 @@
 
 #include <QString>
 
+#include "host/History.h"
 #include "host/InputFile.h"
 #include "host/OutputFile.h"
 #include "link/HidLink.h"
@@ -21,6 +22,13 @@ namespace quorvin {
 
 // "Cannot write the file ..." with the system's reason on its own line.
 [[nodiscard]] QString FileWriteMessage(const Language& lang, const QString& path, const QString& reason);
+
+// Why a file the tool keeps or appends to (the history, a report) was not used: something other
+// than a regular file stands at its path.
+[[nodiscard]] QString NotRegularFileText(const Language& lang);
+// What went wrong with a file the tool keeps for itself (the history, the newest recording), without
+// its path: the caller names the file.
+[[nodiscard]] QString FileProblemText(const Language& lang, const FileProblem& problem);
 
 // A discovery fault in the user's words, for whoever tells it (the link itself never does).
 [[nodiscard]] QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault);

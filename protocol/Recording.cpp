@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "protocol/Frame.h"
+
 namespace quorvin {
 
 QByteArray RecordingHeader(const QString& tool, const QString& link) {
@@ -46,6 +48,7 @@ bool ParseRecording(const QByteArray& text, Recording& out, QString* error) {
       RecordedEvent e;
       e.ms = parts.size() == 3 ? parts[0].toLongLong(&ok) : 0;
       if (!ok || e.ms < 0) return fail("an event must read \"MS > HEX\" or \"MS < HEX\"");
+      if (e.ms > kMaxRecordingMs) return fail("the time is more than a week after the start");
       if (!out.events.empty() && e.ms < out.events.back().ms) return fail("the time goes backwards");
       if (parts[1] != ">" && parts[1] != "<") return fail("the direction must be > or <");
       e.fromHost = parts[1] == ">";
@@ -54,6 +57,8 @@ bool ParseRecording(const QByteArray& text, Recording& out, QString* error) {
           std::any_of(hex.begin(), hex.end(), [](char c) { return !std::isxdigit(static_cast<unsigned char>(c)); }))
         return fail("the bytes must be an even number of hex digits");
       e.bytes = QByteArray::fromHex(hex);
+      if (out.link == QLatin1String("usb") && e.bytes.size() != static_cast<qsizetype>(kReportSize))
+        return fail("a usb event must be one whole report of 65 bytes");
       out.events.push_back(std::move(e));
     }
     ++header;

@@ -7,7 +7,8 @@
 //   link usb                     "usb" (65-byte reports, report ID first) or "serial" (chunks)
 //   <ms> > <hex>                 the host wrote these bytes, <ms> after the recording began
 //   <ms> < <hex>                 the device sent these
-// Lines starting with # are comments. Times never go backwards.
+// Lines starting with # are comments. Times never go backwards and stay within a week of the
+// start. On a usb link every event is one whole report, so each is kReportSize bytes.
 
 #include <QByteArray>
 #include <QString>
@@ -16,6 +17,9 @@
 namespace quorvin {
 
 inline constexpr int kRecordingVersion = 1;
+// The latest event time a recording may hold: a week. No run takes that long, and later times
+// would not fit once added to a clock reading.
+inline constexpr qint64 kMaxRecordingMs = 7LL * 24 * 3600 * 1000;
 
 // Which way bytes crossed a link: from the host to the device, or back.
 enum class TraceDir { Out, In };

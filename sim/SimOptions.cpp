@@ -3,6 +3,7 @@
 #include <QFile>
 #include <memory>
 
+#include "host/FileOpen.h"
 #include "protocol/Recording.h"
 #include "sim/model/Replay.h"
 
@@ -189,7 +190,7 @@ std::vector<SimOption> MakeOptions() {
                               "being the repeater; the first request that differs is told"),
                [](SimSetup& s, const QString& v, QString& e) {
                  QFile file(v);
-                 if (!file.open(QIODevice::ReadOnly)) {
+                 if (!OpenForReading(file)) {  // a FIFO nobody writes to reads as empty, never hangs
                    e = QStringLiteral("--replay: cannot open %1: %2").arg(v, file.errorString());
                    return false;
                  }

@@ -125,6 +125,17 @@ int main(int argc, char** argv) {
     PrintLine(stderr, QStringLiteral("quorvin-sim: --duplicate-serial needs --units 2 or more"));
     return 2;
   }
+  if (const Replay* replay = model.GetReplay()) {
+    // A recording plays back on the link it was made on: reports are not serial chunks.
+    const bool usb = replay->Source().link == QLatin1String("usb");
+    if ((usb && setup.serial) || (!usb && (!setup.hidSocket.isEmpty() || setup.hidTcp))) {
+      PrintLine(stderr, usb ? QStringLiteral("quorvin-sim: --replay: the recording was made over usb; play it back on "
+                                             "--hid-socket or --hid-tcp, not --serial")
+                            : QStringLiteral("quorvin-sim: --replay: the recording was made over serial; play it back "
+                                             "on --serial, not --hid-socket or --hid-tcp"));
+      return 2;
+    }
+  }
   if (!InstallStopSignals()) {
     PrintLine(stderr, QStringLiteral("quorvin-sim: cannot set up signal handling"));
     return 1;

@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
+#include "host/FileOpen.h"
 #include "host/InputFile.h"
 #include "protocol/Protocol.h"
 
@@ -86,10 +87,13 @@ bool Loader::LoadFile(const toml::table& table, const StepForm& form, RecipeStep
   int line = 0;
   QString name;
   if (!Text(table, form, "file", name, line)) return false;
-  step.file = name.isEmpty() ? QString() : QDir::cleanPath(m_dir.absoluteFilePath(name));
+  if (name.isEmpty())
+    return Fail(RecipeProblem::BadValue, line,
+                m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the key \"file\" of the step %1 is empty: name the file"))
+                    .arg(QString::fromUtf8(form.name)));
+  step.file = QDir::cleanPath(m_dir.absoluteFilePath(name));
   QString reason;
-  const FileRead read =
-      step.file.isEmpty() ? FileRead::CannotOpen : ReadWholeFile(step.file, step.image, kMaxUsbImage, &reason);
+  const FileRead read = ReadWholeFile(step.file, step.image, kMaxUsbImage, &reason);
   if (read == FileRead::CannotOpen || read == FileRead::ReadFailed)
     return Fail(RecipeProblem::FileMissing, line,
                 m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the file %1 cannot be read: %2")).arg(step.file, reason));
@@ -190,7 +194,9 @@ bool Loader::Step(const toml::table& table, RecipeStep& step) {
 std::optional<Recipe> Loader::Load() {
   QFile file(m_path);
   QByteArray text;
-  if (!file.open(QIODevice::ReadOnly) || (text = file.readAll(), file.error() != QFile::NoError)) {
+  // Opened without waiting: a FIFO with nobody writing reads as empty instead of holding the
+  // station before it starts.
+  if (!OpenForReading(file) || (text = file.readAll(), file.error() != QFile::NoError)) {
     Fail(RecipeProblem::Unreadable, 0,
          m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the recipe cannot be read: %1")).arg(file.errorString()));
     return std::nullopt;

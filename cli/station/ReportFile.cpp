@@ -8,6 +8,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "host/OutputFile.h"
+#include "ops/FaultTexts.h"
+
 namespace quorvin::station {
 
 namespace {
@@ -18,17 +21,23 @@ ReportFile::~ReportFile() {
   if (m_fd >= 0) ::close(m_fd);
 }
 
-bool ReportFile::Open(const QString& path, QString* why) {
+bool ReportFile::Open(const QString& path, QString* why, const Language& lang) {
   const QByteArray name = QFile::encodeName(path);
-  // O_NONBLOCK so that a FIFO at the path is turned away below instead of hanging the open.
-  const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
-  if (fd < 0) {
-    if (why) *why = SystemText(errno);
+  // Looked at first: a FIFO without a reader would fail the open below with "No such device or
+  // address", which says nothing of what is wrong, and a device is never opened at all.
+  struct stat st {};
+  if (::stat(name.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+    if (why) *why = NotRegularFileText(lang);
     return false;
   }
-  struct stat st {};
+  // O_NONBLOCK so that a FIFO put there meanwhile is turned away below instead of hanging the open.
+  const int fd = ::open(name.constData(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0644);
+  if (fd < 0) {
+    if (why) *why = errno == ENXIO ? NotRegularFileText(lang) : SystemText(errno);
+    return false;
+  }
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    if (why) *why = QStringLiteral("not a regular file");
+    if (why) *why = NotRegularFileText(lang);
     ::close(fd);
     return false;
   }

@@ -7,6 +7,8 @@
 #include <QString>
 #include <mutex>
 
+#include "ops/Language.h"
+
 namespace quorvin::station {
 
 class ReportFile {
@@ -16,9 +18,9 @@ class ReportFile {
   ReportFile(const ReportFile&) = delete;
   ReportFile& operator=(const ReportFile&) = delete;
 
-  // Opens (or creates) the file for appending; only a regular file is taken. False with the
-  // system's reason in `why`.
-  [[nodiscard]] bool Open(const QString& path, QString* why);
+  // Opens (or creates) the file for appending, never waiting in the open; only a regular file is
+  // taken. False with the reason in `why`: the system's, or in `lang` for what is not a file.
+  [[nodiscard]] bool Open(const QString& path, QString* why, const Language& lang = Language());
   // Appends `line` and a newline and syncs them; false, with nothing of the line left in the file,
   // when the line could not be written whole. Safe from several threads.
   [[nodiscard]] bool Append(const QByteArray& line, QString* why);

@@ -249,8 +249,11 @@ void Station::AskIds() {
       m_noMoreUnits = true;
       m_o.view.Event(
           Text(QT_TRANSLATE_NOOP("quorvin", "No more input for unit ids: the station takes no more units.")));
-      for (auto& [key, slot] : m_slots)
-        if (slot.state == State::AwaitingId) slot.state = State::Waiting;
+      for (auto& [key, slot] : m_slots) {
+        if (slot.state != State::AwaitingId) continue;
+        slot.state = State::Waiting;
+        ++m_summary.leftWithoutId;
+      }
       m_asking.reset();
       m_o.view.Prompt({});
       return;

@@ -72,6 +72,7 @@ struct StationSummary {
   int passed = 0;
   int failed = 0;
   bool reportFailed = false;  // a line could not be written: the station stopped taking units
+  int leftWithoutId = 0;      // --ask-id: units waiting for their id when the input ended; never run
 };
 
 // Runs until `stop`, then waits for the running units; answers what it did.

@@ -5,6 +5,9 @@ namespace quorvin {
 std::vector<std::pair<qint64, QByteArray>> Replay::OnHost(const QByteArray& bytes, qint64 nowMs) {
   std::vector<std::pair<qint64, QByteArray>> due;
   if (m_divergence) return due;
+  // A report is one request, whole: what follows a shorter match must not be taken for the next.
+  const bool reports = m_rec.link == QLatin1String("usb");
+  if (reports) m_pending.clear();
   m_pending.append(bytes);
   while (!m_pending.isEmpty()) {
     // Device events not answered to a host event (the recording began mid-stream) are skipped.
@@ -15,7 +18,7 @@ std::vector<std::pair<qint64, QByteArray>> Replay::OnHost(const QByteArray& byte
     }
     const RecordedEvent& want = m_rec.events[m_next];
     const qsizetype n = std::min(m_pending.size(), want.bytes.size());
-    if (m_pending.left(n) != want.bytes.left(n)) {
+    if (m_pending.left(n) != want.bytes.left(n) || (reports && m_pending.size() != want.bytes.size())) {
       Diverge(want.bytes);
       return due;
     }

@@ -2,8 +2,9 @@
 // The device's side of a recording (protocol/Recording.h), played back: each time the host sends
 // what the recording says it sent, the device's recorded answers follow at the same times relative
 // to it. The host's bytes may come in other pieces than recorded (a serial line splits and joins
-// them); they are compared as one stream. The first departure from the recording is kept and
-// told, and from then on the device answers nothing.
+// them); they are compared as one stream. On usb each report is one request and must match its
+// recorded one whole. The first departure from the recording is kept and told, and from then on
+// the device answers nothing.
 
 #include <QByteArray>
 #include <QString>

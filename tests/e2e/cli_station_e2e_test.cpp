@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <QDir>
 #include <QJsonDocument>
@@ -55,6 +56,13 @@ TEST_F(CtlStation, WrongRecipeOrReportIsRefusedBeforeAnyUnitIsTouched) {
   EXPECT_EQ(report.exitCode, 5);
   EXPECT_EQ(OnlyObject(report.out)["code"].toString(), "file-error");
 
+  // A FIFO as the recipe with nobody writing to it reads as empty; it never holds the station.
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.toml")).constData(), 0600), 0);
+  const CtlRun fifo =
+      RunCtl({"--json", "--report", Path("r.jsonl"), "station", Path("fifo.toml")}, sim.SocketPath(), 10'000);
+  EXPECT_EQ(fifo.exitCode, 2);
+  EXPECT_EQ(OnlyObject(fifo.out)["result"].toObject()["problem"].toString(), "no-steps");
+
   const CtlRun none = RunCtl({"--json", "station", Path("ok.toml")}, sim.SocketPath());
   EXPECT_EQ(none.exitCode, 2);
   EXPECT_EQ(OnlyObject(none.out)["code"].toString(), "usage-error");
@@ -78,6 +86,21 @@ TEST_F(CtlStation, CtrlCAfterTheUnitIsRecordedStopsWithOneObject) {
   const QJsonObject unit = QJsonDocument::fromJson(line).object();
   EXPECT_EQ(unit["result"].toString(), "pass");
   EXPECT_EQ(unit["frequency"].toInt(), 433920000);
+}
+
+// With --ask-id, input that ends while a unit waits for its id leaves that unit never run: the
+// station must not end as if all went well.
+TEST_F(CtlStation, InputEndingBeforeAnIdIsReadIsNoSuccess) {
+  QProcess ctl;
+  test::StartCtl(ctl, {"--json", "--ask-id", "--report", Path("r.jsonl"), "station", Path("ok.toml")},
+                 sim.SocketPath());
+  ctl.closeWriteChannel();
+  ASSERT_TRUE(ctl.waitForFinished(15'000));
+  EXPECT_EQ(ctl.exitCode(), 2);
+  const QJsonObject o = OnlyObject(QString::fromUtf8(ctl.readAllStandardOutput()));
+  EXPECT_EQ(o["code"].toString(), "invalid-input");
+  EXPECT_EQ(o["result"].toObject()["withoutId"].toInt(), 1);
+  EXPECT_TRUE(test::ReadFile(Path("r.jsonl")).isEmpty());
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include "CtlProcess.h"
@@ -42,6 +43,32 @@ TEST(RecordReplay, AReplayedRecordingReproducesTheRunAndTellsADeparture) {
   EXPECT_EQ(other.exitCode, 1);
   EXPECT_TRUE(replay.Output().contains("replay: request 2 goes past the end of the recording"))
       << replay.Output().toStdString();
+}
+
+// A recording plays back only on the link it was made on: a serial one on the HID socket, or a usb
+// one on the serial port, is refused with the reason before anything is served.
+TEST(RecordReplay, ARecordingOfAnotherLinkIsRefused) {
+  QTemporaryDir dir;
+  const QByteArray report(130, '0');
+  ASSERT_TRUE(test::WriteFile(dir.filePath("serial.rec"), "quorvin-recording 1\ntool 1\nlink serial\n0 > 55aa\n"));
+  ASSERT_TRUE(test::WriteFile(dir.filePath("usb.rec"), "quorvin-recording 1\ntool 1\nlink usb\n0 > " + report + "\n"));
+  const struct {
+    QStringList args;
+    const char* said;
+  } cases[] = {
+      {{"--replay", dir.filePath("serial.rec"), "--hid-socket", dir.filePath("s.sock")}, "made over serial"},
+      {{"--replay", dir.filePath("usb.rec"), "--serial"}, "made over usb"},
+  };
+  for (const auto& c : cases) {
+    QProcess sim;
+    sim.setProcessChannelMode(QProcess::MergedChannels);
+    sim.start(QStringLiteral(QUORVIN_SIM_BINARY), c.args);
+    ASSERT_TRUE(sim.waitForFinished(5000)) << c.said;
+    EXPECT_EQ(sim.exitCode(), 2) << c.said;
+    const QString said = QString::fromUtf8(sim.readAll());
+    EXPECT_TRUE(said.contains(c.said)) << said.toStdString();
+    EXPECT_FALSE(said.contains("ready")) << said.toStdString();
+  }
 }
 
 }  // namespace

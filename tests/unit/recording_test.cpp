@@ -23,6 +23,7 @@ TEST(Recording, WrittenLinesParseBackAndDamageIsPlacedByOffset) {
   EXPECT_EQ(r.events[1].bytes, QByteArray("\x01\x02\x03", 3));
 
   const QByteArray head = RecordingHeader("1.0.0", "serial");
+  const QByteArray usb = RecordingHeader("1.0.0", "usb");
   const struct {
     QByteArray text;
     qsizetype offset;
@@ -32,6 +33,9 @@ TEST(Recording, WrittenLinesParseBackAndDamageIsPlacedByOffset) {
       {head + "5 > 0055\n3 < 00\n", head.size() + 9},          // the time goes back
       {head + "0 > 5\n", head.size()},                         // odd hex
       {head + "0 = 55\n", head.size()},                        // no direction
+      {head + "604800001 > 55\n", head.size()},                // past any run, and past a clock's range
+      {head + "9223372036854775807 > 55\n", head.size()},
+      {usb + "0 > 0055aa01c2003c\n", usb.size()},  // a request shorter than a report
   };
   for (const auto& b : bad) {
     EXPECT_FALSE(ParseRecording(b.text, r, &error)) << b.text.toStdString();
@@ -53,6 +57,17 @@ TEST(Replay, AnswersTheRecordedRequestsAndTellsTheFirstThatDiffers) {
   ASSERT_TRUE(replay.Divergence().has_value());
   EXPECT_TRUE(replay.Divergence()->contains("request 2 differs")) << replay.Divergence()->toStdString();
   EXPECT_TRUE(replay.OnHost("EF", 2001).empty());  // nothing more once it went its own way
+}
+
+TEST(Replay, AUsbReportMatchesOnlyWhole) {
+  Recording r;
+  r.link = "usb";
+  r.events = {{0, true, QByteArray("\x00\x55\xAA", 3)}, {1, false, "ok"}};
+  Replay replay(r);
+  // The report starts as recorded and goes on: it is another request, and its rest no second one.
+  EXPECT_TRUE(replay.OnHost(QByteArray("\x00\x55\xAA\x01", 4), 0).empty());
+  ASSERT_TRUE(replay.Divergence().has_value());
+  EXPECT_TRUE(replay.Divergence()->contains("request 1 differs")) << replay.Divergence()->toStdString();
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -74,6 +75,7 @@ TEST_F(RecipeTest, RefusedWithTheLineAndTheProblem) {
       {"[[step]]\ndo = \"upgrade\"\nfile = \"fw.bin\"\nsha256 = \"abc\"\n", RecipeProblem::BadValue, 4},
       {"[[step]]\ndo = \"upgrade\"\nfile = \"fw.bin\"\n", RecipeProblem::MissingKey, 1},
       {"[[step]]\ndo = \"download-backup\"\n\nfile = \"gone.bin\"\n", RecipeProblem::FileMissing, 4},
+      {"[[step]]\ndo = \"download-backup\"\nfile = \"\"\n", RecipeProblem::BadValue, 3},
       {upgrade + "[[step]]\ndo = \"set-frequency\"\nhz = 950000000\n", RecipeProblem::OutOfRange, 7},
       {"[[step]]\ndo = \"set-frequency\"\nhz = \"433920000\"\n", RecipeProblem::BadValue, 3},
       {"[[step]]\ndo = \"init-buttons\"\nfrequency = 1\n", RecipeProblem::UnknownKey, 3},
@@ -372,6 +374,11 @@ TEST(StationReport, RefusedWhereNoRegularFileCanBeAppended) {
   EXPECT_FALSE(report.Open(dir.path(), &why));
   EXPECT_FALSE(report.Open(dir.filePath("missing/report.jsonl"), &why));
   EXPECT_FALSE(why.isEmpty());
+  // A FIFO without a reader is said to be what it is, not "No such device or address".
+  const QString fifo = dir.filePath("fifo");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  EXPECT_FALSE(report.Open(fifo, &why));
+  EXPECT_TRUE(why.startsWith("not a regular file")) << why.toStdString();
 }
 
 }  // namespace
