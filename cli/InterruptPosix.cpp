@@ -3,6 +3,7 @@
 
 #include "cli/CliOptions.h"
 #include "cli/Interrupt.h"
+#include "host/Process.h"
 
 namespace quorvin::cli {
 
@@ -29,11 +30,7 @@ void InstallInterruptHandlers(std::atomic<bool>& interrupted) {
   // A reader that went away (`quorvinctl ... | head`) costs the output, never the operation: a
   // write then fails with EPIPE and the run goes on to its end, its history and its status.
   std::signal(SIGPIPE, SIG_IGN);
-#ifdef SIGXFSZ
-  // A file-size limit is a write error like a full disk, reported as such; the default action
-  // would end the process before it could say so.
-  std::signal(SIGXFSZ, SIG_IGN);
-#endif
+  TreatFileSizeLimitAsWriteError();
 }
 
 }  // namespace quorvin::cli

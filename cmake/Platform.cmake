@@ -1,16 +1,47 @@
 # What differs between the platforms the tool is built for: the libraries it finds, the source
 # files each platform builds, and how the translation catalogs are compiled.
 #
-# Platform code lives in files of its own, chosen by name: FooWin.cpp is built for Windows only,
-# FooPosix.cpp and FooLinux.cpp everywhere else.
+# Platform code lives in files of its own, each listed here under the platforms that build it;
+# every other source file is shared and builds everywhere, with no platform headers and no
+# platform #ifdefs. Linux and Windows are built and tested. Another POSIX system (macOS, a BSD)
+# builds the POSIX files and, for what Linux reads from /sys and /proc, the Linux files, which
+# find nothing there: a fallback that compiles, not a port that was tried.
+set(QUORVIN_POSIX_FILES
+  host/DeviceLockPosix.cpp host/FileOpenPosix.cpp host/FileSystemPosix.cpp host/ProcessPosix.cpp
+  link/NetSocketPosix.cpp link/SerialPortListPosix.cpp link/SerialPortPosix.cpp link/SocketBackendPosix.cpp
+  cli/InterruptPosix.cpp cli/StationCommandPosix.cpp cli/StationViewPosix.cpp cli/TerminalPosix.cpp)
+set(QUORVIN_LINUX_FILES
+  host/PortHolderLinux.cpp host/SystemProbeLinux.cpp link/HidNodeLinux.cpp)
+set(QUORVIN_WINDOWS_FILES
+  host/DeviceLockWin.cpp host/FileOpenWin.cpp host/FileSystemWin.cpp host/PortHolderWin.cpp host/ProcessWin.cpp
+  host/SystemProbeWin.cpp host/WindowsErrorTextWin.cpp
+  link/HidNodeWin.cpp link/NetSocketWin.cpp link/SerialPortListWin.cpp link/SerialPortWin.cpp link/SocketBackendWin.cpp
+  cli/InterruptWin.cpp cli/StationCommandWin.cpp cli/TerminalWin.cpp)
+if(WIN32)
+  set(QUORVIN_THIS_PLATFORM_FILES ${QUORVIN_WINDOWS_FILES})
+else()
+  set(QUORVIN_THIS_PLATFORM_FILES ${QUORVIN_POSIX_FILES} ${QUORVIN_LINUX_FILES})
+endif()
 
+# Takes the files of the other platforms out of the list `var` (absolute paths, as file(GLOB)
+# gives them). A file named like platform code but listed nowhere above is a build error: it
+# would otherwise be built everywhere by accident.
 function(quorvin_platform_sources var)
-  if(WIN32)
-    list(FILTER ${var} EXCLUDE REGEX "(Posix|Linux)\\.cpp$")
-  else()
-    list(FILTER ${var} EXCLUDE REGEX "Win\\.cpp$")
-  endif()
-  set(${var} ${${var}} PARENT_SCOPE)
+  set(all ${QUORVIN_POSIX_FILES} ${QUORVIN_LINUX_FILES} ${QUORVIN_WINDOWS_FILES})
+  set(kept)
+  foreach(file ${${var}})
+    file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${file})
+    if(rel IN_LIST all)
+      if(rel IN_LIST QUORVIN_THIS_PLATFORM_FILES)
+        list(APPEND kept ${file})
+      endif()
+    elseif(rel MATCHES "(Posix|Linux|Win)\\.cpp$")
+      message(FATAL_ERROR "${rel} looks like platform code: list it in cmake/Platform.cmake")
+    else()
+      list(APPEND kept ${file})
+    endif()
+  endforeach()
+  set(${var} ${kept} PARENT_SCOPE)
 endfunction()
 
 if(WIN32)

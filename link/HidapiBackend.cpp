@@ -11,11 +11,7 @@
 #include <mutex>
 
 #include "link/HidLink.h"
-#include "link/HidLocation.h"
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
+#include "link/HidNode.h"
 
 namespace quorvin {
 
@@ -28,27 +24,6 @@ bool g_libOk = false;
 qint64 MonoMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
-// After a failed transfer: a node that is gone means the device was pulled out.
-bool NodeGone(const QByteArray& path) {
-#ifdef Q_OS_UNIX
-  return path.startsWith('/') && ::access(path.constData(), F_OK) != 0;
-#else
-  Q_UNUSED(path);
-  return false;
-#endif
-}
-
-// Whether a failed open was the system refusing us (no udev rule yet) rather than any other fault.
-bool AccessRefused(const QByteArray& path, int openErrno) {
-  if (openErrno == EACCES || openErrno == EPERM) return true;
-#ifdef Q_OS_UNIX
-  if (path.startsWith('/') && ::access(path.constData(), R_OK | W_OK) != 0) return errno == EACCES || errno == EPERM;
-#else
-  Q_UNUSED(path);
-#endif
-  return false;
 }
 
 class HidapiHandle final : public HidHandle {
@@ -77,7 +52,7 @@ class HidapiHandle final : public HidHandle {
   }
 
  private:
-  HidIo Failed() const { return NodeGone(m_path) ? HidIo::Disconnected : HidIo::Error; }
+  HidIo Failed() const { return HidNodeGone(m_path) ? HidIo::Disconnected : HidIo::Error; }
 
   hid_device* m_dev;
   QByteArray m_path;
@@ -123,7 +98,7 @@ HidOpen HidapiBackend::Open(const QString& path, std::unique_ptr<HidHandle>& han
   errno = 0;
   hid_device* dev = hid_open_path(native.constData());
   const int openErrno = errno;
-  if (!dev) return AccessRefused(native, openErrno) ? HidOpen::AccessDenied : HidOpen::Failed;
+  if (!dev) return HidAccessRefused(native, openErrno) ? HidOpen::AccessDenied : HidOpen::Failed;
   handle = std::make_unique<HidapiHandle>(dev, native);
   return HidOpen::Ok;
 }

@@ -48,12 +48,4 @@ SerialTarget ResolveSerialTarget(const QString& item, bool windowsNaming) {
   return {location, location};
 }
 
-SerialTarget ResolveSerialTarget(const QString& item) {
-#ifdef Q_OS_WIN
-  return ResolveSerialTarget(item, true);
-#else
-  return ResolveSerialTarget(item, false);
-#endif
-}
-
 }  // namespace quorvin

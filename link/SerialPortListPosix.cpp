@@ -1,5 +1,6 @@
 #include <QSerialPortInfo>
 
+#include "link/SerialPort.h"
 #include "link/SerialPortList.h"
 
 namespace quorvin {
@@ -10,5 +11,7 @@ std::vector<SerialPortInfo> AvailableSerialPorts() {
     ports.push_back({info.portName(), info.systemLocation(), info.description()});
   return ports;
 }
+
+SerialTarget ResolveSerialTarget(const QString& item) { return ResolveSerialTarget(item, false); }
 
 }  // namespace quorvin

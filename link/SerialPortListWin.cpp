@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "link/SerialPort.h"
 #include "link/SerialPortList.h"
 
 namespace quorvin {
@@ -29,5 +30,7 @@ std::vector<SerialPortInfo> AvailableSerialPorts() {
   RegCloseKey(key);
   return ports;
 }
+
+SerialTarget ResolveSerialTarget(const QString& item) { return ResolveSerialTarget(item, true); }
 
 }  // namespace quorvin

@@ -1,8 +1,11 @@
+#include <unistd.h>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <cerrno>
 
-#include "link/HidLocation.h"
+#include "link/HidNode.h"
 
 namespace quorvin {
 
@@ -22,6 +25,14 @@ QString UsbLocationOf(const QString& hidPath) {
     dir = up;
   }
   return {};
+}
+
+bool HidNodeGone(const QByteArray& path) { return path.startsWith('/') && ::access(path.constData(), F_OK) != 0; }
+
+bool HidAccessRefused(const QByteArray& path, int openErrno) {
+  if (openErrno == EACCES || openErrno == EPERM) return true;
+  if (path.startsWith('/') && ::access(path.constData(), R_OK | W_OK) != 0) return errno == EACCES || errno == EPERM;
+  return false;
 }
 
 }  // namespace quorvin

@@ -1,0 +1,7 @@
+#include "host/Process.h"
+
+namespace quorvin {
+
+void TreatFileSizeLimitAsWriteError() {}
+
+}  // namespace quorvin
