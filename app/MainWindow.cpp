@@ -1,65 +1,42 @@
 #include "app/MainWindow.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QFileInfo>
+#include <QHBoxLayout>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
-#include <algorithm>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QVBoxLayout>
 
+#include "app/Controls.h"
+#include "app/DeviceCard.h"
+#include "app/LinkPanel.h"
+#include "app/OperationsPanel.h"
+#include "app/ProgressPanel.h"
 #include "app/QtFeedback.h"
-#include "app/WindowLayout.h"
-#include "front/FrequencyInput.h"
+#include "app/Settings.h"
+#include "app/UnitList.h"
+#include "host/History.h"
 #include "link/SerialPort.h"
-#include "link/SerialPortList.h"
 
 namespace quorvin {
 
 namespace {
-
-QWidget* MakeControl(const ControlTemplate& tpl, const Language& lang, QWidget* parent) {
-  QWidget* widget = nullptr;
-  const QString text = lang.Text(tpl.text);
-  switch (tpl.kind) {
-    case ControlKind::StaticLeft:
-    case ControlKind::StaticRight: {
-      auto* label = new QLabel(text, parent);
-      label->setTextFormat(Qt::PlainText);
-      label->setAlignment((tpl.kind == ControlKind::StaticRight ? Qt::AlignRight : Qt::AlignLeft) | Qt::AlignTop);
-      widget = label;
-      break;
-    }
-    case ControlKind::ComboDropDown: {
-      auto* combo = new QComboBox(parent);
-      combo->setEditable(true);
-      combo->setInsertPolicy(QComboBox::NoInsert);
-      widget = combo;
-      break;
-    }
-    case ControlKind::PushButton:
-      widget = new QPushButton(text, parent);
-      break;
-    case ControlKind::AutoCheckBox:
-      widget = new QCheckBox(text, parent);
-      break;
-    case ControlKind::EditRight: {
-      auto* edit = new QLineEdit(parent);
-      edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      widget = edit;
-      break;
-    }
-    case ControlKind::Progress:
-      widget = new QProgressBar(parent);
-      break;
-  }
-  return widget;
-}
 
 QIcon WindowIcon() {
   QIcon icon;
@@ -68,222 +45,265 @@ QIcon WindowIcon() {
   return icon;
 }
 
+QMessageBox::Icon ToQt(MsgIcon icon) {
+  switch (icon) {
+    case MsgIcon::Information:
+      return QMessageBox::Information;
+    case MsgIcon::Warning:
+      return QMessageBox::Warning;
+    case MsgIcon::Critical:
+      return QMessageBox::Critical;
+    case MsgIcon::None:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
 }  // namespace
 
+Language MainWindow::StartLanguage() {
+  const QString code = Settings::LanguageCode();
+  if (code == QLatin1String("zh")) return Language::Load(QStringLiteral("zh_CN"));
+  if (code == QLatin1String("en")) return Language();
+  return Language::ForSystemLocale();
+}
+
 MainWindow::MainWindow(HidBackend& backend, Clock& clock, const WindowOptions& options, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+    : QMainWindow(parent),
+      m_backend(backend),
       m_clock(clock),
       m_demo(options.demo),
+      m_lang(options.language ? *options.language : StartLanguage()),
       m_chooser(std::make_unique<QtFileChooser>()),
+      m_asker(std::make_unique<DialogAsker>()),
       m_feedback(std::make_unique<QtFeedback>(*this)),
-      m_link(std::make_unique<HidLink>(backend, *m_feedback, clock)),
-      m_watcher(std::make_unique<DeviceWatcher>(*m_link, *m_feedback)),
       m_serialPort(std::make_unique<SerialPort>()) {
   setObjectName(QStringLiteral("MainWindow"));
-  m_lang = options.language ? *options.language : Language::ForSystemLocale();
-  setFont(MainWindowFont());
   setWindowIcon(WindowIcon());
-  BuildControls();
-
-  m_comboSpeed->addItems({QStringLiteral("9600"), QStringLiteral("57600"), QStringLiteral("115200")});
-  ShowFrequency();
-  m_checkUsb->setChecked(true);
-  ApplyLanguage();
-  FitLabels();
-  m_comboSpeed->setCurrentIndex(2);
-  FillPortList();
-  ConnectSignals();
-  ConnectButtons();
-
-  m_pollTimer.setInterval(kPollIntervalMs);
-  m_watchTimer.setInterval(kPollIntervalMs);
-  if (options.startTimers) {
-    m_pollTimer.start();
-    m_watchTimer.start();
-  }
+  setAcceptDrops(true);
+  BuildWindow();
+  BuildMenus();
+  RestoreSettings();
+  Retranslate();
+  // Once the worker is free: a click that came during a unit's first look, else the next look.
+  connect(&m_runner, &OperationRunner::finished, this, [this] {
+    if (std::exchange(m_closing, false)) {
+      close();  // the stopped operation has ended: the close asked for goes ahead
+      return;
+    }
+    if (const std::optional<int> click = std::exchange(m_pendingClick, std::nullopt))
+      OnButton(*click);
+    else
+      ProbeNext();
+  });
+  m_watcher = std::make_unique<UnitWatcher>(
+      m_backend, [this](const Sight& sight) { ApplySight(sight); }, options.watchIntervalMs);
+  if (options.startTimers) m_watcher->Start();
 }
 
 MainWindow::~MainWindow() {
-  m_pollTimer.stop();
-  m_watchTimer.stop();
-  // The worker may still be using the link, the feedback or the progress window: let it finish
-  // (its boxes still show) before any of them goes.
+  m_watcher->Stop();
+  // The worker may still be using the link, the feedback or the progress panel: let it finish
+  // (asked to stop) before any of them goes.
+  m_cancel = true;
   m_runner.WaitForIdle();
-  m_progressDlg.reset();
 }
 
-void MainWindow::BuildControls() {
-  const DialogUnits units = MainWindowUnits(font());
-  QWidget* previous = nullptr;
-  for (const ControlTemplate& tpl : MainWindowTemplate()) {
-    QWidget* widget = MakeControl(tpl, m_lang, this);
-    widget->setProperty("controlId", tpl.id);
-    if (tpl.id != kNoControlId) {
-      widget->setObjectName(QStringLiteral("ctl%1").arg(tpl.id));
-    } else {
-      widget->setObjectName(QString::fromUtf8(tpl.text) == QStringLiteral("Hz") ? QStringLiteral("ctlHzLabel")
-                                                                                : QStringLiteral("ctlFreqLabel"));
-    }
-    QRect geometry = units.Rect(tpl.du);
-    // A drop-down's template height is that of its open list; closed it is one line high.
-    if (tpl.kind == ControlKind::ComboDropDown) geometry.setHeight(widget->sizeHint().height());
-    widget->setGeometry(geometry);
-    widget->setVisible(tpl.visible);
-    // Template order is the tab order.
-    if (widget->focusPolicy() != Qt::NoFocus) {
-      if (previous) setTabOrder(previous, widget);
-      previous = widget;
-    }
+void MainWindow::BuildWindow() {
+  m_units = new UnitList(m_lang);
+  m_units->setMinimumHeight(60);
+  m_card = new DeviceCard(m_lang);
+  m_link = new LinkPanel(m_lang);
+  m_ops = new OperationsPanel(m_lang);
+
+  auto* right = new QVBoxLayout;
+  right->addWidget(m_card);
+  right->addWidget(m_link);
+  right->addStretch(1);
+  auto* top = new QHBoxLayout;
+  top->addWidget(m_units, 3);
+  top->addLayout(right, 2);
+  auto* content = new QWidget;
+  auto* column = new QVBoxLayout(content);
+  column->addLayout(top, 1);
+  column->addWidget(m_ops);
+  // A small screen (1024x600 at twice the scale) scrolls the content instead of cutting it.
+  auto* scroll = new QScrollArea;
+  scroll->setObjectName(QStringLiteral("mainScroll"));
+  scroll->setWidgetResizable(true);
+  scroll->setFrameShape(QFrame::NoFrame);
+  scroll->setWidget(content);
+  setCentralWidget(scroll);
+
+  m_status = new QLabel;
+  m_status->setObjectName(QStringLiteral("deviceStatus"));
+  m_status->setTextFormat(Qt::PlainText);
+  m_status->setWordWrap(true);
+  statusBar()->addWidget(m_status, 1);
+  m_progress = new ProgressPanel(this, m_lang);
+  connect(m_progress, &ProgressPanel::cancelRequested, this, &MainWindow::Cancel);
+
+  connect(m_ops, &OperationsPanel::clicked, this, &MainWindow::OnButton);
+  connect(m_ops, &OperationsPanel::frequencyEntered, this, [this] { OnButton(ctl::SetFrequency); });
+  connect(m_ops->VerifyBox(), &QCheckBox::toggled, this, [](bool on) { Settings::SetVerifyAfterDownload(on); });
+  connect(m_ops->SnapshotBox(), &QCheckBox::toggled, this, [](bool on) { Settings::SetSnapshotBeforeChanges(on); });
+  connect(m_units, &UnitList::chosenChanged, this, &MainWindow::OnChosenChanged);
+  connect(m_link, &LinkPanel::changed, this, &MainWindow::OnLinkChanged);
+  // Escape stops a running operation, and closes the window when none runs: once, either way.
+  auto* escape = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  connect(escape, &QShortcut::activated, this, [this] { Working() ? Cancel() : (void)close(); });
+  // A harmless control holds the first focus: Enter or Space right after start changes nothing.
+  m_units->setFocus(Qt::OtherFocusReason);
+  setTabOrder(m_units, m_link->UsbButton());
+  setTabOrder(m_link->SpeedBox(), m_ops->FrequencyField());
+}
+
+void MainWindow::BuildMenus() {
+  // Built once; Retranslate labels them. Each action keeps its text's source in its data.
+  const auto add = [this](QMenu* menu, const char* name, auto slot, const QKeySequence& keys = {}) {
+    QAction* action = menu->addAction(QString());
+    action->setObjectName(QLatin1String(name));
+    action->setShortcut(keys);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+  QMenu* file = menuBar()->addMenu(QString());
+  file->setObjectName(QStringLiteral("menuFile"));
+  add(file, "actionUpgrade", [this] { OnButton(ctl::Upgrade); });
+  add(file, "actionDownload", [this] { OnButton(ctl::BackupDownload); });
+  add(file, "actionReadBack", [this] { OnButton(ctl::BackupReadBack); });
+  file->addSeparator();
+  add(
+      file, "actionQuit", [this] { close(); }, QKeySequence::Quit);
+  QMenu* unit = menuBar()->addMenu(QString());
+  unit->setObjectName(QStringLiteral("menuRepeater"));
+  add(unit, "actionVersion", [this] { OnButton(ctl::ReadVersion); });
+  add(unit, "actionFrequencyGet", [this] { OnButton(ctl::ReadFrequency); });
+  add(unit, "actionFrequencySet", [this] { OnButton(ctl::SetFrequency); });
+  add(unit, "actionInitButtons", [this] { OnButton(ctl::InitCallButtons); });
+  unit->addSeparator();
+  add(
+      unit, "actionRefresh", [this] { LookNow(); }, QKeySequence::Refresh);
+  QMenu* settings = menuBar()->addMenu(QString());
+  settings->setObjectName(QStringLiteral("menuSettings"));
+  QAction* ask = add(settings, "actionAsk", [](bool on) { Settings::SetAskBeforeChanges(on); });
+  ask->setCheckable(true);
+  ask->setChecked(Settings::AskBeforeChanges());
+  QAction* probe = add(settings, "actionProbe", [](bool on) { Settings::SetProbeOnConnect(on); });
+  probe->setCheckable(true);
+  probe->setChecked(Settings::ProbeOnConnect());
+  QMenu* language = settings->addMenu(QString());
+  language->setObjectName(QStringLiteral("menuLanguage"));
+  auto* group = new QActionGroup(this);
+  for (const auto& [name, code] : {std::pair{"actionEnglish", "en"}, std::pair{"actionChinese", "zh"}}) {
+    QAction* a = add(language, name, [this, code = QString::fromLatin1(code)] {
+      Settings::SetLanguageCode(code);
+      SetLanguage(code == QLatin1String("zh") ? Language::Load(QStringLiteral("zh_CN")) : Language());
+    });
+    a->setCheckable(true);
+    group->addAction(a);
   }
-  m_comboPort = findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ctl::ComboPort));
-  m_comboSpeed = findChild<QComboBox*>(QStringLiteral("ctl%1").arg(ctl::ComboSpeed));
-  m_checkUsb = findChild<QCheckBox*>(QStringLiteral("ctl%1").arg(ctl::UsbOperation));
-  m_editFrequency = findChild<QLineEdit*>(QStringLiteral("ctl%1").arg(ctl::Frequency));
-  // One line more than the template, for the status strip under the buttons; nothing else moves.
-  m_deviceStatus = new QLabel(this);
-  m_deviceStatus->setObjectName(QStringLiteral("deviceStatus"));
-  m_deviceStatus->setTextFormat(Qt::PlainText);
-  const QSize window = units.Size(kMainWindowDu);
-  const int line = fontMetrics().height();
-  m_deviceStatus->setGeometry(units.X(7), window.height() - units.Y(3), window.width() - 2 * units.X(7), line);
-  setFixedSize(window + QSize(0, line));
+  QMenu* help = menuBar()->addMenu(QString());
+  help->setObjectName(QStringLiteral("menuHelp"));
+  add(
+      help, "actionHelp", [this] { ShowHelp(); }, QKeySequence::HelpContents);
+  add(help, "actionAbout", [this] { ShowAbout(); });
 }
 
-QString MainWindow::LinkedIdentity() const {
-  if (!m_watcher->DeviceConnected()) return {};
-  const QString path = m_link->LinkedPath();
-  for (const AttachedRepeater& a : m_watcher->Attached())
-    if (a.info.path == path) return a.identity;
-  return {};
-}
-
-void MainWindow::UpdateDeviceStatus() {
-  const auto& attached = m_watcher->Attached();
-  const QString identity = LinkedIdentity();
-  QString text;
-  if (!identity.isEmpty()) {
-    text = m_version.isEmpty() || m_versionPath != m_link->LinkedPath()
-               ? m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Repeater: %1")).arg(identity)
-               : m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Repeater: %1, version %2")).arg(identity, m_version);
-  } else if (attached.empty()) {
-    text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "No repeater attached"));
-  }
-  if (attached.size() > 1) {
-    // The window drives the first one found; the others would be easy to take for it.
-    const QString several =
-        m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Warning: %1 repeaters attached, only one is used"))
-            .arg(attached.size());
-    text = text.isEmpty() ? several : text + QStringLiteral("  -  ") + several;
-  }
-  m_deviceStatus->setText(text);
-}
-
-void MainWindow::ApplyLanguage() {
-  m_watcher->SetLanguage(m_lang);
-  QString title = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Setup System V1.0"));
-  // Nobody should take the built-in virtual repeater for a real device.
-  if (m_demo) title += m_lang.Text(QT_TRANSLATE_NOOP("quorvin", " (demo)"));
+void MainWindow::Retranslate() {
+  const Language& l = m_lang;
+  // One name in both languages; the demo says it is one, so nobody takes it for a real device.
+  QString title = ProductTitle(l) + QStringLiteral(" " QUORVIN_VERSION);
+  if (m_demo) title += l.Text(QT_TRANSLATE_NOOP("quorvin", " (demo)"));
   setWindowTitle(title);
-}
-
-void MainWindow::FitLabels() {
-  // A face wider than the one the layout was drawn for must not cut a label short; labels have
-  // no background, so growing them past their template box changes nothing else.
-  for (QLabel* label : findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
-    const QRect box = label->geometry();
-    const QSize need = label->sizeHint().expandedTo(box.size());
-    QRect fitted(box.topLeft(), need);
-    if (label->alignment() & Qt::AlignRight) fitted.moveRight(box.right());
-    label->setGeometry(fitted);
+  const struct {
+    const char* name;
+    const char* text;
+  } texts[] = {
+      {"menuFile", QT_TRANSLATE_NOOP("quorvin", "&File")},
+      {"actionUpgrade", QT_TRANSLATE_NOOP("quorvin", "&Upgrade the firmware...")},
+      {"actionDownload", QT_TRANSLATE_NOOP("quorvin", "&Download backup data into the repeater...")},
+      {"actionReadBack", QT_TRANSLATE_NOOP("quorvin", "&Read the backup data into a file...")},
+      {"actionQuit", QT_TRANSLATE_NOOP("quorvin", "&Quit")},
+      {"menuRepeater", QT_TRANSLATE_NOOP("quorvin", "&Repeater")},
+      {"actionVersion", QT_TRANSLATE_NOOP("quorvin", "Read the &version")},
+      {"actionFrequencyGet", QT_TRANSLATE_NOOP("quorvin", "Read the &frequency")},
+      {"actionFrequencySet", QT_TRANSLATE_NOOP("quorvin", "&Set the frequency")},
+      {"actionInitButtons", QT_TRANSLATE_NOOP("quorvin", "&Initialize call button data")},
+      {"actionRefresh", QT_TRANSLATE_NOOP("quorvin", "Look for repeaters &again")},
+      {"menuSettings", QT_TRANSLATE_NOOP("quorvin", "&Settings")},
+      {"actionAsk", QT_TRANSLATE_NOOP("quorvin", "&Ask before every change")},
+      {"actionProbe", QT_TRANSLATE_NOOP("quorvin", "Read version and frequency on &connect")},
+      {"menuLanguage", QT_TRANSLATE_NOOP("quorvin", "&Language")},
+      {"menuHelp", QT_TRANSLATE_NOOP("quorvin", "&Help")},
+      {"actionHelp", QT_TRANSLATE_NOOP("quorvin", "&Help")},
+      {"actionAbout", QT_TRANSLATE_NOOP("quorvin", "&About")},
+  };
+  for (const auto& t : texts) {
+    if (auto* menu = findChild<QMenu*>(QLatin1String(t.name))) menu->setTitle(l.Text(t.text));
+    if (auto* action = findChild<QAction*>(QLatin1String(t.name))) action->setText(l.Text(t.text));
   }
+  // Each language is named in its own script, so a technician can find theirs whatever is shown.
+  findChild<QAction*>(QStringLiteral("actionEnglish"))->setText(QStringLiteral("English"));
+  findChild<QAction*>(QStringLiteral("actionChinese"))->setText(QStringLiteral("中文"));
+  findChild<QAction*>(QStringLiteral("actionEnglish"))->setChecked(l.IsEnglish());
+  findChild<QAction*>(QStringLiteral("actionChinese"))->setChecked(!l.IsEnglish());
+  m_units->SetLanguage(l);
+  m_card->SetLanguage(l);
+  m_link->SetLanguage(l);
+  m_ops->SetLanguage(l);
+  m_progress->SetLanguage(l);
+  m_status->setAccessibleName(l.Text(QT_TRANSLATE_NOOP("quorvin", "Status")));
+  ShowChosen();
 }
 
-void MainWindow::ConnectSignals() {
-  connect(&m_pollTimer, &QTimer::timeout, this, &MainWindow::OnPollTimer);
-  connect(&m_watchTimer, &QTimer::timeout, this, &MainWindow::OnWatchTimer);
-  connect(m_checkUsb, &QCheckBox::clicked, this, &MainWindow::OnUsbCheckBoxClicked);
-  connect(&m_runner, &OperationRunner::finished, this, &MainWindow::OnOperationFinished);
-  // Enter in the frequency field checks the value; it never ends the tool.
-  connect(m_editFrequency, &QLineEdit::returnPressed, this, [this] { (void)SaveFrequency(); });
+void MainWindow::SetLanguage(const Language& lang) {
+  m_lang = lang;
+  Retranslate();
 }
 
-QWidget* MainWindow::Control(int id) const {
-  return findChild<QWidget*>(QStringLiteral("ctl%1").arg(id), Qt::FindDirectChildrenOnly);
+void MainWindow::RestoreSettings() {
+  m_ops->VerifyBox()->setChecked(Settings::VerifyAfterDownload());
+  m_ops->SnapshotBox()->setChecked(Settings::SnapshotBeforeChanges());
+  m_link->SetSpeed(Settings::LastSpeed());
+  m_link->SetSerial(Settings::SerialLink());
+  if (!restoreGeometry(Settings::Geometry())) resize(760, 560);
+  (void)restoreState(Settings::WindowState());
 }
 
-bool MainWindow::UsbSelected() const { return m_checkUsb->isChecked(); }
+QWidget* MainWindow::Control(int id) const { return findChild<QWidget*>(QStringLiteral("ctl%1").arg(id)); }
+
+bool MainWindow::UsbSelected() const { return !m_link->Serial(); }
 
 Feedback& MainWindow::GetFeedback() { return *m_feedback; }
 
-void MainWindow::FillPortList() {
-  QStringList names;
-  for (const SerialPortInfo& port : AvailableSerialPorts()) names << port.name;
-  FillPortList(names);
+void MainWindow::SetBusy(bool busy) {
+  m_busy = busy;
+  m_ops->SetBusy(busy);
+  m_link->SetBusy(busy);
+  m_units->setEnabled(!busy);
 }
 
-void MainWindow::FillPortList(const QStringList& portNames) {
-  m_comboPort->clear();
-  // Kept in the order the system reports them, not sorted.
-  m_comboPort->addItems(portNames);
-  m_comboPort->setCurrentIndex(portNames.isEmpty() ? -1 : 0);
-}
+bool MainWindow::Working() const { return m_runner.IsBusy() && !m_probing; }
 
-bool MainWindow::SaveFrequency() {
-  QString prompt;
-  const std::optional<qint32> hz = ParseFrequency(m_editFrequency->text(), m_lang, &prompt);
-  if (!hz) {
-    PromptInvalidFrequency(prompt);
-    return false;
-  }
-  m_frequency = *hz;
-  return true;
+void MainWindow::Cancel() {
+  if (!Working() || m_cancel.exchange(true)) return;
+  m_progress->MarkStopping();
 }
-
-void MainWindow::PromptInvalidFrequency(const QString& text) {
-  QMessageBox box(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
-  box.exec();
-  activateWindow();
-  m_editFrequency->setFocus(Qt::OtherFocusReason);
-  m_editFrequency->selectAll();
-}
-
-void MainWindow::ShowFrequency() { m_editFrequency->setText(QString::number(m_frequency)); }
 
 void MainWindow::ShowProgress() {
-  if (!m_progressDlg)
-    m_progressDlg = std::make_unique<ProgressWindow>(this, !m_lang.Code().startsWith(QLatin1String("zh")));
-  m_progressDlg->show();
-  m_progressDlg->raise();
+  if (!m_progress->isVisible()) m_progress->Begin();
   SetProgressRange(3);
 }
 
-void MainWindow::SetProgressText(const QString& text) {
-  if (m_progressDlg) m_progressDlg->SetText(text);
-}
-
-void MainWindow::SetProgressRange(int max) {
-  if (!m_progressDlg) return;
-  QProgressBar* bar = m_progressDlg->Bar();
-  const int pos = std::clamp(bar->value(), 0, std::max(max, 0));
-  bar->setRange(0, std::max(max, 0));
-  // A position outside the new range moves to its nearest end instead of vanishing.
-  bar->setValue(pos);
-}
-
-void MainWindow::SetProgressPos(int pos) {
-  if (!m_progressDlg) return;
-  QProgressBar* bar = m_progressDlg->Bar();
-  bar->setValue(std::clamp(pos, bar->minimum(), bar->maximum()));
-}
-
-int MainWindow::ProgressPos() const { return m_progressDlg ? std::max(m_progressDlg->Bar()->value(), 0) : 0; }
+void MainWindow::SetProgressText(const QString& text) { m_progress->SetText(text); }
+void MainWindow::SetProgressRange(int max) { m_progress->SetRange(max); }
+void MainWindow::SetProgressPos(int pos) { m_progress->SetPos(pos); }
+int MainWindow::ProgressPos() const { return m_progress->isVisible() ? std::max(m_progress->Bar()->value(), 0) : 0; }
 
 void MainWindow::CloseProgress() {
-  m_progressDlg.reset();
-  setEnabled(true);
+  m_progress->End();
   activateWindow();
-  setFocus(Qt::OtherFocusReason);
 }
 
 bool MainWindow::PumpMessages() {
@@ -297,98 +317,98 @@ bool MainWindow::StartOperation(std::function<void()> op) {
     try {
       op();
     } catch (const std::exception& e) {
-      ReportUnexpected(QString::fromUtf8(e.what()));
+      qWarning().noquote() << "the operation stopped unexpectedly:" << e.what();
     } catch (...) {
-      ReportUnexpected(QString());
+      qWarning().noquote() << "the operation stopped unexpectedly";
     }
   });
 }
 
-void MainWindow::ReportUnexpected(const QString& what) {
-  m_serialPort->Close();
-  m_feedback->CloseProgress();
-  QString text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The operation stopped unexpectedly."));
-  if (!what.isEmpty()) text += QLatin1Char('\n') + what;
-  m_feedback->MessageBox(text, MsgIcon::Critical);
+void MainWindow::ShowBox(MsgIcon icon, const QString& text, const QString& details) {
+  QMessageBox box(ToQt(icon), ProductTitle(m_lang), text, QMessageBox::Ok, this);
+  box.setObjectName(QStringLiteral("runOutcome"));
+  if (!details.isEmpty()) box.setInformativeText(details);
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  m_openBox = &box;
+  box.exec();
+  m_openBox = nullptr;
 }
 
-void MainWindow::OnPollTimer() {
-  bool stop = false;
-  // Discovery never runs inside a transfer: a busy tick is simply skipped.
-  if (!m_runner.RunExclusive([&] { stop = m_watcher->PollTick(); })) return;
-  if (stop) m_pollTimer.stop();
-  UpdateDeviceStatus();
-}
-
-void MainWindow::OnWatchTimer() {
-  bool removed = false;
-  if (!m_runner.RunExclusive([&] { removed = m_watcher->WatchTick(); })) return;
-  UpdateDeviceStatus();
-  if (removed) {
-    qInfo().noquote() << "device removed; polling again";
-    m_pollTimer.start();
-  }
-}
-
-void MainWindow::OnUsbCheckBoxClicked(bool checked) {
-  (void)m_runner.RunExclusive([&] { m_watcher->OnUsbCheckBoxClicked(checked); });
-}
-
-void MainWindow::OnOperationFinished() {
-  UpdateDeviceStatus();
-  if (m_closePending) {
-    m_closePending = false;
-    if (m_closeNotice) m_closeNotice->close();
-    reject();
-  }
-}
-
-void MainWindow::ShowClosePendingNotice() {
-  // Without a word the close box would seem to do nothing. The notice waits for no answer: the
-  // window keeps painting and the operation runs on; it goes with the window.
-  if (!m_closeNotice) {
-    m_closeNotice =
-        new QMessageBox(QMessageBox::Information, windowTitle(),
-                        m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The window will close when the operation ends.")),
-                        QMessageBox::Ok, this);
-    m_closeNotice->setObjectName(QStringLiteral("closePendingNotice"));
-    m_closeNotice->setWindowModality(Qt::NonModal);
-    m_closeNotice->setAttribute(Qt::WA_DeleteOnClose);
-  }
-  m_closeNotice->show();
-  // Below the progress window rather than over its bar: the technician still sees how far the
-  // operation is.
-  if (m_progressDlg && m_progressDlg->isVisible()) {
-    const QRect progress = m_progressDlg->frameGeometry();
-    m_closeNotice->move(frameGeometry().center().x() - m_closeNotice->frameGeometry().width() / 2,
-                        progress.bottom() + 8);
-  }
-  m_closeNotice->raise();
-}
-
-void MainWindow::keyPressEvent(QKeyEvent* event) {
-  const int key = event->key();
-  if (key == Qt::Key_Escape && m_runner.IsBusy()) {
-    // Escape is easily hit by accident during a long transfer; it closes nothing then.
-    event->accept();
+void MainWindow::closeEvent(QCloseEvent* event) {
+  if (Working()) {
+    event->ignore();
+    if (m_closing) return;
+    // A way out of a long operation that keeps the unit's state known: it is stopped as Cancel
+    // stops it, and the window goes once it has.
+    QMessageBox ask(QMessageBox::Question, ProductTitle(m_lang),
+                    m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "An operation is running. Stop it and close the window?")),
+                    QMessageBox::NoButton, this);
+    ask.setObjectName(QStringLiteral("closeWhileBusy"));
+    QPushButton* stop =
+        ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Stop and close")), QMessageBox::AcceptRole);
+    QPushButton* keep =
+        ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Keep it running")), QMessageBox::RejectRole);
+    ask.setDefaultButton(keep);
+    ask.setEscapeButton(keep);
+    ask.exec();
+    if (ask.clickedButton() != stop || !Working()) {
+      if (!Working()) close();
+      return;
+    }
+    m_closing = true;
+    Cancel();
     return;
   }
-  if ((key == Qt::Key_Return || key == Qt::Key_Enter) && focusWidget() == m_editFrequency) {
-    event->accept();
-    return;
-  }
-  QDialog::keyPressEvent(event);
+  Settings::SetGeometry(saveGeometry(), saveState());
+  m_watcher->Stop();
+  // A unit's first look may still be under way: it is short, and stopped like any run.
+  m_cancel = true;
+  m_runner.WaitForIdle();
+  event->accept();
 }
 
-void MainWindow::reject() {
-  if (m_runner.IsBusy()) {
-    // The close box during an operation: the window goes once the operation has ended, never
-    // from under it.
-    m_closePending = true;
-    ShowClosePendingNotice();
-    return;
-  }
-  QDialog::reject();
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (!Working() && urls.size() == 1 && urls.front().isLocalFile()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (Working() || urls.size() != 1 || !urls.front().isLocalFile()) return;
+  event->acceptProposedAction();
+  const QString path = urls.front().toLocalFile();
+  // What the file is for, asked before anything is sent, with what the file is.
+  QMessageBox ask(
+      QMessageBox::Question, ProductTitle(m_lang),
+      m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "What should be done with %1 on %2?")).arg(path, ChosenName()),
+      QMessageBox::NoButton, this);
+  ask.setObjectName(QStringLiteral("dropQuestion"));
+  ask.setInformativeText(FileFactsText(m_lang, QFileInfo(path).size(), FileSha256(path)));
+  QPushButton* upgrade =
+      ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Upgrade the firmware")), QMessageBox::AcceptRole);
+  QPushButton* download =
+      ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Download the backup data")), QMessageBox::AcceptRole);
+  QPushButton* cancel = ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Cancel")), QMessageBox::RejectRole);
+  ask.setDefaultButton(cancel);
+  ask.setEscapeButton(cancel);
+  ask.exec();
+  if (ask.clickedButton() == upgrade) RequestUpgrade(path);
+  if (ask.clickedButton() == download) RequestDownload(path);
+}
+
+void MainWindow::ShowHelp() {
+  ShowBox(MsgIcon::Information, ProductTitle(m_lang),
+          m_lang.Text(QT_TRANSLATE_NOOP(
+              "quorvin",
+              "Choose the repeater in the list (or a serial port under Link), then use the buttons. Every change "
+              "asks first; Cancel or Esc stops a running operation.\nAlt and the underlined letter presses a "
+              "button; Ctrl+Q quits; F5 looks for repeaters again.\nThe terminal tool quorvinctl does the same "
+              "(quorvinctl --help).")));
+}
+
+void MainWindow::ShowAbout() {
+  ShowBox(MsgIcon::Information, ProductTitle(m_lang) + QStringLiteral(" " QUORVIN_VERSION),
+          m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "MIT licence. Qt %1.")).arg(QString::fromLatin1(qVersion())));
 }
 
 }  // namespace quorvin

@@ -1,47 +1,56 @@
 #pragma once
-// The main window: one window of buttons over the repeater. It owns everything the operations
-// share (the USB link, the progress window, the language, the working frequency) and starts each
-// operation on the operation runner, one at a time, so the window keeps painting while the device
-// is busy.
+// The main window: the attached repeaters and the chosen one's card, the link, the operations
+// panel (the frequency field and the seven buttons), and the views around them. Every operation
+// runs on the operation runner through the run policy (front/RunPolicy.h), one at a time, so the
+// window keeps painting while the device is busy; the unit is claimed at the click, from what is
+// attached then. A change asks first; each run ends in one box that says how it went and, when it
+// failed, why and what to do next.
+//
+// The window's parts live in files of their own: MainWindow.cpp builds it and keeps its state,
+// MainWindowRuns.cpp turns the buttons into runs, MainWindowUnits.cpp follows the units and the
+// link.
 
-#include <QDialog>
+#include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
-#include <QTimer>
 #include <atomic>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
 
-#include "app/DeviceWatcher.h"
+#include "app/ConfirmChange.h"
 #include "app/FileChooser.h"
 #include "app/OperationRunner.h"
-#include "app/ProgressWindow.h"
+#include "app/RunOutcome.h"
+#include "app/UnitWatcher.h"
 #include "front/RunPolicy.h"
-#include "front/RunWords.h"
 #include "host/Clock.h"
-#include "link/HidBackend.h"
-#include "link/HidLink.h"
-#include "ops/Operations.h"
+#include "link/SerialisedBackend.h"
+#include "ops/Language.h"
 
-class QCheckBox;
-class QComboBox;
 class QLabel;
-class QLineEdit;
 
 namespace quorvin {
 
+class DeviceCard;
+class LinkPanel;
+class OperationsPanel;
+class ProgressPanel;
 class QtFeedback;
+class SerialPort;
+class UnitList;
 
 struct WindowOptions {
   bool demo = false;
-  // The window's language; unset: the system locale's (Language::ForSystemLocale).
+  // The window's language; unset: the one chosen in its menu last, else the system locale's.
   std::optional<Language> language;
-  // Tests that drive the link themselves leave the poll and watcher timers off.
+  // The device watcher; tests that hand the window what it sees (ApplySight) leave it off.
   bool startTimers = true;
+  int watchIntervalMs = 500;
 };
 
-class MainWindow : public QDialog {
+class MainWindow : public QMainWindow {
   Q_OBJECT
  public:
   MainWindow(HidBackend& backend, Clock& clock, const WindowOptions& options = {}, QWidget* parent = nullptr);
@@ -49,23 +58,36 @@ class MainWindow : public QDialog {
   MainWindow(const MainWindow&) = delete;
   MainWindow& operator=(const MainWindow&) = delete;
 
-  static constexpr int kPollIntervalMs = 1000;
-
+  // By control number (app/Controls.h).
   [[nodiscard]] QWidget* Control(int id) const;
+  [[nodiscard]] const Language& Lang() const { return m_lang; }
+  // The language a window starts in without --lang: the one chosen in its menu last, else the
+  // system locale's.
+  [[nodiscard]] static Language StartLanguage();
   [[nodiscard]] bool English() const { return m_lang.IsEnglish(); }
-  [[nodiscard]] qint32 Frequency() const { return m_frequency; }
+  void SetLanguage(const Language& lang);
   [[nodiscard]] bool UsbSelected() const;
 
-  // Lists the serial ports the system reports, in its order, and selects the first.
-  void FillPortList();
-  void FillPortList(const QStringList& portNames);
+  [[nodiscard]] OperationRunner& Runner() { return m_runner; }
+  [[nodiscard]] Feedback& GetFeedback();
+  [[nodiscard]] UnitList* Units() const { return m_units; }
+  [[nodiscard]] DeviceCard* Card() const { return m_card; }
+  [[nodiscard]] LinkPanel* LinkChoice() const { return m_link; }
+  [[nodiscard]] OperationsPanel* Operations() const { return m_ops; }
+  [[nodiscard]] ProgressPanel* Progress() const { return m_progress; }
+  [[nodiscard]] QLabel* StatusText() const { return m_status; }
+  [[nodiscard]] const QString& ReadBackPath() const { return m_readBackPath; }
+  void SetFileChooser(std::unique_ptr<FileChooser> chooser) { m_chooser = std::move(chooser); }
+  void SetAsker(std::unique_ptr<ChangeAsker> asker) { m_asker = std::move(asker); }
 
-  // Frequency field: reads and checks it into m_frequency; false (after the prompt, with the
-  // field focused and its text selected) when it is not a whole number in range.
-  [[nodiscard]] bool SaveFrequency();
-  void ShowFrequency();
+  // What the device watcher saw (tests hand it in themselves).
+  void ApplySight(const Sight& sight);
+  // Looks for units at once, on this thread.
+  void LookNow();
+  // Runs `op` on the worker. False, and nothing run, while another operation runs.
+  bool StartOperation(std::function<void()> op);
 
-  // The progress window, on the GUI thread.
+  // The progress panel, on the GUI thread (QtFeedback's side).
   void ShowProgress();
   void SetProgressText(const QString& text);
   void SetProgressRange(int max);
@@ -73,93 +95,94 @@ class MainWindow : public QDialog {
   [[nodiscard]] int ProgressPos() const;
   void CloseProgress();
   bool PumpMessages();
-  [[nodiscard]] ProgressWindow* ProgressDlg() const { return m_progressDlg.get(); }
+  [[nodiscard]] std::atomic<bool>& CancelFlag() { return m_cancel; }
+  // A box over the window, in its language, with the product's name as its title.
+  void ShowBox(MsgIcon icon, const QString& text, const QString& details);
+  // The box a run ended with, while it is up (tests answer it).
+  [[nodiscard]] QMessageBox* OpenBox() const { return m_openBox; }
+  // No run, no unit's first look and no run's box: the window waits for the technician.
+  [[nodiscard]] bool Idle() const { return !m_runner.IsBusy() && !m_openBox && !m_busy; }
 
-  [[nodiscard]] OperationRunner& Runner() { return m_runner; }
-  [[nodiscard]] HidLink& Link() { return *m_link; }
-  [[nodiscard]] DeviceWatcher& Watcher() { return *m_watcher; }
-  [[nodiscard]] Feedback& GetFeedback();
-  [[nodiscard]] QTimer& PollTimer() { return m_pollTimer; }
-  [[nodiscard]] QTimer& WatchTimer() { return m_watchTimer; }
-  void SetFileChooser(std::unique_ptr<FileChooser> chooser) { m_chooser = std::move(chooser); }
-  [[nodiscard]] const QString& ReadBackPath() const { return m_readBackPath; }
-  // The notice that a close waits for the running operation; null when none is up.
-  [[nodiscard]] QMessageBox* ClosePendingNotice() const { return m_closeNotice; }
-
-  // Runs `op` on the worker. False, and nothing run, while another operation runs.
-  bool StartOperation(std::function<void()> op);
+ signals:
+  // A run has ended and its box (if any) has been answered.
+  void runEnded();
 
  protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void reject() override;
-  // There is no OK button: nothing but Escape or the close box ends the window.
-  void accept() override {}
+  void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
-  void BuildControls();
-  void ApplyLanguage();
-  void FitLabels();
-  void ConnectSignals();
-  void PromptInvalidFrequency(const QString& text);
-  void OnPollTimer();
-  void OnWatchTimer();
-  void OnUsbCheckBoxClicked(bool checked);
-  void OnOperationFinished();
-  void ReportUnexpected(const QString& what);
-  void ShowClosePendingNotice();
-  // The strip under the buttons: which repeater the window uses, its version once read, or that
-  // none is attached; a warning when several are.
-  void UpdateDeviceStatus();
-  // The identity of the repeater the link drives, as the device watcher last saw it; empty when
-  // the link is down or the watcher has not seen it yet. GUI thread.
-  [[nodiscard]] QString LinkedIdentity() const;
+  // MainWindow.cpp
+  void BuildWindow();
+  void BuildMenus();
+  void Retranslate();
+  void RestoreSettings();
+  void SetBusy(bool busy);
+  void Cancel();
+  // An operation the technician started runs (a unit's first look does not count).
+  [[nodiscard]] bool Working() const;
+  void ShowAbout();
+  void ShowHelp();
 
-  // Buttons.
-  using FileOp = OpResult (*)(Channel&, const QString&);
-  void ConnectButtons();
-  void OnUpgrade();
-  void OnReadVersion();
-  void OnBackupDownload();
-  void OnBackupReadBack();
-  void OnSetFrequency();
-  void OnReadFrequency();
-  void OnInitCallButtons();
-  void SendFile(const QString& operation, const QString& initialName, FileOp op);
-  [[nodiscard]] SerialChoice CurrentSerialChoice() const;
-  [[nodiscard]] Target CurrentTarget() const;
-  [[nodiscard]] bool SnapshotBeforeChanges() const;
-  // Runs `op` on the worker through the run policy; `plan` names the run in the history.
-  bool StartRun(RunPlan plan, std::function<OpResult(Channel&)> op);
-  void TellRefusal(const RunReport& report);
+  // MainWindowRuns.cpp
+  void OnButton(int id);
+  void RequestVersion();
+  void RequestFrequencyGet();
+  void RequestFrequencySet();
+  void RequestInitButtons();
+  void RequestUpgrade(const QString& dropped = {});
+  void RequestDownload(const QString& dropped = {});
+  void RequestReadBack();
+  [[nodiscard]] QString ChooseFile(OpKind op);
+  // The target of a run at the click, or nothing after saying why there is none.
+  [[nodiscard]] std::optional<Target> CurrentTarget();
+  // Asks before a change; false when the technician cancelled.
+  [[nodiscard]] bool Consented(const ChangeQuestion& question);
+  [[nodiscard]] QString ChosenName() const;
+  void Run(const RunFacts& facts, RunPlan plan, std::function<OpResult(Channel&)> op);
+  void Finish(const RunFacts& facts, const RunReport& report, const std::vector<HeldBox>& boxes);
 
+  // MainWindowUnits.cpp
+  void OnChosenChanged();
+  void OnLinkChanged();
+  void ShowChosen();
+  void UpdateStatus();
+  void QueueProbe(const AttachedRepeater& unit);
+  void ProbeNext();
+  void FinishProbe(const QString& key, const RunReport& report, const OpResult& version, const OpResult& frequency);
+  void TellDiscovery(DiscoveryFault fault);
+
+  SerialisedBackend m_backend;
   Clock& m_clock;
   bool m_demo;
   Language m_lang;
-  qint32 m_frequency = 315'600'000;
   QString m_readBackPath;
-  bool m_closePending = false;
-  QPointer<QMessageBox> m_closeNotice;  // shown while a close waits for the operation
 
-  QComboBox* m_comboPort = nullptr;
-  QComboBox* m_comboSpeed = nullptr;
-  QCheckBox* m_checkUsb = nullptr;
-  QLineEdit* m_editFrequency = nullptr;
-  QLabel* m_deviceStatus = nullptr;
-  QString m_versionPath;  // the repeater whose version the strip shows, by path
-  QString m_version;
+  UnitList* m_units = nullptr;
+  DeviceCard* m_card = nullptr;
+  LinkPanel* m_link = nullptr;
+  OperationsPanel* m_ops = nullptr;
+  ProgressPanel* m_progress = nullptr;
+  QLabel* m_status = nullptr;
+  QPointer<QMessageBox> m_openBox;
 
-  std::unique_ptr<ProgressWindow> m_progressDlg;
   std::unique_ptr<FileChooser> m_chooser;
+  std::unique_ptr<ChangeAsker> m_asker;
   std::unique_ptr<QtFeedback> m_feedback;
-  std::unique_ptr<HidLink> m_link;
-  std::unique_ptr<DeviceWatcher> m_watcher;
   // Opened and closed by each serial operation, on the worker thread only.
   std::unique_ptr<SerialPort> m_serialPort;
-  QTimer m_pollTimer;
-  QTimer m_watchTimer;
+  std::unique_ptr<UnitWatcher> m_watcher;
+  DiscoveryFault m_toldFault = DiscoveryFault::None;
+  std::atomic<bool> m_cancel{false};
+  bool m_closing = false;  // a close waits for the stopped operation to end
+  bool m_busy = false;
+  bool m_probing = false;
+  std::optional<int> m_pendingClick;  // a click during a probe runs once the probe has ended
+  std::deque<AttachedRepeater> m_probes;
+  std::atomic<bool> m_historyWarned{false};
   // Last member: destroyed first, after the running operation has ended.
   OperationRunner m_runner;
-  std::atomic<bool> m_historyWarned{false};
 };
 
 }  // namespace quorvin

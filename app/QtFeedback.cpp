@@ -7,26 +7,9 @@
 #include <algorithm>
 
 #include "app/MainWindow.h"
+#include "app/ProgressPanel.h"
 
 namespace quorvin {
-
-namespace {
-
-QMessageBox::Icon ToQt(MsgIcon icon) {
-  switch (icon) {
-    case MsgIcon::Information:
-      return QMessageBox::Information;
-    case MsgIcon::Warning:
-      return QMessageBox::Warning;
-    case MsgIcon::Critical:
-      return QMessageBox::Critical;
-    case MsgIcon::None:
-      break;
-  }
-  return QMessageBox::NoIcon;
-}
-
-}  // namespace
 
 QtFeedback::QtFeedback(MainWindow& window) : m_window(window) {
   m_flushTimer.setSingleShot(true);
@@ -94,16 +77,15 @@ void QtFeedback::Apply(const Pending& pending) {
 
 void QtFeedback::TakeBarState() {
   std::lock_guard lock(m_mutex);
-  if (const ProgressWindow* dlg = m_window.ProgressDlg()) m_max = dlg->Bar()->maximum();
+  m_max = m_window.Progress()->Bar()->maximum();
   m_pos = m_window.ProgressPos();
 }
 
 void QtFeedback::MessageBox(const QString& text, MsgIcon icon) {
-  RunOnGui([this, &text, icon] {
-    QMessageBox box(ToQt(icon), m_window.windowTitle(), text, QMessageBox::Ok, &m_window);
-    box.exec();
-  });
+  RunOnGui([this, &text, icon] { m_window.ShowBox(icon, text, {}); });
 }
+
+bool QtFeedback::CancelRequested() { return m_window.CancelFlag().load(); }
 
 void QtFeedback::ShowProgress() {
   RunOnGui([this] {

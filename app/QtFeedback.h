@@ -37,6 +37,8 @@ class QtFeedback final : public QObject, public Feedback {
   [[nodiscard]] int ProgressPos() override;
   void CloseProgress() override;
   bool PumpMessages() override;
+  // Cancel in the progress panel (or Escape, or closing the window) asked the operation to stop.
+  bool CancelRequested() override;
   void DebugLine(const QString& line) override;
 
   // How many coalesced updates reached the screen (for the throttling test).

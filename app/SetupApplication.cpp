@@ -19,15 +19,23 @@ void SetIdentity() {
   QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
 }
 
-// The options the window takes; answers the --demo option.
-QCommandLineOption AddOptions(QCommandLineParser& parser) {
+struct Options {
+  QCommandLineOption demo{QStringLiteral("demo"),
+                          QStringLiteral("Work against the built-in virtual repeater instead of a real device.")};
+  // As quorvinctl takes it; the window's own Language menu remembers a choice for later runs.
+  QCommandLineOption lang{QStringLiteral("lang"),
+                          QStringLiteral("The window's language, zh or en (default: the last one "
+                                         "chosen in its menu, else the system's)."),
+                          QStringLiteral("zh|en")};
+};
+
+// The options the window takes.
+void AddOptions(QCommandLineParser& parser, const Options& o) {
   parser.setApplicationDescription(QStringLiteral("Set-up tool for the repeater."));
   parser.addHelpOption();
   parser.addVersionOption();
-  QCommandLineOption demo(QStringLiteral("demo"),
-                          QStringLiteral("Work against the built-in virtual repeater instead of a real device."));
-  parser.addOption(demo);
-  return demo;
+  parser.addOption(o.demo);
+  parser.addOption(o.lang);
 }
 
 }  // namespace
@@ -52,7 +60,8 @@ void SetupApplication::AnswerInfoOptions(int& argc, char** argv) {
   QCoreApplication app(argc, argv);
   SetIdentity();
   QCommandLineParser parser;
-  (void)AddOptions(parser);
+  const Options options;
+  AddOptions(parser, options);
   // Platform options (-platform, -display) belong to the window's application, which is not
   // there to take them: they must not turn a request for help into an error.
   if (!parser.parse(QCoreApplication::arguments())) {
@@ -62,39 +71,48 @@ void SetupApplication::AnswerInfoOptions(int& argc, char** argv) {
   parser.process(app);  // exits after the help or the version
 }
 
-void SetupApplication::LoadStandardTexts() {
+void SetupApplication::LoadStandardTexts(bool chinese) {
   // The window speaks Chinese or English; Qt's own buttons and file dialogs (OK, Cancel, Open)
   // follow it in Chinese when the translations are installed, and stay English otherwise.
-  if (QLocale::system().language() != QLocale::Chinese) return;
+  if (!chinese) return;
   auto* translator = new QTranslator(this);
-  if (translator->load(QLocale::system(), QStringLiteral("qt"), QStringLiteral("_"),
+  if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qt"), QStringLiteral("_"),
                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
     installTranslator(translator);
 }
 
 int SetupApplication::Run() {
   QCommandLineParser parser;
-  const QCommandLineOption demo = AddOptions(parser);
+  const Options o;
+  AddOptions(parser, o);
   parser.process(*this);
-
-  LoadStandardTexts();
+  WindowOptions options;
+  options.demo = parser.isSet(o.demo);
+  if (parser.isSet(o.lang)) {
+    const QString code = parser.value(o.lang);
+    if (code != QLatin1String("zh") && code != QLatin1String("en")) {
+      std::fprintf(stderr, "quorvin-setup: --lang takes zh or en, not %s\n", qPrintable(code));
+      return 2;
+    }
+    options.language = code == QLatin1String("zh") ? Language::Load(QStringLiteral("zh_CN")) : Language();
+  }
+  const Language shown = options.language ? *options.language : MainWindow::StartLanguage();
+  LoadStandardTexts(!shown.IsEnglish());
   RealClock clock;
   // A socket named in the environment wins even over --demo, so tests can drive the demo window
   // against quorvin-sim.
   QString why;
   const std::unique_ptr<HidBackend> backend =
-      parser.isSet(demo) && !SocketBackendRequested() ? MakeInProcessBackend(clock) : MakeDefaultBackend(&why);
+      options.demo && !SocketBackendRequested() ? MakeInProcessBackend(clock) : MakeDefaultBackend(&why);
   if (!backend) {
     // Only a developer's or a test's set-up names a socket, from a terminal: said there, as a usage
     // error is.
     std::fprintf(stderr, "quorvin-setup: %s\n", qPrintable(why));
     return 2;
   }
-  WindowOptions options;
-  options.demo = parser.isSet(demo);
   MainWindow window(*backend, clock, options);
-  window.exec();
-  return 0;
+  window.show();
+  return exec();
 }
 
 }  // namespace quorvin

@@ -17,7 +17,7 @@ class SetupApplication : public QApplication {
   int Run();
 
  private:
-  void LoadStandardTexts();
+  void LoadStandardTexts(bool chinese);
 };
 
 }  // namespace quorvin

@@ -8,7 +8,7 @@
 #include <QProcess>
 #include <cstdio>
 
-#include "app/WindowLayout.h"
+#include "app/Controls.h"
 #include "bench/Bench.h"
 #include "bench/FastClock.h"
 #include "bench/ProcessStats.h"

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/Controls.h"
 #include "app/QtFeedback.h"
-#include "app/WindowLayout.h"
 #include "bench/Bench.h"
 #include "bench/ProcessStats.h"
 #include "bench/SimProcess.h"

@@ -9,7 +9,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/WindowLayout.h"
+#include "app/Controls.h"
+#include "app/LinkPanel.h"
 #include "bench/Bench.h"
 #include "bench/SimProcess.h"
 #include "bench/WindowHarness.h"
@@ -62,9 +63,9 @@ void RunSerialBench(const BenchConfig& cfg, Figures& figures) {
   RealClock clock;
   WindowHarness window(*noUsb, clock, false, QString());
   MainWindow& dlg = window.Window();
-  dlg.FillPortList({sim.SerialPath()});
-  qobject_cast<QCheckBox*>(dlg.Control(ctl::UsbOperation))->setChecked(false);
-  auto* speed = qobject_cast<QComboBox*>(dlg.Control(ctl::ComboSpeed));
+  dlg.LinkChoice()->SetSerial(true);
+  dlg.LinkChoice()->SetPorts({sim.SerialPath()});
+  auto* speed = dlg.LinkChoice()->SpeedBox();
   speed->setCurrentText(QStringLiteral("115200"));
   if (speed->currentText() != QLatin1String("115200")) {
     figures.Failed(QStringLiteral("serial: the window offers no 115200 bit/s"));

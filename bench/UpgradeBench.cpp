@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "app/WindowLayout.h"
+#include "app/Controls.h"
 #include "bench/Bench.h"
 #include "bench/SimProcess.h"
 #include "bench/WindowHarness.h"

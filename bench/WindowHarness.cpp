@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "app/UnitList.h"
 #include "bench/SteadyTime.h"
 
 namespace quorvin::bench {
@@ -15,11 +16,17 @@ namespace {
 class PreparedChooser final : public FileChooser {
  public:
   explicit PreparedChooser(QString path) : m_path(std::move(path)) {}
-  QString OpenBin(QWidget*, const QString&) override { return m_path; }
-  QString SaveBin(QWidget*, const QString&) override { return m_path; }
+  QString OpenBin(QWidget*, const FileQuestion&) override { return m_path; }
+  QString SaveBin(QWidget*, const FileQuestion&) override { return m_path; }
 
  private:
   QString m_path;
+};
+
+// The technician who says yes to every change: the benchmarks measure the change, not the asking.
+class AgreeingAsker final : public ChangeAsker {
+ public:
+  Consent Ask(QWidget*, const Language&, const ChangeQuestion&) override { return Consent::Go; }
 };
 
 // Serves events until `done` holds or the time is up; answers `done`.
@@ -48,6 +55,7 @@ WindowOptions BenchWindowOptions(bool startTimers) {
 WindowHarness::WindowHarness(HidBackend& backend, Clock& clock, bool startTimers, const QString& chosenPath)
     : m_window(backend, clock, BenchWindowOptions(startTimers)) {
   m_window.SetFileChooser(std::make_unique<PreparedChooser>(chosenPath));
+  m_window.SetAsker(std::make_unique<AgreeingAsker>());
   m_window.show();
 }
 
@@ -80,7 +88,7 @@ void WindowHarness::ReportStalls(const char* what, std::int64_t sinceNs) const {
 }
 
 bool WindowHarness::WaitForDevice(int timeoutMs) {
-  return ServeUntil([this] { return !m_window.Runner().IsBusy() && m_window.Link().LinkUp(); }, timeoutMs);
+  return ServeUntil([this] { return m_window.Idle() && m_window.Units()->ChosenPresent(); }, timeoutMs);
 }
 
 void WindowHarness::Idle(int ms) {

@@ -1,7 +1,7 @@
 #pragma once
 // The tool's own window, set up as a technician has it: shown (on the offscreen platform), its
-// poll timer linking the device, every file question answered with a prepared path, every box
-// acknowledged. A benchmark clicks a button and waits for the operation to end, exactly the path
+// device watcher finding the unit, every file question answered with a prepared path, every change
+// agreed to, every box acknowledged. A benchmark clicks a button and waits for the operation to end, exactly the path
 // a click takes in the tool.
 
 #include <cstdint>
@@ -24,7 +24,7 @@ struct ClickResult {
 
 class WindowHarness {
  public:
-  // With startTimers the poll timer links the device as in the running tool.
+  // With startTimers the device watcher finds the unit as in the running tool.
   WindowHarness(HidBackend& backend, Clock& clock, bool startTimers, const QString& chosenPath);
 
   [[nodiscard]] MainWindow& Window() { return m_window; }
@@ -34,7 +34,7 @@ class WindowHarness {
   // longest sleep, each with when it ended (the same stall at the same moment is the machine's),
   // and the longest stall of the window that the machine does not explain.
   void ReportStalls(const char* what, std::int64_t sinceNs) const;
-  // Lets the window's own timers run until the device is linked.
+  // Lets the window's device watcher run until the unit is found and its first look is done.
   [[nodiscard]] bool WaitForDevice(int timeoutMs);
   // Serves events for a while (the window settles, the idle process is measured after it).
   static void Idle(int ms);

@@ -6,10 +6,8 @@ include(GNUInstallDirs)
 set(QUORVIN_APP_ID io.github.quorvin.Setup)
 set(QUORVIN_UDEV_RULE "${PROJECT_SOURCE_DIR}/res/70-quorvin.rules" CACHE FILEPATH
     "The udev rule to install")
-# udev reads rules from lib/udev/rules.d under /usr and /usr/local, not from the multiarch
-# library directory, so this is not CMAKE_INSTALL_LIBDIR.
-set(QUORVIN_UDEV_RULES_DIR "lib/udev/rules.d" CACHE STRING
-    "udev rules directory, relative to the install prefix")
+# QUORVIN_UDEV_RULES_DIR (the top CMakeLists.txt): udev reads rules from lib/udev/rules.d under
+# /usr and /usr/local, not from the multiarch library directory, so it is not CMAKE_INSTALL_LIBDIR.
 
 install(TARGETS quorvin-setup quorvinctl quorvin-sim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${QUORVIN_UDEV_RULE} DESTINATION ${QUORVIN_UDEV_RULES_DIR} RENAME 70-quorvin.rules)

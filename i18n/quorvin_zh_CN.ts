@@ -16,10 +16,6 @@
         <translation>无法打开通信端口！</translation>
     </message>
     <message>
-        <source>No permission to use the device: install the udev rule res/70-quorvin.rules (see README) and plug it in again.</source>
-        <translation>没有访问该设备的权限：请安装 res/70-quorvin.rules 规则（见 README）后重新插入设备。</translation>
-    </message>
-    <message>
         <source>To send data failed, please send again !</source>
         <translation>下发数据失败，请重新发送！</translation>
     </message>
@@ -110,14 +106,6 @@
     <message>
         <source>Download failed !</source>
         <translation>下载失败！</translation>
-    </message>
-    <message>
-        <source>Please enter an integer.</source>
-        <translation>请输入一个整数。</translation>
-    </message>
-    <message>
-        <source>Please enter an integer between %1 and %2.</source>
-        <translation>请输入一个介于 %1 和 %2 之间的整数。</translation>
     </message>
     <message>
         <source> Update program </source>
@@ -222,14 +210,6 @@
         <translation>没有设备连接到电脑上！</translation>
     </message>
     <message>
-        <source>The operation stopped unexpectedly.</source>
-        <translation>操作意外中止。</translation>
-    </message>
-    <message>
-        <source>The window will close when the operation ends.</source>
-        <translation>操作结束后窗口将关闭。</translation>
-    </message>
-    <message>
         <source>This operation works over USB only: leave out --port.</source>
         <translation>此操作只能通过USB进行，请去掉 --port 选项。</translation>
     </message>
@@ -262,10 +242,6 @@
         <translation>回读备份数据,共有%1包数据,当前第%2包数据正在发送...</translation>
     </message>
     <message>
-        <source>Setup System V1.0</source>
-        <translation>Quorvin V1.0</translation>
-    </message>
-    <message>
         <source> (demo)</source>
         <translation>（演示）</translation>
     </message>
@@ -294,28 +270,12 @@
         <translation>回读备份数据</translation>
     </message>
     <message>
-        <source>USB Operation</source>
-        <translation>USB操作</translation>
-    </message>
-    <message>
         <source>Setup Frequency</source>
         <translation>设置频率</translation>
     </message>
     <message>
-        <source>Write Frequency</source>
-        <translation>回读频率</translation>
-    </message>
-    <message>
         <source>Initialize call button data</source>
         <translation>初始化呼叫器数据</translation>
-    </message>
-    <message>
-        <source>频率:</source>
-        <translation>频率:</translation>
-    </message>
-    <message>
-        <source>Hz</source>
-        <translation>Hz</translation>
     </message>
     <message>
         <source>The USB HID layer of this system could not start: USB devices cannot be used. The serial port still can.</source>
@@ -524,10 +484,6 @@
     <message>
         <source>No repeater attached</source>
         <translation>未连接中继器</translation>
-    </message>
-    <message>
-        <source>Warning: %1 repeaters attached, only one is used</source>
-        <translation>警告：已连接 %1 台中继器，只使用其中一台</translation>
     </message>
     <message>
         <source>The repeater %1 is in use by another program (process %2). Try again once it has finished.</source>
@@ -762,10 +718,6 @@
         <translation>备份数据已恢复，但频率未恢复：快照中没有设备可接受的频率（%1..%2 Hz）。</translation>
     </message>
     <message>
-        <source>Several repeaters are attached: the window does not know which one to use. Leave only one attached.</source>
-        <translation>连接了多台中继器：窗口不知道该使用哪一台。请只保留一台连接。</translation>
-    </message>
-    <message>
         <source>This snapshot was taken from another unit (%1), not from this one (%2); add --force to restore it here anyway.</source>
         <translation>此快照来自另一台设备（%1），而不是这台（%2）；如仍要在此恢复，请加上 --force。</translation>
     </message>
@@ -800,6 +752,526 @@
     <message>
         <source>Only the units that match %1 are run.</source>
         <translation>只运行与 %1 匹配的设备。</translation>
+    </message>
+    <message>
+        <source>No permission to use the device: the udev rule belongs in %1 (quorvinctl udev-rule prints it); with it in place, plug the repeater in again.</source>
+        <translation>没有使用该设备的权限：udev 规则应放在 %1（quorvinctl udev-rule 可打印该规则）；放好后请重新插入中继器。</translation>
+    </message>
+    <message>
+        <source>No permission to use the device.</source>
+        <translation>没有使用该设备的权限。</translation>
+    </message>
+    <message>
+        <source>Please enter the frequency in Hz, kHz or MHz, for example 433920000, 433920 kHz or 433.92 MHz.</source>
+        <translation>请以 Hz、kHz 或 MHz 输入频率，例如 433920000、433920 kHz 或 433.92 MHz。</translation>
+    </message>
+    <message>
+        <source>Please enter a whole number of Hz between %1 and %2.</source>
+        <translation>请输入介于 %1 和 %2 之间的整数赫兹值。</translation>
+    </message>
+    <message>
+        <source>Quorvin Setup</source>
+        <translation>Quorvin 设置工具</translation>
+    </message>
+    <message>
+        <source>Size: %1 bytes</source>
+        <translation>大小：%1 字节</translation>
+    </message>
+    <message>
+        <source>SHA-256: %1</source>
+        <translation>SHA-256：%1</translation>
+    </message>
+    <message>
+        <source>Upgrade the firmware of %1 with %2?</source>
+        <translation>用 %2 升级 %1 的固件？</translation>
+    </message>
+    <message>
+        <source>Send the backup data in %2 into %1? It replaces what %1 holds.</source>
+        <translation>将 %2 中的备份数据下载到 %1？这会替换 %1 现有的数据。</translation>
+    </message>
+    <message>
+        <source>Set the working frequency of %1 to %2 Hz (%3)?</source>
+        <translation>将 %1 的工作频率设为 %2 Hz（%3）？</translation>
+    </message>
+    <message>
+        <source>Initialize the call-button data of %1? Every call button it knows is erased.</source>
+        <translation>初始化 %1 的呼叫器数据？它记录的所有呼叫器都会被清除。</translation>
+    </message>
+    <message>
+        <source>Put the snapshot %2 back onto %1: its backup data, then its frequency?</source>
+        <translation>将快照 %2 恢复到 %1：先恢复备份数据，再恢复频率？</translation>
+    </message>
+    <message>
+        <source>&amp;Go ahead</source>
+        <translation>执行(&amp;G)</translation>
+    </message>
+    <message>
+        <source>&amp;Cancel</source>
+        <translation>取消(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Do not ask again for %1</source>
+        <translation>不再为 %1 询问</translation>
+    </message>
+    <message>
+        <source>Repeater</source>
+        <translation>中继器</translation>
+    </message>
+    <message>
+        <source>Repeater:</source>
+        <translation>中继器：</translation>
+    </message>
+    <message>
+        <source>Location:</source>
+        <translation>位置：</translation>
+    </message>
+    <message>
+        <source>Serial number:</source>
+        <translation>序列号：</translation>
+    </message>
+    <message>
+        <source>Version:</source>
+        <translation>版本：</translation>
+    </message>
+    <message>
+        <source>Frequency:</source>
+        <translation>频率:</translation>
+    </message>
+    <message>
+        <source>State:</source>
+        <translation>状态：</translation>
+    </message>
+    <message>
+        <source>not read yet</source>
+        <translation>尚未读取</translation>
+    </message>
+    <message>
+        <source>%1 repeaters attached: choose one in the list</source>
+        <translation>已连接 %1 台中继器：请在列表中选择一台</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>not attached</source>
+        <translation>未连接</translation>
+    </message>
+    <message>
+        <source>ready</source>
+        <translation>就绪</translation>
+    </message>
+    <message>
+        <source>Link</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>USB</source>
+        <translation>USB</translation>
+    </message>
+    <message>
+        <source>Work with the repeater chosen in the list, over USB</source>
+        <translation>通过 USB 操作列表中选中的中继器</translation>
+    </message>
+    <message>
+        <source>Serial port</source>
+        <translation>串口</translation>
+    </message>
+    <message>
+        <source>Work over a serial port: upgrade, version and the backup transfers (no frequency, no call buttons)</source>
+        <translation>通过串口操作：升级、版本号和备份数据传输（不支持频率和呼叫器）</translation>
+    </message>
+    <message>
+        <source>The serial ports of this computer, in the system&apos;s order</source>
+        <translation>本机的串口，按系统顺序列出</translation>
+    </message>
+    <message>
+        <source>Serial speed</source>
+        <translation>串口速率</translation>
+    </message>
+    <message>
+        <source>Bits per second; the repeater&apos;s setting decides</source>
+        <translation>每秒位数；以中继器的设置为准</translation>
+    </message>
+    <message>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Upgrade the firmware...</source>
+        <translation>升级固件(&amp;U)...</translation>
+    </message>
+    <message>
+        <source>&amp;Download backup data into the repeater...</source>
+        <translation>将备份数据下载到中继器(&amp;D)...</translation>
+    </message>
+    <message>
+        <source>&amp;Read the backup data into a file...</source>
+        <translation>将备份数据回读到文件(&amp;R)...</translation>
+    </message>
+    <message>
+        <source>&amp;Quit</source>
+        <translation>退出(&amp;Q)</translation>
+    </message>
+    <message>
+        <source>&amp;Repeater</source>
+        <translation>中继器(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Read the &amp;version</source>
+        <translation>读取版本号(&amp;V)</translation>
+    </message>
+    <message>
+        <source>Read the &amp;frequency</source>
+        <translation>回读频率(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Set the frequency</source>
+        <translation>设置频率(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Initialize call button data</source>
+        <translation>初始化呼叫器数据(&amp;I)</translation>
+    </message>
+    <message>
+        <source>Look for repeaters &amp;again</source>
+        <translation>重新查找中继器(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Settings</source>
+        <translation>设置(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Ask before every change</source>
+        <translation>每次更改前询问(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Read version and frequency on &amp;connect</source>
+        <translation>连接时读取版本号和频率(&amp;C)</translation>
+    </message>
+    <message>
+        <source>&amp;Language</source>
+        <translation>语言(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>帮助(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>关于(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>An operation is running. Stop it and close the window?</source>
+        <translation>有操作正在进行。停止该操作并关闭窗口？</translation>
+    </message>
+    <message>
+        <source>&amp;Stop and close</source>
+        <translation>停止并关闭(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Keep it running</source>
+        <translation>继续运行(&amp;K)</translation>
+    </message>
+    <message>
+        <source>What should be done with %1 on %2?</source>
+        <translation>要对 %2 用 %1 做什么？</translation>
+    </message>
+    <message>
+        <source>&amp;Upgrade the firmware</source>
+        <translation>升级固件(&amp;U)</translation>
+    </message>
+    <message>
+        <source>&amp;Download the backup data</source>
+        <translation>下载备份数据(&amp;D)</translation>
+    </message>
+    <message>
+        <source>Choose the repeater in the list (or a serial port under Link), then use the buttons. Every change asks first; Cancel or Esc stops a running operation.
+Alt and the underlined letter presses a button; Ctrl+Q quits; F5 looks for repeaters again.
+The terminal tool quorvinctl does the same (quorvinctl --help).</source>
+        <translation>在列表中选择中继器（或在“连接”中选择串口），然后使用按钮。每次更改前都会先询问；“取消”或 Esc 可停止正在进行的操作。
+Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查找中继器。
+终端工具 quorvinctl 可完成同样的操作（quorvinctl --help）。</translation>
+    </message>
+    <message>
+        <source>MIT licence. Qt %1.</source>
+        <translation>MIT 许可证。Qt %1。</translation>
+    </message>
+    <message>
+        <source>the repeater</source>
+        <translation>中继器</translation>
+    </message>
+    <message>
+        <source>There is no serial port to use: plug in the adapter, or choose USB under Link.</source>
+        <translation>没有可用的串口：请插入串口适配器，或在“连接”中选择 USB。</translation>
+    </message>
+    <message>
+        <source>Several repeaters are attached: choose one in the list first.</source>
+        <translation>连接了多台中继器：请先在列表中选择一台。</translation>
+    </message>
+    <message>
+        <source>Choose the firmware image</source>
+        <translation>选择固件文件</translation>
+    </message>
+    <message>
+        <source>Firmware images (*.bin)</source>
+        <translation>固件文件 (*.bin)</translation>
+    </message>
+    <message>
+        <source>Choose the backup data to send into the repeater</source>
+        <translation>选择要下载到中继器的备份数据</translation>
+    </message>
+    <message>
+        <source>Backup data (*.bin)</source>
+        <translation>备份数据 (*.bin)</translation>
+    </message>
+    <message>
+        <source>Save the repeater&apos;s backup data as</source>
+        <translation>将中继器的备份数据另存为</translation>
+    </message>
+    <message>
+        <source>in use by another program (process %1)</source>
+        <translation>正被其他程序使用（进程 %1）</translation>
+    </message>
+    <message>
+        <source>Serial link: no serial port on this computer</source>
+        <translation>串口连接：本机没有串口</translation>
+    </message>
+    <message>
+        <source>Serial link: %1 at %2 bit/s</source>
+        <translation>串口连接：%1，%2 bit/s</translation>
+    </message>
+    <message>
+        <source>no permission to open it</source>
+        <translation>没有打开它的权限</translation>
+    </message>
+    <message>
+        <source>does not answer</source>
+        <translation>没有应答</translation>
+    </message>
+    <message>
+        <source>Write the frequency in the field into the repeater (asks first)</source>
+        <translation>将输入框中的频率写入中继器（先询问）</translation>
+    </message>
+    <message>
+        <source>Read Frequency</source>
+        <translation>回读频率</translation>
+    </message>
+    <message>
+        <source>Read the repeater&apos;s working frequency into the field</source>
+        <translation>将中继器的工作频率读到输入框</translation>
+    </message>
+    <message>
+        <source>Upgrade the repeater&apos;s firmware from a .bin file (asks first)</source>
+        <translation>用 .bin 文件升级中继器固件（先询问）</translation>
+    </message>
+    <message>
+        <source>Read the firmware version</source>
+        <translation>读取固件版本号</translation>
+    </message>
+    <message>
+        <source>Erase the call-button data the repeater holds (asks first)</source>
+        <translation>清除中继器保存的呼叫器数据（先询问）</translation>
+    </message>
+    <message>
+        <source>Send backup data from a .bin file into the repeater (asks first)</source>
+        <translation>将 .bin 文件中的备份数据下载到中继器（先询问）</translation>
+    </message>
+    <message>
+        <source>Read the repeater&apos;s backup data into a file</source>
+        <translation>将中继器的备份数据回读到文件</translation>
+    </message>
+    <message>
+        <source>Working frequency</source>
+        <translation>工作频率</translation>
+    </message>
+    <message>
+        <source>The repeater&apos;s working frequency: in Hz, kHz or MHz (433920000, 433.92 MHz); Enter sets it</source>
+        <translation>中继器的工作频率：以 Hz、kHz 或 MHz 输入（433920000、433.92 MHz）；按 Enter 设置</translation>
+    </message>
+    <message>
+        <source>Unit: hertz</source>
+        <translation>单位：赫兹</translation>
+    </message>
+    <message>
+        <source>The frequency in MHz</source>
+        <translation>以 MHz 表示的频率</translation>
+    </message>
+    <message>
+        <source>Works over USB only: the serial link has no command for it</source>
+        <translation>仅在 USB 下可用：串口连接没有此命令</translation>
+    </message>
+    <message>
+        <source>Verify after download</source>
+        <translation>下载后校验</translation>
+    </message>
+    <message>
+        <source>After a backup download, read it back and compare it byte by byte with the file</source>
+        <translation>下载备份数据后将其回读，并与文件逐字节比较</translation>
+    </message>
+    <message>
+        <source>Snapshot before every change</source>
+        <translation>每次更改前保存快照</translation>
+    </message>
+    <message>
+        <source>Before a change over USB, keep the repeater&apos;s version, frequency and backup data to restore later</source>
+        <translation>通过 USB 更改前，保存中继器的版本号、频率和备份数据，以便日后恢复</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 分 %2 秒</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 小时 %2 分</translation>
+    </message>
+    <message>
+        <source>%1 %</source>
+        <translation>%1 %</translation>
+    </message>
+    <message>
+        <source>%1 %, about %2 left</source>
+        <translation>%1 %，约剩 %2</translation>
+    </message>
+    <message>
+        <source>Stopping...</source>
+        <translation>正在停止...</translation>
+    </message>
+    <message>
+        <source>Stop the operation (Esc). An earlier file is kept; a stopped upgrade must be done again.</source>
+        <translation>停止操作（Esc）。原有文件会保留；停止的升级必须重新进行。</translation>
+    </message>
+    <message>
+        <source>Progress</source>
+        <translation>进度</translation>
+    </message>
+    <message>
+        <source>What the operation is doing</source>
+        <translation>操作正在进行的步骤</translation>
+    </message>
+    <message>
+        <source>Percent done and time left</source>
+        <translation>完成百分比和剩余时间</translation>
+    </message>
+    <message>
+        <source>Cancel the operation</source>
+        <translation>取消操作</translation>
+    </message>
+    <message>
+        <source>Operation in progress</source>
+        <translation>操作进行中</translation>
+    </message>
+    <message>
+        <source>Waiting for the device (%1) ...</source>
+        <translation>正在等待设备（%1）...</translation>
+    </message>
+    <message>
+        <source>The chosen repeater is not attached any more.</source>
+        <translation>选中的中继器已不再连接。</translation>
+    </message>
+    <message>
+        <source>The repeater may now hold a partial firmware: upgrade it again before using it.</source>
+        <translation>中继器现在可能只有部分固件：使用前请重新升级。</translation>
+    </message>
+    <message>
+        <source>Check that the repeater is plugged in and powered; it then appears in the list.</source>
+        <translation>请检查中继器是否已插好并通电；之后它会出现在列表中。</translation>
+    </message>
+    <message>
+        <source>This user may not open it. The udev rule belongs in %1 (quorvinctl udev-rule prints it); with it in place, plug the repeater in again. Help &gt; Doctor checks the set-up.</source>
+        <translation>当前用户无权打开它。udev 规则应放在 %1（quorvinctl udev-rule 可打印该规则）；放好后请重新插入中继器。“帮助 &gt; 诊断”可检查设置。</translation>
+    </message>
+    <message>
+        <source>Wait until the other program has finished, then try again.</source>
+        <translation>请等待其他程序完成后再试。</translation>
+    </message>
+    <message>
+        <source>Help &gt; Doctor (or quorvinctl doctor) finds out why.</source>
+        <translation>“帮助 &gt; 诊断”（或 quorvinctl doctor）可查明原因。</translation>
+    </message>
+    <message>
+        <source>Try again. If it fails again, save a support bundle (File menu) and send it to support.</source>
+        <translation>请重试。如果仍然失败，请保存支持包（文件菜单）并发送给技术支持。</translation>
+    </message>
+    <message>
+        <source>%1 bytes</source>
+        <translation>%1 字节</translation>
+    </message>
+    <message>
+        <source>File: %1 (%2)</source>
+        <translation>文件：%1（%2）</translation>
+    </message>
+    <message>
+        <source>Version: %1 → %2</source>
+        <translation>版本：%1 → %2</translation>
+    </message>
+    <message>
+        <source>Done.</source>
+        <translation>完成。</translation>
+    </message>
+    <message>
+        <source>The operation was stopped.</source>
+        <translation>操作已停止。</translation>
+    </message>
+    <message>
+        <source>%1 is left as it was.</source>
+        <translation>%1 保持原样。</translation>
+    </message>
+    <message>
+        <source>The operation failed.</source>
+        <translation>操作失败。</translation>
+    </message>
+    <message>
+        <source>The snapshot before the change could not be taken, so nothing was changed.</source>
+        <translation>更改前无法保存快照，因此没有做任何更改。</translation>
+    </message>
+    <message>
+        <source>The repeater ended the transfer without saying whether it took the data.</source>
+        <translation>中继器结束了传输，但没有说明是否已接收数据。</translation>
+    </message>
+    <message>
+        <source>Cause: %1</source>
+        <translation>原因：%1</translation>
+    </message>
+    <message>
+        <source>Location</source>
+        <translation>位置</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>Frequency</source>
+        <translation>频率</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>Attached repeaters</source>
+        <translation>已连接的中继器</translation>
+    </message>
+    <message>
+        <source>Choose the repeater the buttons work on</source>
+        <translation>选择按钮要操作的中继器</translation>
+    </message>
+    <message>
+        <source>shares its serial number</source>
+        <translation>序列号与其他设备相同</translation>
     </message>
 </context>
 </TS>

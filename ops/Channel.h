@@ -38,6 +38,9 @@ class Channel {
   Channel& operator=(const Channel&) = delete;
 
   [[nodiscard]] virtual LinkKind Kind() const = 0;
+  // The same link, the operations on it speaking through `other` (a quiet read of the version
+  // after an upgrade, whose boxes nobody needs).
+  [[nodiscard]] virtual std::unique_ptr<Channel> SpeakingThrough(Feedback& other) const = 0;
   // The serial line has no frames for the frequency or the call buttons: those are USB only.
   [[nodiscard]] bool Supports(Capability) const { return Kind() == LinkKind::Usb; }
 
@@ -51,6 +54,9 @@ class UsbChannel final : public Channel {
   UsbChannel(HidLink& link, Feedback& fb, Clock& clock, Language lang)
       : Channel(fb, clock, std::move(lang)), link(link) {}
   [[nodiscard]] LinkKind Kind() const override { return LinkKind::Usb; }
+  [[nodiscard]] std::unique_ptr<Channel> SpeakingThrough(Feedback& other) const override {
+    return std::make_unique<UsbChannel>(link, other, clock, lang);
+  }
   HidLink& link;
 };
 
@@ -66,6 +72,9 @@ class SerialChannel final : public Channel {
   SerialChannel(SerialPort& port, SerialChoice choice, Feedback& fb, Clock& clock, Language lang)
       : Channel(fb, clock, std::move(lang)), port(port), choice(std::move(choice)) {}
   [[nodiscard]] LinkKind Kind() const override { return LinkKind::Serial; }
+  [[nodiscard]] std::unique_ptr<Channel> SpeakingThrough(Feedback& other) const override {
+    return std::make_unique<SerialChannel>(port, choice, other, clock, lang);
+  }
   SerialPort& port;
   const SerialChoice choice;
 };

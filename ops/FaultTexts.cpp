@@ -1,5 +1,7 @@
 #include "ops/FaultTexts.h"
 
+#include <QSysInfo>
+
 namespace quorvin {
 
 namespace {
@@ -89,9 +91,13 @@ QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault) {
       return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !"));
     case DiscoveryFault::AccessDenied:
       return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Unable to open communication port !")) + QLatin1Char('\n') +
-             lang.Text(QT_TRANSLATE_NOOP("quorvin",
-                                         "No permission to use the device: install the udev rule res/70-quorvin.rules "
-                                         "(see README) and plug it in again."));
+             (QSysInfo::kernelType() == QLatin1String("linux")
+                  ? lang.Text(QT_TRANSLATE_NOOP("quorvin",
+                                                "No permission to use the device: the udev rule belongs in %1 "
+                                                "(quorvinctl udev-rule prints it); with it in place, plug the "
+                                                "repeater in again."))
+                        .arg(QStringLiteral(QUORVIN_UDEV_RULE_PATH))
+                  : lang.Text(QT_TRANSLATE_NOOP("quorvin", "No permission to use the device.")));
     case DiscoveryFault::LayerUnavailable:
       return lang.Text(QT_TRANSLATE_NOOP("quorvin",
                                          "The USB HID layer of this system could not start: USB devices "

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "link/HidLink.h"
+#include "link/SerialisedBackend.h"
 
 namespace quorvin::station {
 
@@ -16,30 +17,6 @@ namespace {
 
 using State = SlotView::State;
 constexpr int kSliceMs = 100;  // the longest the station waits without looking at `stop`
-
-// Discovery from the station and from every unit's link goes through one backend; its calls are
-// taken one at a time. Each unit's handle is its own and used by its thread alone.
-class SerialisedBackend final : public HidBackend {
- public:
-  explicit SerialisedBackend(HidBackend& inner) : m_inner(inner) {}
-  std::vector<HidDeviceInfo> Enumerate() override {
-    std::lock_guard lock(m_mutex);
-    return m_inner.Enumerate();
-  }
-  HidOpen Open(const QString& path, std::unique_ptr<HidHandle>& handle) override {
-    std::lock_guard lock(m_mutex);
-    return m_inner.Open(path, handle);
-  }
-  QString Name() const override { return m_inner.Name(); }
-  bool Started() const override { return m_inner.Started(); }
-  // Forwarded, never defaulted: a unit must be locked under the name every other program uses.
-  bool SharedWithOtherProcesses() const override { return m_inner.SharedWithOtherProcesses(); }
-  QString LockName(const HidDeviceInfo& info) const override { return m_inner.LockName(info); }
-
- private:
-  HidBackend& m_inner;
-  std::mutex m_mutex;
-};
 
 // One unit's run on its thread.
 struct Run {

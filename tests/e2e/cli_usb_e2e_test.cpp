@@ -78,7 +78,7 @@ TEST(CtlUsb, InvalidFrequencySendsNothing) {
   // Out of range, however far: even a number too large for any integer gets the range message.
   for (const char* far : {"900000001", "99999999999999999999999"}) {
     const CtlRun r = RunCtl(Args({"--lang", "en", "frequency", "set", far}), sim.SocketPath());
-    EXPECT_EQ(r.OutLines(), QStringList{"Please enter an integer between 300000000 and 900000000."}) << far;
+    EXPECT_EQ(r.OutLines(), QStringList{"Please enter a whole number of Hz between 300000000 and 900000000."}) << far;
   }
 }
 

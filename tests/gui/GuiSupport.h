@@ -4,16 +4,33 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QMessageBox>
+#include <QSettings>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <atomic>
 #include <functional>
 
+#include "app/ConfirmChange.h"
 #include "app/FileChooser.h"
 #include "link/HidBackend.h"
 
 namespace quorvin::test {
+
+// Each widget-test binary keeps the window's settings to itself, in a folder that goes with it: the
+// window remembers choices (the link, the language, the folders), and neither the user's nor
+// another test's may leak in. ResetSettings() starts a test from the defaults.
+inline const bool kPrivateSettings = [] {
+  static QTemporaryDir folder;
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
+  return true;
+}();
+inline void ResetSettings() {
+  QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("quorvin"), QStringLiteral("quorvin-setup"))
+      .clear();
+}
 
 class EmptyHid final : public HidBackend {
  public:
@@ -27,21 +44,39 @@ class EmptyHid final : public HidBackend {
 };
 
 // Answers the window's file questions with a prepared path (empty: the user cancelled) and
-// remembers what was asked.
+// remembers what was asked ("open test"), and in which folder and under which title.
 class FakeChooser final : public FileChooser {
  public:
-  explicit FakeChooser(QString answer, QStringList* asked) : m_answer(std::move(answer)), m_asked(asked) {}
-  QString OpenBin(QWidget*, const QString& initialName) override {
-    *m_asked << QStringLiteral("open ") + initialName;
+  explicit FakeChooser(QString answer, QStringList* asked, QList<FileQuestion>* questions = nullptr)
+      : m_answer(std::move(answer)), m_asked(asked), m_questions(questions) {}
+  QString OpenBin(QWidget*, const FileQuestion& q) override {
+    *m_asked << QStringLiteral("open ") + q.initialName;
+    if (m_questions) *m_questions << q;
     return m_answer;
   }
-  QString SaveBin(QWidget*, const QString& initialName) override {
-    *m_asked << QStringLiteral("save ") + initialName;
+  QString SaveBin(QWidget*, const FileQuestion& q) override {
+    *m_asked << QStringLiteral("save ") + q.initialName;
+    if (m_questions) *m_questions << q;
     return m_answer;
   }
 
  private:
   QString m_answer;
+  QStringList* m_asked;
+  QList<FileQuestion>* m_questions;
+};
+
+// Answers the window's "change this unit?" question as told, and remembers each question.
+class FakeAsker final : public ChangeAsker {
+ public:
+  explicit FakeAsker(Consent answer, QStringList* asked) : m_answer(answer), m_asked(asked) {}
+  Consent Ask(QWidget*, const Language& lang, const ChangeQuestion& q) override {
+    *m_asked << ChangeQuestionText(lang, q);
+    return m_answer;
+  }
+
+ private:
+  Consent m_answer;
   QStringList* m_asked;
 };
 
@@ -53,6 +88,8 @@ class BoxAnswerer : public QObject {
     m_timer.start(5);
   }
   QStringList texts;
+  QStringList details;             // each box's informative text
+  QList<QMessageBox::Icon> icons;  // each box's icon
   // Runs while a box is up, before it is answered (to look at the windows behind it).
   std::function<void(QMessageBox*)> onBox;
 
@@ -62,10 +99,16 @@ class BoxAnswerer : public QObject {
     if (!box || box == m_answering) return;
     m_answering = box;
     texts << box->text();
+    details << box->informativeText();
+    icons << box->icon();
     if (onBox) onBox(box);
     QTimer::singleShot(m_delayMs, box, [this, box] {
       m_answering = nullptr;
-      box->button(QMessageBox::Ok)->click();
+      // OK where there is one; else the box's own way out (its Escape button).
+      if (QAbstractButton* ok = box->button(QMessageBox::Ok))
+        ok->click();
+      else if (QAbstractButton* escape = box->escapeButton())
+        escape->click();
     });
   }
   QTimer m_timer;

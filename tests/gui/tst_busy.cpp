@@ -1,6 +1,7 @@
-// Operations on the worker thread, seen from the window: one at a time, discovery kept out of a
-// running transfer, boxes that hold the operation until answered, progress that reaches the screen
-// without flooding it, a window that keeps painting, and closing that waits for the operation.
+// Operations on the worker thread, seen from the window: one at a time, boxes that hold the
+// operation until answered, progress that reaches the screen without flooding it, a window that
+// keeps painting, a close that stops the operation when asked to (and only then), and a window
+// that waits for it before it goes.
 
 #include <QElapsedTimer>
 #include <QLabel>
@@ -10,7 +11,7 @@
 #include <atomic>
 
 #include "app/MainWindow.h"
-#include "app/ProgressWindow.h"
+#include "app/ProgressPanel.h"
 #include "app/QtFeedback.h"
 #include "gui/GuiSupport.h"
 #include "host/Clock.h"
@@ -44,13 +45,11 @@ class BusyStateTest : public QObject {
   void init();
   void cleanup();
   void SecondOperationIsRefusedWhileBusy();
-  void DiscoveryWaitsForTheOperation();
   void MessageBoxHoldsTheOperationUntilAnswered();
   void LastProgressLineIsShownBeforeABoxAndDuringAPause();
   void ProgressUpdatesAreThrottled();
   void WindowKeepsPaintingDuringALongOperation();
-  void CloseBoxWaitsForTheOperation();
-  void EscapeDuringAnOperationClosesNothing();
+  void CloseAsksAndStopsTheOperationOnlyWhenTold();
   void DestroyingTheWindowWaitsForTheOperation();
 
  private:
@@ -60,6 +59,7 @@ class BusyStateTest : public QObject {
 };
 
 void BusyStateTest::init() {
+  ResetSettings();
   m_dlg = std::make_unique<MainWindow>(m_hid, m_clock, Options());
   m_dlg->show();
   QVERIFY(QTest::qWaitForWindowExposed(m_dlg.get()));
@@ -86,19 +86,6 @@ void BusyStateTest::SecondOperationIsRefusedWhileBusy() {
   QCOMPARE(runs.load(), 2);
 }
 
-void BusyStateTest::DiscoveryWaitsForTheOperation() {
-  m_dlg->PollTimer().start(20);
-  QTRY_VERIFY(m_hid.enumerations > 0);
-  Gate gate;
-  QVERIFY(m_dlg->StartOperation([&] { gate.Wait(); }));
-  const int before = m_hid.enumerations;
-  QTest::qWait(200);
-  QCOMPARE(m_hid.enumerations.load(), before);
-  gate.open = true;
-  QTRY_VERIFY(m_hid.enumerations > before);
-  QVERIFY(m_dlg->PollTimer().isActive());  // no device yet: polling goes on
-}
-
 void BusyStateTest::MessageBoxHoldsTheOperationUntilAnswered() {
   BoxAnswerer answerer(150);
   std::atomic<bool> after{false};
@@ -123,8 +110,8 @@ void BusyStateTest::LastProgressLineIsShownBeforeABoxAndDuringAPause() {
   QString shownWithBox;
   int posWithBox = -1;
   answerer.onBox = [&](QMessageBox*) {
-    shownWithBox = m_dlg->ProgressDlg()->TextLine()->text();
-    posWithBox = m_dlg->ProgressDlg()->Bar()->value();
+    shownWithBox = m_dlg->Progress()->TextLine()->text();
+    posWithBox = m_dlg->Progress()->Bar()->value();
   };
   Gate paused;
   std::atomic<int> workerPos{-1};
@@ -143,13 +130,13 @@ void BusyStateTest::LastProgressLineIsShownBeforeABoxAndDuringAPause() {
     fb.CloseProgress();
   }));
   QTRY_COMPARE(workerPos.load(), 500);
-  QTRY_COMPARE(m_dlg->ProgressDlg()->TextLine()->text(), QStringLiteral("packet 500"));
-  QCOMPARE(m_dlg->ProgressDlg()->Bar()->value(), 500);
+  QTRY_COMPARE(m_dlg->Progress()->TextLine()->text(), QStringLiteral("packet 500"));
+  QCOMPARE(m_dlg->Progress()->Bar()->value(), 500);
   paused.open = true;
   QTRY_VERIFY(!m_dlg->Runner().IsBusy());
   QCOMPARE(shownWithBox, QStringLiteral("done"));
   QCOMPARE(posWithBox, 500);
-  QVERIFY(!m_dlg->ProgressDlg());
+  QVERIFY(!m_dlg->Progress()->isVisible());
 }
 
 void BusyStateTest::ProgressUpdatesAreThrottled() {
@@ -167,7 +154,7 @@ void BusyStateTest::ProgressUpdatesAreThrottled() {
     }
   }));
   QTRY_VERIFY(!m_dlg->Runner().IsBusy());
-  QTRY_COMPARE(m_dlg->ProgressDlg()->TextLine()->text(), QStringLiteral("packet 20000"));
+  QTRY_COMPARE(m_dlg->Progress()->TextLine()->text(), QStringLiteral("packet 20000"));
   const int displayed = fb.DisplayedUpdates() - displayedBefore;
   // Far fewer screen updates than calls, and no more than the display rate allows.
   QVERIFY2(displayed <= took.elapsed() / QtFeedback::kDisplayIntervalMs + 3, qPrintable(QString::number(displayed)));
@@ -207,32 +194,34 @@ void BusyStateTest::WindowKeepsPaintingDuringALongOperation() {
   QVERIFY2(worstGap < 300, qPrintable(QString::number(worstGap)));
 }
 
-void BusyStateTest::CloseBoxWaitsForTheOperation() {
-  Gate gate;
+void BusyStateTest::CloseAsksAndStopsTheOperationOnlyWhenTold() {
+  std::atomic<bool> stopped{false};
   QVERIFY(m_dlg->StartOperation([&] {
-    m_dlg->GetFeedback().ShowProgress();
-    gate.Wait();
-    m_dlg->GetFeedback().CloseProgress();
+    Feedback& fb = m_dlg->GetFeedback();
+    fb.ShowProgress();
+    while (!fb.CancelRequested()) QThread::msleep(5);
+    stopped = true;
+    fb.CloseProgress();
   }));
-  QTRY_VERIFY(m_dlg->ProgressDlg());
+  QTRY_VERIFY(m_dlg->Progress()->isVisible());
+  // Asked, and kept running: the default answer, which Escape gives too.
+  {
+    BoxAnswerer keep;
+    m_dlg->close();
+    QCOMPARE(keep.texts, QStringList{"An operation is running. Stop it and close the window?"});
+  }
+  QVERIFY(m_dlg->isVisible());
+  QVERIFY(!stopped);
+  // Asked, and told to stop: the operation stops as Cancel stops it, then the window goes.
+  QTimer::singleShot(0, [] {
+    QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    for (QAbstractButton* b : box->buttons())
+      if (box->buttonRole(b) == QMessageBox::AcceptRole) b->click();
+  });
   m_dlg->close();
-  QTest::qWait(50);
-  QVERIFY(m_dlg->isVisible());
-  QVERIFY(m_dlg->ProgressDlg());
-  gate.open = true;
+  QTRY_VERIFY(stopped.load());
   QTRY_VERIFY(!m_dlg->isVisible());
-  QVERIFY(!m_dlg->ProgressDlg());
-}
-
-void BusyStateTest::EscapeDuringAnOperationClosesNothing() {
-  Gate gate;
-  QVERIFY(m_dlg->StartOperation([&] { gate.Wait(); }));
-  QTest::keyClick(m_dlg.get(), Qt::Key_Escape);
-  QVERIFY(m_dlg->isVisible());
-  gate.open = true;
-  QTRY_VERIFY(!m_dlg->Runner().IsBusy());
-  QTest::qWait(20);
-  QVERIFY(m_dlg->isVisible());
 }
 
 void BusyStateTest::DestroyingTheWindowWaitsForTheOperation() {

@@ -1,6 +1,7 @@
-// What each button does before and around its operation, with no device present: which file
-// question it asks, what it refuses, that check box 1008 picks the USB or the serial form, that a
-// click during an operation does nothing.
+// What each button does before and around its operation, with no repeater attached: which file
+// question it asks, what it refuses before anything is sent, that the link panel picks the USB or
+// the serial form, that a click during an operation does nothing, and that a snapshot that fails
+// stops the change.
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -10,8 +11,10 @@
 #include <QThread>
 #include <QtTest>
 
+#include "app/Controls.h"
+#include "app/LinkPanel.h"
 #include "app/MainWindow.h"
-#include "app/WindowLayout.h"
+#include "app/OperationsPanel.h"
 #include "gui/GuiSupport.h"
 #include "gui/PtyPeer.h"
 #include "host/Clock.h"
@@ -22,12 +25,11 @@ using namespace quorvin::test;
 
 namespace {
 
-const QString kNoDevice = QStringLiteral("Equipment not connected, please connect equipment !");
-
 class ButtonsFixture {
  public:
   explicit ButtonsFixture(const QString& chosenPath = {}) : dlg(hid, clock, Options()) {
     dlg.SetFileChooser(std::make_unique<FakeChooser>(chosenPath, &asked));
+    dlg.SetAsker(std::make_unique<FakeAsker>(Consent::Go, &questions));
     QObject::connect(&dlg.Runner(), &OperationRunner::started, [this] { ++started; });
   }
   static WindowOptions Options() {
@@ -37,15 +39,16 @@ class ButtonsFixture {
     return o;
   }
   void Click(int id) { qobject_cast<QPushButton*>(dlg.Control(id))->click(); }
-  void SetUsb(bool on) { qobject_cast<QCheckBox*>(dlg.Control(ctl::UsbOperation))->setChecked(on); }
-  QLineEdit* Edit() { return qobject_cast<QLineEdit*>(dlg.Control(ctl::Frequency)); }
+  void SetSerial(bool on) { dlg.LinkChoice()->SetSerial(on); }
+  QLineEdit* Edit() { return dlg.Operations()->FrequencyField(); }
   bool WaitIdle() {
-    return QTest::qWaitFor([this] { return !dlg.Runner().IsBusy(); }, 15000);
+    return QTest::qWaitFor([this] { return dlg.Idle(); }, 15000);
   }
 
   EmptyHid hid;
   RealClock clock;
   QStringList asked;
+  QStringList questions;
   int started = 0;
   MainWindow dlg;
 };
@@ -55,60 +58,42 @@ class ButtonsFixture {
 class ButtonsTest : public QObject {
   Q_OBJECT
  private slots:
-  void UsbOnlyButtonsDoNothingWhenUnchecked();
+  void init();
+  void cleanup();
   void SetFrequencyChecksTheFieldBeforeAnything();
-  void ReadFrequencyIgnoresTheFieldAndKeepsItOnFailure();
   void FileButtonsAskFirstAndACancelEndsThere();
   void ClicksDuringAnOperationDoNothing();
-  void CheckBoxPicksTheLink();
+  void TheLinkPanelPicksTheLink();
   void ASnapshotThatFailsStopsTheChange();
+
+ private:
 };
 
-void ButtonsTest::UsbOnlyButtonsDoNothingWhenUnchecked() {
-  ButtonsFixture f;
-  BoxAnswerer boxes;
-  f.SetUsb(false);
-  f.Edit()->setText("433920000");
-  for (int id : {ctl::SetFrequency, ctl::ReadFrequency, ctl::InitCallButtons}) f.Click(id);
-  QTest::qWait(50);
-  QCOMPARE(f.started, 0);
-  QVERIFY(boxes.texts.isEmpty());
-  QCOMPARE(f.hid.enumerations.load(), 0);
-  QVERIFY(!f.dlg.ProgressDlg());
-  // The checked value is still taken into the window's frequency.
-  QCOMPARE(f.dlg.Frequency(), 433920000);
-}
+void ButtonsTest::init() { ResetSettings(); }
+
+void ButtonsTest::cleanup() {}
 
 void ButtonsTest::SetFrequencyChecksTheFieldBeforeAnything() {
-  for (const char* text : {"299999999", "900000001", "3l5600000"}) {
+  for (const char* text : {"299999999", "900000001", "3l5600000", ""}) {
     ButtonsFixture f;
     BoxAnswerer boxes;
     f.Edit()->setText(text);
     f.Click(ctl::SetFrequency);
     QCOMPARE(boxes.texts.size(), 1);
+    QCOMPARE(boxes.icons.value(0), QMessageBox::Warning);
     QCOMPARE(f.started, 0);
+    QVERIFY(f.questions.isEmpty());
     QCOMPARE(f.hid.enumerations.load(), 0);
-    QCOMPARE(f.dlg.Frequency(), 315600000);
+    // Back in the field with its text selected, ready to be typed over.
+    QCOMPARE(f.Edit()->selectedText(), QString::fromLatin1(text));
   }
 }
 
-void ButtonsTest::ReadFrequencyIgnoresTheFieldAndKeepsItOnFailure() {
-  ButtonsFixture f;
-  BoxAnswerer boxes;
-  f.Edit()->setText("abc");
-  f.Click(ctl::ReadFrequency);
-  QCOMPARE(f.started, 1);
-  QVERIFY(f.WaitIdle());
-  QCOMPARE(boxes.texts, (QStringList{kNoDevice, "Reading frequency failed !"}));
-  QCOMPARE(f.Edit()->text(), QStringLiteral("abc"));
-  QVERIFY(!f.dlg.ProgressDlg());
-}
-
 void ButtonsTest::FileButtonsAskFirstAndACancelEndsThere() {
-  for (bool usb : {true, false}) {
+  for (bool serial : {false, true}) {
     ButtonsFixture f;  // the chooser answers "cancelled"
     BoxAnswerer boxes;
-    f.SetUsb(usb);
+    f.SetSerial(serial);
     f.Click(ctl::Upgrade);
     f.Click(ctl::BackupDownload);
     f.Click(ctl::BackupReadBack);
@@ -136,15 +121,15 @@ void ButtonsTest::ClicksDuringAnOperationDoNothing() {
   QVERIFY(f.WaitIdle());
 }
 
-void ButtonsTest::CheckBoxPicksTheLink() {
-  // Unchecked: the serial form, through the port selected in the list at the chosen speed.
+void ButtonsTest::TheLinkPanelPicksTheLink() {
+  // Serial: through the port chosen in the list, at the chosen speed.
   {
     PtyPeer device;
     QVERIFY(device.Ok());
     ButtonsFixture f;
     BoxAnswerer boxes;
-    f.SetUsb(false);
-    f.dlg.FillPortList({device.SlavePath()});
+    f.SetSerial(true);
+    f.dlg.LinkChoice()->SetPorts({device.SlavePath()});
     device.AnswerOnce(6, QByteArray::fromHex("55AA02C204"
                                              "56312E30"
                                              "52"));
@@ -154,35 +139,47 @@ void ButtonsTest::CheckBoxPicksTheLink() {
     QCOMPARE(boxes.texts, QStringList{"Version :V1.0"});
     QCOMPARE(f.hid.enumerations.load(), 0);
   }
-  // A file operation goes the same way, after its file question.
+  // A port that is not there: one box, the port named, and what to do.
   {
     ButtonsFixture f(QStringLiteral("/tmp/firmware.bin"));
     BoxAnswerer boxes;
-    f.SetUsb(false);
-    f.dlg.FillPortList({"/dev/quorvin-no-such-port"});
-    f.Click(ctl::Upgrade);
+    f.SetSerial(true);
+    f.dlg.LinkChoice()->SetPorts({"/dev/quorvin-no-such-port"});
+    f.Click(ctl::ReadVersion);
     QVERIFY(f.WaitIdle());
-    QCOMPARE(f.asked, QStringList{"open test"});
     QCOMPARE(boxes.texts.size(), 1);
     QVERIFY2(boxes.texts.first().startsWith(QString::fromUtf8("Comm：/dev/quorvin-no-such-port\n")),
              qPrintable(boxes.texts.first()));
     QCOMPARE(f.hid.enumerations.load(), 0);
   }
+  // USB with nothing attached: one box, the operation's own words on top and the cause below.
+  {
+    ButtonsFixture f;
+    BoxAnswerer boxes;
+    f.SetSerial(false);  // the link chosen above is remembered
+    f.Click(ctl::ReadVersion);
+    QVERIFY(f.WaitIdle());
+    QCOMPARE(boxes.texts, QStringList{"Reading version failed !"});
+    QVERIFY(boxes.details.value(0).startsWith("Equipment not connected, please connect equipment !"));
+    QCOMPARE(boxes.icons.value(0), QMessageBox::Critical);
+  }
 }
 
 // With the setting on, a change first takes a snapshot; with no unit to read, the snapshot fails,
-// says why, and the change is never asked for.
+// says why, and the change is never sent.
 void ButtonsTest::ASnapshotThatFailsStopsTheChange() {
-  QTemporaryDir config;
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-  QSettings(QSettings::NativeFormat, QSettings::UserScope, "quorvin", "quorvin-setup")
-      .setValue("snapshotBeforeChanges", true);
   ButtonsFixture f;
+  f.dlg.Operations()->SnapshotBox()->setChecked(true);
   BoxAnswerer boxes;
   f.Click(ctl::InitCallButtons);
   QVERIFY(f.WaitIdle());
-  QCOMPARE(boxes.texts, (QStringList{kNoDevice, "Reading version failed !"}));
-  qunsetenv("XDG_CONFIG_HOME");
+  QCOMPARE(boxes.texts, QStringList{"The snapshot before the change could not be taken, so nothing was changed."});
+  QCOMPARE(boxes.icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
+  QVERIFY(boxes.details.value(0).contains("Reading version failed !"));
+  // Remembered as a setting.
+  QVERIFY(QSettings(QSettings::NativeFormat, QSettings::UserScope, "quorvin", "quorvin-setup")
+              .value("snapshotBeforeChanges")
+              .toBool());
 }
 
 QTEST_MAIN(ButtonsTest)

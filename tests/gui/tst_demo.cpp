@@ -1,19 +1,26 @@
-// Every button against the built-in virtual repeater, as `quorvin-setup --demo` runs it, with the
-// file questions and boxes answered here; and the poll timer and device watcher following the
-// repeater as it comes and goes. A virtual clock makes the operations' long pauses free.
+// The window's runs against the built-in virtual repeater, as `quorvin-setup --demo` runs them:
+// every change asks first and sends nothing when cancelled; each run ends in one box whose icon
+// says how it went and which names the file, its size, the version before and after, or the cause
+// and the next step; Cancel stops an upgrade at once and says what the unit may now hold; the
+// unit's card fills as it arrives; the file questions remember their folders; the history's times
+// are the operations' own. A virtual clock makes the operations' long pauses free.
 
 #include <QFile>
-#include <QLabel>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app/Controls.h"
+#include "app/DeviceCard.h"
 #include "app/MainWindow.h"
-#include "app/WindowLayout.h"
+#include "app/OperationsPanel.h"
+#include "app/ProgressPanel.h"
 #include "gui/GuiSupport.h"
 #include "host/Clock.h"
-#include "link/Backends.h"
+#include "host/History.h"
 #include "sim/InProcessBackend.h"
 #include "support/Languages.h"
 
@@ -22,9 +29,14 @@ using namespace quorvin::test;
 
 namespace {
 
-class Demo {
- public:
-  explicit Demo(bool english = true) : backend(MakeInProcessBackend(clock)), dlg(*backend, clock, Options(english)) {}
+struct Demo {
+  explicit Demo(Clock& c, bool english = true, Consent consent = Consent::Go, int boxDelayMs = 0)
+      : clock(c), backend(c), boxes(boxDelayMs), window(backend, c, Options(english)) {
+    window.SetAsker(std::make_unique<FakeAsker>(consent, &questions));
+    window.show();
+    window.LookNow();  // the unit is there, and its first look fills the card
+    QTest::qWaitFor([this] { return window.Idle(); }, 5000);
+  }
   static WindowOptions Options(bool english) {
     WindowOptions o;
     o.demo = true;
@@ -32,25 +44,25 @@ class Demo {
     o.startTimers = false;
     return o;
   }
-  [[nodiscard]] QString Status() const { return dlg.findChild<QLabel*>(QStringLiteral("deviceStatus"))->text(); }
-  // Clicks a button, answering a file question with `path`, and returns the boxes it showed.
-  QStringList Click(int id, const QString& path = {}) {
-    dlg.SetFileChooser(std::make_unique<FakeChooser>(path, &asked));
-    BoxAnswerer boxes;
-    qobject_cast<QPushButton*>(dlg.Control(id))->click();
-    if (!QTest::qWaitFor([this] { return !dlg.Runner().IsBusy(); }, 20000)) return {"still busy"};
-    return boxes.texts;
+  // Clicks a button, answering a file question with `path`; the boxes it showed are in `boxes`.
+  void Click(int id, const QString& path = {}) {
+    window.SetFileChooser(std::make_unique<FakeChooser>(path, &asked, &fileQuestions));
+    qobject_cast<QPushButton*>(window.Control(id))->click();
+    QVERIFY(QTest::qWaitFor([this] { return window.Idle(); }, 20000));
   }
   template <typename Fn>
   decltype(auto) Model(Fn&& fn) {
-    return dynamic_cast<InProcessBackend&>(*backend).WithModel(std::forward<Fn>(fn));
+    return backend.WithModel(std::forward<Fn>(fn));
   }
-  QLineEdit* Edit() { return qobject_cast<QLineEdit*>(dlg.Control(ctl::Frequency)); }
+  QLineEdit* Field() { return window.Operations()->FrequencyField(); }
 
-  VirtualClock clock;
-  std::unique_ptr<HidBackend> backend;
+  Clock& clock;
+  InProcessBackend backend;
   QStringList asked;
-  MainWindow dlg;
+  QStringList questions;
+  QList<FileQuestion> fileQuestions;
+  BoxAnswerer boxes;
+  MainWindow window;
 };
 
 QByteArray Pattern(int size, int seed) {
@@ -59,10 +71,10 @@ QByteArray Pattern(int size, int seed) {
   return bytes;
 }
 
-QString WriteFile(const QTemporaryDir& dir, const QString& name, const QByteArray& bytes) {
-  QFile file(dir.filePath(name));
+QString WriteFile(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
   if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
-  return file.fileName();
+  return path;
 }
 
 QByteArray ReadFile(const QString& path) {
@@ -75,93 +87,177 @@ QByteArray ReadFile(const QString& path) {
 class DemoTest : public QObject {
   Q_OBJECT
  private slots:
-  void ShortExchanges();
-  void FileTransfersRoundTrip();
-  void ChineseBoxes();
-  void PollingFollowsTheDeviceComingAndGoing();
+  void init();
+  void cleanup();
+  void TheCardFillsAsTheUnitArrives();
+  void EveryChangeAsksFirstAndCancelSendsNothing();
+  void EachRunEndsInOneBoxWithTheRightIcon();
+  void AFailureSaysWhyAndWhatToDoNext();
+  void FileTransfersNameTheFileAndTheVersionAndRememberTheFolder();
+  void CancelStopsAnUpgradeAndSaysWhatTheUnitMayHold();
+  void HistoryTimesLeaveOutTheBox();
+
+ private:
+  std::unique_ptr<QTemporaryDir> m_home;
 };
 
-void DemoTest::ShortExchanges() {
-  Demo d;
-  d.dlg.show();
-  QCOMPARE(d.dlg.windowTitle(), QStringLiteral("Setup System V1.0 (demo)"));
-  QCOMPARE(d.Click(ctl::ReadVersion), QStringList{"Version :V1.0"});
-
-  d.Edit()->setText("433920000");
-  QCOMPARE(d.Click(ctl::SetFrequency), QStringList{"Setup frequency parameters successfully !"});
-  QCOMPARE(d.Model([](DeviceModel& m) { return m.Frequency(); }), 433920000u);
-
-  // Read back into the field, whatever the field held; no box on success.
-  d.Edit()->setText("not a number");
-  QCOMPARE(d.Click(ctl::ReadFrequency), QStringList{});
-  QCOMPARE(d.Edit()->text(), QStringLiteral("433920000"));
-  QCOMPARE(d.dlg.Frequency(), 433920000);
-
-  QCOMPARE(d.Click(ctl::InitCallButtons), QStringList{"Initialize call button data successfully !"});
-  QCOMPARE(d.Model([](DeviceModel& m) { return m.CallButtonInits(); }), 1);
-
-  // Every operation leaves the window as it found it.
-  QVERIFY(!d.dlg.ProgressDlg());
-  QVERIFY(d.dlg.isEnabled());
-  QVERIFY(d.asked.isEmpty());
+void DemoTest::init() {
+  m_home = std::make_unique<QTemporaryDir>();
+  ResetSettings();
+  qputenv("XDG_STATE_HOME", QFile::encodeName(m_home->filePath("state")));
 }
 
-void DemoTest::FileTransfersRoundTrip() {
+void DemoTest::cleanup() { qunsetenv("XDG_STATE_HOME"); }
+
+void DemoTest::TheCardFillsAsTheUnitArrives() {
+  VirtualClock clock(1000);
+  Demo d(clock);
+  // Read once as it arrived: the field shows what the unit holds, not a number of its own.
+  QCOMPARE(d.Field()->text(), QStringLiteral("315600000"));
+  QVERIFY(d.window.Card()->Text().contains("V1.0"));
+  QVERIFY(d.window.Card()->Text().contains("315600000 Hz (315.6 MHz)"));
+  QVERIFY(d.boxes.texts.isEmpty());  // a look shows nothing
+}
+
+void DemoTest::EveryChangeAsksFirstAndCancelSendsNothing() {
+  VirtualClock clock(1000);
   QTemporaryDir dir;
-  Demo d;
-  d.dlg.show();
-  const QByteArray firmware = Pattern(104, 1);
-  QCOMPARE(d.Click(ctl::Upgrade, WriteFile(dir, "fw.bin", firmware)), QStringList{"Update successfully"});
-  QCOMPARE(d.Model([](DeviceModel& m) { return m.FirmwareImage(); }), firmware);
+  Demo d(clock, true, Consent::Cancel);
+  const QString fw = WriteFile(dir.filePath("fw.bin"), Pattern(104, 1));
+  d.Field()->setText("433.92 MHz");
+  QTest::keyClick(d.Field(), Qt::Key_Return);  // Enter in the field sets, after asking
+  d.Click(ctl::InitCallButtons);
+  d.Click(ctl::Upgrade, fw);
+  d.Click(ctl::BackupDownload, fw);
+  QCOMPARE(d.questions.size(), 4);
+  QCOMPARE(d.questions[0], QStringLiteral("Set the working frequency of demo:repeater to 433920000 Hz (433.92 MHz)?"));
+  QVERIFY(d.questions[1].contains("Every call button it knows is erased"));
+  QVERIFY(d.questions[2].startsWith("Upgrade the firmware of demo:repeater with " + fw));
+  QVERIFY(d.questions[3].contains(fw));
+  QCOMPARE(d.Model([](DeviceModel& m) { return m.Frequency(); }), 315600000u);
+  QCOMPARE(d.Model([](DeviceModel& m) { return m.CallButtonInits(); }), 0);
+  QVERIFY(d.Model([](DeviceModel& m) { return m.FirmwareImage(); }).isEmpty());
+  QVERIFY(d.boxes.texts.isEmpty());
+  // "Do not ask again for this unit": the next change on it goes ahead unasked.
+  Demo bench(clock, true, Consent::GoAndStopAsking);
+  bench.Click(ctl::InitCallButtons);
+  bench.window.SetAsker(std::make_unique<FakeAsker>(Consent::Cancel, &bench.questions));
+  bench.Click(ctl::InitCallButtons);
+  QCOMPARE(bench.questions.size(), 1);
+  QCOMPARE(bench.Model([](DeviceModel& m) { return m.CallButtonInits(); }), 2);
+}
 
-  const QByteArray backup = Pattern(1000, 3);
-  QCOMPARE(d.Click(ctl::BackupDownload, WriteFile(dir, "in.bin", backup)), QStringList{"Download successfully !"});
-  QCOMPARE(d.Model([](DeviceModel& m) { return m.BackupData(); }), backup);
+void DemoTest::EachRunEndsInOneBoxWithTheRightIcon() {
+  VirtualClock clock(1000);
+  Demo d(clock);
+  d.Click(ctl::ReadVersion);
+  QCOMPARE(d.boxes.texts, QStringList{"Version :V1.0"});
+  QCOMPARE(d.boxes.icons, QList<QMessageBox::Icon>{QMessageBox::Information});
+  d.Field()->setText("433920 kHz");
+  d.Click(ctl::SetFrequency);
+  QCOMPARE(d.boxes.texts.last(), QStringLiteral("Setup frequency parameters successfully !"));
+  QCOMPARE(d.boxes.icons.last(), QMessageBox::Information);
+  QCOMPARE(d.Model([](DeviceModel& m) { return m.Frequency(); }), 433920000u);
+  QCOMPARE(d.Field()->text(), QStringLiteral("433920000"));  // normalised to what the unit holds
+  // Read back: no box, the field shows it whatever it held.
+  d.Field()->setText("not a number");
+  const int before = d.boxes.texts.size();
+  d.Click(ctl::ReadFrequency);
+  QCOMPARE(d.boxes.texts.size(), before);
+  QCOMPARE(d.Field()->text(), QStringLiteral("433920000"));
+  // A value the unit cannot take is refused before anything is asked or sent: a warning.
+  d.Field()->setText("1 MHz");
+  d.Click(ctl::SetFrequency);
+  QCOMPARE(d.boxes.icons.last(), QMessageBox::Warning);
+  QCOMPARE(d.boxes.texts.last(), QStringLiteral("Please enter a whole number of Hz between 300000000 and 900000000."));
+  QCOMPARE(d.questions.size(), 1);
+}
 
-  // Read back over an earlier file: replaced, byte for byte, with what the device holds.
-  const QString out = WriteFile(dir, "upload.bin", "earlier");
-  QCOMPARE(d.Click(ctl::BackupReadBack, out), QStringList{"Read backup data successfully !"});
-  QCOMPARE(ReadFile(out), backup);
-  QCOMPARE(d.dlg.ReadBackPath(), out);
+void DemoTest::AFailureSaysWhyAndWhatToDoNext() {
+  VirtualClock clock(1000);
+  Demo d(clock);
+  d.Model([](DeviceModel& m) { m.Faults().dropReply = FaultCount::Always(); });
+  d.Click(ctl::ReadVersion);
+  // One box, not one for the transaction and another for the operation: the operation's words on
+  // top, the transaction's and the typed cause below, then what to do.
+  QCOMPARE(d.boxes.texts, QStringList{"Reading version failed !"});
+  QCOMPARE(d.boxes.icons, QList<QMessageBox::Icon>{QMessageBox::Critical});
+  QVERIFY2(d.boxes.details[0].startsWith("Read data failed, please send again !\nCause: no valid reply"),
+           qPrintable(d.boxes.details[0]));
+  QVERIFY(d.boxes.details[0].contains("save a support bundle"));
+  // The chosen unit pulled out: said as such.
+  d.Model([](DeviceModel& m) {
+    m.Faults().dropReply = {};
+    m.Faults().vanishAfterReports = m.ReportsTaken();
+  });
+  d.Click(ctl::ReadVersion);
+  QCOMPARE(d.boxes.texts.last(), QStringLiteral("The chosen repeater is not attached any more."));
+  QCOMPARE(d.boxes.icons.last(), QMessageBox::Warning);
+}
 
-  // A read-back cut short keeps that file as it is now.
+void DemoTest::FileTransfersNameTheFileAndTheVersionAndRememberTheFolder() {
+  VirtualClock clock(1000);
+  QTemporaryDir dir;
+  QVERIFY(QDir(dir.path()).mkpath("images") && QDir(dir.path()).mkpath("backups"));
+  Demo d(clock);
+  const QString fw = WriteFile(dir.filePath("images/fw.bin"), Pattern(104, 1));
+  d.Click(ctl::Upgrade, fw);
+  QCOMPARE(d.boxes.texts.last(), QStringLiteral("Update successfully"));
+  QVERIFY2(d.boxes.details.last().contains("File: " + fw + " (104 bytes)"), qPrintable(d.boxes.details.last()));
+  QVERIFY(d.boxes.details.last().contains(QString::fromUtf8("Version: V1.0 → V1.0")));
+  QCOMPARE(d.Model([](DeviceModel& m) { return m.FirmwareImage(); }), Pattern(104, 1));
+
+  // Verified after the download by reading it back.
+  const QString backup = WriteFile(dir.filePath("backups/in.bin"), Pattern(1000, 3));
+  d.Click(ctl::BackupDownload, backup);
+  QCOMPARE(d.boxes.texts.last(), QStringLiteral("Download successfully !"));
+  QVERIFY(d.boxes.details.last().contains("Verify successfully: the device holds the same 1000 bytes."));
+  const QString out = WriteFile(dir.filePath("backups/upload.bin"), "earlier");
+  d.Click(ctl::BackupReadBack, out);
+  QCOMPARE(ReadFile(out), Pattern(1000, 3));
+  // A read-back cut short keeps that file as it is now, and says so with the cause.
   d.Model([](DeviceModel& m) { m.Faults().stopReadBackAfter = 3; });
-  QCOMPARE(d.Click(ctl::BackupReadBack, out).value(0), QStringLiteral("Read backup data failed !"));
-  QCOMPARE(ReadFile(out), backup);
+  d.Click(ctl::BackupReadBack, out);
+  QCOMPARE(d.boxes.icons.last(), QMessageBox::Critical);
+  QCOMPARE(ReadFile(out), Pattern(1000, 3));
+  QVERIFY(d.boxes.details.last().contains("Cause: packet 4 did not arrive"));
 
-  QCOMPARE(d.asked, (QStringList{"open test", "open back-up", "save upload", "save upload"}));
-  QVERIFY(!d.dlg.ProgressDlg());
+  // Each question is titled by what it is for and opens where that operation looked last.
+  d.Click(ctl::Upgrade, {});
+  QCOMPARE(d.fileQuestions.first().title, QStringLiteral("Choose the firmware image"));
+  QCOMPARE(d.fileQuestions.last().folder, dir.filePath("images"));
+  QCOMPARE(d.fileQuestions.last().filter, QStringLiteral("Firmware images (*.bin)"));
 }
 
-void DemoTest::ChineseBoxes() {
-  Demo d(false);
-  QCOMPARE(d.dlg.windowTitle(), QString::fromUtf8("Quorvin V1.0（演示）"));
-  QCOMPARE(d.Click(ctl::ReadVersion), QStringList{QString::fromUtf8("当前版本号:V1.0")});
+void DemoTest::CancelStopsAnUpgradeAndSaysWhatTheUnitMayHold() {
+  RealClock clock;  // the device's long pause after the first packet, for real
+  QTemporaryDir dir;
+  Demo d(clock);
+  const QString fw = WriteFile(dir.filePath("fw.bin"), Pattern(52 * 40, 1));
+  d.window.SetFileChooser(std::make_unique<FakeChooser>(fw, &d.asked));
+  qobject_cast<QPushButton*>(d.window.Control(ctl::Upgrade))->click();
+  QTRY_VERIFY(d.window.Progress()->isVisible());
+  QTest::qWait(200);
+  QElapsedTimer stopping;
+  stopping.start();
+  QTest::mouseClick(d.window.Progress()->CancelButton(), Qt::LeftButton);
+  QTRY_VERIFY_WITH_TIMEOUT(!d.boxes.texts.isEmpty(), 2000);
+  QVERIFY2(stopping.elapsed() < 600, qPrintable(QString::number(stopping.elapsed())));
+  QCOMPARE(d.boxes.texts.last(), QStringLiteral("The operation was stopped."));
+  QVERIFY(d.boxes.details.last().contains("may now hold a partial firmware: upgrade it again before using it"));
+  QTRY_VERIFY(!d.window.Runner().IsBusy());
+  const QVector<QJsonObject> history = ReadHistory(HistoryPath());
+  QCOMPARE(history.last()["outcome"].toString(), QStringLiteral("interrupted"));
 }
 
-void DemoTest::PollingFollowsTheDeviceComingAndGoing() {
-  Demo d;
-  d.dlg.PollTimer().start(20);
-  d.dlg.WatchTimer().start(20);
-  // Found on a tick; polling then stops.
-  QTRY_VERIFY(d.dlg.Watcher().DeviceConnected());
-  QTRY_VERIFY(!d.dlg.PollTimer().isActive());
-  QVERIFY(d.dlg.Link().LinkUp());
-  // The strip under the buttons names it, and its version once read.
-  QTRY_VERIFY(d.Status().startsWith("Repeater: "));
-  QCOMPARE(d.Click(ctl::ReadVersion), QStringList{"Version :V1.0"});
-  QTRY_VERIFY(d.Status().endsWith(", version V1.0"));
-
-  // Unplugged: the watcher notices and polling starts again.
-  d.Model([](DeviceModel& m) { m.Faults().vanishAfterReports = m.ReportsTaken(); });
-  QTRY_VERIFY(d.dlg.PollTimer().isActive());
-  QVERIFY(!d.dlg.Watcher().DeviceConnected());
-  QTRY_COMPARE(d.Status(), QStringLiteral("No repeater attached"));
-
-  // Plugged in again: found again.
-  d.Model([](DeviceModel& m) { m.Faults().vanishAfterReports = -1; });
-  QTRY_VERIFY(d.dlg.Watcher().DeviceConnected());
-  QTRY_VERIFY(!d.dlg.PollTimer().isActive());
+void DemoTest::HistoryTimesLeaveOutTheBox() {
+  RealClock clock;
+  Demo d(clock, true, Consent::Go, /*boxDelayMs=*/400);  // the technician reads the box first
+  d.Click(ctl::ReadVersion);
+  QTRY_VERIFY(!d.window.OpenBox());
+  const QVector<QJsonObject> history = ReadHistory(HistoryPath());
+  QCOMPARE(history.last()["operation"].toString(), QStringLiteral("version"));
+  QVERIFY2(history.last()["ms"].toInteger() < 300, qPrintable(QString::number(history.last()["ms"].toInteger())));
 }
 
 QTEST_MAIN(DemoTest)

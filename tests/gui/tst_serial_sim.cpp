@@ -9,8 +9,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app/Controls.h"
+#include "app/LinkPanel.h"
 #include "app/MainWindow.h"
-#include "app/WindowLayout.h"
+#include "app/ProgressPanel.h"
 #include "gui/GuiSupport.h"
 #include "host/Clock.h"
 #include "support/Languages.h"
@@ -31,7 +33,7 @@ class SerialSimTest : public QObject {
   QString StartSim(const QStringList& args = {});
   void Click(MainWindow& dlg, int id, const QString& chosen);
   static bool WaitIdle(MainWindow& dlg) {
-    return QTest::qWaitFor([&] { return !dlg.Runner().IsBusy(); }, 15000);
+    return QTest::qWaitFor([&] { return dlg.Idle(); }, 15000);
   }
 
   QProcess m_sim;
@@ -41,7 +43,10 @@ class SerialSimTest : public QObject {
   QStringList m_asked;
 };
 
-void SerialSimTest::init() { m_asked.clear(); }
+void SerialSimTest::init() {
+  ResetSettings();
+  m_asked.clear();
+}
 
 void SerialSimTest::cleanup() {
   m_sim.terminate();
@@ -93,8 +98,9 @@ void SerialSimTest::AllFourButtonsOverTheSerialLink() {
   QVERIFY2(!port.isEmpty(), "the sim printed no serial path");
   MainWindow dlg(m_hid, m_clock, English());
   BoxAnswerer boxes;
-  qobject_cast<QCheckBox*>(dlg.Control(ctl::UsbOperation))->setChecked(false);
-  dlg.FillPortList({port});
+  dlg.SetAsker(std::make_unique<FakeAsker>(Consent::Go, &m_asked));
+  dlg.LinkChoice()->SetSerial(true);
+  dlg.LinkChoice()->SetPorts({port});
 
   const QString firmware = m_dir.filePath("firmware.bin");
   WriteFile(firmware, QByteArray(300, '\x42'));
@@ -111,7 +117,7 @@ void SerialSimTest::AllFourButtonsOverTheSerialLink() {
   QCOMPARE(boxes.texts, (QStringList{"Receive successful !", "Version :V1.0", "Receive successful !",
                                      "Read backup data successful !"}));
   QCOMPARE(ReadFile(backupOut), backup);
-  QVERIFY(!dlg.ProgressDlg());
+  QVERIFY(!dlg.Progress()->isVisible());
   QCOMPARE(m_hid.enumerations.load(), 0);
 }
 
@@ -120,19 +126,22 @@ void SerialSimTest::DeviceFaultsShowTheirMessages() {
   QVERIFY(!port.isEmpty());
   MainWindow dlg(m_hid, m_clock, English());
   BoxAnswerer boxes;
-  qobject_cast<QCheckBox*>(dlg.Control(ctl::UsbOperation))->setChecked(false);
-  dlg.FillPortList({port});
+  dlg.SetAsker(std::make_unique<FakeAsker>(Consent::Go, &m_asked));
+  dlg.LinkChoice()->SetSerial(true);
+  dlg.LinkChoice()->SetPorts({port});
   const QString firmware = m_dir.filePath("small.bin");
   WriteFile(firmware, QByteArray(20, '\x01'));
   Click(dlg, ctl::Upgrade, firmware);  // refused
-  Click(dlg, ctl::Upgrade, firmware);  // answered 0x66: no box, and nothing left open
-  QVERIFY(!dlg.ProgressDlg());
+  Click(dlg, ctl::Upgrade, firmware);  // answered 0x66: said as such, and nothing left open
+  QVERIFY(!dlg.Progress()->isVisible());
   const QString out = m_dir.filePath("kept.bin");
   WriteFile(out, "earlier");
   Click(dlg, ctl::BackupReadBack, out);  // stops after one of three packets
-  QCOMPARE(boxes.texts, (QStringList{"Return error data !", "Return error data !"}));
+  QCOMPARE(boxes.texts, (QStringList{"Return error data !",
+                                     "The repeater ended the transfer without saying whether it took the data.",
+                                     "Return error data !"}));
   QCOMPARE(ReadFile(out), QByteArray("earlier"));
-  QVERIFY(!dlg.ProgressDlg());
+  QVERIFY(!dlg.Progress()->isVisible());
 }
 
 QTEST_MAIN(SerialSimTest)

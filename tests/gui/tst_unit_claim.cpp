@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "app/Controls.h"
 #include "app/MainWindow.h"
-#include "app/WindowLayout.h"
 #include "gui/GuiSupport.h"
 #include "host/Clock.h"
 #include "host/DeviceLock.h"
@@ -34,6 +34,7 @@ class UnitClaimTest : public QObject {
 };
 
 void UnitClaimTest::init() {
+  ResetSettings();
   m_out.clear();
   m_sim.setProgram(QStringLiteral(QUORVIN_SIM_BINARY));
   m_sim.setArguments({QStringLiteral("--hid-socket"), m_dir.filePath("unit.sock"), QStringLiteral("--trace")});
@@ -65,7 +66,7 @@ void UnitClaimTest::AUnitHeldElsewhereIsLeftAloneFromTheFirstClick() {
   BoxAnswerer boxes;
   const auto click = [&] {
     qobject_cast<QPushButton*>(dlg.Control(ctl::ReadVersion))->click();
-    QVERIFY(QTest::qWaitFor([&] { return !dlg.Runner().IsBusy(); }, 15000));
+    QVERIFY(QTest::qWaitFor([&] { return dlg.Idle(); }, 15000));
   };
 
   {

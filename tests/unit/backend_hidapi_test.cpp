@@ -5,9 +5,9 @@
 
 #include <algorithm>
 
-#include "app/DeviceWatcher.h"
 #include "link/Backends.h"
 #include "link/HidLink.h"
+#include "ops/Operations.h"
 #include "support/RecordingFeedback.h"
 
 namespace quorvin {
@@ -26,9 +26,10 @@ TEST(HidapiBackend, WithoutTheDeviceDiscoveryEndsCleanly) {
   RealClock clock;
   test::RecordingFeedback fb;
   HidLink link(*backend, fb, clock);
-  DeviceWatcher(link, fb).OnUsbCheckBoxClicked(true);
+  EXPECT_FALSE(link.FindHidDevice());
+  TellDiscoveryFault(link, fb, Language());
   EXPECT_FALSE(link.LinkUp());
-  EXPECT_EQ(fb.Boxes(), QStringList{QStringLiteral("box: No device connected to PC !")});
+  EXPECT_TRUE(fb.Boxes().isEmpty());  // no device is no fault of discovery
 
   std::unique_ptr<HidHandle> handle;
   EXPECT_EQ(backend->Open(QStringLiteral("/dev/quorvin-no-such-node"), handle), HidOpen::Failed);

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "app/DeviceWatcher.h"
+#include "app/UnitWatcher.h"
+#include "ops/Operations.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
@@ -19,20 +20,21 @@ struct LinkFixture : ::testing::Test {
   ScriptedHid hid{clock};
   RecordingFeedback fb;
   HidLink link{hid, fb, clock};
-  DeviceWatcher watcher{link, fb};
+  // A look for the device as the window's operations and quorvinctl take it: discovery, then
+  // its fault told when it is news.
+  bool Look(const Language& lang = TestLanguage(true)) {
+    const bool found = link.FindHidDevice();
+    TellDiscoveryFault(link, fb, lang);
+    return found;
+  }
 };
 
 using HidLinkDiscovery = LinkFixture;
 
-TEST_F(HidLinkDiscovery, DevicePresentAtStartLinksOnFirstTickSilently) {
-  EXPECT_TRUE(watcher.PollTick());  // stop the timer
+TEST_F(HidLinkDiscovery, ADevicePresentIsLinkedSilently) {
+  EXPECT_TRUE(Look());
   EXPECT_TRUE(link.LinkUp());
-  EXPECT_TRUE(watcher.DeviceConnected());
   EXPECT_TRUE(fb.log.isEmpty());
-  // Once connected, ticks do nothing at all.
-  const int before = hid.enumerateCount;
-  EXPECT_TRUE(watcher.PollTick());
-  EXPECT_EQ(hid.enumerateCount, before);
 }
 
 TEST_F(HidLinkDiscovery, OnlyTheWantedIdsMatch) {
@@ -71,26 +73,9 @@ TEST_F(HidLinkDiscovery, RediscoveryReplacesHandlesWithoutLeaking) {
   EXPECT_EQ(hid.liveHandles, 1);
 }
 
-TEST_F(HidLinkDiscovery, UnplugRestartsPolling) {
-  EXPECT_FALSE(watcher.WatchTick());  // a device present at start is no arrival
-  ASSERT_TRUE(watcher.PollTick());
-  EXPECT_FALSE(watcher.WatchTick());  // still there
-  hid.devices.clear();
-  EXPECT_TRUE(watcher.WatchTick());  // removal noticed
-  EXPECT_FALSE(watcher.DeviceConnected());
-  EXPECT_FALSE(watcher.PollTick());  // timer keeps going
-  EXPECT_FALSE(link.LinkUp());
-  EXPECT_EQ(hid.liveHandles, 0);
-  hid.devices = {{"/dev/hidraw5", 0x0483, 0x1234, true}};
-  EXPECT_TRUE(watcher.PollTick());  // polling may find it before the watcher does
-  EXPECT_FALSE(watcher.WatchTick());
-  EXPECT_EQ(fb.log, QStringList{"debug: HID Insert !"});
-  EXPECT_EQ(link.LinkedPath(), "/dev/hidraw5");
-}
-
 TEST_F(HidLinkDiscovery, PersistentFaultIsShownOnceUntilItChanges) {
   hid.openResult["/dev/hidraw0"] = HidOpen::AccessDenied;
-  for (int tick = 0; tick < 5; ++tick) EXPECT_FALSE(watcher.PollTick());
+  for (int tick = 0; tick < 5; ++tick) EXPECT_FALSE(Look());
   ASSERT_EQ(fb.Boxes().size(), 1);
   EXPECT_TRUE(fb.Boxes()[0].startsWith("box: Unable to open communication port !\n"));
   EXPECT_TRUE(fb.Boxes()[0].contains("70-quorvin.rules"));
@@ -98,46 +83,35 @@ TEST_F(HidLinkDiscovery, PersistentFaultIsShownOnceUntilItChanges) {
 
   // Another fault is news; the same one after a clean run is news again.
   hid.openResult["/dev/hidraw0"] = HidOpen::Failed;
-  EXPECT_FALSE(watcher.PollTick());
+  EXPECT_FALSE(Look());
   EXPECT_EQ(fb.Boxes().size(), 2);
   EXPECT_EQ(fb.Boxes()[1], "box: Unable to open communication port !");
   hid.devices.clear();
-  EXPECT_FALSE(watcher.PollTick());
+  EXPECT_FALSE(Look());
   hid.devices = {{"/dev/hidraw0", 0x0483, 0x1234, true}};
-  EXPECT_FALSE(watcher.PollTick());
+  EXPECT_FALSE(Look());
   EXPECT_EQ(fb.Boxes().size(), 3);
 }
 
 TEST_F(HidLinkDiscovery, PathAndAttributeFaultsEndTheRun) {
-  watcher.SetLanguage(TestLanguage(false));
   hid.devices = {{"", 0x0483, 0x1234, true}, {"/dev/hidraw1", 0x0483, 0x1234, true}};
-  EXPECT_FALSE(watcher.PollTick());
+  EXPECT_FALSE(Look(TestLanguage(false)));
   EXPECT_FALSE(link.LinkUp());
+  EXPECT_EQ(FaultOf(true, hid.devices), DiscoveryFault::PathError);  // the window's watcher sees it alike
   hid.devices = {{"/dev/hidraw0", 0, 0, false}, {"/dev/hidraw1", 0x0483, 0x1234, true}};
-  EXPECT_FALSE(watcher.PollTick());
+  EXPECT_FALSE(Look(TestLanguage(false)));
+  EXPECT_EQ(FaultOf(true, hid.devices), DiscoveryFault::AttributeError);
   EXPECT_EQ(fb.Boxes(), QStringList({"box: 查找路径设备时出错！", "box: 查询设备状态时出错！"}));
 }
 
 TEST_F(HidLinkDiscovery, AHidLayerThatDidNotStartIsItsOwnFaultShownOnce) {
   hid.started = false;
-  for (int tick = 0; tick < 3; ++tick) EXPECT_FALSE(watcher.PollTick());
+  for (int tick = 0; tick < 3; ++tick) EXPECT_FALSE(Look());
+  EXPECT_EQ(FaultOf(false, {}), DiscoveryFault::LayerUnavailable);
   EXPECT_EQ(hid.enumerateCount, 0);
   EXPECT_EQ(link.LastFault(), DiscoveryFault::LayerUnavailable);
   ASSERT_EQ(fb.Boxes().size(), 1);
   EXPECT_TRUE(fb.Boxes()[0].startsWith("box: The USB HID layer of this system could not start"));
-}
-
-TEST_F(HidLinkDiscovery, CheckBoxReportsAbsentDevice) {
-  hid.devices.clear();
-  watcher.OnUsbCheckBoxClicked(false);  // unchecking does nothing
-  EXPECT_EQ(hid.enumerateCount, 0);
-  watcher.OnUsbCheckBoxClicked(true);
-  watcher.SetLanguage(TestLanguage(false));
-  watcher.OnUsbCheckBoxClicked(true);
-  EXPECT_EQ(fb.Boxes(), QStringList({"box: No device connected to PC !", "box: 没有设备连接到电脑上！"}));
-  hid.devices = {{"/dev/hidraw0", 0x0483, 0x1234, true}};
-  watcher.OnUsbCheckBoxClicked(true);
-  EXPECT_EQ(fb.Boxes().size(), 2);
 }
 
 using HidLinkTransfer = LinkFixture;
