@@ -35,7 +35,7 @@ struct Demo {
     window.SetAsker(std::make_unique<FakeAsker>(consent, &questions));
     window.show();
     window.LookNow();  // the unit is there, and its first look fills the card
-    QTest::qWaitFor([this] { return window.Idle(); }, 5000);
+    (void)QTest::qWaitFor([this] { return window.Idle(); }, 5000);
   }
   static WindowOptions Options(bool english) {
     WindowOptions o;
