@@ -5,8 +5,9 @@
 #include <cstdio>
 
 #include "cli/CliOptions.h"
-#include "cli/Commands.h"
 #include "cli/Interrupt.h"
+#include "cli/Session.h"
+#include "cli/Usage.h"
 
 namespace {
 std::atomic<bool> g_interrupted{false};
@@ -22,9 +23,6 @@ int main(int argc, char** argv) {
   quorvin::cli::CliOptions options = quorvin::cli::ParseCli(args, raw);
   if (!options.error.isEmpty()) return quorvin::cli::ReportUsageError(options);
   if (options.help) return quorvin::cli::ShowHelp(options.json);
-  // A FILE argument is the last one before the command's switches; its bytes as given tell whether
-  // Qt read it faithfully.
-  if (argc > 1 + options.flagWords) options.fileArgBytes = QByteArray(argv[argc - 1 - options.flagWords]);
   quorvin::cli::InstallInterruptHandlers(g_interrupted);
   using quorvin::Language;
   Language lang = Language::ForSystemLocale();
