@@ -18,8 +18,13 @@ int main(int argc, char** argv) {
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
 
+  // The arguments' bytes as the system handed them over tell a value Qt could not read as given.
+  // Windows hands them over as UTF-16, which Qt reads faithfully: its argv holds them converted to
+  // the ANSI code page, whose accented names are not UTF-8 and must not be taken for broken ones.
   QList<QByteArray> raw;
+#ifndef Q_OS_WIN
   for (int i = 1; i < argc; ++i) raw << QByteArray(argv[i]);
+#endif
   quorvin::cli::CliOptions options = quorvin::cli::ParseCli(args, raw);
   if (!options.error.isEmpty()) return quorvin::cli::ReportUsageError(options);
   if (options.help) return quorvin::cli::ShowHelp(options.json);
