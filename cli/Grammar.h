@@ -35,7 +35,7 @@ enum class Switch { Verify, Snapshot, Force, Since, File, Probe };
 using Field = std::variant<bool CliOptions::*, QString CliOptions::*, std::optional<QString> CliOptions::*>;
 
 struct Option {
-  QString name;   // "--baud"
+  QString name;        // "--baud"
   QString value = {};  // what its value is called in the usage ("N"); empty: it takes none
   Field field;
   QString help = {};  // its lines in the usage; empty: not listed

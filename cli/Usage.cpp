@@ -14,7 +14,8 @@ namespace {
 // "--lang zh|en" in the usage line; nested options (--baud under --port) follow inside its brackets.
 QString Synopsis(const Option& opt) {
   QString s = QLatin1Char('[') + opt.name;
-  if (opt.TakesValue()) s += QLatin1Char(' ') + (opt.allowed.isEmpty() ? opt.value : opt.allowed.join(QLatin1Char('|')));
+  if (opt.TakesValue())
+    s += QLatin1Char(' ') + (opt.allowed.isEmpty() ? opt.value : opt.allowed.join(QLatin1Char('|')));
   for (const Option& inner : OptionTable())
     if (inner.needs == opt.name) s += QLatin1Char(' ') + Synopsis(inner);
   return s + QLatin1Char(']');
@@ -127,8 +128,7 @@ QJsonObject UsageErrorJson(const CliOptions& refused) {
                 {QStringLiteral("detail"), refused.error},
                 {QStringLiteral("error"), refused.error},
                 {QStringLiteral("usage"), UsageLines(refused).join(QLatin1Char('\n'))}};
-  if (!refused.nearMisses.isEmpty())
-    o[QStringLiteral("suggestions")] = QJsonArray::fromStringList(refused.nearMisses);
+  if (!refused.nearMisses.isEmpty()) o[QStringLiteral("suggestions")] = QJsonArray::fromStringList(refused.nearMisses);
   return o;
 }
 

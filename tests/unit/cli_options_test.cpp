@@ -1,10 +1,9 @@
 // quorvinctl's command line against its grammar: where each word lands, and why a line that cannot
 // run is refused, found before anything is opened.
 
-#include "cli/CliOptions.h"
-
 #include <gtest/gtest.h>
 
+#include "cli/CliOptions.h"
 #include "cli/Grammar.h"
 
 namespace quorvin::cli {
@@ -83,9 +82,15 @@ TEST(CliParse, RefusedLinesSayWhy) {
 
 TEST(CliParse, JsonIsSeenWhereverItStands) {
   const QList<QStringList> lines = {
-      {"--json", "--bogus", "version"}, {"--bogus", "--json", "version"},   {"--lang", "en", "--json", "frequency"},
-      {"--json", "--port"},             {"--json", "--lang", "fr", "version"}, {"--json", "--baud", "9600", "version"},
-      {"--json"},                       {"--json", "--port", "", "version"},   {"frequency", "get", "--json"},
+      {"--json", "--bogus", "version"},
+      {"--bogus", "--json", "version"},
+      {"--lang", "en", "--json", "frequency"},
+      {"--json", "--port"},
+      {"--json", "--lang", "fr", "version"},
+      {"--json", "--baud", "9600", "version"},
+      {"--json"},
+      {"--json", "--port", "", "version"},
+      {"frequency", "get", "--json"},
   };
   for (const QStringList& args : lines) {
     const CliOptions o = ParseCli(args);

@@ -1,11 +1,11 @@
 // What quorvinctl answers a refused line with, on standard error and as --json's object, and the
 // usage --help prints, both drawn from the grammar.
 
-#include "cli/Usage.h"
-
 #include <gtest/gtest.h>
 
 #include <QJsonArray>
+
+#include "cli/Usage.h"
 
 namespace quorvin::cli {
 namespace {
@@ -51,7 +51,8 @@ TEST(CliUsage, TheJsonRefusalKeepsItsFields) {
 TEST(CliUsage, HelpListsEveryCommandWithItsSwitches) {
   const QString text = UsageText();
   EXPECT_TRUE(text.startsWith("usage: quorvinctl [--lang zh|en] [--port NAME [--baud 9600|57600|115200]]"));
-  for (const Command& c : CommandTable()) EXPECT_TRUE(text.contains("\n  " + CommandForm(c))) << c.operation.toStdString();
+  for (const Command& c : CommandTable())
+    EXPECT_TRUE(text.contains("\n  " + CommandForm(c))) << c.operation.toStdString();
   // Every switch has its one row, and some command takes it.
   for (const Switch s : {Switch::Verify, Switch::Snapshot, Switch::Force, Switch::Since, Switch::File, Switch::Probe}) {
     EXPECT_EQ(SwitchRow(s).of, s);

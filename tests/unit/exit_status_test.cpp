@@ -1,8 +1,8 @@
 // quorvinctl's exit status and --json code come from the run's typed outcome and link fault alone.
 
-#include "cli/ExitStatus.h"
-
 #include <gtest/gtest.h>
+
+#include "cli/ExitStatus.h"
 
 namespace quorvin::cli {
 namespace {
