@@ -1,304 +1,256 @@
 #include "cli/CliOptions.h"
 
+#include <QRegularExpression>
 #include <algorithm>
+#include <climits>
+
+#include "cli/Grammar.h"
 
 namespace quorvin::cli {
 
 namespace {
 
-struct GlobalOption {
-  QString name;         // "--baud"
-  QString value;        // its value as the option list shows it ("N"); empty for a switch
-  QStringList allowed;  // the values it takes; empty: any
-  QString nonEmpty;     // set: an empty value is refused as "NAME needs <nonEmpty>"
-  QString needs;        // another option it works only with
-  QString help;         // its lines in the usage; empty: not listed
-  void (*set)(CliOptions&, const QString& value);
-};
-
-const std::vector<GlobalOption>& GlobalOptionTable() {
-  static const std::vector<GlobalOption> table = {
-      {"--lang",
-       "zh|en",
-       {"zh", "en"},
-       {},
-       {},
-       "language of the messages (default: the locale's)",
-       [](CliOptions& o, const QString& v) { o.language = v; }},
-      // An empty name would silently mean the USB link: a script whose port variable came out
-      // empty must not end up upgrading whatever repeater is plugged in over USB.
-      {"--port",
-       "NAME",
-       {},
-       "a port name",
-       {},
-       "use the serial port NAME (ttyUSB0, /dev/ttyUSB0, COM3) instead of USB;\n"
-       "frequency and init-buttons work over USB only",
-       [](CliOptions& o, const QString& v) { o.port = v; }},
-      {"--baud",
-       "N",
-       {"9600", "57600", "115200"},
-       {},
-       "--port",
-       "serial speed, 9600, 57600 or 115200 (default 115200)",
-       [](CliOptions& o, const QString& v) { o.baud = v; }},
-      {"--device",
-       "SELECTOR",
-       {},
-       "a device selector",
-       {},
-       "drive this repeater when several are attached: usb:1-2.3 (its USB port),\n"
-       "sn:SERIAL, sim:N (a virtual unit) or its path; default $QUORVIN_DEVICE",
-       [](CliOptions& o, const QString& v) { o.device = v; }},
-      {"--wait-lock",
-       {},
-       {},
-       {},
-       {},
-       "if another quorvinctl or window drives the repeater, wait for it (Ctrl+C stops)",
-       [](CliOptions& o, const QString&) { o.waitLock = true; }},
-      {"--json",
-       {},
-       {},
-       {},
-       {},
-       "print one JSON object with the outcome on standard output instead of the messages",
-       [](CliOptions& o, const QString&) { o.json = true; }},
-      {"--verbose",
-       {},
-       {},
-       {},
-       {},
-       "trace every report or serial frame on standard error",
-       [](CliOptions& o, const QString&) { o.verbose = true; }},
-      {"--record",
-       "FILE",
-       {},
-       "a file name",
-       {},
-       "write every report or serial chunk that crosses the link, with its time, into FILE\n"
-       "(quorvin-sim --replay FILE plays the device's side back)",
-       [](CliOptions& o, const QString& v) { o.record = v; }},
-      {"--report",
-       "FILE",
-       {},
-       "a file name",
-       {},
-       "station: append one JSON line per unit to FILE (needed by station)",
-       [](CliOptions& o, const QString& v) { o.report = v; }},
-      {"--ask-id",
-       {},
-       {},
-       {},
-       {},
-       "station: ask for each unit's id (a barcode) before it runs",
-       [](CliOptions& o, const QString&) { o.askId = true; }},
-      {"--help", {}, {}, {}, {}, {}, [](CliOptions& o, const QString&) { o.help = true; }},
-  };
-  return table;
-}
-
-const GlobalOption* FindOption(const QString& name) {
-  for (const GlobalOption& opt : GlobalOptionTable())
-    if (opt.name == name) return &opt;
-  return nullptr;
-}
-
-const Command* FindCommand(const QStringList& words) {
-  for (const Command& c : CommandTable()) {
-    const qsizetype count = c.words.size() + (c.argument == Argument::None ? 0 : 1);
-    if (words.size() == count && words.mid(0, c.words.size()) == c.words) return &c;
+// How many edits (a letter put in, left out, changed, or two neighbours swapped) turn one text
+// into the other.
+int Distance(const QString& a, const QString& b) {
+  const qsizetype n = a.size();
+  const qsizetype m = b.size();
+  std::vector<std::vector<int>> d(n + 1, std::vector<int>(m + 1));
+  for (qsizetype i = 0; i <= n; ++i) d[i][0] = int(i);
+  for (qsizetype j = 0; j <= m; ++j) d[0][j] = int(j);
+  for (qsizetype i = 1; i <= n; ++i) {
+    for (qsizetype j = 1; j <= m; ++j) {
+      const int change = a[i - 1].toLower() == b[j - 1].toLower() ? 0 : 1;
+      d[i][j] = std::min({d[i - 1][j] + 1, d[i][j - 1] + 1, d[i - 1][j - 1] + change});
+      if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+        d[i][j] = std::min(d[i][j], d[i - 2][j - 2] + 1);
+    }
   }
-  return nullptr;
+  return d[n][m];
 }
 
-// A command's switch written with its value in the table ("--since DATE").
-bool TakesValue(const QString& flag) {
+// A slip of the keyboard rather than another word: about one edit in four letters.
+bool Near(int distance, const QString& known) { return distance <= std::max<qsizetype>(1, known.size() / 4); }
+
+// The option names nearest to one not in the grammar ("--verfy": "--verify").
+QStringList NearOptions(const QString& typed) {
+  QStringList best;
+  int bestDistance = INT_MAX;
+  for (const Option& opt : OptionTable()) {
+    const int d = Distance(typed, opt.name);
+    if (!Near(d, opt.name) || d > bestDistance) continue;
+    if (d < bestDistance) best.clear();
+    bestDistance = d;
+    best << opt.name;
+  }
+  return best;
+}
+
+// The commands a line that names none probably meant: the ones its words begin (`backup`: backup
+// download or backup read), else the nearest by spelling, a command that takes as many words as
+// were given first (`frequency read`: frequency get, not frequency set HZ).
+std::vector<const Command*> NearCommands(const QStringList& rest) {
+  QStringList words;
+  for (const QString& w : rest) {
+    if (w.startsWith(QLatin1String("--"))) break;
+    words << w;
+  }
+  std::vector<const Command*> near;
   for (const Command& c : CommandTable())
-    for (const QString& f : c.flags)
-      if (f.contains(QLatin1Char(' ')) && f.section(QLatin1Char(' '), 0, 0) == flag) return true;
-  return false;
-}
-
-// "zh or en", "9600, 57600 or 115200"
-QString Alternatives(const QStringList& values) {
-  if (values.size() < 2) return values.join(QString());
-  return values.mid(0, values.size() - 1).join(QLatin1String(", ")) + QLatin1String(" or ") + values.last();
-}
-
-// "--lang zh|en" in the usage line; nested options (--baud under --port) follow inside its brackets.
-QString Synopsis(const GlobalOption& opt) {
-  QString s = QLatin1Char('[') + opt.name;
-  if (!opt.value.isEmpty())
-    s += QLatin1Char(' ') + (opt.allowed.isEmpty() ? opt.value : opt.allowed.join(QLatin1Char('|')));
-  for (const GlobalOption& inner : GlobalOptionTable())
-    if (inner.needs == opt.name) s += QLatin1Char(' ') + Synopsis(inner);
-  return s + QLatin1Char(']');
-}
-
-QString ArgumentName(Argument a) {
-  switch (a) {
-    case Argument::None:
-      return {};
-    case Argument::Hz:
-      return QStringLiteral("HZ");
-    case Argument::File:
-      return QStringLiteral("FILE");
-    case Argument::Snapshot:
-      return QStringLiteral("SNAPSHOT");
+    if (c.words.size() > words.size() && c.words.mid(0, words.size()) == words) near.push_back(&c);
+  if (!near.empty()) return near;
+  const Command* pick = nullptr;
+  int best = INT_MAX;
+  bool pickFits = false;
+  for (const Command& c : CommandTable()) {
+    const QString known = c.words.join(QLatin1Char(' '));
+    // Against as many words as the command has, and against all of them (`udev rule`: udev-rule).
+    const int d = std::min(Distance(words.mid(0, c.words.size()).join(QLatin1Char(' ')), known),
+                           Distance(words.join(QLatin1Char(' ')), known));
+    if (!Near(d, known)) continue;
+    const bool fits = words.size() == c.words.size() + (c.argument == Argument::None ? 0 : 1);
+    if (d < best || (d == best && fits && !pickFits)) {
+      pick = &c;
+      best = d;
+      pickFits = fits;
+    }
   }
-  return {};
+  if (pick) near.push_back(pick);
+  return near;
 }
 
-// Where the usage's descriptions start, after "  " and the command or option.
-constexpr int kCommandWidth = 25;
-constexpr int kOptionWidth = 19;
+// A word as a shell takes it back, for a line the user can copy.
+QString ShellWord(const QString& w) {
+  static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./:=@%+,-]+$"));
+  if (plain.match(w).hasMatch()) return w;
+  return QLatin1Char('\'') + QString(w).replace(QLatin1Char('\''), QLatin1String("'\\''")) + QLatin1Char('\'');
+}
+
+QString Line(const QStringList& words) {
+  QStringList shown{QStringLiteral("quorvinctl")};
+  for (const QString& w : words) shown << ShellWord(w);
+  return shown.join(QLatin1Char(' '));
+}
+
+void Set(CliOptions& o, const Option& opt, const QString& value) {
+  if (const auto* flag = std::get_if<bool CliOptions::*>(&opt.field)) o.*(*flag) = true;
+  if (const auto* text = std::get_if<QString CliOptions::*>(&opt.field)) o.*(*text) = value;
+  if (const auto* maybe = std::get_if<std::optional<QString> CliOptions::*>(&opt.field)) o.*(*maybe) = value;
+}
 
 }  // namespace
 
 CliOptions ParseCli(const QStringList& args, const QList<QByteArray>& raw) {
   CliOptions o;
-  QStringList given;
   // Qt decodes arguments as UTF-8, a sequence that is not turning into U+FFFD: such a value would
   // name another file or unit than the one given.
-  const auto faithful = [&](qsizetype k) {
-    return raw.size() != args.size() || QString::fromUtf8(raw[k]).toUtf8() == raw[k];
-  };
   const auto valueAt = [&](qsizetype k, const QString& option) {
-    if (o.notUtf8Option.isEmpty() && !faithful(k)) o.notUtf8Option = option;
+    const bool faithful = raw.size() != args.size() || QString::fromUtf8(raw[k]).toUtf8() == raw[k];
+    if (o.notUtf8Option.isEmpty() && !faithful) o.notUtf8Option = option;
   };
   // The first fault found is the one told; the walk goes on past it, so --json is seen wherever it
-  // stands among the global options.
-  auto refuse = [&o](const QString& error) {
-    if (o.error.isEmpty()) o.error = error;
+  // stands, and the command named still gives the refusal its usage line.
+  const auto refuse = [&o](const QString& error, const QStringList& near = {},
+                           const std::vector<const Command*>& usage = {}) {
+    if (!o.error.isEmpty()) return;
+    o.error = error;
+    o.nearMisses = near;
+    if (!usage.empty()) o.usageOf = usage;
   };
-  qsizetype i = 0;
-  for (; i < args.size() && args[i].startsWith(QLatin1String("--")); ++i) {  // options come before the command
-    const GlobalOption* opt = FindOption(args[i]);
+  // The value of `opt`, at args[k + 1]; false once the line is refused for it.
+  const auto readValue = [&](const Option& opt, qsizetype& k, QString& value) {
+    if (!opt.TakesValue()) return true;
+    if (k + 1 >= args.size()) {
+      refuse(opt.name + QStringLiteral(" needs a value"));
+      return false;
+    }
+    value = args[++k];
+    valueAt(k, opt.name);
+    if (!opt.allowed.isEmpty() && !opt.allowed.contains(value)) {
+      refuse(opt.name + QStringLiteral(" takes ") + OneOf(opt.allowed));
+      return false;
+    }
+    if (!opt.nonEmpty.isEmpty() && value.isEmpty()) {
+      refuse(opt.name + QStringLiteral(" needs ") + opt.nonEmpty);
+      return false;
+    }
+    return true;
+  };
+
+  // Before the command: the options, and any of the command's switches, taken once the command
+  // shows it takes them (`--snapshot init-buttons` is as clear as `init-buttons --snapshot`).
+  QStringList given;                                       // the options set
+  std::vector<std::pair<const Option*, qsizetype>> early;  // the switches, and where they stand
+  qsizetype at = 0;
+  for (; at < args.size() && args[at].startsWith(QLatin1String("--")); ++at) {
+    const Option* opt = FindOption(args[at]);
     if (!opt) {
-      refuse(QStringLiteral("unknown option ") + args[i]);
+      refuse(QStringLiteral("unknown option ") + args[at], NearOptions(args[at]));
       continue;
     }
     QString value;
-    if (!opt->value.isEmpty()) {
-      if (i + 1 >= args.size()) {
-        refuse(opt->name + QStringLiteral(" needs a value"));
-        continue;
-      }
-      value = args[++i];
-      valueAt(i, opt->name);
-      if (!opt->allowed.isEmpty() && !opt->allowed.contains(value)) {
-        refuse(opt->name + QStringLiteral(" takes ") + Alternatives(opt->allowed));
-        continue;
-      }
-      if (!opt->nonEmpty.isEmpty() && value.isEmpty()) {
-        refuse(opt->name + QStringLiteral(" needs ") + opt->nonEmpty);
-        continue;
-      }
-    }
-    opt->set(o, value);
-    given << opt->name;
+    if (!readValue(*opt, at, value)) continue;
+    Set(o, *opt, value);
+    if (opt->of)
+      early.emplace_back(opt, at - (opt->TakesValue() ? 1 : 0));
+    else
+      given << opt->name;
   }
-  o.command = args.mid(i);
-  if (!o.error.isEmpty() || o.help) return o;
-  if (o.command.isEmpty()) {
-    o.error = QStringLiteral("no command given");
-    return o;
-  }
-  // Anywhere on the line, not only among the options: `version --baud 9600` has always been told
-  // that --baud needs --port.
-  for (const GlobalOption& opt : GlobalOptionTable()) {
-    if (!opt.needs.isEmpty() && args.contains(opt.name) && !given.contains(opt.needs)) {
-      o.error = opt.name + QStringLiteral(" needs ") + opt.needs;
+  if (o.help && o.error.isEmpty()) return o;
+  const QStringList rest = args.mid(at);
+  o.command = rest;
+  if (rest.isEmpty()) {
+    if (early.empty()) {
+      refuse(QStringLiteral("no command given"));
       return o;
     }
-  }
-  // A command's own switches follow its argument: `backup download FILE --verify`.
-  QStringList flags;
-  qsizetype end = args.size();  // where the words not yet taken end, in `args`
-  for (;;) {
-    static const QStringList kSwitches{QStringLiteral("--verify"), QStringLiteral("--snapshot"),
-                                       QStringLiteral("--force")};
-    if (o.command.size() > 1 && kSwitches.contains(o.command.last())) {
-      flags << o.command.takeLast();
-      o.flagWords += 1;
-      end -= 1;
-    } else if (o.command.size() > 2 && TakesValue(o.command[o.command.size() - 2])) {
-      const QString value = o.command.takeLast();
-      flags << o.command.takeLast();
-      (flags.last() == QLatin1String("--since") ? o.since : o.checkFile) = value;
-      valueAt(end - 1, flags.last());
-      o.flagWords += 2;
-      end -= 2;
-    } else {
-      break;
+    // A switch with no command after it (its value may have taken the command's place: `--file doctor`).
+    const auto [sw, where] = early.front();
+    const std::vector<const Command*> takers = CommandsTaking(*sw->of);
+    QString error = sw->name + QStringLiteral(" goes after its command");
+    if (takers.size() == 1) {
+      const qsizetype after = where + (sw->TakesValue() ? 2 : 1);
+      QStringList fixed = args.mid(0, where) + args.mid(after, at - after);
+      fixed << takers.front()->words;
+      if (takers.front()->argument != Argument::None) fixed << ArgumentName(takers.front()->argument);
+      fixed << sw->name;
+      if (sw->TakesValue()) fixed << sw->value;
+      error += QStringLiteral(": ") + Line(fixed);
     }
-  }
-  o.what = FindCommand(o.command);
-  if (!o.what) {
-    o.error = QStringLiteral("bad command: ") + (o.command + flags).join(QLatin1Char(' '));
+    refuse(error, {}, takers);
     return o;
   }
-  for (const QString& flag : flags) {
-    const auto named = [&flag](const QString& f) { return f.section(QLatin1Char(' '), 0, 0) == flag; };
-    if (std::none_of(o.what->flags.begin(), o.what->flags.end(), named)) {
-      o.error = flag + QStringLiteral(" does not go with ") + o.what->operation;
-      return o;
-    }
-    if (flag == QLatin1String("--verify")) o.verify = true;
-    if (flag == QLatin1String("--snapshot")) o.snapshot = true;
-    if (flag == QLatin1String("--force")) o.force = true;
-  }
-  // A station without a report would test units and keep no record of them.
-  const bool station = o.what->operation == QLatin1String("station");
-  if (station && o.report.isEmpty()) o.error = QStringLiteral("station needs --report FILE");
-  if (!station && (!o.report.isEmpty() || o.askId))
-    o.error = QStringLiteral("--report and --ask-id work with station only");
-  return o;
-}
+  // Anywhere on the line: `version --baud 9600` is told that --baud needs --port, not where it goes.
+  for (const Option& opt : OptionTable())
+    if (!opt.needs.isEmpty() && args.contains(opt.name) && !given.contains(opt.needs))
+      refuse(opt.name + QStringLiteral(" needs ") + opt.needs);
 
-QString UsageText() {
-  QString text = QStringLiteral("usage: quorvinctl");
-  for (const GlobalOption& opt : GlobalOptionTable())
-    if (!opt.help.isEmpty() && opt.needs.isEmpty()) text += QLatin1Char(' ') + Synopsis(opt);
-  text += QStringLiteral(" COMMAND\n\ncommands:\n");
-  for (const Command& c : CommandTable()) {
-    QString form = c.words.join(QLatin1Char(' '));
-    if (c.argument != Argument::None) form += QLatin1Char(' ') + ArgumentName(c.argument);
-    for (const QString& flag : c.flags) form += QStringLiteral(" [%1]").arg(flag);
-    // A form too long for its column gets the description on a line of its own.
-    if (form.size() >= kCommandWidth) form += QLatin1Char('\n') + QString(2 + kCommandWidth, QLatin1Char(' '));
-    text += QLatin1String("  ") + form.leftJustified(kCommandWidth) + c.help + QLatin1Char('\n');
+  const Command* c = nullptr;
+  for (const Command& candidate : CommandTable())
+    if (rest.mid(0, candidate.words.size()) == candidate.words && (!c || candidate.words.size() > c->words.size()))
+      c = &candidate;
+  if (!c) {
+    const std::vector<const Command*> near = NearCommands(rest);
+    QStringList forms;
+    for (const Command* n : near) forms << n->words.join(QLatin1Char(' '));
+    refuse(QStringLiteral("bad command: ") + rest.join(QLatin1Char(' ')), forms, near);
+    return o;
   }
-  text += QStringLiteral("\noptions (before the command):\n");
-  for (const GlobalOption& opt : GlobalOptionTable()) {
-    if (opt.help.isEmpty()) continue;
-    const QString form = opt.value.isEmpty() ? opt.name : opt.name + QLatin1Char(' ') + opt.value;
-    text +=
-        QLatin1String("  ") + form.leftJustified(kOptionWidth) +
-        QString(opt.help).replace(QLatin1Char('\n'), QLatin1Char('\n') + QString(2 + kOptionWidth, QLatin1Char(' '))) +
-        QLatin1Char('\n');
+  o.what = c;
+  o.usageOf = {c};
+  for (const auto& sw : early)
+    if (!c->Takes(*sw.first->of)) refuse(sw.first->name + QStringLiteral(" does not go with ") + c->operation);
+
+  // After the command's words: its argument and its switches, in any order; a word that names an
+  // option is that option, never the argument.
+  QStringList command = c->words;
+  bool argumentGiven = false;
+  for (qsizetype k = at + c->words.size(); k < args.size(); ++k) {
+    const QString& word = args[k];
+    const Option* opt = FindOption(word);
+    if (opt && opt->field == Field(&CliOptions::help)) {
+      o.help = true;  // `version --help`: help is what was asked for
+    } else if (opt && !opt->of) {
+      // An option after the command: where it goes is told with the whole line put right, since
+      // after a command its value could be taken for the command's argument.
+      if (opt->field == Field(&CliOptions::json)) o.json = true;  // the refusal is an object too
+      QStringList moved{opt->name};
+      qsizetype end = k + 1;
+      if (opt->TakesValue()) moved << (k + 1 < args.size() ? args[end++] : opt->value);
+      const QStringList fixed = args.mid(0, at) + moved + args.mid(at, k - at) + args.mid(end);
+      refuse(opt->name + QStringLiteral(" goes before the command: ") + Line(fixed));
+      k = end - 1;
+    } else if (opt) {
+      QString value;
+      if (!readValue(*opt, k, value)) continue;
+      if (!c->Takes(*opt->of)) {
+        refuse(opt->name + QStringLiteral(" does not go with ") + c->operation);
+        continue;
+      }
+      Set(o, *opt, value);
+    } else if (c->argument != Argument::None && !argumentGiven) {
+      argumentGiven = true;
+      command << word;
+      if (raw.size() == args.size()) o.fileArgBytes = raw[k];
+    } else if (word.startsWith(QLatin1String("--"))) {
+      refuse(QStringLiteral("unknown option ") + word, NearOptions(word));
+    } else {
+      refuse(QStringLiteral("bad command: ") + rest.join(QLatin1Char(' ')));
+    }
   }
-  return text +
-         QStringLiteral(
-             "\n"
-             "Messages go to standard output, one line each; progress goes to standard error.\n"
-             "QUORVIN_HID_SOCKET=PATH uses the virtual repeater of `quorvin-sim --hid-socket PATH` instead of USB;\n"
-             "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT the one of `quorvin-sim --hid-tcp 127.0.0.1:PORT` (one unit);\n"
-             "QUORVIN_HID_SOCKET=DIR the units of `quorvin-sim --hid-socket DIR --units N`.\n"
-             "With several repeaters attached a USB command needs --device (or QUORVIN_DEVICE); it refuses\n"
-             "rather than guess (status 2), and only one process drives a repeater at a time (status 7).\n"
-             "\n"
-             "exit status:\n"
-             "  0    success\n"
-             "  1    the device refused, did not answer, or the transfer failed\n"
-             "  2    bad usage or invalid input, or several repeaters and none chosen (nothing was sent)\n"
-             "  3    no repeater found on the USB link, or the serial port could not be opened\n"
-             "  4    permission denied on the device or port (install the udev rule: quorvinctl udev-rule)\n"
-             "  5    file error: the file cannot be read or written, or is too large\n"
-             "  6    the serial transfer ended without a verdict from the device\n"
-             "  7    the device or port is busy: another process holds it (see --wait-lock)\n"
-             "  130  interrupted (Ctrl+C); the link is released and no partial file is left\n");
+  if (o.help && o.error.isEmpty()) return o;
+  if (c->argument != Argument::None && !argumentGiven)
+    refuse(c->operation + QStringLiteral(" needs ") + ArgumentName(c->argument));
+  for (const Option& opt : OptionTable()) {
+    if (opt.onlyWith.isEmpty()) continue;
+    const bool set = given.contains(opt.name);
+    if (!set && opt.required && c->operation == opt.onlyWith)
+      refuse(opt.onlyWith + QStringLiteral(" needs ") + opt.name + QLatin1Char(' ') + opt.value);
+    if (set && c->operation != opt.onlyWith)
+      refuse(opt.name + QStringLiteral(" works with ") + opt.onlyWith + QStringLiteral(" only"));
+  }
+  o.command = command;
+  return o;
 }
 
 }  // namespace quorvin::cli

@@ -4,6 +4,8 @@
 #include <QJsonArray>
 #include <cstdio>
 
+#include "cli/ExitStatus.h"
+#include "cli/Grammar.h"
 #include "cli/Session.h"
 #include "front/FeedbackWrappers.h"
 #include "host/OutputFile.h"
@@ -170,7 +172,6 @@ int Session::Devices() {
     return Finish(r);
   }
   const DeviceChoice all = ChooseRepeater(backend->Enumerate(), std::nullopt);
-  const bool probe = m_o.what->words.contains(QLatin1String("--probe"));
   QJsonArray list;
   QStringList shared;
   for (const auto& d : all.attached) {
@@ -184,7 +185,7 @@ int Session::Devices() {
                                                   .arg(d.info.vendorId, 4, 16, QLatin1Char('0'))
                                                   .arg(d.info.productId, 4, 16, QLatin1Char('0'))},
                       {QStringLiteral("duplicateSerial"), d.duplicateSerial}};
-    if (probe) Probe(*backend, d, entry, line);
+    if (m_o.probe) Probe(*backend, d, entry, line);
     if (m_fb.CancelRequested()) {
       r.outcome = Outcome::Interrupted;
       break;

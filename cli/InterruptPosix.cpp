@@ -1,7 +1,7 @@
 #include <csignal>
 #include <cstdlib>
 
-#include "cli/CliOptions.h"
+#include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
 #include "host/Process.h"
 

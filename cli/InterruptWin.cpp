@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-#include "cli/CliOptions.h"
+#include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
 
 namespace quorvin::cli {

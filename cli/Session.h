@@ -1,8 +1,9 @@
 #pragma once
 // One run of quorvinctl: the parsed line, the user's language and the terminal feedback, and the
-// handlers the command table (Commands.cpp) names. Every command that drives a repeater goes
-// through the run policy (front/RunPolicy.h) in OnUnit; what it refused is told in
-// DeviceCommands.cpp, with the `devices` listing.
+// handlers the command table (Grammar.cpp) names. Every command that drives a repeater goes
+// through the run policy (front/RunPolicy.h) in OnUnit (Session.cpp); what it refused is told in
+// DeviceCommands.cpp, with the `devices` listing. The other commands are in files by what they
+// are about: UnitCommands, SnapshotCommands, FileCommands, SystemCommands, StationCommand.
 
 #include <QDateTime>
 #include <QJsonObject>
@@ -11,6 +12,7 @@
 #include <optional>
 
 #include "cli/CliOptions.h"
+#include "cli/Output.h"
 #include "cli/Terminal.h"
 #include "cli/TerminalFeedback.h"
 #include "front/RunPolicy.h"
@@ -20,12 +22,8 @@
 
 namespace quorvin::cli {
 
-void PrintOut(const QString& text);
-void PrintJson(const QJsonObject& o);
-// `text` for a line of plain output: control characters and other non-printables (a newline, an
-// escape sequence, a bidirectional override) written as \xHH or \u{HHHH}, and a backslash doubled,
-// so that text from a file can never draw a line of its own.
-[[nodiscard]] QString Printable(const QString& text);
+// Runs the parsed command; answers the exit status.
+[[nodiscard]] int RunCommand(const CliOptions& options, const Language& lang, std::atomic<bool>& interrupted);
 
 class Session {
  public:

@@ -5,8 +5,9 @@
 #include <cstdio>
 
 #include "cli/CliOptions.h"
-#include "cli/Commands.h"
 #include "cli/Interrupt.h"
+#include "cli/Session.h"
+#include "cli/Usage.h"
 
 namespace {
 std::atomic<bool> g_interrupted{false};
@@ -17,14 +18,16 @@ int main(int argc, char** argv) {
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
 
+  // The arguments' bytes as the system handed them over tell a value Qt could not read as given.
+  // Windows hands them over as UTF-16, which Qt reads faithfully: its argv holds them converted to
+  // the ANSI code page, whose accented names are not UTF-8 and must not be taken for broken ones.
   QList<QByteArray> raw;
+#ifndef Q_OS_WIN
   for (int i = 1; i < argc; ++i) raw << QByteArray(argv[i]);
+#endif
   quorvin::cli::CliOptions options = quorvin::cli::ParseCli(args, raw);
   if (!options.error.isEmpty()) return quorvin::cli::ReportUsageError(options);
   if (options.help) return quorvin::cli::ShowHelp(options.json);
-  // A FILE argument is the last one before the command's switches; its bytes as given tell whether
-  // Qt read it faithfully.
-  if (argc > 1 + options.flagWords) options.fileArgBytes = QByteArray(argv[argc - 1 - options.flagWords]);
   quorvin::cli::InstallInterruptHandlers(g_interrupted);
   using quorvin::Language;
   Language lang = Language::ForSystemLocale();

@@ -15,7 +15,7 @@ foreach(linux_only backend_socket_test backend_tcp_test fault_files_test serial_
 endforeach()
 add_executable(unit_tests ${UNIT_SOURCES})
 target_include_directories(unit_tests PRIVATE ${_tests})
-target_link_libraries(unit_tests PRIVATE quorvin_core quorvin_app gtest gmock gtest_main)
+target_link_libraries(unit_tests PRIVATE quorvin_core quorvin_app quorvin_cli gtest gmock gtest_main)
 quorvin_add_translations(unit_tests TS_FILES ${_tests}/i18n/quorvin_xx.ts RESOURCE_PREFIX /i18n)
 set_target_properties(unit_tests PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR})
 add_test(NAME unit_tests COMMAND unit_tests)

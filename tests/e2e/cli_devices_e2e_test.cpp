@@ -57,7 +57,6 @@ TEST(CtlDevices, SeveralUnitsAreListedAndOnlyTheChosenOneIsDriven) {
   r = RunCtl({"--json", "--device", "sn:NOPE", "version"}, sim.SocketPath());
   EXPECT_EQ(r.exitCode, 3);
   EXPECT_EQ(Json(r)["code"].toString(), "no-device");
-  EXPECT_EQ(RunCtl({"--device", "", "version"}, sim.SocketPath()).exitCode, 2);
 }
 
 TEST(CtlDevices, ASharedSerialNumberFallsBackToTheLocationWithAWarning) {
