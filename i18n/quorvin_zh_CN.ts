@@ -801,5 +801,121 @@
         <source>Only the units that match %1 are run.</source>
         <translation>只运行与 %1 匹配的设备。</translation>
     </message>
+    <message>
+        <source>Unit</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>Version</source>
+        <translation>版本</translation>
+    </message>
+    <message>
+        <source>Frequency (Hz)</source>
+        <translation>频率（Hz）</translation>
+    </message>
+    <message>
+        <source>Backup (bytes)</source>
+        <translation>备份（字节）</translation>
+    </message>
+    <message>
+        <source>Backup state</source>
+        <translation>备份状态</translation>
+    </message>
+    <message>
+        <source>Snapshots</source>
+        <translation>快照</translation>
+    </message>
+    <message>
+        <source>The snapshots kept on this computer, newest first. Choose one to restore it.</source>
+        <translation>本机保存的快照，最新的在前。选择一个即可恢复。</translation>
+    </message>
+    <message>
+        <source>Where the snapshots are kept</source>
+        <translation>快照的存放位置</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh</source>
+        <translation>刷新(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>刷新</translation>
+    </message>
+    <message>
+        <source>List the snapshots again and check their backups</source>
+        <translation>重新列出快照并检查其备份</translation>
+    </message>
+    <message>
+        <source>Re&amp;store...</source>
+        <translation>恢复(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>恢复</translation>
+    </message>
+    <message>
+        <source>Put the chosen snapshot back on the repeater: its backup data, then its frequency</source>
+        <translation>将所选快照恢复到中继器上：先恢复备份数据，再恢复频率</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>未知</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>The snapshot holds no frequency the unit takes: a restore puts back its backup data only.</source>
+        <translation>快照中没有设备可接受的频率：恢复时只恢复备份数据。</translation>
+    </message>
+    <message>
+        <source>checking...</source>
+        <translation>正在检查...</translation>
+    </message>
+    <message>
+        <source>The backup is being compared with its recorded SHA-256.</source>
+        <translation>正在将备份与记录的 SHA-256 进行比对。</translation>
+    </message>
+    <message>
+        <source>intact</source>
+        <translation>完好</translation>
+    </message>
+    <message>
+        <source>The backup still matches its recorded size and SHA-256.</source>
+        <translation>备份仍与记录的大小和 SHA-256 相符。</translation>
+    </message>
+    <message>
+        <source>changed — cannot be restored</source>
+        <translation>已改变 — 无法恢复</translation>
+    </message>
+    <message>
+        <source>The backup is missing or no longer matches the size and SHA-256 recorded when it was taken.</source>
+        <translation>备份已丢失，或已与拍摄快照时记录的大小和 SHA-256 不符。</translation>
+    </message>
+    <message>
+        <source>Snapshots are kept in %1</source>
+        <translation>快照存放在 %1</translation>
+    </message>
+    <message>
+        <source>Looking for snapshots in %1 ...</source>
+        <translation>正在 %1 中查找快照 ...</translation>
+    </message>
+    <message>
+        <source>No snapshots yet. A snapshot is taken before a change when the setting snapshotBeforeChanges is on, or with quorvinctl snapshot; they are kept in %1</source>
+        <translation>还没有快照。打开设置 snapshotBeforeChanges 后，每次修改前都会拍摄快照，也可以用 quorvinctl snapshot 拍摄；快照存放在 %1</translation>
+    </message>
+    <message>
+        <source>Snapshots: %1, kept in %2</source>
+        <translation>快照：%1 个，存放在 %2</translation>
+    </message>
+    <message>
+        <source>The snapshot of %1 taken %2 has changed since it was listed and cannot be restored.</source>
+        <translation>%1 于 %2 拍摄的快照在列出后已改变，无法恢复。</translation>
+    </message>
 </context>
 </TS>
