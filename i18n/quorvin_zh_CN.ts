@@ -917,5 +917,121 @@
         <source>The snapshot of %1 taken %2 has changed since it was listed and cannot be restored.</source>
         <translation>%1 于 %2 拍摄的快照在列出后已改变，无法恢复。</translation>
     </message>
+    <message>
+        <source>Program</source>
+        <translation>程序</translation>
+    </message>
+    <message>
+        <source>Operation</source>
+        <translation>操作</translation>
+    </message>
+    <message>
+        <source>Link</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>Fault</source>
+        <translation>故障</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation>毫秒</translation>
+    </message>
+    <message>
+        <source>&amp;Unit:</source>
+        <translation>设备(&amp;U)：</translation>
+    </message>
+    <message>
+        <source>Show the entries of one unit only</source>
+        <translation>只显示一台设备的记录</translation>
+    </message>
+    <message>
+        <source>All units</source>
+        <translation>全部设备</translation>
+    </message>
+    <message>
+        <source>&amp;From</source>
+        <translation>从(&amp;F)</translation>
+    </message>
+    <message>
+        <source>From a day</source>
+        <translation>起始日期</translation>
+    </message>
+    <message>
+        <source>Show only the entries from this day on</source>
+        <translation>只显示从这一天起的记录</translation>
+    </message>
+    <message>
+        <source>First day shown</source>
+        <translation>显示的第一天</translation>
+    </message>
+    <message>
+        <source>The first day shown (local time)</source>
+        <translation>显示的第一天（本地时间）</translation>
+    </message>
+    <message>
+        <source>&amp;To</source>
+        <translation>到(&amp;T)</translation>
+    </message>
+    <message>
+        <source>To a day</source>
+        <translation>截止日期</translation>
+    </message>
+    <message>
+        <source>Show only the entries up to this day</source>
+        <translation>只显示到这一天为止的记录</translation>
+    </message>
+    <message>
+        <source>Last day shown</source>
+        <translation>显示的最后一天</translation>
+    </message>
+    <message>
+        <source>The last day shown (local time)</source>
+        <translation>显示的最后一天（本地时间）</translation>
+    </message>
+    <message>
+        <source>Read the history again</source>
+        <translation>重新读取历史记录</translation>
+    </message>
+    <message>
+        <source>History status</source>
+        <translation>历史记录状态</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>历史记录</translation>
+    </message>
+    <message>
+        <source>What the window and quorvinctl did, newest first, one operation a line</source>
+        <translation>窗口和 quorvinctl 做过的操作，最新的在前，每行一次操作</translation>
+    </message>
+    <message>
+        <source>Reading the history %1 ...</source>
+        <translation>正在读取历史记录 %1 ...</translation>
+    </message>
+    <message>
+        <source>No history yet. Every operation of the window and of quorvinctl is recorded in %1</source>
+        <translation>还没有历史记录。窗口和 quorvinctl 的每次操作都会记录在 %1</translation>
+    </message>
+    <message>
+        <source>%1 of %2 entries shown, from %3</source>
+        <translation>显示 %2 条记录中的 %1 条，来自 %3</translation>
+    </message>
+    <message>
+        <source>Lines that are not entries, left out: %1</source>
+        <translation>不是记录而被略去的行：%1</translation>
+    </message>
+    <message>
+        <source>Reading it again ...</source>
+        <translation>正在重新读取 ...</translation>
+    </message>
 </context>
 </TS>
