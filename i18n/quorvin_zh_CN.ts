@@ -1033,5 +1033,49 @@
         <source>Reading it again ...</source>
         <translation>正在重新读取 ...</translation>
     </message>
+    <message>
+        <source>Log</source>
+        <translation>日志</translation>
+    </message>
+    <message>
+        <source>What the window did this session: operations, warnings and faults</source>
+        <translation>窗口在本次运行中做过的事：操作、警告和故障</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>复制(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Copy the log</source>
+        <translation>复制日志</translation>
+    </message>
+    <message>
+        <source>Copy the whole log to the clipboard</source>
+        <translation>将整个日志复制到剪贴板</translation>
+    </message>
+    <message>
+        <source>&amp;Save...</source>
+        <translation>保存(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>Save the log</source>
+        <translation>保存日志</translation>
+    </message>
+    <message>
+        <source>Save the whole log to a text file</source>
+        <translation>将整个日志保存为文本文件</translation>
+    </message>
+    <message>
+        <source>Warning:</source>
+        <translation>警告：</translation>
+    </message>
+    <message>
+        <source>FAULT:</source>
+        <translation>故障：</translation>
+    </message>
+    <message>
+        <source>The log was saved to %1</source>
+        <translation>日志已保存到 %1</translation>
+    </message>
 </context>
 </TS>
