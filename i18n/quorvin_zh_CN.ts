@@ -1077,5 +1077,129 @@
         <source>The log was saved to %1</source>
         <translation>日志已保存到 %1</translation>
     </message>
+    <message>
+        <source>About quorvin-setup</source>
+        <translation>关于 quorvin-setup</translation>
+    </message>
+    <message>
+        <source>&amp;About</source>
+        <translation>关于(&amp;A)</translation>
+    </message>
+    <message>
+        <source>&amp;Files</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Licence</source>
+        <translation>许可证(&amp;L)</translation>
+    </message>
+    <message>
+        <source>The tool&apos;s version, where it keeps things, its licence</source>
+        <translation>本工具的版本、各类文件的存放位置及其许可证</translation>
+    </message>
+    <message>
+        <source>Pages</source>
+        <translation>页面</translation>
+    </message>
+    <message>
+        <source>Name and version</source>
+        <translation>名称和版本</translation>
+    </message>
+    <message>
+        <source>Sets up the radio repeater over USB or a serial port: firmware, backup data, frequency, buttons.</source>
+        <translation>通过 USB 或串口设置无线中继器：固件、备份数据、频率、呼叫器。</translation>
+    </message>
+    <message>
+        <source>What the tool does</source>
+        <translation>本工具的用途</translation>
+    </message>
+    <message>
+        <source>Version:</source>
+        <translation>版本：</translation>
+    </message>
+    <message>
+        <source>The version of quorvin-setup</source>
+        <translation>quorvin-setup 的版本</translation>
+    </message>
+    <message>
+        <source>MIT License (see Licence)</source>
+        <translation>MIT 许可证（见“许可证”页）</translation>
+    </message>
+    <message>
+        <source>Licence:</source>
+        <translation>许可证：</translation>
+    </message>
+    <message>
+        <source>The licence quorvin-setup is given under</source>
+        <translation>quorvin-setup 所采用的许可证</translation>
+    </message>
+    <message>
+        <source>%1 (built with %2)</source>
+        <translation>%1（构建时使用 %2）</translation>
+    </message>
+    <message>
+        <source>Qt:</source>
+        <translation>Qt：</translation>
+    </message>
+    <message>
+        <source>The Qt version the window runs on, and the one it was built with</source>
+        <translation>窗口运行时使用的 Qt 版本，以及构建时使用的版本</translation>
+    </message>
+    <message>
+        <source>hidapi:</source>
+        <translation>hidapi：</translation>
+    </message>
+    <message>
+        <source>The version of the USB HID library the window runs on</source>
+        <translation>窗口运行时使用的 USB HID 库的版本</translation>
+    </message>
+    <message>
+        <source>&amp;History:</source>
+        <translation>历史记录(&amp;H)：</translation>
+    </message>
+    <message>
+        <source>Where every operation of the window and of quorvinctl is recorded</source>
+        <translation>窗口和 quorvinctl 的每次操作都记录在此处</translation>
+    </message>
+    <message>
+        <source>Newest &amp;recording:</source>
+        <translation>最新录制(&amp;R)：</translation>
+    </message>
+    <message>
+        <source>Where a copy of the newest recording of the traffic is kept for support</source>
+        <translation>最新一次通信录制的副本存放在此处，供技术支持使用</translation>
+    </message>
+    <message>
+        <source>&amp;Snapshots:</source>
+        <translation>快照(&amp;S)：</translation>
+    </message>
+    <message>
+        <source>The folder that holds the snapshots taken before changes</source>
+        <translation>存放修改前所拍快照的文件夹</translation>
+    </message>
+    <message>
+        <source>Se&amp;ttings:</source>
+        <translation>设置(&amp;T)：</translation>
+    </message>
+    <message>
+        <source>The window&apos;s settings (on Windows, a registry key)</source>
+        <translation>窗口的设置（在 Windows 上为注册表项）</translation>
+    </message>
+    <message>
+        <source>Licence text</source>
+        <translation>许可证全文</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>关闭(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Close this window</source>
+        <translation>关闭此窗口</translation>
+    </message>
 </context>
 </TS>
