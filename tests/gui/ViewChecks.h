@@ -67,6 +67,8 @@ inline QString Describe(const QWidget* w) {
   return QStringLiteral("%1 \"%2\"").arg(QString::fromLatin1(w->metaObject()->className()), w->objectName());
 }
 
+namespace detail {
+
 inline void CheckNamedAndTipped(QWidget* root) {
   for (QWidget* w : Controls(root)) {
     QVERIFY2(!w->accessibleName().trimmed().isEmpty(), qPrintable(Describe(w) + QStringLiteral(" has no name")));
@@ -115,6 +117,26 @@ inline void CheckFitsSmallScreen(QWidget* root) {
       QVERIFY2(w->width() >= w->minimumSizeHint().width() && w->height() >= w->minimumSizeHint().height(),
                qPrintable(Describe(w) + QStringLiteral(" is squeezed")));
   }
+}
+
+}  // namespace detail
+
+// Shows `root` and makes every check above.
+inline void CheckUsable(QWidget* root) {
+  root->show();
+  QVERIFY(QTest::qWaitForWindowExposed(root));
+  detail::CheckNamedAndTipped(root);
+  if (QTest::currentTestFailed()) return;
+  detail::CheckTabReachesEveryControl(root);
+  if (QTest::currentTestFailed()) return;
+  detail::CheckFitsSmallScreen(root);
+}
+
+// The data of a test run in both languages.
+inline void BothLanguages() {
+  QTest::addColumn<bool>("english");
+  QTest::newRow("English") << true;
+  QTest::newRow("Chinese") << false;
 }
 
 }  // namespace quorvin::test

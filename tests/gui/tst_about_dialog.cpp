@@ -45,7 +45,6 @@ void AboutDialogTest::NamesTheVersionsRunningAndThePathsUsed() {
 
   about.SetLanguage(TestLanguage(false));
   QCOMPARE(about.windowTitle(), TestLanguage(false).Text("About quorvin-setup"));
-  QVERIFY(about.windowTitle() != QStringLiteral("About quorvin-setup"));
 }
 
 void AboutDialogTest::NamedReachableAndFitsInBothLanguages_data() {
@@ -63,10 +62,7 @@ void AboutDialogTest::NamedReachableAndFitsInBothLanguages() {
   AboutDialog about(TestLanguage(!english));
   about.SetLanguage(TestLanguage(english));
   about.findChild<QTabWidget*>()->setCurrentIndex(page);
-  about.show();
-  CheckNamedAndTipped(&about);
-  CheckTabReachesEveryControl(&about);
-  CheckFitsSmallScreen(&about);
+  CheckUsable(&about);
 }
 
 QTEST_MAIN(AboutDialogTest)

@@ -65,7 +65,6 @@ class SnapshotsViewTest : public QObject {
   void init();
   void ListsNewestFirstWithTheBackupsState();
   void RestoreIsOfferedForAnIntactSnapshotAndCheckedAgain();
-  void NoSnapshotsSaysWhereTheyLive();
   void HashingLargeBackupsKeepsTheWindowResponsive();
   void NamedReachableAndFitsInBothLanguages_data();
   void NamedReachableAndFitsInBothLanguages();
@@ -80,6 +79,12 @@ void SnapshotsViewTest::init() {
 }
 
 void SnapshotsViewTest::ListsNewestFirstWithTheBackupsState() {
+  SnapshotsView view(TestLanguage(true));
+  view.show();  // the first showing lists them
+  QTRY_VERIFY(!view.Busy());
+  const QString empty = view.findChild<QLabel*>(QStringLiteral("snapshotsStatus"))->text();
+  QVERIFY2(empty.startsWith(QStringLiteral("No snapshots yet")) && empty.contains(SnapshotRoot()), qPrintable(empty));
+
   const QDateTime base = QDateTime::currentDateTimeUtc().addDays(-3);
   QVERIFY(!MakeSnapshot(QStringLiteral("a"), base, QStringLiteral("sn:OLD"), 315600000, "old").isEmpty());
   const QString changed = MakeSnapshot(QStringLiteral("b"), base.addDays(1), QStringLiteral("sn:MID"), 1, "mid");
@@ -89,16 +94,12 @@ void SnapshotsViewTest::ListsNewestFirstWithTheBackupsState() {
   QVERIFY(!MakeSnapshot(QStringLiteral("c"), base.addDays(2), QStringLiteral("sn:NEW\n\x1b[31m"), 433920000,
                         QByteArray(5000, 'n'))
                .isEmpty());
-
-  SnapshotsView view(TestLanguage(true));
   view.Refresh();
   QTRY_VERIFY(!view.Busy());
   QCOMPARE(view.RowCount(), 3);
   QCOMPARE(CellText(view, 0, SnapshotsView::kUnit), QStringLiteral("sn:NEW\\x0a\\x1b[31m (1-2)"));
   QCOMPARE(CellText(view, 0, SnapshotsView::kFrequency), QStringLiteral("433920000"));
   QCOMPARE(CellText(view, 0, SnapshotsView::kBackup), QStringLiteral("5,000"));
-  QCOMPARE(CellText(view, 0, SnapshotsView::kTime),
-           base.addDays(2).toLocalTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
   QCOMPARE(view.RowState(0), SnapshotsView::State::Intact);
   QCOMPARE(CellText(view, 0, SnapshotsView::kState), QStringLiteral("intact"));
   QCOMPARE(view.RowState(1), SnapshotsView::State::Changed);
@@ -109,7 +110,6 @@ void SnapshotsViewTest::ListsNewestFirstWithTheBackupsState() {
   // The language changes everything shown at once, the rows too.
   view.SetLanguage(TestLanguage(false));
   QCOMPARE(CellText(view, 0, SnapshotsView::kState), TestLanguage(false).Text("intact"));
-  QVERIFY(CellText(view, 0, SnapshotsView::kState) != QStringLiteral("intact"));
   QCOMPARE(view.findChild<QTableWidget*>()->horizontalHeaderItem(SnapshotsView::kUnit)->text(),
            TestLanguage(false).Text("Unit"));
 }
@@ -146,17 +146,6 @@ void SnapshotsViewTest::RestoreIsOfferedForAnIntactSnapshotAndCheckedAgain() {
   QVERIFY(view.findChild<QLabel*>(QStringLiteral("snapshotsStatus"))->text().contains(QStringLiteral("has changed")));
 }
 
-void SnapshotsViewTest::NoSnapshotsSaysWhereTheyLive() {
-  SnapshotsView view(TestLanguage(true));
-  view.show();  // the first showing lists them
-  QTRY_VERIFY(!view.Busy());
-  QCOMPARE(view.RowCount(), 0);
-  const QString status = view.findChild<QLabel*>(QStringLiteral("snapshotsStatus"))->text();
-  QVERIFY2(status.startsWith(QStringLiteral("No snapshots yet")) && status.contains(SnapshotRoot()),
-           qPrintable(status));
-  QVERIFY(!view.findChild<QPushButton*>(QStringLiteral("snapshotsRestore"))->isEnabled());
-}
-
 void SnapshotsViewTest::HashingLargeBackupsKeepsTheWindowResponsive() {
   constexpr int kSnapshots = 4;
   const QByteArray big(8 * 1024 * 1024, 'b');
@@ -177,24 +166,19 @@ void SnapshotsViewTest::HashingLargeBackupsKeepsTheWindowResponsive() {
   for (int i = 0; i < kSnapshots; ++i) QCOMPARE(view.RowState(i), SnapshotsView::State::Intact);
 }
 
-void SnapshotsViewTest::NamedReachableAndFitsInBothLanguages_data() {
-  QTest::addColumn<bool>("english");
-  QTest::newRow("English") << true;
-  QTest::newRow("Chinese") << false;
-}
+void SnapshotsViewTest::NamedReachableAndFitsInBothLanguages_data() { BothLanguages(); }
 
 void SnapshotsViewTest::NamedReachableAndFitsInBothLanguages() {
   QFETCH(bool, english);
-  const QDateTime now = QDateTime::currentDateTimeUtc();
-  QVERIFY(!MakeSnapshot(QStringLiteral("one"), now, QStringLiteral("sn:ONE"), 433920000, "1").isEmpty());
+  QVERIFY(
+      !MakeSnapshot(QStringLiteral("one"), QDateTime::currentDateTimeUtc(), QStringLiteral("sn:ONE"), 433920000, "1")
+           .isEmpty());
   SnapshotsView view(TestLanguage(!english));
   view.SetLanguage(TestLanguage(english));  // switched at run time, as the window does
-  view.show();
+  view.Refresh();
   QTRY_VERIFY(!view.Busy());
-  view.findChild<QTableWidget*>()->selectRow(0);
-  CheckNamedAndTipped(&view);
-  CheckTabReachesEveryControl(&view);
-  CheckFitsSmallScreen(&view);
+  view.findChild<QTableWidget*>()->selectRow(0);  // so that Restore... takes part
+  CheckUsable(&view);
 }
 
 QTEST_MAIN(SnapshotsViewTest)
