@@ -1246,8 +1246,12 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
         <translation>位置</translation>
     </message>
     <message>
-        <source>Serial number</source>
-        <translation>序列号</translation>
+        <source>Unit</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
     </message>
     <message>
         <source>Version</source>
@@ -1270,8 +1274,384 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
         <translation>选择按钮要操作的中继器</translation>
     </message>
     <message>
+        <source>Frequency (Hz)</source>
+        <translation>频率（Hz）</translation>
+    </message>
+    <message>
+        <source>Backup (bytes)</source>
+        <translation>备份（字节）</translation>
+    </message>
+    <message>
+        <source>Backup state</source>
+        <translation>备份状态</translation>
+    </message>
+    <message>
+        <source>Snapshots</source>
+        <translation>快照</translation>
+    </message>
+    <message>
+        <source>The snapshots kept on this computer, newest first. Choose one to restore it.</source>
+        <translation>本机保存的快照，最新的在前。选择一个即可恢复。</translation>
+    </message>
+    <message>
+        <source>Where the snapshots are kept</source>
+        <translation>快照的存放位置</translation>
+    </message>
+    <message>
+        <source>&amp;Refresh</source>
+        <translation>刷新(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>刷新</translation>
+    </message>
+    <message>
+        <source>List the snapshots again and check their backups</source>
+        <translation>重新列出快照并检查其备份</translation>
+    </message>
+    <message>
+        <source>Re&amp;store...</source>
+        <translation>恢复(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>Restore</source>
+        <translation>恢复</translation>
+    </message>
+    <message>
+        <source>Put the chosen snapshot back on the repeater: its backup data, then its frequency</source>
+        <translation>将所选快照恢复到中继器上：先恢复备份数据，再恢复频率</translation>
+    </message>
+    <message>
+        <source>unknown</source>
+        <translation>未知</translation>
+    </message>
+    <message>
+        <source>The snapshot holds no frequency the unit takes: a restore puts back its backup data only.</source>
+        <translation>快照中没有设备可接受的频率：恢复时只恢复备份数据。</translation>
+    </message>
+    <message>
+        <source>checking...</source>
+        <translation>正在检查...</translation>
+    </message>
+    <message>
+        <source>The backup is being compared with its recorded SHA-256.</source>
+        <translation>正在将备份与记录的 SHA-256 进行比对。</translation>
+    </message>
+    <message>
+        <source>intact</source>
+        <translation>完好</translation>
+    </message>
+    <message>
+        <source>The backup still matches its recorded size and SHA-256.</source>
+        <translation>备份仍与记录的大小和 SHA-256 相符。</translation>
+    </message>
+    <message>
+        <source>changed — cannot be restored</source>
+        <translation>已改变 — 无法恢复</translation>
+    </message>
+    <message>
+        <source>The backup is missing or no longer matches the size and SHA-256 recorded when it was taken.</source>
+        <translation>备份已丢失，或已与拍摄快照时记录的大小和 SHA-256 不符。</translation>
+    </message>
+    <message>
+        <source>Snapshots are kept in %1</source>
+        <translation>快照存放在 %1</translation>
+    </message>
+    <message>
+        <source>Looking for snapshots in %1 ...</source>
+        <translation>正在 %1 中查找快照 ...</translation>
+    </message>
+    <message>
+        <source>No snapshots yet. A snapshot is taken before a change when the setting snapshotBeforeChanges is on, or with quorvinctl snapshot; they are kept in %1</source>
+        <translation>还没有快照。打开设置 snapshotBeforeChanges 后，每次修改前都会拍摄快照，也可以用 quorvinctl snapshot 拍摄；快照存放在 %1</translation>
+    </message>
+    <message>
+        <source>Snapshots: %1, kept in %2</source>
+        <translation>快照：%1 个，存放在 %2</translation>
+    </message>
+    <message>
+        <source>The snapshot of %1 taken %2 has changed since it was listed and cannot be restored.</source>
+        <translation>%1 于 %2 拍摄的快照在列出后已改变，无法恢复。</translation>
+    </message>
+    <message>
+        <source>Program</source>
+        <translation>程序</translation>
+    </message>
+    <message>
+        <source>Operation</source>
+        <translation>操作</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>Fault</source>
+        <translation>故障</translation>
+    </message>
+    <message>
+        <source>File</source>
+        <translation>文件</translation>
+    </message>
+    <message>
+        <source>ms</source>
+        <translation>毫秒</translation>
+    </message>
+    <message>
+        <source>&amp;Unit:</source>
+        <translation>设备(&amp;U)：</translation>
+    </message>
+    <message>
+        <source>Show the entries of one unit only</source>
+        <translation>只显示一台设备的记录</translation>
+    </message>
+    <message>
+        <source>All units</source>
+        <translation>全部设备</translation>
+    </message>
+    <message>
+        <source>&amp;From</source>
+        <translation>从(&amp;F)</translation>
+    </message>
+    <message>
+        <source>From a day</source>
+        <translation>起始日期</translation>
+    </message>
+    <message>
+        <source>Show only the entries from this day on</source>
+        <translation>只显示从这一天起的记录</translation>
+    </message>
+    <message>
+        <source>First day shown</source>
+        <translation>显示的第一天</translation>
+    </message>
+    <message>
+        <source>The first day shown (local time)</source>
+        <translation>显示的第一天（本地时间）</translation>
+    </message>
+    <message>
+        <source>&amp;To</source>
+        <translation>到(&amp;T)</translation>
+    </message>
+    <message>
+        <source>To a day</source>
+        <translation>截止日期</translation>
+    </message>
+    <message>
+        <source>Show only the entries up to this day</source>
+        <translation>只显示到这一天为止的记录</translation>
+    </message>
+    <message>
+        <source>Last day shown</source>
+        <translation>显示的最后一天</translation>
+    </message>
+    <message>
+        <source>The last day shown (local time)</source>
+        <translation>显示的最后一天（本地时间）</translation>
+    </message>
+    <message>
+        <source>Read the history again</source>
+        <translation>重新读取历史记录</translation>
+    </message>
+    <message>
+        <source>History status</source>
+        <translation>历史记录状态</translation>
+    </message>
+    <message>
+        <source>History</source>
+        <translation>历史记录</translation>
+    </message>
+    <message>
+        <source>What the window and quorvinctl did, newest first, one operation a line</source>
+        <translation>窗口和 quorvinctl 做过的操作，最新的在前，每行一次操作</translation>
+    </message>
+    <message>
+        <source>Reading the history %1 ...</source>
+        <translation>正在读取历史记录 %1 ...</translation>
+    </message>
+    <message>
+        <source>No history yet. Every operation of the window and of quorvinctl is recorded in %1</source>
+        <translation>还没有历史记录。窗口和 quorvinctl 的每次操作都会记录在 %1</translation>
+    </message>
+    <message>
+        <source>%1 of %2 entries shown, from %3</source>
+        <translation>显示 %2 条记录中的 %1 条，来自 %3</translation>
+    </message>
+    <message>
+        <source>Lines that are not entries, left out: %1</source>
+        <translation>不是记录而被略去的行：%1</translation>
+    </message>
+    <message>
+        <source>Reading it again ...</source>
+        <translation>正在重新读取 ...</translation>
+    </message>
+    <message>
+        <source>Log</source>
+        <translation>日志</translation>
+    </message>
+    <message>
+        <source>What the window did this session: operations, warnings and faults</source>
+        <translation>窗口在本次运行中做过的事：操作、警告和故障</translation>
+    </message>
+    <message>
+        <source>&amp;Copy</source>
+        <translation>复制(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Copy the log</source>
+        <translation>复制日志</translation>
+    </message>
+    <message>
+        <source>Copy the whole log to the clipboard</source>
+        <translation>将整个日志复制到剪贴板</translation>
+    </message>
+    <message>
+        <source>&amp;Save...</source>
+        <translation>保存(&amp;S)...</translation>
+    </message>
+    <message>
+        <source>Save the log</source>
+        <translation>保存日志</translation>
+    </message>
+    <message>
+        <source>Save the whole log to a text file</source>
+        <translation>将整个日志保存为文本文件</translation>
+    </message>
+    <message>
+        <source>Warning:</source>
+        <translation>警告：</translation>
+    </message>
+    <message>
+        <source>FAULT:</source>
+        <translation>故障：</translation>
+    </message>
+    <message>
+        <source>The log was saved to %1</source>
+        <translation>日志已保存到 %1</translation>
+    </message>
+    <message>
+        <source>About quorvin-setup</source>
+        <translation>关于 quorvin-setup</translation>
+    </message>
+    <message>
+        <source>&amp;Files</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>&amp;Licence</source>
+        <translation>许可证(&amp;L)</translation>
+    </message>
+    <message>
+        <source>The tool&apos;s version, where it keeps things, its licence</source>
+        <translation>本工具的版本、各类文件的存放位置及其许可证</translation>
+    </message>
+    <message>
+        <source>Pages</source>
+        <translation>页面</translation>
+    </message>
+    <message>
+        <source>Name and version</source>
+        <translation>名称和版本</translation>
+    </message>
+    <message>
+        <source>Sets up the radio repeater over USB or a serial port: firmware, backup data, frequency, buttons.</source>
+        <translation>通过 USB 或串口设置无线中继器：固件、备份数据、频率、呼叫器。</translation>
+    </message>
+    <message>
+        <source>What the tool does</source>
+        <translation>本工具的用途</translation>
+    </message>
+    <message>
+        <source>The version of quorvin-setup</source>
+        <translation>quorvin-setup 的版本</translation>
+    </message>
+    <message>
+        <source>MIT License (see Licence)</source>
+        <translation>MIT 许可证（见“许可证”页）</translation>
+    </message>
+    <message>
+        <source>Licence:</source>
+        <translation>许可证：</translation>
+    </message>
+    <message>
+        <source>The licence quorvin-setup is given under</source>
+        <translation>quorvin-setup 所采用的许可证</translation>
+    </message>
+    <message>
+        <source>%1 (built with %2)</source>
+        <translation>%1（构建时使用 %2）</translation>
+    </message>
+    <message>
+        <source>Qt:</source>
+        <translation>Qt：</translation>
+    </message>
+    <message>
+        <source>The Qt version the window runs on, and the one it was built with</source>
+        <translation>窗口运行时使用的 Qt 版本，以及构建时使用的版本</translation>
+    </message>
+    <message>
+        <source>hidapi:</source>
+        <translation>hidapi：</translation>
+    </message>
+    <message>
+        <source>The version of the USB HID library the window runs on</source>
+        <translation>窗口运行时使用的 USB HID 库的版本</translation>
+    </message>
+    <message>
+        <source>&amp;History:</source>
+        <translation>历史记录(&amp;H)：</translation>
+    </message>
+    <message>
+        <source>Where every operation of the window and of quorvinctl is recorded</source>
+        <translation>窗口和 quorvinctl 的每次操作都记录在此处</translation>
+    </message>
+    <message>
+        <source>Newest &amp;recording:</source>
+        <translation>最新录制(&amp;R)：</translation>
+    </message>
+    <message>
+        <source>Where a copy of the newest recording of the traffic is kept for support</source>
+        <translation>最新一次通信录制的副本存放在此处，供技术支持使用</translation>
+    </message>
+    <message>
+        <source>&amp;Snapshots:</source>
+        <translation>快照(&amp;S)：</translation>
+    </message>
+    <message>
+        <source>The folder that holds the snapshots taken before changes</source>
+        <translation>存放修改前所拍快照的文件夹</translation>
+    </message>
+    <message>
+        <source>Se&amp;ttings:</source>
+        <translation>设置(&amp;T)：</translation>
+    </message>
+    <message>
+        <source>The window&apos;s settings (on Windows, a registry key)</source>
+        <translation>窗口的设置（在 Windows 上为注册表项）</translation>
+    </message>
+    <message>
+        <source>Licence text</source>
+        <translation>许可证全文</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>关闭(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Close this window</source>
+        <translation>关闭此窗口</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>shares its serial number</source>
-        <translation>序列号与其他设备相同</translation>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 </TS>

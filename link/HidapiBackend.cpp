@@ -59,6 +59,15 @@ class HidapiHandle final : public HidHandle {
 };
 }  // namespace
 
+QString HidapiVersionText() {
+#if defined(HID_API_VERSION) && HID_API_VERSION >= HID_API_MAKE_VERSION(0, 10, 0)
+  if (const char* running = hid_version_str()) return QString::fromLatin1(running);
+  return QStringLiteral(HID_API_VERSION_STR);
+#else
+  return {};  // headers before 0.10 tell no version
+#endif
+}
+
 HidapiBackend::HidapiBackend() {
   std::lock_guard lock(g_libMutex);
   if (g_libUsers++ == 0) g_libOk = hid_init() == 0;

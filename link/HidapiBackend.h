@@ -5,6 +5,10 @@
 
 namespace quorvin {
 
+// The version of the hidapi library this process runs on (as the library reports it, which may be
+// newer than the headers it was built with), such as "0.13.1".
+[[nodiscard]] QString HidapiVersionText();
+
 class HidapiBackend final : public HidBackend {
  public:
   HidapiBackend();            // takes a share of the library (hid_init on the first)
