@@ -1647,11 +1647,11 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
     </message>
     <message>
         <source>Serial number</source>
-        <translation type="unfinished"></translation>
+        <translation>序列号</translation>
     </message>
     <message>
         <source>shares its serial number</source>
-        <translation type="unfinished"></translation>
+        <translation>序列号与其他设备相同</translation>
     </message>
 </context>
 </TS>
