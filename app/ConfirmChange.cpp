@@ -12,7 +12,8 @@ namespace quorvin {
 QString ProductTitle(const Language& lang) { return lang.Text(QT_TRANSLATE_NOOP("quorvin", "Quorvin Setup")); }
 
 QString FileFactsText(const Language& lang, qint64 bytes, const QString& sha256) {
-  QString text = lang.Text(QT_TRANSLATE_NOOP("quorvin", "Size: %1 bytes")).arg(QLocale(QLocale::English).toString(bytes));
+  QString text =
+      lang.Text(QT_TRANSLATE_NOOP("quorvin", "Size: %1 bytes")).arg(QLocale(QLocale::English).toString(bytes));
   if (!sha256.isEmpty()) text += QLatin1Char('\n') + lang.Text(QT_TRANSLATE_NOOP("quorvin", "SHA-256: %1")).arg(sha256);
   return text;
 }
@@ -28,11 +29,13 @@ QString ChangeQuestionText(const Language& l, const ChangeQuestion& q) {
       return l.Text(QT_TRANSLATE_NOOP("quorvin", "Set the working frequency of %1 to %2 Hz (%3)?"))
           .arg(q.unit, FrequencyFieldText(q.hz.value_or(0)), FrequencyInMhz(q.hz.value_or(0)));
     case OpKind::InitButtons:
-      return l.Text(QT_TRANSLATE_NOOP("quorvin",
-                                      "Initialize the call-button data of %1? Every call button it knows is erased."))
+      return l
+          .Text(QT_TRANSLATE_NOOP("quorvin",
+                                  "Initialize the call-button data of %1? Every call button it knows is erased."))
           .arg(q.unit);
     case OpKind::Restore:
-      return l.Text(QT_TRANSLATE_NOOP("quorvin", "Put the snapshot %2 back onto %1: its backup data, then its frequency?"))
+      return l
+          .Text(QT_TRANSLATE_NOOP("quorvin", "Put the snapshot %2 back onto %1: its backup data, then its frequency?"))
           .arg(q.unit, q.file);
     case OpKind::Version:
     case OpKind::FrequencyGet:

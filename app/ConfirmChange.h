@@ -17,10 +17,10 @@ namespace quorvin {
 
 struct ChangeQuestion {
   OpKind op = OpKind::Upgrade;
-  QString unit;          // as the window names it ("sn:QV0001 (sim:1)", "COM3")
-  QString file;          // the file to send
-  qint64 bytes = -1;     // its size
-  QString sha256;        // its hash, for the technician to compare with the release note
+  QString unit;       // as the window names it ("sn:QV0001 (sim:1)", "COM3")
+  QString file;       // the file to send
+  qint64 bytes = -1;  // its size
+  QString sha256;     // its hash, for the technician to compare with the release note
   std::optional<qint32> hz;
 };
 

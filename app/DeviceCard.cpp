@@ -66,21 +66,20 @@ void DeviceCard::Relabel() {
   const QString notRead = l.Text(QT_TRANSLATE_NOOP("quorvin", "not read yet"));
   if (!m_unit) {
     for (QLabel* v : values) v->clear();
-    m_identity->setText(m_attached == 0
-                            ? l.Text(QT_TRANSLATE_NOOP("quorvin", "No repeater attached"))
-                            : l.Text(QT_TRANSLATE_NOOP("quorvin", "%1 repeaters attached: choose one in the list"))
-                                  .arg(m_attached));
+    m_identity->setText(
+        m_attached == 0
+            ? l.Text(QT_TRANSLATE_NOOP("quorvin", "No repeater attached"))
+            : l.Text(QT_TRANSLATE_NOOP("quorvin", "%1 repeaters attached: choose one in the list")).arg(m_attached));
     return;
   }
   m_identity->setText(m_unit->identity);
   m_location->setText(m_unit->info.location.isEmpty() ? m_unit->info.path : m_unit->info.location);
-  m_serial->setText(m_unit->info.serial.isEmpty() ? l.Text(QT_TRANSLATE_NOOP("quorvin", "none"))
-                                                  : m_unit->info.serial);
+  m_serial->setText(m_unit->info.serial.isEmpty() ? l.Text(QT_TRANSLATE_NOOP("quorvin", "none")) : m_unit->info.serial);
   m_version->setText(m_facts.version.isEmpty() ? notRead : m_facts.version);
-  m_frequency->setText(m_facts.frequency ? QStringLiteral("%1 Hz (%2)")
-                                               .arg(FrequencyFieldText(*m_facts.frequency),
-                                                    FrequencyInMhz(*m_facts.frequency))
-                                         : notRead);
+  m_frequency->setText(
+      m_facts.frequency
+          ? QStringLiteral("%1 Hz (%2)").arg(FrequencyFieldText(*m_facts.frequency), FrequencyInMhz(*m_facts.frequency))
+          : notRead);
   QString state = m_present ? m_facts.state : l.Text(QT_TRANSLATE_NOOP("quorvin", "not attached"));
   if (state.isEmpty()) state = l.Text(QT_TRANSLATE_NOOP("quorvin", "ready"));
   m_state->setText(state);

@@ -62,7 +62,8 @@ void LinkPanel::Relabel() {
   m_serial->setText(WithMnemonic(l.Text(QT_TRANSLATE_NOOP("quorvin", "Serial port")), QLatin1Char('P')));
   m_serial->setAccessibleName(l.Text(QT_TRANSLATE_NOOP("quorvin", "Serial port")));
   m_serial->setToolTip(l.Text(QT_TRANSLATE_NOOP(
-      "quorvin", "Work over a serial port: upgrade, version and the backup transfers (no frequency, no call buttons)")));
+      "quorvin",
+      "Work over a serial port: upgrade, version and the backup transfers (no frequency, no call buttons)")));
   m_portLabel->setText(l.Text(QT_TRANSLATE_NOOP("quorvin", "COM:")));
   m_port->setAccessibleName(l.Text(QT_TRANSLATE_NOOP("quorvin", "Serial port")));
   m_port->setToolTip(l.Text(QT_TRANSLATE_NOOP("quorvin", "The serial ports of this computer, in the system's order")));

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDebug>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QIcon>
@@ -18,18 +19,25 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QVBoxLayout>
 
+#include "app/AboutDialog.h"
 #include "app/Controls.h"
 #include "app/DeviceCard.h"
+#include "app/DoctorView.h"
+#include "app/HistoryView.h"
 #include "app/LinkPanel.h"
+#include "app/LogPane.h"
 #include "app/OperationsPanel.h"
 #include "app/ProgressPanel.h"
 #include "app/QtFeedback.h"
 #include "app/Settings.h"
+#include "app/SnapshotsView.h"
 #include "app/UnitList.h"
 #include "host/History.h"
 #include "link/SerialPort.h"
@@ -82,6 +90,7 @@ MainWindow::MainWindow(HidBackend& backend, Clock& clock, const WindowOptions& o
   setWindowIcon(WindowIcon());
   setAcceptDrops(true);
   BuildWindow();
+  BuildViews();
   BuildMenus();
   RestoreSettings();
   Retranslate();
@@ -158,6 +167,40 @@ void MainWindow::BuildWindow() {
   setTabOrder(m_link->SpeedBox(), m_ops->FrequencyField());
 }
 
+void MainWindow::BuildViews() {
+  // Around the operations, in docks the technician may move, close or bring back (View menu):
+  // the log of this session, the snapshots, the history of every program, the doctor.
+  m_log = new LogPane(m_lang, nullptr, this);
+  m_snapshots = new SnapshotsView(m_lang, this);
+  m_history = new HistoryView(m_lang, this);
+  m_doctor = new DoctorView(m_lang, QStringLiteral("/"), this);
+  const struct {
+    QWidget* view;
+    const char* name;
+  } views[] = {
+      {m_log, "dockLog"}, {m_snapshots, "dockSnapshots"}, {m_history, "dockHistory"}, {m_doctor, "dockDoctor"}};
+  QDockWidget* first = nullptr;
+  for (const auto& v : views) {
+    auto* dock = new QDockWidget(this);
+    dock->setObjectName(QLatin1String(v.name));
+    // A view scrolls in a small dock rather than holding the window above a small screen's size.
+    auto* scroll = new QScrollArea(dock);
+    scroll->setObjectName(QLatin1String(v.name) + QStringLiteral("Scroll"));
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidget(v.view);
+    scroll->setMinimumHeight(40);
+    dock->setWidget(scroll);
+    dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                      QDockWidget::DockWidgetFloatable);
+    addDockWidget(Qt::BottomDockWidgetArea, dock);
+    if (first) tabifyDockWidget(first, dock);
+    first = first ? first : dock;
+  }
+  first->raise();  // the log is the tab shown at first
+  connect(m_snapshots, &SnapshotsView::restoreRequested, this, &MainWindow::RequestRestore);
+}
+
 void MainWindow::BuildMenus() {
   // Built once; Retranslate labels them. Each action keeps its text's source in its data.
   const auto add = [this](QMenu* menu, const char* name, auto slot, const QKeySequence& keys = {}) {
@@ -173,6 +216,17 @@ void MainWindow::BuildMenus() {
   add(file, "actionDownload", [this] { OnButton(ctl::BackupDownload); });
   add(file, "actionReadBack", [this] { OnButton(ctl::BackupReadBack); });
   file->addSeparator();
+  add(file, "actionSaveLog", [this] { m_log->Save(); });
+  add(file, "actionBundle", [this] {
+    FileQuestion q{m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Save a support bundle as")),
+                   Settings::Folder(FileUseKind::Bundle), QStringLiteral("quorvin-support.tar"),
+                   m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Support bundles (*.tar)"))};
+    const QString path = m_chooser->SaveBin(this, q);
+    if (path.isEmpty()) return;
+    Settings::SetFolder(FileUseKind::Bundle, QFileInfo(path).absolutePath());
+    SaveSupportBundle(path);
+  });
+  file->addSeparator();
   add(
       file, "actionQuit", [this] { close(); }, QKeySequence::Quit);
   QMenu* unit = menuBar()->addMenu(QString());
@@ -184,6 +238,13 @@ void MainWindow::BuildMenus() {
   unit->addSeparator();
   add(
       unit, "actionRefresh", [this] { LookNow(); }, QKeySequence::Refresh);
+  QMenu* view = menuBar()->addMenu(QString());
+  view->setObjectName(QStringLiteral("menuView"));
+  for (const char* name : {"dockLog", "dockSnapshots", "dockHistory", "dockDoctor"}) {
+    QAction* toggle = findChild<QDockWidget*>(QLatin1String(name))->toggleViewAction();
+    toggle->setObjectName(QStringLiteral("action") + QLatin1String(name + 4));
+    view->addAction(toggle);
+  }
   QMenu* settings = menuBar()->addMenu(QString());
   settings->setObjectName(QStringLiteral("menuSettings"));
   QAction* ask = add(settings, "actionAsk", [](bool on) { Settings::SetAskBeforeChanges(on); });
@@ -207,6 +268,12 @@ void MainWindow::BuildMenus() {
   help->setObjectName(QStringLiteral("menuHelp"));
   add(
       help, "actionHelp", [this] { ShowHelp(); }, QKeySequence::HelpContents);
+  add(help, "actionDoctor", [this] {
+    QDockWidget* dock = findChild<QDockWidget*>(QStringLiteral("dockDoctor"));
+    dock->show();
+    dock->raise();
+    m_doctor->Check();
+  });
   add(help, "actionAbout", [this] { ShowAbout(); });
 }
 
@@ -224,6 +291,14 @@ void MainWindow::Retranslate() {
       {"actionUpgrade", QT_TRANSLATE_NOOP("quorvin", "&Upgrade the firmware...")},
       {"actionDownload", QT_TRANSLATE_NOOP("quorvin", "&Download backup data into the repeater...")},
       {"actionReadBack", QT_TRANSLATE_NOOP("quorvin", "&Read the backup data into a file...")},
+      {"actionSaveLog", QT_TRANSLATE_NOOP("quorvin", "Save the &log...")},
+      {"actionBundle", QT_TRANSLATE_NOOP("quorvin", "Save a support &bundle...")},
+      {"menuView", QT_TRANSLATE_NOOP("quorvin", "&View")},
+      {"dockLog", QT_TRANSLATE_NOOP("quorvin", "&Log")},
+      {"dockSnapshots", QT_TRANSLATE_NOOP("quorvin", "&Snapshots")},
+      {"dockHistory", QT_TRANSLATE_NOOP("quorvin", "&History")},
+      {"dockDoctor", QT_TRANSLATE_NOOP("quorvin", "&Doctor")},
+      {"actionDoctor", QT_TRANSLATE_NOOP("quorvin", "&Doctor")},
       {"actionQuit", QT_TRANSLATE_NOOP("quorvin", "&Quit")},
       {"menuRepeater", QT_TRANSLATE_NOOP("quorvin", "&Repeater")},
       {"actionVersion", QT_TRANSLATE_NOOP("quorvin", "Read the &version")},
@@ -242,6 +317,10 @@ void MainWindow::Retranslate() {
   for (const auto& t : texts) {
     if (auto* menu = findChild<QMenu*>(QLatin1String(t.name))) menu->setTitle(l.Text(t.text));
     if (auto* action = findChild<QAction*>(QLatin1String(t.name))) action->setText(l.Text(t.text));
+    if (auto* dock = findChild<QDockWidget*>(QLatin1String(t.name))) {
+      dock->setWindowTitle(QString(l.Text(t.text)).remove(QLatin1Char('&')));
+      dock->toggleViewAction()->setText(l.Text(t.text));
+    }
   }
   // Each language is named in its own script, so a technician can find theirs whatever is shown.
   findChild<QAction*>(QStringLiteral("actionEnglish"))->setText(QStringLiteral("English"));
@@ -253,7 +332,16 @@ void MainWindow::Retranslate() {
   m_link->SetLanguage(l);
   m_ops->SetLanguage(l);
   m_progress->SetLanguage(l);
+  m_log->SetLanguage(l);
+  m_snapshots->SetLanguage(l);
+  m_history->SetLanguage(l);
+  m_doctor->SetLanguage(l);
   m_status->setAccessibleName(l.Text(QT_TRANSLATE_NOOP("quorvin", "Status")));
+  // The docks' tabs, which the window makes as it tabifies them.
+  for (QTabBar* tabs : findChildren<QTabBar*>(Qt::FindDirectChildrenOnly)) {
+    tabs->setAccessibleName(l.Text(QT_TRANSLATE_NOOP("quorvin", "Views")));
+    tabs->setToolTip(l.Text(QT_TRANSLATE_NOOP("quorvin", "The log, the snapshots, the history and the doctor")));
+  }
   ShowChosen();
 }
 
@@ -267,8 +355,14 @@ void MainWindow::RestoreSettings() {
   m_ops->SnapshotBox()->setChecked(Settings::SnapshotBeforeChanges());
   m_link->SetSpeed(Settings::LastSpeed());
   m_link->SetSerial(Settings::SerialLink());
-  if (!restoreGeometry(Settings::Geometry())) resize(760, 560);
-  (void)restoreState(Settings::WindowState());
+  if (!restoreGeometry(Settings::Geometry())) {
+    // A first start: roomy where the screen allows, never larger than it.
+    const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
+    resize(std::min(960, screen.width() - 40), std::min(760, screen.height() - 60));
+  }
+  // The views below keep to a strip at first; the operations above are what a technician came for.
+  if (!restoreState(Settings::WindowState()))
+    resizeDocks({findChild<QDockWidget*>(QStringLiteral("dockLog"))}, {170}, Qt::Vertical);
 }
 
 QWidget* MainWindow::Control(int id) const { return findChild<QWidget*>(QStringLiteral("ctl%1").arg(id)); }
@@ -407,8 +501,8 @@ void MainWindow::ShowHelp() {
 }
 
 void MainWindow::ShowAbout() {
-  ShowBox(MsgIcon::Information, ProductTitle(m_lang) + QStringLiteral(" " QUORVIN_VERSION),
-          m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "MIT licence. Qt %1.")).arg(QString::fromLatin1(qVersion())));
+  AboutDialog about(m_lang, this);
+  about.exec();
 }
 
 }  // namespace quorvin

@@ -34,7 +34,12 @@ class QLabel;
 namespace quorvin {
 
 class DeviceCard;
+class DoctorView;
+class HistoryView;
 class LinkPanel;
+class LogPane;
+class SnapshotsView;
+struct SnapshotInfo;
 class OperationsPanel;
 class ProgressPanel;
 class QtFeedback;
@@ -76,6 +81,15 @@ class MainWindow : public QMainWindow {
   [[nodiscard]] OperationsPanel* Operations() const { return m_ops; }
   [[nodiscard]] ProgressPanel* Progress() const { return m_progress; }
   [[nodiscard]] QLabel* StatusText() const { return m_status; }
+  [[nodiscard]] LogPane* Log() const { return m_log; }
+  [[nodiscard]] SnapshotsView* Snapshots() const { return m_snapshots; }
+  [[nodiscard]] HistoryView* History() const { return m_history; }
+  [[nodiscard]] DoctorView* Doctor() const { return m_doctor; }
+  // Puts a snapshot back onto the chosen unit, after asking (naming both units when it is another
+  // unit's); what the Snapshots view's Restore does.
+  void RequestRestore(const SnapshotInfo& snapshot);
+  // Writes a support bundle to `path` and says how it went.
+  void SaveSupportBundle(const QString& path);
   [[nodiscard]] const QString& ReadBackPath() const { return m_readBackPath; }
   void SetFileChooser(std::unique_ptr<FileChooser> chooser) { m_chooser = std::move(chooser); }
   void SetAsker(std::unique_ptr<ChangeAsker> asker) { m_asker = std::move(asker); }
@@ -115,6 +129,7 @@ class MainWindow : public QMainWindow {
  private:
   // MainWindow.cpp
   void BuildWindow();
+  void BuildViews();
   void BuildMenus();
   void Retranslate();
   void RestoreSettings();
@@ -165,6 +180,10 @@ class MainWindow : public QMainWindow {
   OperationsPanel* m_ops = nullptr;
   ProgressPanel* m_progress = nullptr;
   QLabel* m_status = nullptr;
+  LogPane* m_log = nullptr;
+  SnapshotsView* m_snapshots = nullptr;
+  HistoryView* m_history = nullptr;
+  DoctorView* m_doctor = nullptr;
   QPointer<QMessageBox> m_openBox;
 
   std::unique_ptr<FileChooser> m_chooser;

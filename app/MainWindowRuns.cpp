@@ -12,14 +12,19 @@
 
 #include "app/Controls.h"
 #include "app/DeviceCard.h"
+#include "app/HistoryView.h"
 #include "app/LinkPanel.h"
+#include "app/LogPane.h"
 #include "app/MainWindow.h"
 #include "app/OperationsPanel.h"
 #include "app/ProgressPanel.h"
 #include "app/QtFeedback.h"
 #include "app/Settings.h"
+#include "app/SnapshotsView.h"
 #include "app/UnitList.h"
 #include "front/FrequencyInput.h"
+#include "front/RunWords.h"
+#include "front/SupportBundle.h"
 #include "host/History.h"
 #include "host/InputFile.h"
 #include "link/SerialPort.h"
@@ -258,6 +263,67 @@ void MainWindow::RequestReadBack() {
       [path](Channel& ch) { return ReadBackup(ch, path); });
 }
 
+void MainWindow::RequestRestore(const SnapshotInfo& snapshot) {
+  if (Working()) return;
+  if (!UsbSelected()) {
+    ShowBox(MsgIcon::Warning,
+            m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "A snapshot is put back over USB: choose USB under Link.")), {});
+    return;
+  }
+  const std::optional<AttachedRepeater> unit = m_units->Chosen();
+  if (!unit || !m_units->ChosenPresent()) {
+    (void)CurrentTarget();  // says why there is none
+    if (!unit || !m_units->ChosenPresent()) return;
+  }
+  const QString name = QFileInfo(snapshot.folder).fileName();
+  if (!TakenFrom(snapshot, *unit)) {
+    // Another unit's data over this one's: always asked, whatever the bench asked to skip.
+    QMessageBox ask(QMessageBox::Warning, ProductTitle(m_lang),
+                    m_lang
+                        .Text(QT_TRANSLATE_NOOP("quorvin",
+                                                "The snapshot %1 was taken from another unit (%2), not from this one "
+                                                "(%3). Put it onto %3 anyway? Its backup data and frequency replace "
+                                                "what %3 holds."))
+                        .arg(name, SnapshotUnitText(snapshot), ChosenName()),
+                    QMessageBox::NoButton, this);
+    ask.setObjectName(QStringLiteral("restoreOtherUnit"));
+    QPushButton* go =
+        ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Restore onto this unit")), QMessageBox::AcceptRole);
+    QPushButton* cancel = ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Cancel")), QMessageBox::RejectRole);
+    ask.setDefaultButton(cancel);
+    ask.setEscapeButton(cancel);
+    ask.exec();
+    if (ask.clickedButton() != go) return;
+  } else {
+    ChangeQuestion q;
+    q.op = OpKind::Restore;
+    q.unit = ChosenName();
+    q.file = name;
+    if (!Consented(q)) return;
+  }
+  Run({OpKind::Restore, ChosenName(), {}, -1, {}},
+      {{}, QStringLiteral("restore"), snapshot.folder, FileUse::None, m_ops->SnapshotBox()->isChecked(), {}},
+      [snapshot](Channel& ch) { return RestoreSnapshot(ch, snapshot); });
+}
+
+void MainWindow::SaveSupportBundle(const QString& path) {
+  const BundleReport bundle = WriteSupportBundle(path, QStringLiteral("quorvin-setup"));
+  for (const FileProblem& problem : bundle.leftOut)
+    m_log->Append(LogPane::Level::Warning, m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1 is left out of the bundle: %2"))
+                                               .arg(problem.path, FileProblemText(m_lang, problem)));
+  if (!bundle.Written()) {
+    const QString why = bundle.refusal != OutputRefusal::None ? OutputRefusalText(m_lang, bundle.refusal, bundle.reason)
+                                                              : bundle.reason;
+    m_log->Append(LogPane::Level::Fault, FileWriteMessage(m_lang, path, why));
+    ShowBox(MsgIcon::Critical, FileWriteMessage(m_lang, path, why), {});
+    return;
+  }
+  const QString text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "The support bundle is saved: %1")).arg(path);
+  m_log->Append(LogPane::Level::Info,
+                text + QStringLiteral(" (") + bundle.contents.join(QStringLiteral(", ")) + QLatin1Char(')'));
+  ShowBox(MsgIcon::Information, text, bundle.contents.join(QLatin1Char('\n')));
+}
+
 void MainWindow::Run(const RunFacts& facts, RunPlan plan, std::function<OpResult(Channel&)> op) {
   const std::optional<Target> target = CurrentTarget();
   if (!target) return;
@@ -306,6 +372,19 @@ void MainWindow::Finish(const RunFacts& facts, const RunReport& report, const st
   ShowChosen();
   // A run stopped so that the window can close ends without a box: the window goes.
   const OutcomeBox box = m_closing ? OutcomeBox{} : ComposeOutcome(m_lang, facts, report, boxes);
+  // The log keeps what the box said, with the unit and the cause, at the level of operations.
+  const LogPane::Level level = r.Ok()                          ? LogPane::Level::Info
+                               : box.icon == MsgIcon::Critical ? LogPane::Level::Fault
+                                                               : LogPane::Level::Warning;
+  QString line = QStringLiteral("%1: %2").arg(facts.unit.isEmpty() ? report.unit : facts.unit,
+                                              box.text.isEmpty() ? OutcomeName(r.outcome) : box.text);
+  if (!r.detail.isEmpty()) line += QStringLiteral(" (%1)").arg(r.detail);
+  m_log->Append(level, line);
+  if (report.snapshot)
+    m_log->Append(LogPane::Level::Info,
+                  m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Snapshot taken: %1")).arg(report.snapshot->folder));
+  m_history->Refresh();
+  if (report.snapshot || facts.op == OpKind::Restore) m_snapshots->Refresh();
   if (box.icon != MsgIcon::None || !box.text.isEmpty()) ShowBox(box.icon, box.text, box.details);
   emit runEnded();
   m_watcher->LookNow();

@@ -8,6 +8,7 @@
 
 #include "app/DeviceCard.h"
 #include "app/LinkPanel.h"
+#include "app/LogPane.h"
 #include "app/MainWindow.h"
 #include "app/OperationsPanel.h"
 #include "app/QtFeedback.h"
@@ -31,13 +32,21 @@ void MainWindow::ApplySight(const Sight& sight) {
     OnLinkChanged();
   }
   TellDiscovery(sight.fault);
-  const QString before = m_units->ChosenKey();
-  for (const AttachedRepeater& unit : m_units->Update(sight.units)) {
+  const QString chosenBefore = m_units->ChosenKey();
+  const int presentBefore = m_units->PresentCount();
+  const std::vector<AttachedRepeater> arrived = m_units->Update(sight.units);
+  for (const AttachedRepeater& unit : arrived)
+    m_log->Append(LogPane::Level::Info,
+                  m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Repeater attached: %1 (%2)"))
+                      .arg(unit.identity, unit.info.location.isEmpty() ? unit.info.path : unit.info.location));
+  if (m_units->PresentCount() < presentBefore + static_cast<int>(arrived.size()))
+    m_log->Append(LogPane::Level::Info, m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "A repeater was unplugged.")));
+  for (const AttachedRepeater& unit : arrived) {
     // The unit chosen last time is chosen again when it comes back.
     if (unit.identity == Settings::LastUnit() && !m_units->ChosenPresent()) m_units->ChooseKey(UnitList::UnitKey(unit));
     QueueProbe(unit);
   }
-  if (m_units->ChosenKey() != before) OnChosenChanged();
+  if (m_units->ChosenKey() != chosenBefore) OnChosenChanged();
   ShowChosen();
   ProbeNext();
 }
@@ -57,6 +66,7 @@ void MainWindow::TellDiscovery(DiscoveryFault fault) {
   m_toldFault = fault;
   if (fault == DiscoveryFault::None) return;
   qInfo().noquote() << "discovery:" << DiscoveryFaultText(Language(), fault);
+  m_log->Append(LogPane::Level::Fault, DiscoveryFaultText(m_lang, fault));
   QMetaObject::invokeMethod(
       this, [this, fault] { ShowBox(MsgIcon::Warning, DiscoveryFaultText(m_lang, fault), {}); }, Qt::QueuedConnection);
 }
@@ -91,9 +101,10 @@ void MainWindow::UpdateStatus() {
   const Language& l = m_lang;
   QString text;
   if (m_link->Serial()) {
-    text = m_link->Port().isEmpty()
-               ? l.Text(QT_TRANSLATE_NOOP("quorvin", "Serial link: no serial port on this computer"))
-               : l.Text(QT_TRANSLATE_NOOP("quorvin", "Serial link: %1 at %2 bit/s")).arg(m_link->Port(), m_link->Speed());
+    text =
+        m_link->Port().isEmpty()
+            ? l.Text(QT_TRANSLATE_NOOP("quorvin", "Serial link: no serial port on this computer"))
+            : l.Text(QT_TRANSLATE_NOOP("quorvin", "Serial link: %1 at %2 bit/s")).arg(m_link->Port(), m_link->Speed());
   } else if (m_units->PresentCount() == 0) {
     text = l.Text(QT_TRANSLATE_NOOP("quorvin", "No repeater attached"));
   } else if (!m_units->ChosenPresent()) {
@@ -132,7 +143,7 @@ void MainWindow::ProbeNext() {
     UnitClaim claim(&m_backend, nullptr, quiet, m_clock, m_lang);
     Target target;
     target.device = unit.info.location.isEmpty() ? DeviceSelector{DeviceSelector::Kind::Path, unit.info.path}
-                                                  : DeviceSelector{DeviceSelector::Kind::Location, unit.info.location};
+                                                 : DeviceSelector{DeviceSelector::Kind::Location, unit.info.location};
     OpResult version;
     OpResult frequency;
     const RunReport report = RunOnUnit(claim, target, {}, {}, [&](Channel& ch) {

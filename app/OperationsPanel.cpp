@@ -117,15 +117,15 @@ void OperationsPanel::Relabel() {
     QPushButton* button = Button(b.id);
     button->setText(WithMnemonic(l.Text(b.text), b.key));
     button->setAccessibleName(l.Text(b.text));
-    button->setToolTip(UsbOnly(b.id) && m_serial
-                           ? l.Text(QT_TRANSLATE_NOOP("quorvin",
-                                                      "Works over USB only: the serial link has no command for it"))
-                           : l.Text(b.tip));
+    button->setToolTip(
+        UsbOnly(b.id) && m_serial
+            ? l.Text(QT_TRANSLATE_NOOP("quorvin", "Works over USB only: the serial link has no command for it"))
+            : l.Text(b.tip));
   }
   m_verify->setText(l.Text(QT_TRANSLATE_NOOP("quorvin", "Verify after download")));
   m_verify->setAccessibleName(m_verify->text());
-  m_verify->setToolTip(l.Text(QT_TRANSLATE_NOOP(
-      "quorvin", "After a backup download, read it back and compare it byte by byte with the file")));
+  m_verify->setToolTip(l.Text(
+      QT_TRANSLATE_NOOP("quorvin", "After a backup download, read it back and compare it byte by byte with the file")));
   m_snapshot->setText(l.Text(QT_TRANSLATE_NOOP("quorvin", "Snapshot before every change")));
   m_snapshot->setAccessibleName(m_snapshot->text());
   m_snapshot->setToolTip(l.Text(QT_TRANSLATE_NOOP(

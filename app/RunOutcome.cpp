@@ -18,9 +18,10 @@ QString Refusal(const Language& l, const RunReport& r) {
     case ClaimEnd::Several:
       return l.Text(QT_TRANSLATE_NOOP("quorvin", "Several repeaters are attached: choose one in the list first."));
     case ClaimEnd::Busy:
-      return l.Text(QT_TRANSLATE_NOOP("quorvin",
-                                      "The repeater %1 is in use by another program (process %2). Try again once it "
-                                      "has finished."))
+      return l
+          .Text(QT_TRANSLATE_NOOP("quorvin",
+                                  "The repeater %1 is in use by another program (process %2). Try again once it "
+                                  "has finished."))
           .arg(r.device.identity, holder);
     case ClaimEnd::LockFailed:
       return l.Text(QT_TRANSLATE_NOOP("quorvin", "The lock of the repeater %1 cannot be taken: %2"))
@@ -40,10 +41,11 @@ QString NextStep(const Language& l, const RunFacts& f, const RunReport& r) {
       return l.Text(QT_TRANSLATE_NOOP(
           "quorvin", "Check that the repeater is plugged in and powered; it then appears in the list."));
     case LinkFault::PermissionDenied:
-      return l.Text(QT_TRANSLATE_NOOP("quorvin",
-                                      "This user may not open it. The udev rule belongs in %1 (quorvinctl udev-rule "
-                                      "prints it); with it in place, plug the repeater in again. Help > Doctor "
-                                      "checks the set-up."))
+      return l
+          .Text(QT_TRANSLATE_NOOP("quorvin",
+                                  "This user may not open it. The udev rule belongs in %1 (quorvinctl udev-rule "
+                                  "prints it); with it in place, plug the repeater in again. Help > Doctor "
+                                  "checks the set-up."))
           .arg(QStringLiteral(QUORVIN_UDEV_RULE_PATH));
     case LinkFault::Busy:
       return l.Text(QT_TRANSLATE_NOOP("quorvin", "Wait until the other program has finished, then try again."));
@@ -99,7 +101,8 @@ OutcomeBox ComposeOutcome(const Language& l, const RunFacts& f, const RunReport&
   const OpResult& r = report.result;
   OutcomeBox box;
   QStringList details;
-  if (report.stop == RunStop::Claim && report.claim != ClaimEnd::Interrupted && report.claim != ClaimEnd::NoneAttached) {
+  if (report.stop == RunStop::Claim && report.claim != ClaimEnd::Interrupted &&
+      report.claim != ClaimEnd::NoneAttached) {
     box.icon = MsgIcon::Warning;
     box.text = Refusal(l, report);
     box.details = NextStep(l, f, report);
@@ -131,12 +134,13 @@ OutcomeBox ComposeOutcome(const Language& l, const RunFacts& f, const RunReport&
     for (std::size_t i = 0; i + 1 < boxes.size(); ++i) details << boxes[i].text;
     if (report.stop == RunStop::Snapshot) {
       if (!boxes.empty()) details << boxes.back().text;
-      box.text = l.Text(QT_TRANSLATE_NOOP("quorvin", "The snapshot before the change could not be taken, so nothing "
-                                                     "was changed."));
+      box.text = l.Text(QT_TRANSLATE_NOOP("quorvin",
+                                          "The snapshot before the change could not be taken, so nothing "
+                                          "was changed."));
     }
     if (r.outcome == Outcome::QuietEnd && boxes.empty())
-      box.text = l.Text(QT_TRANSLATE_NOOP(
-          "quorvin", "The repeater ended the transfer without saying whether it took the data."));
+      box.text = l.Text(
+          QT_TRANSLATE_NOOP("quorvin", "The repeater ended the transfer without saying whether it took the data."));
     if (!r.detail.isEmpty()) details << l.Text(QT_TRANSLATE_NOOP("quorvin", "Cause: %1")).arg(r.detail);
   }
   const QString next = NextStep(l, f, report);

@@ -22,8 +22,8 @@ struct HeldBox {
 // What the window knows of a run beyond its report.
 struct RunFacts {
   OpKind op = OpKind::Version;
-  QString unit;        // as the window names it
-  QString file;        // sent or written
+  QString unit;  // as the window names it
+  QString file;  // sent or written
   qint64 fileBytes = -1;
   QString oldVersion;  // the version before an upgrade, when it was read
 };

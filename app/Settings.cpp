@@ -51,7 +51,9 @@ void Settings::SetLastUnit(const QString& identity) { Store().setValue(QStringLi
 
 bool Settings::SerialLink() { return Store().value(QStringLiteral("link/kind")).toString() == QLatin1String("serial"); }
 QString Settings::LastPort() { return Store().value(QStringLiteral("link/port")).toString(); }
-QString Settings::LastSpeed() { return Store().value(QStringLiteral("link/speed"), QStringLiteral("115200")).toString(); }
+QString Settings::LastSpeed() {
+  return Store().value(QStringLiteral("link/speed"), QStringLiteral("115200")).toString();
+}
 void Settings::SetLink(bool serial, const QString& port, const QString& speed) {
   QSettings s = Store();
   s.setValue(QStringLiteral("link/kind"), serial ? QStringLiteral("serial") : QStringLiteral("usb"));

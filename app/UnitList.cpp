@@ -35,12 +35,10 @@ UnitList::UnitList(Language lang, QWidget* parent) : QTreeWidget(parent), m_lang
 
 void UnitList::SetLanguage(const Language& lang) {
   m_lang = lang;
-  setHeaderLabels({m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Repeater")),
-                   m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Location")),
-                   m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Serial number")),
-                   m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Version")),
-                   m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Frequency")),
-                   m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "State"))});
+  setHeaderLabels(
+      {m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Repeater")), m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Location")),
+       m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Serial number")), m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Version")),
+       m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Frequency")), m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "State"))});
   setAccessibleName(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Attached repeaters")));
   setToolTip(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Choose the repeater the buttons work on")));
   Redraw();
@@ -139,7 +137,8 @@ void UnitList::Redraw() {
     item->setText(kVersion, r.facts.version);
     item->setText(kFrequency, r.facts.frequency ? FrequencyInMhz(*r.facts.frequency) : QString());
     QString state = r.facts.state;
-    if (!r.present) state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "not attached"));
+    if (!r.present)
+      state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "not attached"));
     else if (r.unit.duplicateSerial)
       state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "shares its serial number")) +
               (state.isEmpty() ? QString() : QStringLiteral("; ") + state);

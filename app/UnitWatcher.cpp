@@ -58,7 +58,8 @@ void UnitWatcher::Loop() {
       sight.ports = names;
     }
     // Handed to the window's thread; a watcher destroyed meanwhile takes the call with it.
-    QMetaObject::invokeMethod(this, [this, sight] { m_seen(sight); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, sight] { m_seen(sight); }, Qt::QueuedConnection);
     std::unique_lock lock(m_mutex);
     m_wake.wait_for(lock, std::chrono::milliseconds(m_intervalMs), [this] { return m_stop || m_lookNow; });
     if (m_stop) return;

@@ -7,9 +7,9 @@
 #include <QSysInfo>
 #include <cstdio>
 
-#include "cli/Doctor.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
+#include "front/SupportBundle.h"
 #include "host/FileOpen.h"
 #include "host/History.h"
 #include "host/OutputFile.h"
@@ -71,54 +71,24 @@ int Session::History() {
 }
 
 int Session::RecordReport() {
-  TarArchive tar;
-  QStringList parts;
-  for (const QString& path : {LastRecordingPath(), HistoryPath()}) {
-    QFile file(path);
-    QString why;
-    const RegularOpen opened = OpenRegularForReading(file, &why);
-    if (opened == RegularOpen::Missing) continue;  // nothing recorded yet, or no history
-    QByteArray data;
-    if (opened == RegularOpen::Opened) data = file.readAll();
-    if (opened == RegularOpen::NotRegular) why = NotRegularFileText(m_lang);
-    if (opened == RegularOpen::Opened && file.error() != QFileDevice::NoError) why = file.errorString();
-    if (opened != RegularOpen::Opened || file.error() != QFileDevice::NoError) {
-      // The bundle is still worth sending without it; its contents say what it holds.
-      std::fprintf(
-          stderr, "quorvinctl: %s\n",
-          qUtf8Printable(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1 is left out of the bundle: %2")).arg(path, why)));
-      continue;
-    }
-    tar.Add(QFileInfo(path).fileName(), data);
-    parts << QFileInfo(path).fileName();
-  }
-  const QByteArray about = QStringLiteral("quorvinctl %1\n%2\n")
-                               .arg(QStringLiteral(QUORVIN_VERSION), QSysInfo::prettyProductName())
-                               .toUtf8();
-  tar.Add(QStringLiteral("about.txt"), about);
-  parts << QStringLiteral("about.txt");
-  // Doctor's findings in English: they are for support to read.
-  QStringList lines;
-  for (const Finding& f : Diagnose(ProbeSystem(QStringLiteral("/"), kVendorId, kProductId), std::nullopt, Language()))
-    lines << FindingLine(f, Language());
-  tar.Add(QStringLiteral("doctor.txt"), (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
-  parts << QStringLiteral("doctor.txt");
-  const QByteArray bytes = tar.Finish();
-  OutputFile out(*m_file);
+  const BundleReport bundle = WriteSupportBundle(*m_file, QStringLiteral("quorvinctl"));
+  for (const FileProblem& problem : bundle.leftOut)
+    std::fprintf(stderr, "quorvinctl: %s\n",
+                 qUtf8Printable(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1 is left out of the bundle: %2"))
+                                    .arg(problem.path, FileProblemText(m_lang, problem))));
   OpResult r;
-  const OutputRefusal refusal = out.Open();
-  if (refusal != OutputRefusal::None || !out.Write(bytes.constData(), bytes.size()) || !out.Commit()) {
-    const QString why =
-        refusal != OutputRefusal::None ? OutputRefusalText(m_lang, refusal, out.Reason()) : out.Reason();
+  if (!bundle.Written()) {
+    const QString why = bundle.refusal != OutputRefusal::None ? OutputRefusalText(m_lang, bundle.refusal, bundle.reason)
+                                                              : bundle.reason;
     m_fb.Say(FileWriteMessage(m_lang, *m_file, why));
     r.outcome = Outcome::FileError;
     r.fault = Fault::FileWriteFailed;
     return Finish(r);
   }
   r.outcome = Outcome::Success;
-  r.bytes = bytes.size();
-  m_extra[QStringLiteral("contents")] = QJsonArray::fromStringList(parts);
-  if (!m_o.json) PrintOut(parts.join(QLatin1Char(' ')));
+  r.bytes = bundle.bytes;
+  m_extra[QStringLiteral("contents")] = QJsonArray::fromStringList(bundle.contents);
+  if (!m_o.json) PrintOut(bundle.contents.join(QLatin1Char(' ')));
   return Finish(r);
 }
 

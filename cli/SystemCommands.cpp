@@ -5,11 +5,11 @@
 #include <QJsonArray>
 #include <cstdio>
 
-#include "cli/Doctor.h"
 #include "cli/ExitStatus.h"
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "cli/UdevRule.h"
+#include "front/Doctor.h"
 #include "host/SystemProbe.h"
 #include "link/HidLink.h"
 #include "link/SerialPortList.h"

@@ -998,10 +998,6 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
 终端工具 quorvinctl 可完成同样的操作（quorvinctl --help）。</translation>
     </message>
     <message>
-        <source>MIT licence. Qt %1.</source>
-        <translation>MIT 许可证。Qt %1。</translation>
-    </message>
-    <message>
         <source>the repeater</source>
         <translation>中继器</translation>
     </message>
@@ -1652,6 +1648,122 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
     <message>
         <source>shares its serial number</source>
         <translation>序列号与其他设备相同</translation>
+    </message>
+    <message>
+        <source>Result</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>What was found</source>
+        <translation>发现的情况</translation>
+    </message>
+    <message>
+        <source>How to fix it</source>
+        <translation>解决方法</translation>
+    </message>
+    <message>
+        <source>What the doctor found</source>
+        <translation>诊断发现的问题</translation>
+    </message>
+    <message>
+        <source>Each check: OK, or PROBLEM with the step that fixes it</source>
+        <translation>每项检查：正常，或问题及其解决步骤</translation>
+    </message>
+    <message>
+        <source>Check again</source>
+        <translation>重新检查</translation>
+    </message>
+    <message>
+        <source>Look at the repeater, the udev rule and the ports again</source>
+        <translation>重新检查中继器、udev 规则和串口</translation>
+    </message>
+    <message>
+        <source>The doctor&apos;s verdict</source>
+        <translation>诊断结论</translation>
+    </message>
+    <message>
+        <source>Doctor</source>
+        <translation>诊断</translation>
+    </message>
+    <message>
+        <source>Checking...</source>
+        <translation>正在检查...</translation>
+    </message>
+    <message>
+        <source>All is well.</source>
+        <translation>一切正常。</translation>
+    </message>
+    <message>
+        <source>%1 problems found: each says how to fix it.</source>
+        <translation>发现 %1 个问题：每个问题都附有解决方法。</translation>
+    </message>
+    <message>
+        <source>Save a support bundle as</source>
+        <translation>将支持包另存为</translation>
+    </message>
+    <message>
+        <source>Support bundles (*.tar)</source>
+        <translation>支持包 (*.tar)</translation>
+    </message>
+    <message>
+        <source>Save the &amp;log...</source>
+        <translation>保存日志(&amp;L)...</translation>
+    </message>
+    <message>
+        <source>Save a support &amp;bundle...</source>
+        <translation>保存支持包(&amp;B)...</translation>
+    </message>
+    <message>
+        <source>&amp;View</source>
+        <translation>视图(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Log</source>
+        <translation>日志(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Snapshots</source>
+        <translation>快照(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;History</source>
+        <translation>历史记录(&amp;H)</translation>
+    </message>
+    <message>
+        <source>&amp;Doctor</source>
+        <translation>诊断(&amp;D)</translation>
+    </message>
+    <message>
+        <source>A snapshot is put back over USB: choose USB under Link.</source>
+        <translation>快照通过 USB 恢复：请在“连接”中选择 USB。</translation>
+    </message>
+    <message>
+        <source>The snapshot %1 was taken from another unit (%2), not from this one (%3). Put it onto %3 anyway? Its backup data and frequency replace what %3 holds.</source>
+        <translation>快照 %1 取自另一台设备（%2），而不是这台（%3）。仍要恢复到 %3 吗？它的备份数据和频率会替换 %3 现有的内容。</translation>
+    </message>
+    <message>
+        <source>&amp;Restore onto this unit</source>
+        <translation>恢复到这台设备(&amp;R)</translation>
+    </message>
+    <message>
+        <source>The support bundle is saved: %1</source>
+        <translation>支持包已保存：%1</translation>
+    </message>
+    <message>
+        <source>Repeater attached: %1 (%2)</source>
+        <translation>已连接中继器：%1（%2）</translation>
+    </message>
+    <message>
+        <source>A repeater was unplugged.</source>
+        <translation>有一台中继器被拔出。</translation>
+    </message>
+    <message>
+        <source>Views</source>
+        <translation>视图</translation>
+    </message>
+    <message>
+        <source>The log, the snapshots, the history and the doctor</source>
+        <translation>日志、快照、历史记录和诊断</translation>
     </message>
 </context>
 </TS>

@@ -1,7 +1,7 @@
 // quorvinctl doctor over a made-up system tree: each broken set-up a technician meets is found, and
 // a sound one passes.
 
-#include "cli/Doctor.h"
+#include "front/Doctor.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 #include "link/HidLink.h"
 #include "protocol/Protocol.h"
 
-namespace quorvin::cli {
+namespace quorvin {
 namespace {
 
 constexpr char kRule[] =
@@ -208,4 +208,4 @@ TEST(Doctor, DeniedAccessGetsTheFixThatApplies) {
 }
 
 }  // namespace
-}  // namespace quorvin::cli
+}  // namespace quorvin

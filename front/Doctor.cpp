@@ -1,4 +1,4 @@
-#include "cli/Doctor.h"
+#include "front/Doctor.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,7 +9,7 @@
 #include "host/FileOpen.h"
 #include "protocol/Protocol.h"
 
-namespace quorvin::cli {
+namespace quorvin {
 
 namespace {
 
@@ -18,9 +18,9 @@ constexpr char kRuleInstall[] =
     "sudo udevadm control --reload && sudo udevadm trigger";
 constexpr char kRulesFolders[] = "/etc/udev/rules.d, /run/udev/rules.d, /usr/lib/udev/rules.d, /lib/udev/rules.d";
 
-class Report {
+class Findings {
  public:
-  explicit Report(const Language& lang) : m_lang(lang) {}
+  explicit Findings(const Language& lang) : m_lang(lang) {}
   QString T(const char* text) const { return m_lang.Text(text); }
   void Ok(const char* check, const QString& subject, const QString& what) {
     m_list.push_back({QString::fromLatin1(check), true, subject, what, {}});
@@ -37,7 +37,7 @@ class Report {
 
 bool Denied(int error) { return error == EACCES || error == EPERM; }
 
-void CheckRepeater(const SystemFacts& s, Report& r) {
+void CheckRepeater(const SystemFacts& s, Findings& r) {
   if (s.usbDevices == 0 && s.hidraw.empty()) {
     r.Problem("usb-device", {}, r.T(QT_TRANSLATE_NOOP("quorvin", "No repeater (USB 0483:1234) is attached.")),
               r.T(QT_TRANSLATE_NOOP("quorvin",
@@ -56,7 +56,7 @@ void CheckRepeater(const SystemFacts& s, Report& r) {
                                     "did not take it.")));
 }
 
-void CheckHidraw(const SystemFacts& s, Report& r) {
+void CheckHidraw(const SystemFacts& s, Findings& r) {
   const bool ruleInstalled = !s.rules.empty();
   for (const HidrawNode& n : s.hidraw) {
     if (n.open.Opened()) {
@@ -79,7 +79,7 @@ void CheckHidraw(const SystemFacts& s, Report& r) {
   }
 }
 
-void CheckRules(const SystemFacts& s, Report& r) {
+void CheckRules(const SystemFacts& s, Findings& r) {
   if (s.rules.empty()) {
     r.Problem("udev-rule", {},
               r.T(QT_TRANSLATE_NOOP("quorvin", "No udev rule for the repeater is installed (looked in %1)."))
@@ -120,7 +120,7 @@ void CheckRules(const SystemFacts& s, Report& r) {
   }
 }
 
-void CheckSerialPort(const SerialNode& p, Report& r) {
+void CheckSerialPort(const SerialNode& p, Findings& r) {
   if (!p.holder.isEmpty() || p.open.error == EBUSY) {
     const QString who = p.holder.isEmpty() ? r.T(QT_TRANSLATE_NOOP("quorvin", "another process")) : p.holder;
     r.Problem("serial-port", p.node, r.T(QT_TRANSLATE_NOOP("quorvin", "%1 is held by %2.")).arg(p.node, who),
@@ -145,7 +145,7 @@ void CheckSerialPort(const SerialNode& p, Report& r) {
   }
 }
 
-void CheckSerial(const SystemFacts& s, Report& r) {
+void CheckSerial(const SystemFacts& s, Findings& r) {
   if (s.serial.empty())
     r.Ok("serial-port", {},
          r.T(QT_TRANSLATE_NOOP("quorvin", "No serial port is present (needed for the serial link only).")));
@@ -173,7 +173,7 @@ void CheckSerial(const SystemFacts& s, Report& r) {
   }
 }
 
-void CheckLimit(const FileFacts& f, const char* check, qint64 limit, const QString& link, Report& r) {
+void CheckLimit(const FileFacts& f, const char* check, qint64 limit, const QString& link, Findings& r) {
   if (f.size > limit)
     r.Problem(check, f.path,
               r.T(QT_TRANSLATE_NOOP("quorvin", "%1 is %2 bytes: over the %3 limit of %4 bytes."))
@@ -191,7 +191,7 @@ void CheckLimit(const FileFacts& f, const char* check, qint64 limit, const QStri
              .arg(f.path, QString::number(f.size), link, QString::number(limit)));
 }
 
-void CheckFile(const FileFacts& f, Report& r) {
+void CheckFile(const FileFacts& f, Findings& r) {
   if (!f.exists || !f.regular || !f.readable) {
     r.Problem("file", f.path, r.T(QT_TRANSLATE_NOOP("quorvin", "%1 is not a readable file.")).arg(f.path),
               r.T(QT_TRANSLATE_NOOP("quorvin", "Check the name and the file's permissions.")));
@@ -221,7 +221,7 @@ FileFacts LookAtFile(const QString& path) {
 }
 
 std::vector<Finding> Diagnose(const SystemFacts& system, const std::optional<FileFacts>& file, const Language& lang) {
-  Report r(lang);
+  Findings r(lang);
   if (system.available) {
     CheckRepeater(system, r);
     CheckHidraw(system, r);
@@ -256,4 +256,4 @@ QJsonArray FindingsJson(const std::vector<Finding>& findings) {
   return list;
 }
 
-}  // namespace quorvin::cli
+}  // namespace quorvin

@@ -1,7 +1,8 @@
 #pragma once
-// `quorvinctl doctor`: why the repeater or a serial port cannot be used from this account, each
-// finding with the exact command that fixes it. The judging is here, over what link/SystemProbe
-// gathered, so it runs the same on a made-up system tree as on the real one.
+// Why the repeater or a serial port cannot be used from this account (`quorvinctl doctor`, the
+// window's Doctor view), each finding with the exact command that fixes it. The judging is here,
+// over what host/SystemProbe gathered, so it runs the same on a made-up system tree as on the
+// real one.
 
 #include <QJsonArray>
 #include <QString>
@@ -11,7 +12,7 @@
 #include "host/SystemProbe.h"
 #include "ops/Language.h"
 
-namespace quorvin::cli {
+namespace quorvin {
 
 struct Finding {
   QString check;  // what was checked, in a word scripts may match on: "usb-device", "udev-rule", ...
@@ -39,4 +40,4 @@ struct FileFacts {
 [[nodiscard]] QString FindingLine(const Finding& f, const Language& lang);
 [[nodiscard]] QJsonArray FindingsJson(const std::vector<Finding>& findings);
 
-}  // namespace quorvin::cli
+}  // namespace quorvin
