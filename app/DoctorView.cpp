@@ -92,9 +92,10 @@ void DoctorView::Show(std::vector<Finding> findings) {
   // What was found reads whole where there is room; the fix takes the rest (its tip has it all).
   m_table->resizeColumnToContents(1);
   m_table->setColumnWidth(1, std::min(m_table->columnWidth(1), std::max(200, m_table->width() / 2)));
-  m_summary->setText(problems == 0 ? m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "All is well."))
-                                   : m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1 problems found: each says how to fix it."))
-                                         .arg(problems));
+  m_summary->setText(
+      problems == 0
+          ? m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "All is well."))
+          : m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "%1 problems found: each says how to fix it.")).arg(problems));
   m_again->setEnabled(true);
 }
 

@@ -470,7 +470,13 @@ void MainWindow::dropEvent(QDropEvent* event) {
   const QList<QUrl> urls = event->mimeData()->urls();
   if (Working() || urls.size() != 1 || !urls.front().isLocalFile()) return;
   event->acceptProposedAction();
-  const QString path = urls.front().toLocalFile();
+  // Asked once the drop is over, so the file manager the file came from is not held meanwhile.
+  QMetaObject::invokeMethod(
+      this, [this, path = urls.front().toLocalFile()] { OfferFile(path); }, Qt::QueuedConnection);
+}
+
+void MainWindow::OfferFile(const QString& path) {
+  if (Working()) return;
   // What the file is for, asked before anything is sent, with what the file is.
   QMessageBox ask(
       QMessageBox::Question, ProductTitle(m_lang),

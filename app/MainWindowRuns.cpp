@@ -112,6 +112,17 @@ std::optional<Target> MainWindow::CurrentTarget() {
                                                   : DeviceSelector{DeviceSelector::Kind::Location, unit->info.location};
     return target;
   }
+  if (unit) {
+    // Chosen, and gone: never the neighbour instead.
+    ShowBox(MsgIcon::Warning,
+            m_lang
+                .Text(QT_TRANSLATE_NOOP("quorvin",
+                                        "The chosen repeater %1 is not attached: plug it in again, or "
+                                        "choose another in the list."))
+                .arg(unit->identity),
+            {});
+    return std::nullopt;
+  }
   if (m_units->PresentCount() > 1) {
     ShowBox(MsgIcon::Warning,
             m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Several repeaters are attached: choose one in the list first.")),

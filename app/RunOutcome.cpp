@@ -41,6 +41,11 @@ QString NextStep(const Language& l, const RunFacts& f, const RunReport& r) {
       return l.Text(QT_TRANSLATE_NOOP(
           "quorvin", "Check that the repeater is plugged in and powered; it then appears in the list."));
     case LinkFault::PermissionDenied:
+      if (r.link == LinkKind::Serial)
+        return l.Text(QT_TRANSLATE_NOOP("quorvin",
+                                        "This user may not open the port: add the user to the port's group (on most "
+                                        "systems: sudo usermod -aG dialout $USER), then log in again. Help > Doctor "
+                                        "names the group."));
       return l
           .Text(QT_TRANSLATE_NOOP("quorvin",
                                   "This user may not open it. The udev rule belongs in %1 (quorvinctl udev-rule "

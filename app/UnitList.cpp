@@ -72,8 +72,9 @@ std::vector<AttachedRepeater> UnitList::Update(const std::vector<AttachedRepeate
     m_rows[i].present = true;
     m_rows[i].unit = a;
   }
-  // A single unit needs no choosing.
-  if (PresentCount() == 1 && !ChosenPresent())
+  // A single unit needs no choosing; but a unit chosen once is never swapped for another behind the
+  // technician's back when it leaves.
+  if (PresentCount() == 1 && m_chosen.isEmpty())
     for (const Row& r : m_rows)
       if (r.present) m_chosen = UnitKey(r.unit);
   Redraw();

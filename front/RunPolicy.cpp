@@ -84,6 +84,7 @@ void WriteHistory(LinkKind link, const RunPlan& plan, const QDateTime& started, 
 }
 
 void Describe(const UnitClaim& claim, RunReport& report) {
+  report.link = claim.GetTarget().link;
   report.unit = claim.UnitName();
   report.device = claim.Unit();
   report.listed = claim.Listed();

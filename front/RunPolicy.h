@@ -46,6 +46,7 @@ enum class RunStop {
 struct RunReport {
   OpResult result;  // the operation's, or what kept it from running
   RunStop stop = RunStop::None;
+  LinkKind link = LinkKind::Usb;
   ClaimEnd claim = ClaimEnd::Claimed;
   QString unit;             // what the history names: the unit's identity, or the serial port
   AttachedRepeater device;  // USB: the unit driven (or the one another process holds)

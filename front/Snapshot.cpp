@@ -117,7 +117,8 @@ OpResult TakeSnapshot(UnitClaim& claim, SnapshotInfo* info) {
   const AttachedRepeater& unit = claim.Unit();
   s.unit = unit.identity;
   s.serial = unit.info.serial;
-  s.location = unit.info.location;
+  // Where the platform tells no location, the path is what the unit goes by while it stays plugged in.
+  s.location = unit.info.location.isEmpty() ? unit.info.path : unit.info.location;
   QString why;
   // A name that sorts by time.
   const QString folder = NewFolder(s.time.toString(QStringLiteral("yyyyMMdd-HHmmss-zzz")), why);
@@ -197,7 +198,8 @@ bool LoadSnapshot(const QString& nameOrPath, SnapshotInfo& info, QString* why) {
 
 bool TakenFrom(const SnapshotInfo& snapshot, const AttachedRepeater& unit) {
   const QString& serial = unit.info.serial;
-  const bool sameLocation = !snapshot.location.isEmpty() && snapshot.location == unit.info.location;
+  const QString& where = unit.info.location.isEmpty() ? unit.info.path : unit.info.location;
+  const bool sameLocation = !snapshot.location.isEmpty() && snapshot.location == where;
   if (!snapshot.serial.isEmpty() && !serial.isEmpty())
     return snapshot.serial == serial && (!unit.duplicateSerial || sameLocation);
   // A unit without a serial number is known only by where it hangs.

@@ -24,9 +24,9 @@ BundleReport WriteSupportBundle(const QString& path, const QString& program) {
     if (opened == RegularOpen::Opened && file.error() != QFileDevice::NoError) why = file.errorString();
     if (opened != RegularOpen::Opened || file.error() != QFileDevice::NoError) {
       // The bundle is still worth sending without it; its contents say what it holds.
-      report.leftOut.push_back({opened == RegularOpen::NotRegular ? FileProblem::Kind::NotRegular
-                                                                  : FileProblem::Kind::System,
-                                kept, why, OutputRefusal::None});
+      report.leftOut.push_back(
+          {opened == RegularOpen::NotRegular ? FileProblem::Kind::NotRegular : FileProblem::Kind::System, kept, why,
+           OutputRefusal::None});
       continue;
     }
     tar.Add(QFileInfo(kept).fileName(), data);

@@ -13,10 +13,10 @@
 namespace quorvin {
 
 struct BundleReport {
-  QStringList contents;               // the names in the archive
-  std::vector<FileProblem> leftOut;   // what was there but could not be read (the bundle goes without)
+  QStringList contents;                         // the names in the archive
+  std::vector<FileProblem> leftOut;             // what was there but could not be read (the bundle goes without)
   OutputRefusal refusal = OutputRefusal::None;  // the path was turned away
-  QString reason;                     // the system's words when the bundle could not be written
+  QString reason;                               // the system's words when the bundle could not be written
   qint64 bytes = 0;
   [[nodiscard]] bool Written() const { return refusal == OutputRefusal::None && reason.isEmpty(); }
 };

@@ -1765,5 +1765,13 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
         <source>The log, the snapshots, the history and the doctor</source>
         <translation>日志、快照、历史记录和诊断</translation>
     </message>
+    <message>
+        <source>The chosen repeater %1 is not attached: plug it in again, or choose another in the list.</source>
+        <translation>选中的中继器 %1 未连接：请重新插入，或在列表中选择另一台。</translation>
+    </message>
+    <message>
+        <source>This user may not open the port: add the user to the port&apos;s group (on most systems: sudo usermod -aG dialout $USER), then log in again. Help &gt; Doctor names the group.</source>
+        <translation>当前用户无权打开该串口：请将用户加入该串口所属的组（大多数系统上：sudo usermod -aG dialout $USER），然后重新登录。“帮助 &gt; 诊断”会列出该组。</translation>
+    </message>
 </context>
 </TS>

@@ -5,6 +5,7 @@
 // unit's card fills as it arrives; the file questions remember their folders; the history's times
 // are the operations' own. A virtual clock makes the operations' long pauses free.
 
+#include <QCheckBox>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -18,6 +19,7 @@
 #include "app/MainWindow.h"
 #include "app/OperationsPanel.h"
 #include "app/ProgressPanel.h"
+#include "front/Snapshot.h"
 #include "gui/GuiSupport.h"
 #include "host/Clock.h"
 #include "host/History.h"
@@ -96,6 +98,8 @@ class DemoTest : public QObject {
   void FileTransfersNameTheFileAndTheVersionAndRememberTheFolder();
   void CancelStopsAnUpgradeAndSaysWhatTheUnitMayHold();
   void HistoryTimesLeaveOutTheBox();
+  void ARestoreBringsBackTheBackupAndTheFrequency();
+  void ADroppedFileIsSentOnlyAfterSayingWhatFor();
 
  private:
   std::unique_ptr<QTemporaryDir> m_home;
@@ -258,6 +262,58 @@ void DemoTest::HistoryTimesLeaveOutTheBox() {
   const QVector<QJsonObject> history = ReadHistory(HistoryPath());
   QCOMPARE(history.last()["operation"].toString(), QStringLiteral("version"));
   QVERIFY2(history.last()["ms"].toInteger() < 300, qPrintable(QString::number(history.last()["ms"].toInteger())));
+}
+
+void DemoTest::ARestoreBringsBackTheBackupAndTheFrequency() {
+  VirtualClock clock(1000);
+  qputenv("XDG_DATA_HOME", QFile::encodeName(m_home->filePath("data")));
+  Demo d(clock);
+  const QByteArray before = d.Model([](DeviceModel& m) { return m.BackupData(); });
+  // A change with the snapshot on keeps what the unit held first.
+  d.window.Operations()->SnapshotBox()->setChecked(true);
+  d.Field()->setText("433920000");
+  d.Click(ctl::SetFrequency);
+  QVERIFY(d.Model([](DeviceModel& m) { return m.SetBackupData(Pattern(777, 9)); }));
+  const std::vector<SnapshotInfo> kept = ListSnapshots();
+  QCOMPARE(kept.size(), std::size_t{1});
+  d.window.Operations()->SnapshotBox()->setChecked(false);
+  // Put back from the Snapshots view: the backup, then the frequency, byte for byte.
+  SnapshotInfo loaded;
+  QVERIFY(LoadSnapshot(kept.front().folder, loaded, nullptr));
+  d.window.RequestRestore(loaded);
+  QVERIFY(QTest::qWaitFor([&] { return d.window.Idle(); }, 10000));
+  QCOMPARE(d.Model([](DeviceModel& m) { return m.BackupData(); }), before);
+  QCOMPARE(d.Model([](DeviceModel& m) { return m.Frequency(); }), 315600000u);
+  QVERIFY(d.questions.last().startsWith("Put the snapshot "));
+  qunsetenv("XDG_DATA_HOME");
+}
+
+void DemoTest::ADroppedFileIsSentOnlyAfterSayingWhatFor() {
+  VirtualClock clock(1000);
+  QTemporaryDir dir;
+  const QString fw = WriteFile(dir.filePath("dropped.bin"), Pattern(104, 5));
+  Demo d(clock, true, Consent::Cancel);  // the drop's own question is the consent
+  d.boxes.leave << QStringLiteral("dropQuestion");
+  const auto drop = [&](const char* answer) {
+    QString asked;
+    QTimer::singleShot(0, [&] {
+      QTRY_VERIFY(qobject_cast<QMessageBox*>(QApplication::activeModalWidget()));
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      asked = box->text() + QLatin1Char('\n') + box->informativeText();
+      for (QAbstractButton* b : box->buttons())
+        if (QString(b->text()).remove(QLatin1Char('&')) == QLatin1String(answer)) b->click();
+    });
+    d.window.OfferFile(fw);
+    (void)QTest::qWaitFor([&] { return d.window.Idle(); }, 10000);
+    return asked;
+  };
+  const QString question = drop("Cancel");
+  QVERIFY2(question.contains("dropped.bin") && question.contains("Size: 104 bytes") && question.contains("SHA-256: "),
+           qPrintable(question));
+  QVERIFY(d.Model([](DeviceModel& m) { return m.FirmwareImage(); }).isEmpty());
+  (void)drop("Upgrade the firmware");
+  QCOMPARE(d.Model([](DeviceModel& m) { return m.FirmwareImage(); }), Pattern(104, 5));
+  QVERIFY(d.questions.isEmpty());
 }
 
 QTEST_MAIN(DemoTest)
