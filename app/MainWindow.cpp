@@ -360,9 +360,18 @@ void MainWindow::RestoreSettings() {
     const QRect screen = this->screen() ? this->screen()->availableGeometry() : QRect(0, 0, 1024, 768);
     resize(std::min(960, screen.width() - 40), std::min(760, screen.height() - 60));
   }
-  // The views below keep to a strip at first; the operations above are what a technician came for.
-  if (!restoreState(Settings::WindowState()))
-    resizeDocks({findChild<QDockWidget*>(QStringLiteral("dockLog"))}, {170}, Qt::Vertical);
+  // The views below get what the operations leave of the window at first: the operations are what a
+  // technician came for. Where too little is left, they start hidden, one click away (View menu).
+  if (!restoreState(Settings::WindowState())) {
+    const auto* scroll = findChild<QScrollArea*>(QStringLiteral("mainScroll"));
+    const int content = scroll && scroll->widget() ? scroll->widget()->minimumSizeHint().height() : 450;
+    const int chrome = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
+    const int spare = height() - content - chrome - 48;
+    if (spare < 120)
+      for (QDockWidget* dock : findChildren<QDockWidget*>()) dock->hide();
+    else
+      resizeDocks({findChild<QDockWidget*>(QStringLiteral("dockLog"))}, {std::min(spare, 220)}, Qt::Vertical);
+  }
 }
 
 QWidget* MainWindow::Control(int id) const { return findChild<QWidget*>(QStringLiteral("ctl%1").arg(id)); }
