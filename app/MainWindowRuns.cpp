@@ -372,10 +372,14 @@ void MainWindow::Finish(const RunFacts& facts, const RunReport& report, const st
     UnitFacts known = m_units->Facts(key).value_or(UnitFacts{});
     if (!r.version.isEmpty()) known.version = r.version;
     if (r.Ok() && (facts.op == OpKind::FrequencyGet || facts.op == OpKind::FrequencySet)) known.frequency = r.frequency;
-    known.state = report.claim == ClaimEnd::Busy
-                      ? m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "in use by another program (process %1)"))
-                            .arg(report.holderPid > 0 ? QString::number(report.holderPid) : QStringLiteral("?"))
-                      : QString();
+    // The state says how the unit last behaved: "ready" after a failure would hide it.
+    if (report.claim == ClaimEnd::Busy)
+      known.state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "in use by another program (process %1)"))
+                        .arg(report.holderPid > 0 ? QString::number(report.holderPid) : QStringLiteral("?"));
+    else if (r.outcome == Outcome::Failed || r.outcome == Outcome::QuietEnd)
+      known.state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the last operation failed"));
+    else
+      known.state.clear();
     m_units->SetFacts(key, known);
     if (r.Ok() && (facts.op == OpKind::FrequencyGet || facts.op == OpKind::FrequencySet))
       m_ops->ShowFrequency(r.frequency, /*read=*/true);

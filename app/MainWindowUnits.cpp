@@ -173,7 +173,9 @@ void MainWindow::FinishProbe(const QString& key, const RunReport& report, const 
   else if (report.discovery == DiscoveryFault::AccessDenied)
     facts.state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "no permission to open it"));
   else if (!version.Ok())
-    facts.state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "does not answer"));
+    facts.state = version.fault == Fault::NoReply || version.fault == Fault::NotSent
+                      ? m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "does not answer"))
+                      : m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "answers, but not as a repeater should"));
   else
     facts.state.clear();
   m_units->SetFacts(key, facts);

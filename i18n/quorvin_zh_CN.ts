@@ -1773,5 +1773,13 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
         <source>This user may not open the port: add the user to the port&apos;s group (on most systems: sudo usermod -aG dialout $USER), then log in again. Help &gt; Doctor names the group.</source>
         <translation>当前用户无权打开该串口：请将用户加入该串口所属的组（大多数系统上：sudo usermod -aG dialout $USER），然后重新登录。“帮助 &gt; 诊断”会列出该组。</translation>
     </message>
+    <message>
+        <source>the last operation failed</source>
+        <translation>上一次操作失败</translation>
+    </message>
+    <message>
+        <source>answers, but not as a repeater should</source>
+        <translation>有应答，但不像中继器应有的应答</translation>
+    </message>
 </context>
 </TS>

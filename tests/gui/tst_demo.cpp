@@ -189,6 +189,8 @@ void DemoTest::AFailureSaysWhyAndWhatToDoNext() {
   QVERIFY2(d.boxes.details[0].startsWith("Read data failed, please send again !\nCause: no valid reply"),
            qPrintable(d.boxes.details[0]));
   QVERIFY(d.boxes.details[0].contains("save a support bundle"));
+  // The card keeps saying so after the box: not "ready".
+  QVERIFY2(d.window.Card()->Text().contains("the last operation failed"), qPrintable(d.window.Card()->Text()));
   // The chosen unit pulled out: said as such.
   d.Model([](DeviceModel& m) {
     m.Faults().dropReply = {};
