@@ -157,7 +157,8 @@ std::vector<SimOption> MakeOptions() {
                  return true;
                }});
   o.push_back({QStringLiteral("--pause-tolerance-ms"), QStringLiteral("N"),
-               QStringLiteral("how much shorter than asked an upload pause may look (default 20)"),
+               QStringLiteral("how much shorter than asked an upload pause may look, on either link (default %1)")
+                   .arg(UploadCollector::kDefaultPauseToleranceMs),
                [](SimSetup& s, const QString& v, QString& e) {
                  qint64 ms = 0;
                  if (!ParseInt(v, 0, 60'000, ms, QStringLiteral("--pause-tolerance-ms"), e)) return false;
