@@ -13,17 +13,35 @@ namespace {
 
 int LeftMs(qint64 deadline) { return static_cast<int>(std::clamp<qint64>(deadline - MonoMs(), 0, 60'000)); }
 
-// Reads exactly `length` bytes before `deadline`.
-bool ReadExactly(net::TcpStream& s, std::uint8_t* data, std::size_t length, qint64 deadline) {
+enum class Got { All, Closed, Failed };
+
+// Reads exactly `length` bytes before `deadline`. Closed: the peer ended the connection before
+// the first of them.
+Got ReadExactly(net::TcpStream& s, std::uint8_t* data, std::size_t length, qint64 deadline) {
   std::size_t got = 0;
   while (got < length) {
     const auto io = s.Receive(data + got, length - got);
     if (io.status == net::TcpStream::Io::Done) {
       got += io.bytes;
+    } else if (io.status == net::TcpStream::Io::Closed) {
+      return got == 0 ? Got::Closed : Got::Failed;
     } else if (io.status != net::TcpStream::Io::WouldBlock ||
                s.WaitReadable(LeftMs(deadline)) != net::TcpStream::Wait::Ready) {
-      return false;
+      return Got::Failed;
     }
+  }
+  return Got::All;
+}
+
+bool WriteAll(net::TcpStream& s, const std::uint8_t* data, std::size_t length, qint64 deadline) {
+  std::size_t sent = 0;
+  while (sent < length) {
+    const auto io = s.Send(data + sent, length - sent);
+    if (io.status == net::TcpStream::Io::Done)
+      sent += io.bytes;
+    else if (io.status != net::TcpStream::Io::WouldBlock ||
+             s.WaitWritable(LeftMs(deadline)) != net::TcpStream::Wait::Ready)
+      return false;
   }
   return true;
 }
@@ -108,12 +126,28 @@ class TcpReportStream final : public ReportStream {
 
 }  // namespace
 
-TcpBackend::TcpBackend(const TcpAddress& address)
-    : StreamHidBackend(QStringLiteral("socket tcp:") + address.Text()),
+TcpBackend::TcpBackend(const TcpAddress& address, int units)
+    : StreamHidBackend(QStringLiteral("socket tcp:") + address.Text() +
+                       (units > 0 ? QStringLiteral("/%1").arg(units) : QString())),
       m_address(address),
-      m_path(QStringLiteral("tcp:") + address.Text()) {}
+      m_units(std::clamp(units, 0, kMaxUnits)) {
+  const QString base = QStringLiteral("tcp:") + address.Text();
+  if (m_units == 0) m_paths << base;
+  for (int k = 1; k <= m_units; ++k) m_paths << base + QStringLiteral("#%1").arg(k);
+}
 
-TcpBackend::Attach TcpBackend::Connect(const QString&, std::unique_ptr<ReportStream>& stream, HidHello& hello) {
+QString TcpBackend::LocationOf(const QString& path) const {
+  if (m_units == 0) return {};
+  return QStringLiteral("sim:") + QString::number(m_paths.indexOf(path) + 1);
+}
+
+TcpBackend::Attach TcpBackend::Unanswered(qint64 deadline) {
+  if (m_units > 0 && MonoMs() >= deadline) m_quietUntilMs = MonoMs() + kQuietMs;
+  return Attach::BadHello;
+}
+
+TcpBackend::Attach TcpBackend::Connect(const QString& path, std::unique_ptr<ReportStream>& stream, HidHello& hello) {
+  if (m_units > 0 && MonoMs() < m_quietUntilMs) return Attach::BadHello;
   auto conn = std::make_unique<TcpReportStream>();
   net::TcpStream& s = conn->Stream();
   // The connect and the hello together.
@@ -127,11 +161,26 @@ TcpBackend::Attach TcpBackend::Connect(const QString&, std::unique_ptr<ReportStr
     case net::TcpStream::Connect::Failed:
       return Attach::Absent;
   }
-  // The device speaks first: its vendor and product id.
+  if (m_units > 0) {
+    // Which unit this connection is for.
+    const auto unit = static_cast<std::uint8_t>(m_paths.indexOf(path) + 1);
+    if (!WriteAll(s, &unit, 1, deadline)) return Unanswered(deadline);
+  }
+  // The device speaks first: its vendor and product id, then on the units' port its serial number.
   std::uint8_t ids[kHelloSize];
-  if (!ReadExactly(s, ids, sizeof ids, deadline)) return Attach::BadHello;
+  const Got got = ReadExactly(s, ids, sizeof ids, deadline);
+  if (got == Got::Closed && m_units > 0) return Attach::Absent;  // that unit is not plugged in
+  if (got != Got::All) return Unanswered(deadline);
   hello.vendorId = static_cast<std::uint16_t>(ids[0] | ids[1] << 8);
   hello.productId = static_cast<std::uint16_t>(ids[2] | ids[3] << 8);
+  if (m_units > 0) {
+    std::uint8_t length = 0;
+    std::uint8_t serial[kMaxSerialBytes];
+    if (ReadExactly(s, &length, 1, deadline) != Got::All || length > kMaxSerialBytes ||
+        ReadExactly(s, serial, length, deadline) != Got::All)
+      return Unanswered(deadline);
+    hello.serial = SerialFromHello(serial, length);
+  }
   stream = std::move(conn);
   return Attach::Linked;
 }
