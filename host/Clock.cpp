@@ -5,10 +5,12 @@
 
 namespace quorvin {
 
-qint64 RealClock::NowMs() {
+qint64 MonoMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
+
+qint64 RealClock::NowMs() { return MonoMs(); }
 
 void RealClock::SleepMs(int ms) {
   if (ms <= 0) return;

@@ -7,6 +7,10 @@
 
 namespace quorvin {
 
+// Milliseconds on the monotonic clock: for deadlines that neither a change of the wall clock nor a
+// test's VirtualClock may move (the link's own waits for a connection or a report).
+[[nodiscard]] qint64 MonoMs();
+
 class Clock {
  public:
   virtual ~Clock() = default;

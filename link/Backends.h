@@ -10,9 +10,10 @@ namespace quorvin {
 // hidapi: real devices (hidraw on Linux).
 [[nodiscard]] std::unique_ptr<HidBackend> MakeHidapiBackend();
 // The virtual HID link as QUORVIN_HID_SOCKET names it: "tcp:127.0.0.1:PORT" for the TCP form
-// (`quorvin-sim --hid-tcp`), anything else a Unix socket path (`quorvin-sim --hid-socket PATH`).
-// Null, with the reason in `error`, when it cannot be used: a malformed or non-loopback tcp: form,
-// or a path on a system without Unix sockets.
+// (`quorvin-sim --hid-tcp`), "tcp:127.0.0.1:PORT/N" for its N units on that port (`quorvin-sim
+// --hid-tcp ... --units N`, at sim:1 .. sim:N), anything else a Unix socket path or a folder of
+// them (`quorvin-sim --hid-socket PATH`). Null, with the reason in `error`, when it cannot be used:
+// a malformed or non-loopback tcp: form, or a path on a system without Unix sockets.
 [[nodiscard]] std::unique_ptr<HidBackend> MakeSocketBackend(const QString& setting, QString* error = nullptr);
 // What the window and quorvinctl use for a device: the socket backend when QUORVIN_HID_SOCKET names
 // a socket, else hidapi. (The window's demo repeater comes from the simulator, not from here.)

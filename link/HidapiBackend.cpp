@@ -6,10 +6,10 @@
 #include <QtGlobal>
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <mutex>
 
+#include "host/Clock.h"
 #include "link/HidLink.h"
 #include "link/HidNode.h"
 
@@ -20,11 +20,6 @@ namespace {
 std::mutex g_libMutex;
 int g_libUsers = 0;
 bool g_libOk = false;
-
-qint64 MonoMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 class HidapiHandle final : public HidHandle {
  public:

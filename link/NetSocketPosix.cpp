@@ -8,8 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 
+#include "host/Clock.h"
 #include "link/NetSocket.h"
 
 namespace quorvin::net {
@@ -27,18 +27,13 @@ constexpr short kPeerClosed = POLLRDHUP;  // Linux tells an ended peer even with
 constexpr short kPeerClosed = 0;
 #endif
 
-long long NowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
-
 // poll() on one descriptor, resumed after signals with what is left of the time; answers revents,
 // 0 on time-out, -1 on error.
 int PollOne(int fd, short events, int timeoutMs) {
-  const long long deadline = NowMs() + std::max(timeoutMs, 0);
+  const qint64 deadline = MonoMs() + std::max(timeoutMs, 0);
   for (;;) {
     pollfd p{fd, events, 0};
-    const int n = ::poll(&p, 1, static_cast<int>(std::max<long long>(deadline - NowMs(), 0)));
+    const int n = ::poll(&p, 1, static_cast<int>(std::max<qint64>(deadline - MonoMs(), 0)));
     if (n > 0) return p.revents;
     if (n == 0) return 0;
     if (errno != EINTR) return -1;

@@ -1,146 +1,158 @@
 #include "link/TcpBackend.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cstring>
 
-#include "link/HidLink.h"
+#include "host/Clock.h"
 #include "link/NetSocket.h"
+#include "protocol/Frame.h"
 
 namespace quorvin {
 
 namespace {
-constexpr std::size_t kReport = 65;
-
-qint64 MonoMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 int LeftMs(qint64 deadline) { return static_cast<int>(std::clamp<qint64>(deadline - MonoMs(), 0, 60'000)); }
 
-// Reads exactly `length` bytes before `deadline`.
-bool ReadExactly(net::TcpStream& s, std::uint8_t* data, std::size_t length, qint64 deadline) {
+enum class Got { All, Closed, Failed };
+
+// Reads exactly `length` bytes before `deadline`. Closed: the peer ended the connection before
+// the first of them.
+Got ReadExactly(net::TcpStream& s, std::uint8_t* data, std::size_t length, qint64 deadline) {
   std::size_t got = 0;
   while (got < length) {
     const auto io = s.Receive(data + got, length - got);
     if (io.status == net::TcpStream::Io::Done) {
       got += io.bytes;
+    } else if (io.status == net::TcpStream::Io::Closed) {
+      return got == 0 ? Got::Closed : Got::Failed;
     } else if (io.status != net::TcpStream::Io::WouldBlock ||
                s.WaitReadable(LeftMs(deadline)) != net::TcpStream::Wait::Ready) {
-      return false;
+      return Got::Failed;
     }
+  }
+  return Got::All;
+}
+
+bool WriteAll(net::TcpStream& s, const std::uint8_t* data, std::size_t length, qint64 deadline) {
+  std::size_t sent = 0;
+  while (sent < length) {
+    const auto io = s.Send(data + sent, length - sent);
+    if (io.status == net::TcpStream::Io::Done)
+      sent += io.bytes;
+    else if (io.status != net::TcpStream::Io::WouldBlock ||
+             s.WaitWritable(LeftMs(deadline)) != net::TcpStream::Wait::Ready)
+      return false;
   }
   return true;
 }
-}  // namespace
 
-struct TcpBackend::Connection {
-  net::TcpStream stream;
-  std::uint16_t vendorId = 0;
-  std::uint16_t productId = 0;
-  std::atomic<bool> dead{false};
-  // A report comes in as many pieces as TCP likes; what has come of it so far waits here, across
-  // reads that time out.
-  std::uint8_t rx[kReport] = {};
-  std::size_t rxFill = 0;
-  bool rxStale = false;  // the report begun in rx arrived before the device was opened
-};
-
-namespace {
-class TcpHandle final : public HidHandle {
+class TcpReportStream final : public ReportStream {
  public:
-  explicit TcpHandle(std::shared_ptr<TcpBackend::Connection> conn) : m_conn(std::move(conn)) {}
+  using Result = ReportStream::Result;
 
-  HidIo Write(const std::uint8_t* report, std::size_t length, int timeoutMs) override {
-    if (m_conn->dead) return HidIo::Disconnected;
-    if (length > kReport) return HidIo::Error;
-    std::uint8_t buf[kReport] = {};
-    std::memcpy(buf, report, length);
-    const qint64 deadline = MonoMs() + std::max(timeoutMs, 0);
+  net::TcpStream& Stream() { return m_stream; }
+
+  Result Send(const std::uint8_t* report, qint64 deadline) override {
     std::size_t sent = 0;
-    while (sent < kReport) {
-      const auto io = m_conn->stream.Send(buf + sent, kReport - sent);
+    while (sent < kReportSize) {
+      const auto io = m_stream.Send(report + sent, kReportSize - sent);
       if (io.status == net::TcpStream::Io::Done) {
         sent += io.bytes;
         continue;
       }
-      if (io.status == net::TcpStream::Io::Closed) return Lost();
+      if (io.status == net::TcpStream::Io::Closed) return {HidIo::Disconnected, true};
       HidIo failure = HidIo::Error;
       if (io.status == net::TcpStream::Io::WouldBlock) {
-        const auto ready = m_conn->stream.WaitWritable(LeftMs(deadline));
+        const auto ready = m_stream.WaitWritable(LeftMs(deadline));
         if (ready == net::TcpStream::Wait::Ready) continue;
         failure = ready == net::TcpStream::Wait::Timeout ? HidIo::Timeout : HidIo::Error;
       }
-      return sent == 0 ? failure : OutOfStep(failure);
+      // Part of a report on the stream: the peer would read the next one out of step.
+      return {failure, sent > 0};
     }
-    return HidIo::Ok;
+    return {HidIo::Ok};
   }
 
-  HidIo Read(std::uint8_t* data, std::size_t capacity, int timeoutMs) override {
-    TcpBackend::Connection& c = *m_conn;
-    const qint64 deadline = MonoMs() + std::max(timeoutMs, 0);
+  Result Receive(std::uint8_t* report, qint64 deadline) override {
     for (;;) {
-      if (c.dead) return HidIo::Disconnected;
-      const auto io = c.stream.Receive(c.rx + c.rxFill, kReport - c.rxFill);
-      if (io.status == net::TcpStream::Io::Closed) return Lost();
-      if (io.status == net::TcpStream::Io::Failed) return HidIo::Error;
+      const auto io = m_stream.Receive(m_rx + m_rxFill, kReportSize - m_rxFill);
+      if (io.status == net::TcpStream::Io::Closed) return {HidIo::Disconnected, true};
+      if (io.status == net::TcpStream::Io::Failed) return {HidIo::Error};
       if (io.status == net::TcpStream::Io::WouldBlock) {
-        const auto ready = c.stream.WaitReadable(LeftMs(deadline));
-        if (ready == net::TcpStream::Wait::Timeout) return HidIo::Timeout;
-        if (ready == net::TcpStream::Wait::Failed) return HidIo::Error;
+        const auto ready = m_stream.WaitReadable(LeftMs(deadline));
+        if (ready == net::TcpStream::Wait::Timeout) return {HidIo::Timeout};
+        if (ready == net::TcpStream::Wait::Failed) return {HidIo::Error};
         continue;
       }
-      c.rxFill += io.bytes;
-      if (c.rxFill < kReport) continue;
-      c.rxFill = 0;
-      if (c.rxStale) {
-        c.rxStale = false;
+      m_rxFill += io.bytes;
+      if (m_rxFill < kReportSize) continue;
+      m_rxFill = 0;
+      if (m_rxStale) {
+        m_rxStale = false;
         continue;
       }
-      if (c.rx[0] != 0x00) return OutOfStep(HidIo::Error);
-      std::memcpy(data, c.rx + 1, std::min(capacity, kReport - 1));
-      return HidIo::Ok;
+      // The stream no longer falls into reports where it should: nothing more can be trusted on it.
+      if (m_rx[0] != 0x00) return {HidIo::Error, true};
+      std::memcpy(report, m_rx, kReportSize);
+      return {HidIo::Ok};
     }
   }
+
+  // Only whole reports are dropped; one still arriving is marked to be dropped when it is complete.
+  bool DiscardPending() override {
+    bool alive = true;
+    for (;;) {
+      const auto io = m_stream.Receive(m_rx + m_rxFill, kReportSize - m_rxFill);
+      if (io.status != net::TcpStream::Io::Done) {
+        alive = io.status == net::TcpStream::Io::WouldBlock;
+        break;
+      }
+      m_rxFill = (m_rxFill + io.bytes) % kReportSize;
+    }
+    m_rxStale = m_rxFill > 0;
+    return alive;
+  }
+
+  bool PeerGone() override { return m_stream.PeerGone(); }
 
  private:
-  HidIo Lost() {
-    m_conn->dead = true;
-    return HidIo::Disconnected;
-  }
-  // The stream no longer falls into reports where it should: nothing more can be trusted on it.
-  HidIo OutOfStep(HidIo io) {
-    m_conn->dead = true;
-    return io;
-  }
-  std::shared_ptr<TcpBackend::Connection> m_conn;
+  net::TcpStream m_stream;
+  // A report comes in as many pieces as TCP likes; what has come of it so far waits here, across
+  // reads that time out.
+  std::uint8_t m_rx[kReportSize] = {};
+  std::size_t m_rxFill = 0;
+  bool m_rxStale = false;  // the report begun in m_rx arrived before the device was opened
 };
 
-// Reports that arrived while the device was not open are not for the new opener. Only whole
-// reports are dropped; one still arriving is marked to be dropped when it is complete.
-void DiscardPending(TcpBackend::Connection& c) {
-  for (;;) {
-    const auto io = c.stream.Receive(c.rx + c.rxFill, kReport - c.rxFill);
-    if (io.status != net::TcpStream::Io::Done) {
-      if (io.status != net::TcpStream::Io::WouldBlock) c.dead = true;
-      break;
-    }
-    c.rxFill = (c.rxFill + io.bytes) % kReport;
-  }
-  c.rxStale = c.rxFill > 0;
-}
 }  // namespace
 
-TcpBackend::TcpBackend(const TcpAddress& address)
-    : m_address(address), m_path(QStringLiteral("tcp:") + address.Text()) {}
-TcpBackend::~TcpBackend() = default;
+TcpBackend::TcpBackend(const TcpAddress& address, int units)
+    : StreamHidBackend(QStringLiteral("socket tcp:") + address.Text() +
+                       (units > 0 ? QStringLiteral("/%1").arg(units) : QString())),
+      m_address(address),
+      m_units(std::clamp(units, 0, kMaxUnits)) {
+  const QString base = QStringLiteral("tcp:") + address.Text();
+  if (m_units == 0) m_paths << base;
+  for (int k = 1; k <= m_units; ++k) m_paths << base + QStringLiteral("#%1").arg(k);
+}
 
-TcpBackend::Attach TcpBackend::Connect() {
-  auto conn = std::make_shared<Connection>();
+QString TcpBackend::LocationOf(const QString& path) const {
+  if (m_units == 0) return {};
+  return QStringLiteral("sim:") + QString::number(m_paths.indexOf(path) + 1);
+}
+
+TcpBackend::Attach TcpBackend::Unanswered(qint64 deadline) {
+  if (m_units > 0 && MonoMs() >= deadline) m_quietUntilMs = MonoMs() + kQuietMs;
+  return Attach::BadHello;
+}
+
+TcpBackend::Attach TcpBackend::Connect(const QString& path, std::unique_ptr<ReportStream>& stream, HidHello& hello) {
+  if (m_units > 0 && MonoMs() < m_quietUntilMs) return Attach::BadHello;
+  auto conn = std::make_unique<TcpReportStream>();
+  net::TcpStream& s = conn->Stream();
+  // The connect and the hello together.
   const qint64 deadline = MonoMs() + kHelloTimeoutMs;
-  switch (conn->stream.Open(m_address.ipv4, m_address.port, kHelloTimeoutMs)) {
+  switch (s.Open(m_address.ipv4, m_address.port, kHelloTimeoutMs)) {
     case net::TcpStream::Connect::Ok:
       break;
     case net::TcpStream::Connect::Denied:
@@ -149,59 +161,28 @@ TcpBackend::Attach TcpBackend::Connect() {
     case net::TcpStream::Connect::Failed:
       return Attach::Absent;
   }
-  // The device speaks first: its vendor and product id.
-  std::uint8_t hello[kHelloSize];
-  if (!ReadExactly(conn->stream, hello, sizeof hello, deadline)) return Attach::BadHello;
-  conn->vendorId = static_cast<std::uint16_t>(hello[0] | hello[1] << 8);
-  conn->productId = static_cast<std::uint16_t>(hello[2] | hello[3] << 8);
-  m_conn = std::move(conn);
+  if (m_units > 0) {
+    // Which unit this connection is for.
+    const auto unit = static_cast<std::uint8_t>(m_paths.indexOf(path) + 1);
+    if (!WriteAll(s, &unit, 1, deadline)) return Unanswered(deadline);
+  }
+  // The device speaks first: its vendor and product id, then on the units' port its serial number.
+  std::uint8_t ids[kHelloSize];
+  const Got got = ReadExactly(s, ids, sizeof ids, deadline);
+  if (got == Got::Closed && m_units > 0) return Attach::Absent;  // that unit is not plugged in
+  if (got != Got::All) return Unanswered(deadline);
+  hello.vendorId = static_cast<std::uint16_t>(ids[0] | ids[1] << 8);
+  hello.productId = static_cast<std::uint16_t>(ids[2] | ids[3] << 8);
+  if (m_units > 0) {
+    std::uint8_t length = 0;
+    std::uint8_t serial[kMaxSerialBytes];
+    if (ReadExactly(s, &length, 1, deadline) != Got::All || length > kMaxSerialBytes ||
+        ReadExactly(s, serial, length, deadline) != Got::All)
+      return Unanswered(deadline);
+    hello.serial = SerialFromHello(serial, length);
+  }
+  stream = std::move(conn);
   return Attach::Linked;
-}
-
-TcpBackend::Attach TcpBackend::Refresh() {
-  if (m_conn) {
-    // Only looks: no report is taken off the link.
-    if (!m_conn->dead && !m_conn->stream.PeerGone()) return Attach::Linked;
-    m_conn->dead = true;  // a handle still holding it learns the device is gone
-    m_conn.reset();
-  }
-  return Connect();
-}
-
-std::vector<HidDeviceInfo> TcpBackend::Enumerate() {
-  std::lock_guard lock(m_mutex);
-  switch (Refresh()) {
-    case Attach::Linked:
-      return {HidDeviceInfo{m_path, m_conn->vendorId, m_conn->productId, true}};
-    case Attach::BadHello:
-      // Something listens there but does not say who it is: an interface whose ids cannot be read.
-      return {HidDeviceInfo{m_path, 0, 0, false}};
-    case Attach::Refused:
-      // The system keeps us from it: taken for the repeater, so the open that follows is refused
-      // for permission rather than the device called absent.
-      return {HidDeviceInfo{m_path, kVendorId, kProductId, true}};
-    case Attach::Absent:
-      break;
-  }
-  return {};
-}
-
-HidOpen TcpBackend::Open(const QString& path, std::unique_ptr<HidHandle>& handle) {
-  std::lock_guard lock(m_mutex);
-  if (path != m_path) return HidOpen::Failed;
-  switch (Refresh()) {
-    case Attach::Linked:
-      break;
-    case Attach::Refused:
-      return HidOpen::AccessDenied;
-    case Attach::Absent:
-    case Attach::BadHello:
-      return HidOpen::Failed;
-  }
-  DiscardPending(*m_conn);
-  if (m_conn->dead) return HidOpen::Failed;
-  handle = std::make_unique<TcpHandle>(m_conn);
-  return HidOpen::Ok;
 }
 
 }  // namespace quorvin

@@ -47,7 +47,7 @@ class UsbTransport final : public Transport {
       return fb.CancelRequested() ? Step::Stop() : sent;
     bytes += static_cast<qint64>(data.size());
     fb.PumpMessages();
-    const UsbUploadPace pace = UsbUploadPaceFor(command);
+    const UploadPace pace = UsbUploadPaceFor(command);
     return Pause(k > 1 ? pace.pauseMs : pace.firstPauseMs) ? Step{} : Step::Stop();
   }
 

@@ -43,13 +43,15 @@ inline constexpr int kUsbReadBackNextMs = 100;
 // The largest image the device takes over USB; packet counts stay within 16 bits below it.
 inline constexpr qint64 kMaxUsbImage = 3'000'000;
 
-// How a block upload of `command` goes: 0xC3 firmware, anything else as 0xC4 backup data.
-struct UsbUploadPace {
+// How a block upload goes, on either link: the data bytes each packet carries (only the last may
+// carry fewer) and the pauses the device needs between packets, in which the host reads nothing.
+struct UploadPace {
   int dataPerPacket;
-  int firstPauseMs;  // after packet 1
-  int pauseMs;       // after every later packet
+  int firstPauseMs;  // between packets 1 and 2
+  int pauseMs;       // between every later two
 };
-[[nodiscard]] constexpr UsbUploadPace UsbUploadPaceFor(std::uint8_t command) {
+// A USB block upload of `command`: 0xC3 firmware, anything else as 0xC4 backup data.
+[[nodiscard]] constexpr UploadPace UsbUploadPaceFor(std::uint8_t command) {
   if (command == cmd::UsbUpgrade) return {kUsbFirmwarePacketData, kUsbFirstPauseFirmwareMs, kUsbPacketPauseMs};
   return {kUsbBackupPacketData, kUsbFirstPauseBackupMs, kUsbPacketPauseMs};
 }
@@ -63,6 +65,9 @@ inline constexpr int kSerialReadBackPacketData = 128;
 
 // Before every transfer packet, the first too: the device's pace.
 inline constexpr int kSerialPacketPauseMs = 20;
+// A serial transfer, firmware (0x61) or backup data (0xC4): the same pause before every packet, so
+// between packets 1 and 2 too.
+inline constexpr UploadPace kSerialUploadPace{kSerialPacketData, kSerialPacketPauseMs, kSerialPacketPauseMs};
 // After the last firmware packet the device writes its flash before it answers.
 inline constexpr int kSerialUpgradeSettleMs = 200;
 

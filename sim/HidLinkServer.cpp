@@ -56,12 +56,39 @@ void HidLinkServer::CollectPollFds(std::vector<pollfd>& fds) {
   }
 }
 
+void HidLinkServer::SetReplugEveryMs(int ms, qint64 nowMs) {
+  m_replugMs = ms;
+  m_nextReplugMs = nowMs + ms;
+}
+
 std::optional<qint64> HidLinkServer::NextWakeMs() const {
-  if (m_held || m_vanished) return std::nullopt;  // a held report waits for POLLOUT
-  return m_model.NextDueMs();
+  std::optional<qint64> due;
+  if (!m_held && !m_vanished && !m_unplugged) due = m_model.NextDueMs();  // a held report waits for POLLOUT
+  if (m_replugMs > 0 && !m_vanished) due = due ? std::min(*due, m_nextReplugMs) : m_nextReplugMs;
+  return due;
+}
+
+void HidLinkServer::Replug(qint64 nowMs) {
+  m_nextReplugMs = nowMs + m_replugMs;
+  if (!m_unplugged) {
+    Shutdown();
+    m_unplugged = true;
+    m_model.Log().AddNote(nowMs, QStringLiteral("unplugged: ") + Where() + QStringLiteral(" removed"));
+    return;
+  }
+  QString error;
+  m_unplugged = !PlugInAgain(error);
+  m_model.Log().AddNote(nowMs, m_unplugged ? QStringLiteral("cannot plug in again: ") + error
+                                           : QStringLiteral("plugged in again: ") + Where());
 }
 
 void HidLinkServer::Service(std::span<const pollfd> fds, qint64 nowMs) {
+  // A vanished device stays gone: it is not plugged in again.
+  if (m_replugMs > 0 && !m_vanished && nowMs >= m_nextReplugMs) {
+    Replug(nowMs);
+    return;  // the descriptors in `fds` are closed now, or the new listener is polled next round
+  }
+  if (m_unplugged) return;
   for (const pollfd& p : fds) {
     if (p.revents == 0) continue;
     if (p.fd == m_listen) {
@@ -76,28 +103,37 @@ void HidLinkServer::Service(std::span<const pollfd> fds, qint64 nowMs) {
   Deliver(m_clock.NowMs());
 }
 
+QByteArray HidLinkServer::Hello() const {
+  const std::uint16_t vid = m_model.VendorId();
+  const std::uint16_t pid = m_model.ProductId();
+  QByteArray hello;
+  hello.append(static_cast<char>(vid & 0xFF)).append(static_cast<char>(vid >> 8));
+  hello.append(static_cast<char>(pid & 0xFF)).append(static_cast<char>(pid >> 8));
+  return hello + m_serial;
+}
+
 void HidLinkServer::Accept(qint64 nowMs) {
   for (;;) {
     const int fd = ::accept4(m_listen, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     if (fd < 0) return;
-    const std::uint16_t vid = m_model.VendorId();
-    const std::uint16_t pid = m_model.ProductId();
-    QByteArray hello;
-    hello.append(static_cast<char>(vid & 0xFF)).append(static_cast<char>(vid >> 8));
-    hello.append(static_cast<char>(pid & 0xFF)).append(static_cast<char>(pid >> 8));
-    hello.append(m_serial);
-    // The kernel stamps each report as it arrives: a sim that was not scheduled for a while still
-    // judges the host's pauses by when the reports came, not when it got round to reading them.
-    const int on = 1;
-    (void)::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMP, &on, sizeof on);
-    if (!PrepareClient(fd) ||
-        ::send(fd, hello.constData(), static_cast<std::size_t>(hello.size()), MSG_NOSIGNAL) != hello.size()) {
-      ::close(fd);
-      continue;
-    }
-    m_clients.push_back(Client{fd});
-    m_model.Log().AddNote(nowMs, QStringLiteral("host connected (%1 connection(s))").arg(m_clients.size()));
+    (void)Adopt(fd, nowMs);
   }
+}
+
+bool HidLinkServer::Adopt(int fd, qint64 nowMs) {
+  const QByteArray hello = Hello();
+  // The kernel stamps each report as it arrives: a sim that was not scheduled for a while still
+  // judges the host's pauses by when the reports came, not when it got round to reading them.
+  const int on = 1;
+  (void)::setsockopt(fd, SOL_SOCKET, SO_TIMESTAMP, &on, sizeof on);
+  if (!PrepareClient(fd) ||
+      ::send(fd, hello.constData(), static_cast<std::size_t>(hello.size()), MSG_NOSIGNAL) != hello.size()) {
+    ::close(fd);
+    return false;
+  }
+  m_clients.push_back(Client{fd});
+  m_model.Log().AddNote(nowMs, QStringLiteral("host connected (%1 connection(s))").arg(m_clients.size()));
+  return true;
 }
 
 void HidLinkServer::Receive(int fd, qint64 nowMs) {

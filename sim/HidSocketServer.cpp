@@ -67,35 +67,6 @@ bool HidSocketServer::Listen(const QString& path, QString& error) {
   return true;
 }
 
-void HidSocketServer::SetReplugEveryMs(int ms, qint64 nowMs) {
-  m_replugMs = ms;
-  m_nextReplugMs = nowMs + ms;
-}
-
-std::optional<qint64> HidSocketServer::NextWakeMs() const {
-  const auto due = m_unplugged ? std::nullopt : HidLinkServer::NextWakeMs();
-  if (m_replugMs <= 0) return due;
-  return due ? std::min(*due, m_nextReplugMs) : m_nextReplugMs;
-}
-
-void HidSocketServer::Service(std::span<const pollfd> fds, qint64 nowMs) {
-  if (m_replugMs > 0 && nowMs >= m_nextReplugMs) {
-    m_nextReplugMs = nowMs + m_replugMs;
-    if (!m_unplugged) {
-      Shutdown();
-      m_unplugged = true;
-      m_model.Log().AddNote(nowMs, QStringLiteral("unplugged: ") + m_path + QStringLiteral(" removed"));
-      return;  // the descriptors in `fds` are closed now
-    }
-    QString error;
-    m_unplugged = !Listen(m_path, error);
-    m_model.Log().AddNote(nowMs, m_unplugged ? QStringLiteral("cannot plug in again: ") + error
-                                             : QStringLiteral("plugged in again: ") + m_path);
-    return;  // the new listener is polled from the next round
-  }
-  if (!m_unplugged) HidLinkServer::Service(fds, nowMs);
-}
-
 HidLinkServer::Take HidSocketServer::TakeReport(Client& c, Report& report, qint64& writtenAtMs) {
   std::uint8_t buf[kReportSize + 1];
   iovec io{buf, sizeof buf};

@@ -20,22 +20,16 @@ class HidSocketServer final : public HidLinkServer {
 
   [[nodiscard]] QString Describe() const override { return QStringLiteral("hid-socket ") + m_path; }
 
-  // A unit pulled out and plugged in again every `ms`: its socket goes (every host sees it gone)
-  // and comes back at the same path. 0: never.
-  void SetReplugEveryMs(int ms, qint64 nowMs);
-  void Service(std::span<const pollfd> fds, qint64 nowMs) override;
-  [[nodiscard]] std::optional<qint64> NextWakeMs() const override;
-
  private:
   Take TakeReport(Client& c, Report& report, qint64& writtenAtMs) override;
   bool PrepareClient(int) override { return true; }
   void ListenerClosed() override;
+  // A replug removes the socket file and creates it again at the same path.
+  [[nodiscard]] QString Where() const override { return m_path; }
+  [[nodiscard]] bool PlugInAgain(QString& error) override { return Listen(m_path, error); }
 
   QString m_path;
   QByteArray m_nativePath;
-  int m_replugMs = 0;
-  qint64 m_nextReplugMs = 0;
-  bool m_unplugged = false;
 };
 
 }  // namespace quorvin

@@ -63,7 +63,8 @@ std::vector<SimOption> MakeOptions() {
                  return true;
                }});
   o.push_back({QStringLiteral("--units"), QStringLiteral("N"),
-               QStringLiteral("N repeaters at once: --hid-socket names a folder, one socket per unit (1.sock ..)"),
+               QStringLiteral("N repeaters at once: --hid-socket names a folder, one socket per unit (1.sock ..); "
+                              "on --hid-tcp they share the port"),
                [](SimSetup& s, const QString& v, QString& e) {
                  qint64 n = 0;
                  if (!ParseInt(v, 1, kMaxUnits, n, QStringLiteral("--units"), e)) return false;
@@ -85,7 +86,7 @@ std::vector<SimOption> MakeOptions() {
                  return true;
                }});
   o.push_back({QStringLiteral("--serial-number"), QStringLiteral("TEXT"),
-               QStringLiteral("the serial number the unit (with --units, unit 1) reports"),
+               QStringLiteral("the serial number the unit (with --units, unit 1) reports; a single TCP unit has none"),
                [](SimSetup& s, const QString& v, QString& e) {
                  // As a USB string descriptor holds it: the socket hello carries at most this many.
                  if (v.isEmpty() || v.toUtf8().size() > 126) {
@@ -96,7 +97,8 @@ std::vector<SimOption> MakeOptions() {
                  return true;
                }});
   o.push_back({QStringLiteral("--replug-every"), QStringLiteral("MS"),
-               QStringLiteral("each unit's socket is removed and created again every MS (a replug)"),
+               QStringLiteral("each unit is unplugged and plugged in again every MS: its socket removed and created "
+                              "again, or over TCP its port or unit closed and opened again"),
                [](SimSetup& s, const QString& v, QString& e) {
                  qint64 ms = 0;
                  if (!ParseInt(v, 10, 3'600'000, ms, QStringLiteral("--replug-every"), e)) return false;
@@ -104,8 +106,8 @@ std::vector<SimOption> MakeOptions() {
                  return true;
                }});
   o.push_back({QStringLiteral("--hid-tcp"), QStringLiteral("127.0.0.1:PORT"),
-               QStringLiteral(
-                   "serve the virtual HID link on TCP, loopback only, one unit; port 0 picks a free one (see below)"),
+               QStringLiteral("serve the virtual HID link on TCP, loopback only; port 0 picks a free one; with "
+                              "--units the units share the port (see below)"),
                [](SimSetup& s, const QString& v, QString& e) {
                  QString why;
                  s.hidTcp = ParseLoopbackAddress(v, /*portZeroAllowed=*/true, why);
@@ -157,7 +159,8 @@ std::vector<SimOption> MakeOptions() {
                  return true;
                }});
   o.push_back({QStringLiteral("--pause-tolerance-ms"), QStringLiteral("N"),
-               QStringLiteral("how much shorter than asked an upload pause may look (default 20)"),
+               QStringLiteral("how much shorter than asked an upload pause may look, on either link (default %1)")
+                   .arg(UploadCollector::kDefaultPauseToleranceMs),
                [](SimSetup& s, const QString& v, QString& e) {
                  qint64 ms = 0;
                  if (!ParseInt(v, 0, 60'000, ms, QStringLiteral("--pause-tolerance-ms"), e)) return false;
@@ -331,9 +334,10 @@ QString SimUsage() {
       "\nOnce serving, quorvin-sim prints one line naming each link, for scripts to read, e.g.\n"
       "  quorvin-sim ready: hid-tcp 127.0.0.1:40213; serial /dev/pts/3 (vendor 0483, product 1234, version V1.0)\n"
       "The tool finds the device through the environment: QUORVIN_HID_SOCKET=PATH for --hid-socket,\n"
-      "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT for --hid-tcp. With --units, QUORVIN_HID_SOCKET=DIR: each\n"
-      "unit is one repeater at location sim:1, sim:2, .. (quorvinctl --device sim:2 or sn:QV0002).\n"
-      "The fault options apply to every unit, each counting its own. --hid-tcp serves one unit.\n");
+      "QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT for --hid-tcp. With --units N, QUORVIN_HID_SOCKET=DIR, or\n"
+      "tcp:127.0.0.1:PORT/N for --hid-tcp (the N units share the port, each connection names its unit\n"
+      "first): each unit is one repeater at location sim:1, sim:2, .. (quorvinctl --device sim:2 or\n"
+      "sn:QV0002). The fault options apply to every unit, each counting its own.\n");
   return text;
 }
 

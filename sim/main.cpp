@@ -15,6 +15,7 @@
 #include "host/Clock.h"
 #include "sim/HidSocketServer.h"
 #include "sim/HidTcpServer.h"
+#include "sim/HidTcpUnits.h"
 #include "sim/PtySerialServer.h"
 #include "sim/SimLoop.h"
 #include "sim/SimOptions.h"
@@ -66,31 +67,56 @@ QByteArray UnitSerial(const quorvin::SimSetup& setup, int n) {
 }
 
 // The HID socket, or with --units one socket per unit in the folder --hid-socket names.
-bool ServeHidSockets(const quorvin::SimSetup& setup, const QStringList& args, quorvin::DeviceModel& first,
-                     std::vector<std::unique_ptr<quorvin::DeviceModel>>& others, quorvin::Clock& clock, qint64 origin,
-                     quorvin::SimLoop& loop, QString& error) {
+bool ServeHidSockets(const quorvin::SimSetup& setup, const std::vector<quorvin::DeviceModel*>& units,
+                     quorvin::Clock& clock, quorvin::SimLoop& loop, QStringList& links, QString& error) {
   using namespace quorvin;
   if (setup.units > 0 && !QDir().mkpath(setup.hidSocket)) {
     error = QStringLiteral("cannot create the folder %1").arg(setup.hidSocket);
     return false;
   }
-  for (int n = 1; n <= std::max(setup.units, 1); ++n) {
-    DeviceModel* model = &first;
-    if (n > 1) {
-      others.push_back(std::make_unique<DeviceModel>());
-      model = others.back().get();
-      SimSetup unitSetup{*model};
-      if (!ParseSimArgs(args, unitSetup, error)) return false;
-      if (setup.trace) TraceTo(*model, origin, QStringLiteral("unit %1: ").arg(n));
-    }
-    auto hid = std::make_unique<HidSocketServer>(*model, clock);
+  for (int n = 1; n <= static_cast<int>(units.size()); ++n) {
+    auto hid = std::make_unique<HidSocketServer>(*units[n - 1], clock);
     hid->SetSerial(UnitSerial(setup, n));
     const QString path =
         setup.units > 0 ? QDir(setup.hidSocket).filePath(QStringLiteral("%1.sock").arg(n)) : setup.hidSocket;
     if (!hid->Listen(path, error)) return false;
     if (setup.replugEveryMs > 0) hid->SetReplugEveryMs(setup.replugEveryMs, clock.NowMs());
+    if (setup.units == 0) links << hid->Describe();
     loop.Add(std::move(hid));
   }
+  // One entry for the folder rather than a socket each: the line stays readable with 20 units.
+  if (setup.units > 0) links << QStringLiteral("hid-socket %1 (units 1..%2)").arg(setup.hidSocket).arg(setup.units);
+  return true;
+}
+
+// The TCP listener: one unit, or with --units all of them on the one port.
+bool ServeHidTcp(const quorvin::SimSetup& setup, const std::vector<quorvin::DeviceModel*>& units, quorvin::Clock& clock,
+                 quorvin::SimLoop& loop, QStringList& links, QString& error) {
+  using namespace quorvin;
+  if (setup.units == 0) {
+    auto tcp = std::make_unique<HidTcpServer>(*units.front(), clock);
+    if (!tcp->Listen(*setup.hidTcp, error)) return false;
+    if (setup.replugEveryMs > 0) tcp->SetReplugEveryMs(setup.replugEveryMs, clock.NowMs());
+    links << tcp->Describe();
+    loop.Add(std::move(tcp));
+    return true;
+  }
+  auto shared = std::make_unique<HidTcpUnits>();
+  if (!shared->Listen(*setup.hidTcp, error)) return false;
+  if (!shared->Stamped())
+    units.front()->Log().AddNote(clock.NowMs(), QStringLiteral("no arrival stamps: upload pauses judged by read time"));
+  std::vector<HidTcpServer*> servers;
+  for (int n = 1; n <= setup.units; ++n) {
+    auto unit = std::make_unique<HidTcpServer>(*units[n - 1], clock);
+    unit->ServeAsUnit(shared->Address(), n);
+    unit->SetSerial(UnitSerial(setup, n));
+    if (setup.replugEveryMs > 0) unit->SetReplugEveryMs(setup.replugEveryMs, clock.NowMs());
+    servers.push_back(unit.get());
+    loop.Add(std::move(unit));  // the loop outlives the shared listener's use of them
+  }
+  shared->SetUnits(std::move(servers));
+  links << shared->Describe();
+  loop.Add(std::move(shared));
   return true;
 }
 
@@ -117,8 +143,15 @@ int main(int argc, char** argv) {
                                      "or --serial (see --help)"));
     return 2;
   }
-  if (setup.units > 0 && setup.hidSocket.isEmpty()) {
-    PrintLine(stderr, QStringLiteral("quorvin-sim: --units needs --hid-socket DIR, the folder for the units' sockets"));
+  if (setup.units > 0 && setup.hidSocket.isEmpty() && !setup.hidTcp) {
+    PrintLine(stderr, QStringLiteral("quorvin-sim: --units needs --hid-socket DIR, the folder for the units' sockets, "
+                                     "or --hid-tcp 127.0.0.1:PORT, the port they share"));
+    return 2;
+  }
+  if (setup.hidTcp && setup.units == 0 && setup.hidSocket.isEmpty() && !setup.serialNumber.isEmpty()) {
+    // Said nowhere would be a serial number silently dropped.
+    PrintLine(stderr, QStringLiteral("quorvin-sim: --serial-number: the single TCP unit's hello carries none; add "
+                                     "--units 1 (QUORVIN_HID_SOCKET=tcp:127.0.0.1:PORT/1)"));
     return 2;
   }
   if (setup.duplicateSerial && setup.units < 2) {
@@ -150,19 +183,25 @@ int main(int argc, char** argv) {
 
   SimLoop loop(clock);
   // The first unit is `model`; with --units the others get models of their own, set up by the same
-  // options, so each keeps its own state and counts its own faults.
+  // options, so each keeps its own state and counts its own faults. A unit served on both the
+  // socket and TCP is one device on two links.
   std::vector<std::unique_ptr<DeviceModel>> others;
-  if (!setup.hidSocket.isEmpty() && !ServeHidSockets(setup, args, model, others, clock, origin, loop, error)) {
-    PrintLine(stderr, QStringLiteral("quorvin-sim: ") + error);
-    return 1;
-  }
-  if (setup.hidTcp) {
-    auto tcp = std::make_unique<HidTcpServer>(model, clock);
-    if (!tcp->Listen(*setup.hidTcp, error)) {
+  std::vector<DeviceModel*> units{&model};
+  for (int n = 2; n <= setup.units; ++n) {
+    others.push_back(std::make_unique<DeviceModel>());
+    SimSetup unitSetup{*others.back()};
+    if (!ParseSimArgs(args, unitSetup, error)) {
       PrintLine(stderr, QStringLiteral("quorvin-sim: ") + error);
       return 1;
     }
-    loop.Add(std::move(tcp));
+    if (setup.trace) TraceTo(*others.back(), origin, QStringLiteral("unit %1: ").arg(n));
+    units.push_back(others.back().get());
+  }
+  QStringList links;
+  if ((!setup.hidSocket.isEmpty() && !ServeHidSockets(setup, units, clock, loop, links, error)) ||
+      (setup.hidTcp && !ServeHidTcp(setup, units, clock, loop, links, error))) {
+    PrintLine(stderr, QStringLiteral("quorvin-sim: ") + error);
+    return 1;
   }
   if (setup.serial) {
     auto serial = std::make_unique<PtySerialServer>(model, clock);
@@ -170,16 +209,10 @@ int main(int argc, char** argv) {
       PrintLine(stderr, QStringLiteral("quorvin-sim: ") + error);
       return 1;
     }
+    links << serial->Describe();
     loop.Add(std::move(serial));
   }
 
-  QStringList links;
-  for (const auto& t : loop.Transports()) links << t->Describe();
-  if (setup.units > 0) {
-    // One entry for the folder rather than a socket each: the line stays readable with 20 units.
-    links.erase(links.begin(), links.begin() + setup.units);
-    links.prepend(QStringLiteral("hid-socket %1 (units 1..%2)").arg(setup.hidSocket).arg(setup.units));
-  }
   PrintLine(stdout, QStringLiteral("quorvin-sim ready: %1 (vendor %2, product %3, version %4)")
                         .arg(links.join(QStringLiteral("; ")))
                         .arg(model.VendorId(), 4, 16, QLatin1Char('0'))

@@ -8,6 +8,7 @@
 #include <set>
 #include <thread>
 
+#include "host/Clock.h"
 #include "link/HidLink.h"
 #include "link/SerialisedBackend.h"
 
@@ -52,10 +53,7 @@ class Station {
   void Show();
   [[nodiscard]] bool Running() const;
   [[nodiscard]] bool TakingUnits() const { return !m_o.stop.load() && !m_noMoreUnits; }
-  [[nodiscard]] qint64 Now() const {
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-  }
+  [[nodiscard]] qint64 Now() const { return MonoMs(); }
   QString Text(const char* source) const { return m_o.lang.Text(source); }
 
   StationOptions& m_o;

@@ -117,7 +117,7 @@ void DeviceModel::Dispatch(const Report& r, qint64 nowMs) {
 }
 
 void DeviceModel::HandleUpload(const Report& r, qint64 nowMs) {
-  auto verdict = m_upload.Take(r, nowMs);
+  auto verdict = m_upload.Take(UsbUploadPacket(r), nowMs);
   if (!verdict) return;
   std::uint8_t status = verdict->consistent ? status::Accepted : status::Refused;
   if (verdict->consistent && m_faults.refuse.Strike()) {

@@ -58,7 +58,9 @@ class DeviceModel {
 
   [[nodiscard]] int ReadBackIntervalUs() const { return m_readBackIntervalUs; }
   void SetReadBackIntervalUs(int us) { m_readBackIntervalUs = us < 0 ? 0 : us; }
+  // How much shorter than the pace a pause between upload packets may look, on both links.
   void SetPauseToleranceMs(int ms) { m_upload.SetPauseToleranceMs(ms); }
+  [[nodiscard]] int PauseToleranceMs() const { return m_upload.PauseToleranceMs(); }
 
   [[nodiscard]] DeviceFaults& Faults() { return m_faults; }
   [[nodiscard]] const DeviceFaults& Faults() const { return m_faults; }

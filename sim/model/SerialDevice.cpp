@@ -90,7 +90,8 @@ void SerialDevice::Dispatch(const QByteArray& frame, qint64 nowMs) {
 }
 
 void SerialDevice::HandlePacket(const QByteArray& frame, bool checksumOk, qint64 nowMs) {
-  auto verdict = m_upload.Take(frame, checksumOk, nowMs);
+  m_upload.SetPauseToleranceMs(m_model.PauseToleranceMs());
+  auto verdict = m_upload.Take(SerialUploadPacket(frame, checksumOk), nowMs);
   if (!verdict) return;
   DeviceFaults& faults = m_model.Faults();
   std::uint8_t status = verdict->consistent ? status::Accepted : status::Refused;

@@ -12,7 +12,7 @@
 #include <random>
 
 #include "sim/model/DeviceModel.h"
-#include "sim/model/SerialUpload.h"
+#include "sim/model/UploadCollector.h"
 
 namespace quorvin {
 
@@ -26,7 +26,6 @@ class SerialDevice {
   // The line speed the host set; read-back frames are paced at the time they take on the wire.
   void SetBaud(int baud) { m_baud = baud > 0 ? baud : 9600; }
   [[nodiscard]] int Baud() const { return m_baud; }
-  void SetPauseToleranceMs(int ms) { m_upload.SetPauseToleranceMs(ms); }
 
   void OnBytes(const QByteArray& bytes, qint64 nowMs);
   [[nodiscard]] std::optional<qint64> NextDueMs() const;
@@ -64,7 +63,7 @@ class SerialDevice {
   void Note(qint64 nowMs, const QString& text) { m_model.Log().AddNote(nowMs, text, LogLink::Serial); }
 
   DeviceModel& m_model;
-  SerialUpload m_upload;
+  UploadCollector m_upload;  // judged with the model's pause tolerance
   int m_baud = 9600;
   QByteArray m_input;
   qint64 m_lastByteMs = 0;

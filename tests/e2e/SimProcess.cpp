@@ -17,8 +17,19 @@ SimProcess::SimProcess(Units units, const QStringList& extraArgs) : m_socket(m_d
 
 SimProcess::SimProcess(OverTcp, const QStringList& extraArgs) {
   Start(QStringList{QStringLiteral("--hid-tcp"), QStringLiteral("127.0.0.1:0")} + extraArgs);
+  TakeTcpPort({});
+}
+
+SimProcess::SimProcess(OverTcp, Units units, const QStringList& extraArgs) {
+  Start(QStringList{QStringLiteral("--hid-tcp"), QStringLiteral("127.0.0.1:0"), QStringLiteral("--units"),
+                    QString::number(units.count)} +
+        extraArgs);
+  TakeTcpPort(QStringLiteral("/%1").arg(units.count));
+}
+
+void SimProcess::TakeTcpPort(const QString& suffix) {
   const auto port = QRegularExpression(QStringLiteral("hid-tcp 127\\.0\\.0\\.1:(\\d+)")).match(m_output);
-  if (port.hasMatch()) m_socket = QStringLiteral("tcp:127.0.0.1:") + port.captured(1);
+  if (port.hasMatch()) m_socket = QStringLiteral("tcp:127.0.0.1:") + port.captured(1) + suffix;
   m_ready = m_ready && port.hasMatch() && port.captured(1) != QLatin1String("0");
 }
 

@@ -22,12 +22,14 @@ class SimProcess {
   SimProcess(Units units, const QStringList& extraArgs);
   // `quorvin-sim --hid-tcp 127.0.0.1:0 extraArgs...`, the port read from the ready line.
   SimProcess(OverTcp, const QStringList& extraArgs);
+  // `quorvin-sim --hid-tcp 127.0.0.1:0 --units N extraArgs...`: SocketPath() is tcp:127.0.0.1:PORT/N.
+  SimProcess(OverTcp, Units units, const QStringList& extraArgs);
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
 
   [[nodiscard]] bool Ready() const { return m_ready; }
-  // What QUORVIN_HID_SOCKET names: the socket path, the units' folder, or tcp:127.0.0.1:PORT.
+  // What QUORVIN_HID_SOCKET names: the socket path, the units' folder, tcp:127.0.0.1:PORT or PORT/N.
   [[nodiscard]] QString SocketPath() const { return m_socket; }
   // The pseudo-terminal of `--serial`, from the ready line.
   [[nodiscard]] QString SerialPath() const;
@@ -37,6 +39,7 @@ class SimProcess {
 
  private:
   void Start(const QStringList& args);
+  void TakeTcpPort(const QString& suffix);
 
   QTemporaryDir m_dir;
   QString m_socket;

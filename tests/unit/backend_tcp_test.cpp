@@ -81,6 +81,11 @@ class RawTcpPeer {
     if (m_conn >= 0) ::close(m_conn);
     m_conn = -1;
   }
+  // One more connection, accepted within 2 s (-1 if none came); the caller closes it.
+  int AcceptOne() {
+    pollfd p{m_listen, POLLIN, 0};
+    return ::poll(&p, 1, 2000) == 1 ? ::accept(m_listen, nullptr, nullptr) : -1;
+  }
   void StopListening() {
     if (m_listen >= 0) ::close(m_listen);
     m_listen = -1;
@@ -187,15 +192,83 @@ TEST(TcpBackend, NobodyListeningIsNoDeviceAndAHangUpIsTheDeviceGone) {
   EXPECT_EQ(backend.Open(QStringLiteral("tcp:") + peer.Address().Text(), h), HidOpen::Failed);
 }
 
+TEST(TcpBackend, UnitsOnOnePortAreNamedFirstAndSayHowLongTheirSerialIs) {
+  RawTcpPeer peer;
+  TcpBackend backend(peer.Address(), 4);
+  // Unit 1 says QV7, unit 2 has no serial number, unit 3 a length past 126, unit 4 is not there.
+  std::vector<int> asked;
+  std::vector<int> open;
+  std::thread device([&] {
+    for (int i = 0; i < 4; ++i) {
+      const int fd = peer.AcceptOne();
+      std::uint8_t unit = 0;
+      pollfd p{fd, POLLIN, 0};
+      if (fd < 0 || ::poll(&p, 1, 2000) != 1 || ::recv(fd, &unit, 1, 0) != 1) break;
+      asked.push_back(unit);
+      std::vector<std::uint8_t> hello{0x83, 0x04, 0x34, 0x12};
+      if (unit == 1) hello.insert(hello.end(), {3, 'Q', 'V', '7'});
+      if (unit == 2) hello.push_back(0);
+      if (unit == 3) hello.insert(hello.end(), {200, 'x'});
+      if (unit != 4) (void)::send(fd, hello.data(), hello.size(), MSG_NOSIGNAL);
+      if (unit == 4)
+        ::close(fd);
+      else
+        open.push_back(fd);
+    }
+  });
+  const auto found = backend.Enumerate();
+  device.join();
+  for (const int fd : open) ::close(fd);
+  EXPECT_EQ(asked, (std::vector<int>{1, 2, 3, 4}));
+  ASSERT_EQ(found.size(), 3u);
+  const QString base = QStringLiteral("tcp:") + peer.Address().Text();
+  EXPECT_EQ(found[0].path, base + "#1");
+  EXPECT_EQ(found[0].location, "sim:1");
+  EXPECT_EQ(found[0].serial, "QV7");
+  EXPECT_TRUE(found[1].attributesOk);
+  EXPECT_EQ(found[1].serial, "");
+  EXPECT_FALSE(found[2].attributesOk);  // says it is someone, then not who
+  // Each unit is locked by its address and number, never by what it says it is.
+  EXPECT_EQ(backend.LockName(found[1]), base + "#2");
+}
+
+TEST(TcpBackend, TheUnitsFormAgainstASingleUnitPortWaitsOnceNotOncePerUnit) {
+  RawTcpPeer peer;  // greets at once with the 4-byte hello, never a serial number's length
+  TcpBackend backend(peer.Address(), 3);
+  const auto start = std::chrono::steady_clock::now();
+  const auto [found, accepted] = peer.Greet([&] { return backend.Enumerate(); });
+  EXPECT_LT(std::chrono::steady_clock::now() - start, milliseconds(2 * StreamHidBackend::kHelloTimeoutMs));
+  ASSERT_EQ(found.size(), 3u);
+  for (const HidDeviceInfo& unit : found) EXPECT_FALSE(unit.attributesOk) << unit.path.toStdString();
+}
+
 TEST(TcpAddress, OnlyWellFormedLoopbackAddressesAreTaken) {
-  for (const char* good : {"tcp:127.0.0.1:5555", "tcp:127.1.2.3:1", "tcp:localhost:65535"}) {
+  for (const char* good : {"tcp:127.0.0.1:5555", "tcp:127.1.2.3:1", "tcp:localhost:65535", "tcp:127.0.0.1:5555/3"}) {
     QString why;
     EXPECT_NE(MakeSocketBackend(QString::fromLatin1(good), &why), nullptr) << good << ": " << why.toStdString();
   }
-  for (const char* bad :
-       {"tcp:", "tcp:127.0.0.1", "tcp:127.0.0.1:", "tcp:127.0.0.1:0", "tcp:127.0.0.1:65536", "tcp:127.0.0.1:-1",
-        "tcp:127.0.0.1:+80", "tcp:127.0.0.1: 80", "tcp:127.0.0.1:0x50", "tcp:127.0.0.1:99999999999", "tcp:127.0.0:80",
-        "tcp:127.0.0.256:80", "tcp:10.0.0.1:80", "tcp:0.0.0.0:80", "tcp:[::1]:80", "tcp:example.com:80"}) {
+  for (const char* bad : {"tcp:",
+                          "tcp:127.0.0.1",
+                          "tcp:127.0.0.1:",
+                          "tcp:127.0.0.1:0",
+                          "tcp:127.0.0.1:65536",
+                          "tcp:127.0.0.1:-1",
+                          "tcp:127.0.0.1:+80",
+                          "tcp:127.0.0.1: 80",
+                          "tcp:127.0.0.1:0x50",
+                          "tcp:127.0.0.1:99999999999",
+                          "tcp:127.0.0:80",
+                          "tcp:127.0.0.256:80",
+                          "tcp:10.0.0.1:80",
+                          "tcp:0.0.0.0:80",
+                          "tcp:[::1]:80",
+                          "tcp:example.com:80",
+                          "tcp:127.0.0.1:80/",
+                          "tcp:127.0.0.1:80/0",
+                          "tcp:127.0.0.1:80/256",
+                          "tcp:127.0.0.1:80/+3",
+                          "tcp:127.0.0.1:80/x",
+                          "tcp:127.0.0.1/3"}) {
     QString why;
     EXPECT_EQ(MakeSocketBackend(QString::fromLatin1(bad), &why), nullptr) << bad;
     EXPECT_FALSE(why.isEmpty()) << bad;

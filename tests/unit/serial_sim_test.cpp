@@ -57,6 +57,21 @@ TEST(SerialSim, UploadIsJudgedOnItsPausesAndStoredOnlyWhenWhole) {
   EXPECT_EQ(model.BackupData(), DeviceModel::DefaultBackupData());
 }
 
+TEST(SerialSim, ThePauseToleranceSetOnTheModelRulesTheSerialLinkToo) {
+  // --pause-tolerance-ms reaches the serial side: a pause 11 ms short of the 20 ms passes within
+  // the default allowance, not within none.
+  const auto statusAfter = [](int toleranceMs) {
+    DeviceModel model;
+    if (toleranceMs >= 0) model.SetPauseToleranceMs(toleranceMs);
+    SerialDevice device(model);
+    device.OnBytes(Packet(cmd::BackupDownload, 2, 1, QByteArray(128, 'b')), 0);
+    device.OnBytes(Packet(cmd::BackupDownload, 2, 2, QByteArray(3, 'b')), 9);
+    return device.TakeDue(9).at(5);
+  };
+  EXPECT_EQ(statusAfter(-1), '\x5A');
+  EXPECT_EQ(statusAfter(0), '\xA5');
+}
+
 TEST(SerialSim, ReadBackFramesArePacedAtWireTimeAndCanStopEarly) {
   DeviceModel model;
   SerialDevice device(model);  // 9600 bit/s: a 138-byte frame takes 144 ms on the wire
