@@ -2,6 +2,8 @@
 
 #include <QLocale>
 
+#include "ops/FaultTexts.h"
+
 namespace quorvin {
 
 namespace {
@@ -146,7 +148,14 @@ OutcomeBox ComposeOutcome(const Language& l, const RunFacts& f, const RunReport&
     if (r.outcome == Outcome::QuietEnd && boxes.empty())
       box.text = l.Text(
           QT_TRANSLATE_NOOP("quorvin", "The repeater ended the transfer without saying whether it took the data."));
-    if (!r.detail.isEmpty()) details << l.Text(QT_TRANSLATE_NOOP("quorvin", "Cause: %1")).arg(r.detail);
+    // The cause in the user's words; the operation's own account (which command, which packet)
+    // below it, as support will want it.
+    const QString cause = FaultCauseText(l, r.fault);
+    if (!cause.isEmpty()) details << l.Text(QT_TRANSLATE_NOOP("quorvin", "Cause: %1")).arg(cause);
+    if (!r.detail.isEmpty())
+      details << (cause.isEmpty() ? l.Text(QT_TRANSLATE_NOOP("quorvin", "Cause: %1"))
+                                  : l.Text(QT_TRANSLATE_NOOP("quorvin", "Details: %1")))
+                     .arg(r.detail);
   }
   const QString next = NextStep(l, f, report);
   if (!next.isEmpty()) details << next;

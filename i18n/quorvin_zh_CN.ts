@@ -1781,5 +1781,69 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
         <source>answers, but not as a repeater should</source>
         <translation>有应答，但不像中继器应有的应答</translation>
     </message>
+    <message>
+        <source>a request could not be sent to the repeater</source>
+        <translation>请求无法发送到中继器</translation>
+    </message>
+    <message>
+        <source>the repeater gave no valid reply in time</source>
+        <translation>中继器未在规定时间内给出有效应答</translation>
+    </message>
+    <message>
+        <source>the repeater refused the request</source>
+        <translation>中继器拒绝了该请求</translation>
+    </message>
+    <message>
+        <source>a reply from the repeater was damaged</source>
+        <translation>中继器的应答已损坏</translation>
+    </message>
+    <message>
+        <source>a packet of the read-back did not arrive</source>
+        <translation>回读的一个数据包没有到达</translation>
+    </message>
+    <message>
+        <source>a packet of the read-back was damaged</source>
+        <translation>回读的一个数据包已损坏</translation>
+    </message>
+    <message>
+        <source>the read-back&apos;s packets came out of order</source>
+        <translation>回读的数据包顺序错乱</translation>
+    </message>
+    <message>
+        <source>the serial port failed or went away</source>
+        <translation>串口出错或已断开</translation>
+    </message>
+    <message>
+        <source>the file could not be read</source>
+        <translation>无法读取该文件</translation>
+    </message>
+    <message>
+        <source>the data are too large for the link</source>
+        <translation>数据太大，无法经此连接发送</translation>
+    </message>
+    <message>
+        <source>there is nothing to send</source>
+        <translation>没有可发送的数据</translation>
+    </message>
+    <message>
+        <source>the file cannot be written there</source>
+        <translation>无法在该位置写入文件</translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation>无法写入该文件</translation>
+    </message>
+    <message>
+        <source>a value the repeater cannot take</source>
+        <translation>中继器无法接受该数值</translation>
+    </message>
+    <message>
+        <source>what the repeater holds differs from what was sent</source>
+        <translation>中继器中的数据与发送的数据不同</translation>
+    </message>
+    <message>
+        <source>Details: %1</source>
+        <translation>详情：%1</translation>
+    </message>
 </context>
 </TS>

@@ -106,4 +106,42 @@ QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault) {
   return {};
 }
 
+QString FaultCauseText(const Language& lang, Fault fault) {
+  switch (fault) {
+    case Fault::None:
+      return {};
+    case Fault::NotSent:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "a request could not be sent to the repeater"));
+    case Fault::NoReply:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "the repeater gave no valid reply in time"));
+    case Fault::Refused:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "the repeater refused the request"));
+    case Fault::BadReply:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "a reply from the repeater was damaged"));
+    case Fault::PacketMissing:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "a packet of the read-back did not arrive"));
+    case Fault::PacketError:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "a packet of the read-back was damaged"));
+    case Fault::OutOfSequence:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "the read-back's packets came out of order"));
+    case Fault::PortFailure:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "the serial port failed or went away"));
+    case Fault::FileUnreadable:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "the file could not be read"));
+    case Fault::FileTooLarge:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "the data are too large for the link"));
+    case Fault::FileEmpty:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "there is nothing to send"));
+    case Fault::FileNotWritable:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "the file cannot be written there"));
+    case Fault::FileWriteFailed:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "the file could not be written"));
+    case Fault::OutOfRange:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "a value the repeater cannot take"));
+    case Fault::Mismatch:
+      return lang.Text(QT_TRANSLATE_NOOP("quorvin", "what the repeater holds differs from what was sent"));
+  }
+  return {};
+}
+
 }  // namespace quorvin

@@ -9,6 +9,7 @@
 #include "host/OutputFile.h"
 #include "link/HidLink.h"
 #include "ops/Language.h"
+#include "ops/OpResult.h"
 
 namespace quorvin {
 
@@ -32,5 +33,9 @@ namespace quorvin {
 
 // A discovery fault in the user's words, for whoever tells it (the link itself never does).
 [[nodiscard]] QString DiscoveryFaultText(const Language& lang, DiscoveryFault fault);
+
+// What went wrong in a run, in the user's words; empty for Fault::None. The result's detail (which
+// command, which packet) stays as the operation wrote it, for support.
+[[nodiscard]] QString FaultCauseText(const Language& lang, Fault fault);
 
 }  // namespace quorvin

@@ -186,11 +186,18 @@ void DemoTest::AFailureSaysWhyAndWhatToDoNext() {
   // top, the transaction's and the typed cause below, then what to do.
   QCOMPARE(d.boxes.texts, QStringList{"Reading version failed !"});
   QCOMPARE(d.boxes.icons, QList<QMessageBox::Icon>{QMessageBox::Critical});
-  QVERIFY2(d.boxes.details[0].startsWith("Read data failed, please send again !\nCause: no valid reply"),
+  QVERIFY2(d.boxes.details[0].startsWith("Read data failed, please send again !\n"
+                                         "Cause: the repeater gave no valid reply in time\nDetails: no valid reply"),
            qPrintable(d.boxes.details[0]));
   QVERIFY(d.boxes.details[0].contains("save a support bundle"));
   // The card keeps saying so after the box: not "ready".
   QVERIFY2(d.window.Card()->Text().contains("the last operation failed"), qPrintable(d.window.Card()->Text()));
+  // In Chinese the cause is Chinese too; only the operation's own account stays as it was written.
+  Demo zh(clock, /*english=*/false);
+  zh.Model([](DeviceModel& m) { m.Faults().dropReply = FaultCount::Always(); });
+  zh.Click(ctl::ReadVersion);
+  QVERIFY2(zh.boxes.details.last().contains(QStringLiteral("原因：中继器未在规定时间内给出有效应答")),
+           qPrintable(zh.boxes.details.last()));
   // The chosen unit pulled out: said as such.
   d.Model([](DeviceModel& m) {
     m.Faults().dropReply = {};
@@ -226,7 +233,8 @@ void DemoTest::FileTransfersNameTheFileAndTheVersionAndRememberTheFolder() {
   d.Click(ctl::BackupReadBack, out);
   QCOMPARE(d.boxes.icons.last(), QMessageBox::Critical);
   QCOMPARE(ReadFile(out), Pattern(1000, 3));
-  QVERIFY(d.boxes.details.last().contains("Cause: packet 4 did not arrive"));
+  QVERIFY(d.boxes.details.last().contains(
+      "Cause: a packet of the read-back did not arrive\nDetails: packet 4 did not arrive"));
 
   // Each question is titled by what it is for and opens where that operation looked last.
   d.Click(ctl::Upgrade, {});
