@@ -40,6 +40,7 @@ QString ChangeQuestionText(const Language& l, const ChangeQuestion& q) {
     case OpKind::Version:
     case OpKind::FrequencyGet:
     case OpKind::ReadBack:
+    case OpKind::Snapshot:  // only reads the unit
       break;
   }
   return {};

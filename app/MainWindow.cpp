@@ -199,6 +199,7 @@ void MainWindow::BuildViews() {
   }
   first->raise();  // the log is the tab shown at first
   connect(m_snapshots, &SnapshotsView::restoreRequested, this, &MainWindow::RequestRestore);
+  connect(m_snapshots, &SnapshotsView::takeRequested, this, &MainWindow::RequestSnapshot);
 }
 
 void MainWindow::BuildMenus() {

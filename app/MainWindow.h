@@ -88,6 +88,8 @@ class MainWindow : public QMainWindow {
   // Puts a snapshot back onto the chosen unit, after asking (naming both units when it is another
   // unit's); what the Snapshots view's Restore does.
   void RequestRestore(const SnapshotInfo& snapshot);
+  // A snapshot of the chosen unit on its own, as quorvinctl snapshot takes it.
+  void RequestSnapshot();
   // A file dropped on the window: asks whether it is firmware to upgrade with or backup data to
   // download, showing its size and SHA-256 first; the answer is the consent to the change.
   void OfferFile(const QString& path);

@@ -317,6 +317,23 @@ void MainWindow::RequestRestore(const SnapshotInfo& snapshot) {
       [snapshot](Channel& ch) { return RestoreSnapshot(ch, snapshot); });
 }
 
+void MainWindow::RequestSnapshot() {
+  if (Working()) return;
+  if (!UsbSelected()) {
+    ShowBox(MsgIcon::Warning,
+            m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "A snapshot is taken over USB: choose USB under Link.")), {});
+    return;
+  }
+  if (!CurrentTarget()) return;
+  // The run policy's snapshot, with no change after it.
+  Run({OpKind::Snapshot, ChosenName(), {}, -1, {}},
+      {{}, QStringLiteral("snapshot"), {}, FileUse::None, /*snapshot=*/true, {}}, [](Channel&) {
+        OpResult nothing;
+        nothing.outcome = Outcome::Success;
+        return nothing;
+      });
+}
+
 void MainWindow::SaveSupportBundle(const QString& path) {
   const BundleReport bundle = WriteSupportBundle(path, QStringLiteral("quorvin-setup"));
   for (const FileProblem& problem : bundle.leftOut)

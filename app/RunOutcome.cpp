@@ -118,6 +118,11 @@ OutcomeBox ComposeOutcome(const Language& l, const RunFacts& f, const RunReport&
   if (r.outcome == Outcome::Success) {
     box.icon = MsgIcon::Information;
     if (boxes.empty() && f.op == OpKind::FrequencyGet) return {};  // the field shows what was read
+    if (f.op == OpKind::Snapshot && report.snapshot) {
+      box.text = l.Text(QT_TRANSLATE_NOOP("quorvin", "Snapshot taken: %1")).arg(report.snapshot->folder);
+      box.details = SuccessLines(l, f, r).join(QLatin1Char('\n'));
+      return box;
+    }
     box.text = boxes.empty() ? l.Text(QT_TRANSLATE_NOOP("quorvin", "Done.")) : boxes.front().text;
     for (std::size_t i = 1; i < boxes.size(); ++i) details << boxes[i].text;
     details << SuccessLines(l, f, r);

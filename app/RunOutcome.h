@@ -12,7 +12,7 @@
 
 namespace quorvin {
 
-enum class OpKind { Version, FrequencyGet, FrequencySet, InitButtons, Upgrade, Download, ReadBack, Restore };
+enum class OpKind { Version, FrequencyGet, FrequencySet, InitButtons, Upgrade, Download, ReadBack, Restore, Snapshot };
 
 struct HeldBox {
   QString text;

@@ -58,9 +58,14 @@ SnapshotsView::SnapshotsView(const Language& lang, QWidget* parent) : QWidget(pa
   m_restore->setObjectName(QStringLiteral("snapshotsRestore"));
   connect(m_restore, &QPushButton::clicked, this, &SnapshotsView::RestoreClicked);
 
+  m_take = new QPushButton(this);
+  m_take->setObjectName(QStringLiteral("snapshotsTake"));
+  connect(m_take, &QPushButton::clicked, this, &SnapshotsView::takeRequested);
+
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_refresh);
   buttons->addStretch(1);
+  buttons->addWidget(m_take);
   buttons->addWidget(m_restore);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_status);
@@ -68,7 +73,8 @@ SnapshotsView::SnapshotsView(const Language& lang, QWidget* parent) : QWidget(pa
   layout->addLayout(buttons);
   setTabOrder(m_status, m_table);
   setTabOrder(m_table, m_refresh);
-  setTabOrder(m_refresh, m_restore);
+  setTabOrder(m_refresh, m_take);
+  setTabOrder(m_take, m_restore);
 
   SetLanguage(lang);
 }
@@ -91,6 +97,10 @@ void SnapshotsView::SetLanguage(const Language& lang) {
   m_refresh->setText(lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Refresh")));
   m_refresh->setAccessibleName(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Refresh")));
   m_refresh->setToolTip(lang.Text(QT_TRANSLATE_NOOP("quorvin", "List the snapshots again and check their backups")));
+  m_take->setText(lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Take snapshot")));
+  m_take->setAccessibleName(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Take snapshot")));
+  m_take->setToolTip(lang.Text(QT_TRANSLATE_NOOP(
+      "quorvin", "Keep the chosen repeater's version, frequency and backup data on this computer now")));
   m_restore->setText(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Re&store...")));
   m_restore->setAccessibleName(lang.Text(QT_TRANSLATE_NOOP("quorvin", "Restore")));
   m_restore->setToolTip(lang.Text(QT_TRANSLATE_NOOP(
@@ -219,8 +229,8 @@ void SnapshotsView::UpdateStatus() {
   } else if (m_rows.empty()) {
     text = m_lang
                .Text(QT_TRANSLATE_NOOP("quorvin",
-                                       "No snapshots yet. A snapshot is taken before a change when the setting "
-                                       "snapshotBeforeChanges is on, or with quorvinctl snapshot; they are kept in %1"))
+                                       "No snapshots yet. Take one with Take snapshot, or tick Snapshot before "
+                                       "every change; they are kept in %1"))
                .arg(root);
   } else {
     text = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "Snapshots: %1, kept in %2")).arg(RowCount()).arg(root);

@@ -40,6 +40,8 @@ class SnapshotsView : public QWidget {
  signals:
   // The user chose to restore this snapshot, whose backup was found intact just now.
   void restoreRequested(const quorvin::SnapshotInfo& snapshot);
+  // The user asked for a snapshot of the chosen unit now.
+  void takeRequested();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -63,6 +65,7 @@ class SnapshotsView : public QWidget {
   QTableWidget* m_table = nullptr;
   QPushButton* m_refresh = nullptr;
   QPushButton* m_restore = nullptr;
+  QPushButton* m_take = nullptr;
   std::vector<Row> m_rows;
   QString m_changedFolder;  // the snapshot a restore check last found changed
   bool m_listed = false;

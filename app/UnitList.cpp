@@ -150,7 +150,13 @@ void UnitList::Redraw() {
     }
     if (UnitKey(r.unit) == m_chosen && r.present) item->setSelected(true);
   }
-  for (int c = 0; c < kColumns - 1; ++c) resizeColumnToContents(c);
+  // Fitted to what they hold, with room between them: "sn:QV0002" and "QV0002" side by side
+  // would otherwise read as one.
+  const int gap = fontMetrics().averageCharWidth() * 2;
+  for (int c = 0; c < kColumns - 1; ++c) {
+    resizeColumnToContents(c);
+    setColumnWidth(c, columnWidth(c) + gap);
+  }
   m_redrawing = false;
 }
 

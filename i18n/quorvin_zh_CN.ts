@@ -1358,10 +1358,6 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
         <translation>正在 %1 中查找快照 ...</translation>
     </message>
     <message>
-        <source>No snapshots yet. A snapshot is taken before a change when the setting snapshotBeforeChanges is on, or with quorvinctl snapshot; they are kept in %1</source>
-        <translation>还没有快照。打开设置 snapshotBeforeChanges 后，每次修改前都会拍摄快照，也可以用 quorvinctl snapshot 拍摄；快照存放在 %1</translation>
-    </message>
-    <message>
         <source>Snapshots: %1, kept in %2</source>
         <translation>快照：%1 个，存放在 %2</translation>
     </message>
@@ -1844,6 +1840,26 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
     <message>
         <source>Details: %1</source>
         <translation>详情：%1</translation>
+    </message>
+    <message>
+        <source>A snapshot is taken over USB: choose USB under Link.</source>
+        <translation>快照通过 USB 获取：请在“连接”中选择 USB。</translation>
+    </message>
+    <message>
+        <source>&amp;Take snapshot</source>
+        <translation>立即快照(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Take snapshot</source>
+        <translation>立即快照</translation>
+    </message>
+    <message>
+        <source>Keep the chosen repeater&apos;s version, frequency and backup data on this computer now</source>
+        <translation>立即将所选中继器的版本、频率和备份数据保存在本机</translation>
+    </message>
+    <message>
+        <source>No snapshots yet. Take one with Take snapshot, or tick Snapshot before every change; they are kept in %1</source>
+        <translation>还没有快照。可用“立即快照”获取，或勾选“每次更改前保存快照”；快照保存在 %1</translation>
     </message>
 </context>
 </TS>

@@ -19,6 +19,7 @@
 #include "app/MainWindow.h"
 #include "app/OperationsPanel.h"
 #include "app/ProgressPanel.h"
+#include "app/SnapshotsView.h"
 #include "front/Snapshot.h"
 #include "gui/GuiSupport.h"
 #include "host/Clock.h"
@@ -295,6 +296,16 @@ void DemoTest::ARestoreBringsBackTheBackupAndTheFrequency() {
   QCOMPARE(d.Model([](DeviceModel& m) { return m.BackupData(); }), before);
   QCOMPARE(d.Model([](DeviceModel& m) { return m.Frequency(); }), 315600000u);
   QVERIFY(d.questions.last().startsWith("Put the snapshot "));
+  // Taken on its own from the view: asked nothing (it only reads), the unit unchanged, one more kept.
+  const int asked = d.questions.size();
+  d.window.Snapshots()->findChild<QPushButton*>(QStringLiteral("snapshotsTake"))->click();
+  QVERIFY(QTest::qWaitFor([&] { return d.window.Idle(); }, 10000));
+  QCOMPARE(d.questions.size(), asked);
+  QVERIFY2(d.boxes.texts.last().startsWith("Snapshot taken: "), qPrintable(d.boxes.texts.last()));
+  const std::vector<SnapshotInfo> now = ListSnapshots();
+  QCOMPARE(now.size(), std::size_t{2});
+  QCOMPARE(now.back().backupBytes, qint64(before.size()));
+  QCOMPARE(d.Model([](DeviceModel& m) { return m.BackupData(); }), before);
   qunsetenv("XDG_DATA_HOME");
 }
 
