@@ -19,12 +19,18 @@
 
 namespace quorvin::test {
 
-// Each widget-test binary keeps the window's settings to itself, in a folder that goes with it: the
-// window remembers choices (the link, the language, the folders), and neither the user's nor
-// another test's may leak in. ResetSettings() starts a test from the defaults.
-inline const bool kPrivateSettings = [] {
+// Each widget-test binary keeps the window's settings, history and snapshots to itself, in
+// folders that go with it: the window remembers choices (the link, the language, the folders) and
+// writes the history and snapshots, and neither the user's files nor another test's may be read
+// or written. A test that points one elsewhere goes back with UsePrivateFolders(). ResetSettings() starts from the defaults.
+inline void UsePrivateFolders() {
   static QTemporaryDir folder;
-  qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.path()));
+  qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.filePath(QStringLiteral("config"))));
+  qputenv("XDG_STATE_HOME", QFile::encodeName(folder.filePath(QStringLiteral("state"))));
+  qputenv("XDG_DATA_HOME", QFile::encodeName(folder.filePath(QStringLiteral("data"))));
+}
+inline const bool kPrivateSettings = [] {
+  UsePrivateFolders();
   return true;
 }();
 inline void ResetSettings() {

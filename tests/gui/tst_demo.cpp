@@ -112,7 +112,7 @@ void DemoTest::init() {
   qputenv("XDG_STATE_HOME", QFile::encodeName(m_home->filePath("state")));
 }
 
-void DemoTest::cleanup() { qunsetenv("XDG_STATE_HOME"); }
+void DemoTest::cleanup() { UsePrivateFolders(); }
 
 void DemoTest::TheCardFillsAsTheUnitArrives() {
   VirtualClock clock(1000);
@@ -306,7 +306,6 @@ void DemoTest::ARestoreBringsBackTheBackupAndTheFrequency() {
   QCOMPARE(now.size(), std::size_t{2});
   QCOMPARE(now.back().backupBytes, qint64(before.size()));
   QCOMPARE(d.Model([](DeviceModel& m) { return m.BackupData(); }), before);
-  qunsetenv("XDG_DATA_HOME");
 }
 
 void DemoTest::ADroppedFileIsSentOnlyAfterSayingWhatFor() {
