@@ -60,9 +60,17 @@ void DeviceCard::Relabel() {
   for (int i = 0; i < 6; ++i) {
     auto* label = qobject_cast<QLabel*>(m_form->itemAt(i, QFormLayout::LabelRole)->widget());
     label->setText(l.Text(names[i]));
-    values[i]->setAccessibleName(l.Text(names[i]));
   }
   setAccessibleName(title());
+  FillValues();
+  // A screen reader reads each value with its field's name: "Version: V2.1", not "V2.1" alone
+  // (nor the name alone, hiding the value).
+  for (int i = 0; i < 6; ++i) values[i]->setAccessibleName(l.Text(names[i]) + QLatin1Char(' ') + values[i]->text());
+}
+
+void DeviceCard::FillValues() {
+  const Language& l = m_lang;
+  QLabel* values[] = {m_identity, m_location, m_serial, m_version, m_frequency, m_state};
   const QString notRead = l.Text(QT_TRANSLATE_NOOP("quorvin", "not read yet"));
   if (!m_unit) {
     for (QLabel* v : values) v->clear();

@@ -25,6 +25,7 @@ class DeviceCard : public QGroupBox {
 
  private:
   void Relabel();
+  void FillValues();
   Language m_lang;
   QFormLayout* m_form = nullptr;
   QLabel* m_identity = nullptr;

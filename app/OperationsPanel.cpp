@@ -112,7 +112,8 @@ void OperationsPanel::Relabel() {
   m_field->setToolTip(l.Text(QT_TRANSLATE_NOOP(
       "quorvin", "The repeater's working frequency: in Hz, kHz or MHz (433920000, 433.92 MHz); Enter sets it")));
   m_hz->setAccessibleName(l.Text(QT_TRANSLATE_NOOP("quorvin", "Unit: hertz")));
-  m_mhz->setAccessibleName(l.Text(QT_TRANSLATE_NOOP("quorvin", "The frequency in MHz")));
+  // Its name is left to its text ("(315.6 MHz)"), which a name of its own would hide from a screen reader.
+  m_mhz->setAccessibleDescription(l.Text(QT_TRANSLATE_NOOP("quorvin", "The frequency in MHz")));
   for (const ButtonText& b : kButtons) {
     QPushButton* button = Button(b.id);
     button->setText(WithMnemonic(l.Text(b.text), b.key));

@@ -22,7 +22,8 @@ namespace quorvin::test {
 // Each widget-test binary keeps the window's settings, history and snapshots to itself, in
 // folders that go with it: the window remembers choices (the link, the language, the folders) and
 // writes the history and snapshots, and neither the user's files nor another test's may be read
-// or written. A test that points one elsewhere goes back with UsePrivateFolders(). ResetSettings() starts from the defaults.
+// or written. A test that points one elsewhere goes back with UsePrivateFolders(). ResetSettings() starts from the
+// defaults.
 inline void UsePrivateFolders() {
   static QTemporaryDir folder;
   qputenv("XDG_CONFIG_HOME", QFile::encodeName(folder.filePath(QStringLiteral("config"))));

@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -121,6 +122,10 @@ void DemoTest::TheCardFillsAsTheUnitArrives() {
   QCOMPARE(d.Field()->text(), QStringLiteral("315600000"));
   QVERIFY(d.window.Card()->Text().contains("V1.0"));
   QVERIFY(d.window.Card()->Text().contains("315600000 Hz (315.6 MHz)"));
+  // A screen reader hears each value with its name.
+  QStringList spoken;
+  for (const QLabel* label : d.window.Card()->findChildren<QLabel*>()) spoken << label->accessibleName();
+  QVERIFY2(spoken.contains("Version: V1.0"), qPrintable(spoken.join(" | ")));
   QVERIFY(d.boxes.texts.isEmpty());  // a look shows nothing
 }
 
