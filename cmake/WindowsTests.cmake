@@ -13,6 +13,7 @@ foreach(linux_only backend_socket_test backend_tcp_test fault_files_test serial_
         serial_transfer_test serial_version_test doctor_test station_test)
   list(REMOVE_ITEM UNIT_SOURCES ${_tests}/unit/${linux_only}.cpp)
 endforeach()
+list(REMOVE_ITEM UNIT_SOURCES ${_tests}/support/PtyDevice.cpp ${_tests}/support/SimProcess.cpp)
 add_executable(unit_tests ${UNIT_SOURCES})
 target_include_directories(unit_tests PRIVATE ${_tests})
 target_link_libraries(unit_tests PRIVATE quorvin_core quorvin_app quorvin_cli gtest gmock gtest_main)

@@ -9,7 +9,7 @@
 #include <QThread>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 
 namespace quorvin::test {
 namespace {

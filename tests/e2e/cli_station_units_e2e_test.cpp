@@ -11,7 +11,8 @@
 #include <QThread>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/Files.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {
@@ -77,7 +78,7 @@ TEST(CtlStationUnits, AUnitAnotherProgramDrivesFailsAsBusy) {
 QList<QByteArray> RunStationUntil(const test::SimProcess& sim, const QStringList& before, int lines, QString* out) {
   QTemporaryDir dir;
   const QString report = dir.filePath("r.jsonl");
-  test::WriteFile(dir.filePath("r.toml"), "[[step]]\ndo = \"init-buttons\"\n");
+  EXPECT_TRUE(test::WriteFile(dir.filePath("r.toml"), "[[step]]\ndo = \"init-buttons\"\n"));
   QProcess ctl;
   test::StartCtl(ctl, before + QStringList{"--report", report, "station", dir.filePath("r.toml")}, sim.SocketPath());
   for (int i = 0; i < 300 && test::ReadFile(report).count('\n') < lines; ++i) QThread::msleep(50);

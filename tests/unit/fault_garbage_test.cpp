@@ -153,7 +153,7 @@ TEST_F(Garbage, ReadBackTakesOddPacketsAsTheyComeButNotJunk) {
       qint64 at = 0;
       for (const Report& p : packets) hid.QueueReply(p, at += rng.bounded(1, 90));  // within the 100 ms allowed
     };
-    WriteFile(path, "earlier");
+    ASSERT_TRUE(WriteFile(path, "earlier"));
     fb.log.clear();
     UsbChannel env = Env();
     const OpResult r = ReadBackup(env, path);
@@ -182,7 +182,7 @@ TEST_F(Garbage, ReadBackWithJunkForItsFirstReply) {
       hid.QueueReply(junk, rng.bounded(4000));
       hid.QueueReply(ReadBackPacket(1, 1, "late"), 4500);
     };
-    WriteFile(path, "earlier");
+    ASSERT_TRUE(WriteFile(path, "earlier"));
     fb.log.clear();
     UsbChannel env = Env();
     EXPECT_EQ(ReadBackup(env, path).outcome, Outcome::Failed);

@@ -1,4 +1,4 @@
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 
 #include <QDeadlineTimer>
 #include <QRegularExpression>
@@ -20,6 +20,11 @@ SimProcess::SimProcess(OverTcp, const QStringList& extraArgs) {
   const auto port = QRegularExpression(QStringLiteral("hid-tcp 127\\.0\\.0\\.1:(\\d+)")).match(m_output);
   if (port.hasMatch()) m_socket = QStringLiteral("tcp:127.0.0.1:") + port.captured(1);
   m_ready = m_ready && port.hasMatch() && port.captured(1) != QLatin1String("0");
+}
+
+SimProcess::SimProcess(OverSerial, const QStringList& extraArgs) {
+  Start(QStringList{QStringLiteral("--serial")} + extraArgs);
+  m_ready = m_ready && !SerialPath().isEmpty();
 }
 
 void SimProcess::Start(const QStringList& args) {
@@ -51,7 +56,7 @@ SimProcess::~SimProcess() {
 }
 
 QString SimProcess::SerialPath() const {
-  const QRegularExpression re(QStringLiteral("serial (/\\S+)"));
+  const QRegularExpression re(QStringLiteral("serial (/[^\\s;]+)"));
   const auto match = re.match(m_output);
   return match.hasMatch() ? match.captured(1) : QString();
 }
