@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <QDeadlineTimer>
-#include <cstdint>
 
 namespace quorvin::test {
 
@@ -48,24 +47,6 @@ QByteArray PtyDevice::ReadExactly(int count, int timeoutMs) {
     out.append(buf, n);
   }
   return out;
-}
-
-QByteArray PtyDevice::ReadFrame(int timeoutMs) {
-  QByteArray frame = ReadExactly(5, timeoutMs);
-  if (frame.size() == 5) frame += ReadExactly(static_cast<std::uint8_t>(frame[4]) + 1, timeoutMs);
-  return frame;
-}
-
-QByteArray PtyDevice::ReadUntilQuiet(int quietMs) {
-  QByteArray out;
-  for (;;) {
-    pollfd p{m_master, POLLIN, 0};
-    if (::poll(&p, 1, quietMs) <= 0) return out;
-    char buf[1024];
-    const ssize_t n = ::read(m_master, buf, sizeof buf);
-    if (n <= 0) return out;
-    out.append(buf, n);
-  }
 }
 
 bool PtyDevice::Write(const QByteArray& bytes) {

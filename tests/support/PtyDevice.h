@@ -23,10 +23,6 @@ class PtyDevice {
 
   // Whatever the host sent, up to `count` bytes, waiting at most timeoutMs in all.
   QByteArray ReadExactly(int count, int timeoutMs);
-  // One command frame: the five header bytes, then the length byte's payload and the checksum.
-  QByteArray ReadFrame(int timeoutMs = 3000);
-  // Bytes until the line has been quiet for quietMs.
-  QByteArray ReadUntilQuiet(int quietMs);
   // False when the bytes could not all be written.
   bool Write(const QByteArray& bytes);
   // Ends the master side: the host sees the line hang up.
