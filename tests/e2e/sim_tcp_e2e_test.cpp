@@ -5,7 +5,6 @@
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include "CtlProcess.h"
 #include "support/Files.h"
@@ -51,7 +50,8 @@ TEST(SimTcpE2e, ASimKilledMidReadBackIsTheDeviceGoneNotAHang) {
   ASSERT_TRUE(sim.Ready());
   QProcess ctl;
   test::StartCtl(ctl, {"--lang", "en", "backup", "read", out}, sim.SocketPath());
-  QThread::msleep(600);
+  QString seen;  // the first progress line: the backup is streaming in
+  ASSERT_TRUE(test::WaitForError(ctl, "data packages, currently", 10'000, &seen)) << seen.toStdString();
   sim.Process().kill();  // no clean-up: the kernel closes its end
   ASSERT_TRUE(sim.Process().waitForFinished(5000));
 

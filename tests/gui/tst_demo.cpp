@@ -225,7 +225,8 @@ void DemoTest::CancelStopsAnUpgradeAndSaysWhatTheUnitMayHold() {
   d.window.SetFileChooser(std::make_unique<FakeChooser>(fw, &d.asked));
   qobject_cast<QPushButton*>(d.window.Control(ctl::Upgrade))->click();
   QTRY_VERIFY(d.window.Progress()->isVisible());
-  QTest::qWait(200);
+  // The first packet at the device: the upgrade is in its long pause after it.
+  QTRY_VERIFY_WITH_TIMEOUT(d.Model([](DeviceModel& m) { return m.Log().CountFromHost(cmd::UsbUpgrade); }) > 0, 5000);
   QElapsedTimer stopping;
   stopping.start();
   QTest::mouseClick(d.window.Progress()->CancelButton(), Qt::LeftButton);
