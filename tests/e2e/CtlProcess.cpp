@@ -1,7 +1,6 @@
 #include "CtlProcess.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QProcessEnvironment>
 
 namespace quorvin::test {
@@ -54,22 +53,6 @@ CtlRun RunCtl(const QStringList& args, const QString& socket, int timeoutMs, con
   run.out = QString::fromUtf8(p.readAllStandardOutput());
   run.err += QString::fromUtf8(p.readAllStandardError());
   return run;
-}
-
-QByteArray Pattern(int n, int seed) {
-  QByteArray b(n, 0);
-  for (int i = 0; i < n; ++i) b[i] = static_cast<char>((i * 31 + seed) & 0xFF);
-  return b;
-}
-
-bool WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 }  // namespace quorvin::test

@@ -27,9 +27,4 @@ void StartCtlIn(QProcess& process, QProcessEnvironment env, const QStringList& a
 // a sign it is under way, instead of a guess at how long that takes. All it wrote is kept in `seen`.
 bool WaitForError(QProcess& process, const QString& text, int timeoutMs, QString* seen = nullptr);
 
-// Test files: a byte pattern that differs by seed, and whole-file writes and reads.
-QByteArray Pattern(int n, int seed);
-bool WriteFile(const QString& path, const QByteArray& bytes);
-QByteArray ReadFile(const QString& path);
-
 }  // namespace quorvin::test

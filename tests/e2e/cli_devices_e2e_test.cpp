@@ -6,10 +6,9 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QThread>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 
 namespace quorvin::test {
 namespace {
@@ -82,8 +81,9 @@ TEST(CtlDevices, ASecondProcessOnOneRepeaterIsBusyOrWaitsItsTurn) {
   SimProcess sim({"--delay-ms", "800"});
   ASSERT_TRUE(sim.Ready());
   QProcess first;
-  StartCtl(first, {"frequency", "get"}, sim.SocketPath());
-  QThread::msleep(300);
+  StartCtl(first, {"--lang", "en", "frequency", "get"}, sim.SocketPath());
+  QString seen;  // its progress line: the unit is claimed and the request on its way
+  ASSERT_TRUE(WaitForError(first, "Reading frequency", 10'000, &seen)) << seen.toStdString();
 
   const CtlRun busy = RunCtl({"--json", "version"}, sim.SocketPath());
   EXPECT_EQ(busy.exitCode, 7);

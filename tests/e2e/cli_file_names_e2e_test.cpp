@@ -16,7 +16,8 @@
 #include <algorithm>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/Files.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {

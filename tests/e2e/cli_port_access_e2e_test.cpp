@@ -12,7 +12,7 @@
 #include <QSerialPort>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {

@@ -9,7 +9,8 @@
 #include <QTemporaryDir>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/Files.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {

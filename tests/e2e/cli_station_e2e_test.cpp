@@ -13,7 +13,8 @@
 #include <QThread>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/Files.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {

@@ -11,7 +11,8 @@
 #include <QThread>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/Files.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {
@@ -57,8 +58,9 @@ TEST(CtlStationUnits, AUnitAnotherProgramDrivesFailsAsBusy) {
   ASSERT_TRUE(test::WriteFile(dir.filePath("fw.bin"), QByteArray(100, 'F')));
   ASSERT_TRUE(test::WriteFile(dir.filePath("r.toml"), "[[step]]\ndo = \"init-buttons\"\n"));
   QProcess upgrade;
-  test::StartCtl(upgrade, {"--device", "sim:1", "upgrade", dir.filePath("fw.bin")}, sim.SocketPath());
-  QThread::msleep(1000);
+  test::StartCtl(upgrade, {"--lang", "en", "--device", "sim:1", "upgrade", dir.filePath("fw.bin")}, sim.SocketPath());
+  QString seen;  // the first packet's line: the upgrade holds the unit through its long pause
+  ASSERT_TRUE(test::WaitForError(upgrade, "currently 1 data package", 10'000, &seen)) << seen.toStdString();
   const QString report = dir.filePath("r.jsonl");
   QProcess ctl;
   test::StartCtl(ctl, {"--report", report, "station", dir.filePath("r.toml")}, sim.SocketPath());
@@ -77,7 +79,7 @@ TEST(CtlStationUnits, AUnitAnotherProgramDrivesFailsAsBusy) {
 QList<QByteArray> RunStationUntil(const test::SimProcess& sim, const QStringList& before, int lines, QString* out) {
   QTemporaryDir dir;
   const QString report = dir.filePath("r.jsonl");
-  test::WriteFile(dir.filePath("r.toml"), "[[step]]\ndo = \"init-buttons\"\n");
+  EXPECT_TRUE(test::WriteFile(dir.filePath("r.toml"), "[[step]]\ndo = \"init-buttons\"\n"));
   QProcess ctl;
   test::StartCtl(ctl, before + QStringList{"--report", report, "station", dir.filePath("r.toml")}, sim.SocketPath());
   for (int i = 0; i < 300 && test::ReadFile(report).count('\n') < lines; ++i) QThread::msleep(50);

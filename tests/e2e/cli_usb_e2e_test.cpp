@@ -9,11 +9,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
-#include <QThread>
 #include <csignal>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/Files.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {
@@ -170,7 +170,8 @@ TEST(CtlUsb, InterruptedReadBackKeepsTheEarlierFile) {
   ASSERT_TRUE(WriteFile(path, earlier));
   QProcess ctl;
   test::StartCtl(ctl, Args({"--lang", "en", "--json", "backup", "read", qPrintable(path)}), sim.SocketPath());
-  QThread::msleep(1000);
+  QString seen;  // the first progress line: the backup is streaming in
+  ASSERT_TRUE(test::WaitForError(ctl, "data packages, currently", 10'000, &seen)) << seen.toStdString();
   ::kill(static_cast<pid_t>(ctl.processId()), SIGINT);
   ASSERT_TRUE(ctl.waitForFinished(5000));
   EXPECT_EQ(ctl.exitCode(), 130);
@@ -193,8 +194,10 @@ TEST(CtlUsb, ASignalDuringAWaitForTheDeviceStopsAtOnce) {
       ASSERT_TRUE(sim.Ready());
       ASSERT_TRUE(WriteFile(path, earlier));
       QProcess ctl;
-      test::StartCtl(ctl, QStringList{"--lang", "en"} + op, sim.SocketPath());
-      QThread::msleep(400);
+      test::StartCtl(ctl, QStringList{"--lang", "en", "--verbose"} + op, sim.SocketPath());
+      // The request's trace: it went out, and the reply it waits for never comes.
+      QString seen;
+      ASSERT_TRUE(test::WaitForError(ctl, "> 00 55 aa 01", 10'000, &seen)) << seen.toStdString();
       QElapsedTimer stopped;
       stopped.start();
       ::kill(static_cast<pid_t>(ctl.processId()), sig);

@@ -12,11 +12,12 @@
 #include <cstring>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
 #include "link/Backends.h"
 #include "ops/Operations.h"
+#include "support/Files.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {

@@ -10,7 +10,8 @@
 #include <QTemporaryDir>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/Files.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {
@@ -70,9 +71,9 @@ TEST(Identity, TheLockStaysWhenASharedSerialStopsBeingShared) {
   QProcess holder;
   StartHolder(holder, {"--device", "sim:1", "backup", "download", dir.filePath("backup.bin")}, sim.SocketPath());
   ASSERT_TRUE(QFile::remove(QDir(sim.SocketPath()).filePath("2.sock")));
-  for (const QString& selector : {"sim:1", "sn:QV0001"}) {
+  for (const char* selector : {"sim:1", "sn:QV0001"}) {
     const test::CtlRun r = RunCtl({"--json", "--device", selector, "frequency", "set", "433920000"}, sim.SocketPath());
-    EXPECT_EQ(r.exitCode, 7) << selector.toStdString() << ": " << r.out.toStdString();
+    EXPECT_EQ(r.exitCode, 7) << selector << ": " << r.out.toStdString();
     EXPECT_EQ(Json(r)["result"].toObject()["device"].toString(), "sn:QV0001");
   }
   ASSERT_TRUE(holder.waitForFinished(30000));

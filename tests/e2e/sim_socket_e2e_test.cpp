@@ -4,11 +4,11 @@
 
 #include <QFile>
 
-#include "SimProcess.h"
 #include "link/Backends.h"
 #include "link/HidLink.h"
 #include "link/UsbTransaction.h"
 #include "support/RecordingFeedback.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {

@@ -5,10 +5,10 @@
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/Files.h"
+#include "support/SimProcess.h"
 
 namespace quorvin {
 namespace {
@@ -50,7 +50,8 @@ TEST(SimTcpE2e, ASimKilledMidReadBackIsTheDeviceGoneNotAHang) {
   ASSERT_TRUE(sim.Ready());
   QProcess ctl;
   test::StartCtl(ctl, {"--lang", "en", "backup", "read", out}, sim.SocketPath());
-  QThread::msleep(600);
+  QString seen;  // the first progress line: the backup is streaming in
+  ASSERT_TRUE(test::WaitForError(ctl, "data packages, currently", 10'000, &seen)) << seen.toStdString();
   sim.Process().kill();  // no clean-up: the kernel closes its end
   ASSERT_TRUE(sim.Process().waitForFinished(5000));
 

@@ -16,7 +16,6 @@
 #include "app/MainWindow.h"
 #include "app/OperationsPanel.h"
 #include "gui/GuiSupport.h"
-#include "gui/PtyPeer.h"
 #include "host/Clock.h"
 #include "support/Languages.h"
 
@@ -122,23 +121,6 @@ void ButtonsTest::ClicksDuringAnOperationDoNothing() {
 }
 
 void ButtonsTest::TheLinkPanelPicksTheLink() {
-  // Serial: through the port chosen in the list, at the chosen speed.
-  {
-    PtyPeer device;
-    QVERIFY(device.Ok());
-    ButtonsFixture f;
-    BoxAnswerer boxes;
-    f.SetSerial(true);
-    f.dlg.LinkChoice()->SetPorts({device.SlavePath()});
-    device.AnswerOnce(6, QByteArray::fromHex("55AA02C204"
-                                             "56312E30"
-                                             "52"));
-    f.Click(ctl::ReadVersion);
-    QVERIFY(f.WaitIdle());
-    QCOMPARE(device.request, QByteArray::fromHex("55AA01C2003C"));
-    QCOMPARE(boxes.texts, QStringList{"Version :V1.0"});
-    QCOMPARE(f.hid.enumerations.load(), 0);
-  }
   // A port that is not there: one box, the port named, and what to do.
   {
     ButtonsFixture f(QStringLiteral("/tmp/firmware.bin"));

@@ -26,6 +26,7 @@
 #include "host/Clock.h"
 #include "host/History.h"
 #include "sim/InProcessBackend.h"
+#include "support/Files.h"
 #include "support/Languages.h"
 
 using namespace quorvin;
@@ -69,22 +70,9 @@ struct Demo {
   MainWindow window;
 };
 
-QByteArray Pattern(int size, int seed) {
-  QByteArray bytes(size, '\0');
-  for (int i = 0; i < size; ++i) bytes[i] = static_cast<char>((i * 7 + seed) & 0xFF);
-  return bytes;
-}
-
-QString WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
-  return path;
-}
-
-QByteArray ReadFile(const QString& path) {
-  QFile file(path);
-  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
+// Writes the file and answers its path, for a file question to answer with (empty when it could
+// not be written, which the question's caller then reports).
+QString Written(const QString& path, const QByteArray& bytes) { return WriteFile(path, bytes) ? path : QString(); }
 
 }  // namespace
 
@@ -133,7 +121,7 @@ void DemoTest::EveryChangeAsksFirstAndCancelSendsNothing() {
   VirtualClock clock(1000);
   QTemporaryDir dir;
   Demo d(clock, true, Consent::Cancel);
-  const QString fw = WriteFile(dir.filePath("fw.bin"), Pattern(104, 1));
+  const QString fw = Written(dir.filePath("fw.bin"), Pattern(104, 1));
   d.Field()->setText("433.92 MHz");
   QTest::keyClick(d.Field(), Qt::Key_Return);  // Enter in the field sets, after asking
   d.Click(ctl::InitCallButtons);
@@ -219,7 +207,7 @@ void DemoTest::FileTransfersNameTheFileAndTheVersionAndRememberTheFolder() {
   QTemporaryDir dir;
   QVERIFY(QDir(dir.path()).mkpath("images") && QDir(dir.path()).mkpath("backups"));
   Demo d(clock);
-  const QString fw = WriteFile(dir.filePath("images/fw.bin"), Pattern(104, 1));
+  const QString fw = Written(dir.filePath("images/fw.bin"), Pattern(104, 1));
   d.Click(ctl::Upgrade, fw);
   QCOMPARE(d.boxes.texts.last(), QStringLiteral("Update successfully"));
   QVERIFY2(d.boxes.details.last().contains("File: " + fw + " (104 bytes)"), qPrintable(d.boxes.details.last()));
@@ -227,11 +215,11 @@ void DemoTest::FileTransfersNameTheFileAndTheVersionAndRememberTheFolder() {
   QCOMPARE(d.Model([](DeviceModel& m) { return m.FirmwareImage(); }), Pattern(104, 1));
 
   // Verified after the download by reading it back.
-  const QString backup = WriteFile(dir.filePath("backups/in.bin"), Pattern(1000, 3));
+  const QString backup = Written(dir.filePath("backups/in.bin"), Pattern(1000, 3));
   d.Click(ctl::BackupDownload, backup);
   QCOMPARE(d.boxes.texts.last(), QStringLiteral("Download successfully !"));
   QVERIFY(d.boxes.details.last().contains("Verify successfully: the device holds the same 1000 bytes."));
-  const QString out = WriteFile(dir.filePath("backups/upload.bin"), "earlier");
+  const QString out = Written(dir.filePath("backups/upload.bin"), "earlier");
   d.Click(ctl::BackupReadBack, out);
   QCOMPARE(ReadFile(out), Pattern(1000, 3));
   // A read-back cut short keeps that file as it is now, and says so with the cause.
@@ -253,11 +241,12 @@ void DemoTest::CancelStopsAnUpgradeAndSaysWhatTheUnitMayHold() {
   RealClock clock;  // the device's long pause after the first packet, for real
   QTemporaryDir dir;
   Demo d(clock);
-  const QString fw = WriteFile(dir.filePath("fw.bin"), Pattern(52 * 40, 1));
+  const QString fw = Written(dir.filePath("fw.bin"), Pattern(52 * 40, 1));
   d.window.SetFileChooser(std::make_unique<FakeChooser>(fw, &d.asked));
   qobject_cast<QPushButton*>(d.window.Control(ctl::Upgrade))->click();
   QTRY_VERIFY(d.window.Progress()->isVisible());
-  QTest::qWait(200);
+  // The first packet at the device: the upgrade is in its long pause after it.
+  QTRY_VERIFY_WITH_TIMEOUT(d.Model([](DeviceModel& m) { return m.Log().CountFromHost(cmd::UsbUpgrade); }) > 0, 5000);
   QElapsedTimer stopping;
   stopping.start();
   QTest::mouseClick(d.window.Progress()->CancelButton(), Qt::LeftButton);

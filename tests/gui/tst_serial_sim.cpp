@@ -1,11 +1,10 @@
-// The window's four serial operations, check box 1008 cleared, against quorvin-sim --serial
-// running as its own process.
+// The window over a real serial port (a pseudo-terminal), check box 1008 cleared: the port and
+// speed chosen are the ones opened, and the four serial operations run against quorvin-sim
+// --serial as its own process.
 
 #include <QCheckBox>
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,7 +14,10 @@
 #include "app/ProgressPanel.h"
 #include "gui/GuiSupport.h"
 #include "host/Clock.h"
+#include "support/Files.h"
 #include "support/Languages.h"
+#include "support/PtyDevice.h"
+#include "support/SimProcess.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -24,19 +26,16 @@ class SerialSimTest : public QObject {
   Q_OBJECT
  private slots:
   void init();
-  void cleanup();
+  void TheChosenPortIsOpenedAndUsbLeftAlone();
   void AllFourButtonsOverTheSerialLink();
   void DeviceFaultsShowTheirMessages();
 
  private:
-  // Starts the sim with extra arguments; answers the pseudo-terminal path it printed.
-  QString StartSim(const QStringList& args = {});
   void Click(MainWindow& dlg, int id, const QString& chosen);
   static bool WaitIdle(MainWindow& dlg) {
     return QTest::qWaitFor([&] { return dlg.Idle(); }, 15000);
   }
 
-  QProcess m_sim;
   QTemporaryDir m_dir;
   EmptyHid m_hid;
   RealClock m_clock;
@@ -46,27 +45,6 @@ class SerialSimTest : public QObject {
 void SerialSimTest::init() {
   ResetSettings();
   m_asked.clear();
-}
-
-void SerialSimTest::cleanup() {
-  m_sim.terminate();
-  if (!m_sim.waitForFinished(5000)) m_sim.kill();
-  m_sim.waitForFinished(5000);
-}
-
-QString SerialSimTest::StartSim(const QStringList& args) {
-  m_sim.setProgram(QStringLiteral(QUORVIN_SIM_BINARY));
-  m_sim.setArguments(QStringList{QStringLiteral("--serial")} + args);
-  m_sim.start();
-  QString out;
-  (void)QTest::qWaitFor(
-      [&] {
-        out += QString::fromLocal8Bit(m_sim.readAllStandardOutput());
-        return out.contains(QLatin1String("quorvin-sim ready"));
-      },
-      10000);
-  const auto m = QRegularExpression(QStringLiteral("serial (/dev/\\S+?)[ ;]")).match(out);
-  return m.hasMatch() ? m.captured(1) : QString();
 }
 
 void SerialSimTest::Click(MainWindow& dlg, int id, const QString& chosen) {
@@ -82,20 +60,29 @@ static WindowOptions English() {
   return o;
 }
 
-static void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  QVERIFY(f.open(QIODevice::WriteOnly));
-  f.write(bytes);
-}
-
-static QByteArray ReadFile(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+// Through the port chosen in the list, and the USB side is never asked.
+void SerialSimTest::TheChosenPortIsOpenedAndUsbLeftAlone() {
+  PtyDevice device;
+  QVERIFY(device.Ok());
+  MainWindow dlg(m_hid, m_clock, English());
+  BoxAnswerer boxes;
+  dlg.LinkChoice()->SetSerial(true);
+  dlg.LinkChoice()->SetPorts({device.SlavePath()});
+  device.AnswerOnce(6, QByteArray::fromHex("55AA02C204"
+                                           "56312E30"
+                                           "52"));
+  qobject_cast<QPushButton*>(dlg.Control(ctl::ReadVersion))->click();
+  QVERIFY(WaitIdle(dlg));
+  QVERIFY(device.answered);
+  QCOMPARE(device.request, QByteArray::fromHex("55AA01C2003C"));
+  QCOMPARE(boxes.texts, QStringList{"Version :V1.0"});
+  QCOMPARE(m_hid.enumerations.load(), 0);
 }
 
 void SerialSimTest::AllFourButtonsOverTheSerialLink() {
-  const QString port = StartSim();
-  QVERIFY2(!port.isEmpty(), "the sim printed no serial path");
+  SimProcess sim(SimProcess::OverSerial{}, {});
+  QVERIFY2(sim.Ready(), qPrintable(sim.Output()));
+  const QString port = sim.SerialPath();
   MainWindow dlg(m_hid, m_clock, English());
   BoxAnswerer boxes;
   dlg.SetAsker(std::make_unique<FakeAsker>(Consent::Go, &m_asked));
@@ -103,13 +90,13 @@ void SerialSimTest::AllFourButtonsOverTheSerialLink() {
   dlg.LinkChoice()->SetPorts({port});
 
   const QString firmware = m_dir.filePath("firmware.bin");
-  WriteFile(firmware, QByteArray(300, '\x42'));
+  QVERIFY(WriteFile(firmware, QByteArray(300, '\x42')));
   Click(dlg, ctl::Upgrade, firmware);
   Click(dlg, ctl::ReadVersion, {});
   QByteArray backup;
   for (int i = 0; i < 520; ++i) backup.append(static_cast<char>(i * 5));
   const QString backupIn = m_dir.filePath("backup.bin");
-  WriteFile(backupIn, backup);
+  QVERIFY(WriteFile(backupIn, backup));
   Click(dlg, ctl::BackupDownload, backupIn);
   const QString backupOut = m_dir.filePath("upload.bin");
   Click(dlg, ctl::BackupReadBack, backupOut);
@@ -122,20 +109,21 @@ void SerialSimTest::AllFourButtonsOverTheSerialLink() {
 }
 
 void SerialSimTest::DeviceFaultsShowTheirMessages() {
-  const QString port = StartSim({"--refuse", "1", "--quiet-status", "1", "--stop-readback", "1"});
-  QVERIFY(!port.isEmpty());
+  SimProcess sim(SimProcess::OverSerial{}, {"--refuse", "1", "--quiet-status", "1", "--stop-readback", "1"});
+  QVERIFY2(sim.Ready(), qPrintable(sim.Output()));
+  const QString port = sim.SerialPath();
   MainWindow dlg(m_hid, m_clock, English());
   BoxAnswerer boxes;
   dlg.SetAsker(std::make_unique<FakeAsker>(Consent::Go, &m_asked));
   dlg.LinkChoice()->SetSerial(true);
   dlg.LinkChoice()->SetPorts({port});
   const QString firmware = m_dir.filePath("small.bin");
-  WriteFile(firmware, QByteArray(20, '\x01'));
+  QVERIFY(WriteFile(firmware, QByteArray(20, '\x01')));
   Click(dlg, ctl::Upgrade, firmware);  // refused
   Click(dlg, ctl::Upgrade, firmware);  // answered 0x66: said as such, and nothing left open
   QVERIFY(!dlg.Progress()->isVisible());
   const QString out = m_dir.filePath("kept.bin");
-  WriteFile(out, "earlier");
+  QVERIFY(WriteFile(out, "earlier"));
   Click(dlg, ctl::BackupReadBack, out);  // stops after one of three packets
   QCOMPARE(boxes.texts, (QStringList{"Return error data !",
                                      "The repeater ended the transfer without saying whether it took the data.",

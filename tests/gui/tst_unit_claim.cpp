@@ -4,7 +4,6 @@
 
 #include <sys/stat.h>
 
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -16,6 +15,7 @@
 #include "host/DeviceLock.h"
 #include "link/Backends.h"
 #include "support/Languages.h"
+#include "support/SimProcess.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -28,32 +28,20 @@ class UnitClaimTest : public QObject {
   void AUnitHeldElsewhereIsLeftAloneFromTheFirstClick();
 
  private:
-  QProcess m_sim;
   QTemporaryDir m_dir;
-  QString m_out;
+  std::unique_ptr<SimProcess> m_sim;  // the unit, named by its socket: sim:unit
 };
 
 void UnitClaimTest::init() {
   ResetSettings();
-  m_out.clear();
-  m_sim.setProgram(QStringLiteral(QUORVIN_SIM_BINARY));
-  m_sim.setArguments({QStringLiteral("--hid-socket"), m_dir.filePath("unit.sock"), QStringLiteral("--trace")});
-  m_sim.start();
-  QVERIFY(QTest::qWaitFor(
-      [&] {
-        m_out += QString::fromLocal8Bit(m_sim.readAllStandardOutput());
-        return m_out.contains(QLatin1String("quorvin-sim ready"));
-      },
-      10000));
+  m_sim = std::make_unique<SimProcess>(QStringList{QStringLiteral("--trace")}, m_dir.filePath("unit.sock"));
+  QVERIFY2(m_sim->Ready(), qPrintable(m_sim->Output()));
 }
 
-void UnitClaimTest::cleanup() {
-  m_sim.terminate();
-  if (!m_sim.waitForFinished(5000)) m_sim.kill();
-}
+void UnitClaimTest::cleanup() { m_sim.reset(); }
 
 void UnitClaimTest::AUnitHeldElsewhereIsLeftAloneFromTheFirstClick() {
-  auto backend = MakeSocketBackend(m_dir.filePath("unit.sock"));
+  auto backend = MakeSocketBackend(m_sim->SocketPath());
   QVERIFY(backend);
   const auto present = backend->Enumerate();
   QCOMPARE(present.size(), std::size_t{1});
@@ -88,8 +76,8 @@ void UnitClaimTest::AUnitHeldElsewhereIsLeftAloneFromTheFirstClick() {
   QCOMPARE(boxes.texts.size(), 2);
   QVERIFY2(boxes.texts[1].contains("cannot be taken"), qPrintable(boxes.texts[1]));
   // The unit never saw a request.
-  m_out += QString::fromLocal8Bit(m_sim.readAllStandardOutput());
-  QVERIFY2(!m_out.contains(QLatin1String("host>")), qPrintable(m_out));
+  const QString said = m_sim->Output();
+  QVERIFY2(!said.contains(QLatin1String("host>")), qPrintable(said));
 
   // Free again, the same click reaches it.
   click();

@@ -23,6 +23,8 @@ class RecordingFeedback : public Feedback {
   QStringList log;
   int pumps = 0;
   bool cancel = false;
+  // The user presses Cancel as soon as a progress text holding this is shown (empty: never).
+  QString cancelOn;
 
   void MessageBox(const QString& text, MsgIcon) override { log << QStringLiteral("box: ") + text; }
   void ShowProgress() override {
@@ -30,7 +32,10 @@ class RecordingFeedback : public Feedback {
     m_pos = m_open ? m_pos : 0;
     m_open = true;
   }
-  void SetProgressText(const QString& text) override { log << QStringLiteral("progress: text ") + text; }
+  void SetProgressText(const QString& text) override {
+    log << QStringLiteral("progress: text ") + text;
+    if (!cancelOn.isEmpty() && text.contains(cancelOn)) cancel = true;
+  }
   void SetProgressRange(int max) override { log << QStringLiteral("progress: range %1").arg(max); }
   void SetProgressPos(int pos) override {
     m_pos = pos;

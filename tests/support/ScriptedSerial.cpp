@@ -29,6 +29,7 @@ void ScriptedSerial::Write(const char* data, qint64 count) {
   if (!m_open) ThrowSerialException(13, QStringLiteral("The port is not open"));
   const QByteArray bytes(data, count);
   written += bytes;
+  writes.push_back({m_clock.NowMs(), bytes});
   if (responder) responder(bytes);
 }
 
@@ -41,13 +42,13 @@ qint64 ScriptedSerial::Read(char* buffer, qint64 max, int waitMs) {
     // Nothing comes in time: the whole wait passes (or the line fails part way through it).
     if (failReadsAtMs && *failReadsAtMs <= until) {
       m_clock.Advance(std::max<qint64>(*failReadsAtMs - now, 0));
-      ThrowSerialException(9, readFailure);
+      ThrowSerialException(9, readFailure, readFault);
     }
     m_clock.Advance(until - now);
     return 0;
   }
   if (m_chunks.front().dueMs > now) m_clock.Advance(m_chunks.front().dueMs - now);
-  if (failReadsAtMs && *failReadsAtMs <= m_clock.NowMs()) ThrowSerialException(9, readFailure);
+  if (failReadsAtMs && *failReadsAtMs <= m_clock.NowMs()) ThrowSerialException(9, readFailure, readFault);
   // Everything due by now, as a driver hands over its whole buffer, up to what the caller takes.
   qint64 got = 0;
   while (got < max && !m_chunks.empty() && m_chunks.front().dueMs <= m_clock.NowMs()) {

@@ -8,6 +8,7 @@
 #include <deque>
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include "host/Clock.h"
 #include "link/SerialPort.h"
@@ -25,12 +26,19 @@ class ScriptedSerial final : public SerialPort {
 
   // Called with every write; queue the device's answer from here.
   std::function<void(const QByteArray&)> responder;
+  // Everything written, and each write with the time it was made.
   QByteArray written;
-  // Open raises with this text when set; a read raises with readFailure once the clock reaches
-  // failReadsAtMs (the line hangs up mid-reply).
+  struct Sent {
+    qint64 atMs;
+    QByteArray bytes;
+  };
+  std::vector<Sent> writes;
+  // Open raises with this text when set; a read raises with readFailure and readFault once the
+  // clock reaches failReadsAtMs (by default: the line hangs up mid-reply, as a real port says).
   std::optional<QString> openFailure;
   std::optional<qint64> failReadsAtMs;
   QString readFailure = QStringLiteral("The serial port is no longer available (device removed or line hung up)");
+  SerialFault readFault = SerialFault::HungUp;
   int opens = 0;
   int closes = 0;
   QString openedAt;

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <thread>
 
+#include "link/Backends.h"
 #include "link/SocketBackend.h"
 #include "link/UsbTransaction.h"
 #include "sim/HidSocketServer.h"
@@ -91,6 +92,12 @@ std::vector<std::uint8_t> Report65(std::uint8_t marker) {
   r[2] = 0xAA;
   r[10] = marker;
   return r;
+}
+
+TEST(SocketBackend, IsTheDefaultWhereTheEnvironmentNamesASocketPath) {
+  qputenv("QUORVIN_HID_SOCKET", "/tmp/quorvin-test.sock");
+  EXPECT_EQ(MakeDefaultBackend()->Name(), QStringLiteral("socket /tmp/quorvin-test.sock"));
+  qunsetenv("QUORVIN_HID_SOCKET");
 }
 
 TEST(SocketBackend, SpeaksTheWireFormat) {

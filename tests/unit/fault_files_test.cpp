@@ -30,7 +30,7 @@ class VanishingFiles : public OpsTest {};
 TEST_F(VanishingFiles, AnImageDeletedMidTransferIsSentAsItWasRead) {
   const QString path = PathOf("fw.bin");
   const QByteArray image = Pattern(52 * 3);
-  WriteFile(path, image);
+  ASSERT_TRUE(WriteFile(path, image));
   QByteArray sent;
   hid.responder = [&](const Report& r) {
     QFile::remove(path);
@@ -65,7 +65,7 @@ TEST_F(VanishingFiles, ReadBackIntoAFolderRemovedWhileTheDataStreamIn) {
 
 // A folder, or a path under a file, is no place for a backup: found before the device is asked.
 TEST_F(VanishingFiles, ReadBackTargetsThatCannotBeFiles) {
-  WriteFile(PathOf("plain"), "x");
+  ASSERT_TRUE(WriteFile(PathOf("plain"), "x"));
   ASSERT_TRUE(QDir().mkpath(PathOf("folder")));
   for (const QString& target : {PathOf("folder"), PathOf("plain") + "/upload.bin"}) {
     fb.log.clear();

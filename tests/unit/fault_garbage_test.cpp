@@ -7,7 +7,7 @@
 
 #include "ops/Operations.h"
 #include "ops_fixture.h"
-#include "support/ScriptedSerial.h"
+#include "serial_fixture.h"
 
 namespace quorvin::test {
 namespace {
@@ -102,7 +102,7 @@ TEST_F(Garbage, ShortExchangesSkipStrayRepliesAndFailOnJunk) {
   }
 }
 
-Report ReadBackPacket(int count, int number, const QByteArray& data) {
+Report ReadBackReport(int count, int number, const QByteArray& data) {
   std::vector<std::uint8_t> p{static_cast<std::uint8_t>(count >> 8), static_cast<std::uint8_t>(count),
                               static_cast<std::uint8_t>(number >> 8), static_cast<std::uint8_t>(number)};
   for (char c : data) p.push_back(static_cast<std::uint8_t>(c));
@@ -131,10 +131,10 @@ TEST_F(Garbage, ReadBackTakesOddPacketsAsTheyComeButNotJunk) {
             packets.push_back(Junk(rng, cmd::BackupReadBack, JunkKind::LengthPastTheReport));
             break;
           case 2:
-            packets.push_back(ReadBackPacket(count, k - 1, "again"));
+            packets.push_back(ReadBackReport(count, k - 1, "again"));
             break;  // a repeat
           case 3:
-            packets.push_back(ReadBackPacket(count + 1, k, "recount"));
+            packets.push_back(ReadBackReport(count + 1, k, "recount"));
             break;
           default:
             packets.push_back(Stray(rng, cmd::BackupReadBack));
@@ -144,7 +144,7 @@ TEST_F(Garbage, ReadBackTakesOddPacketsAsTheyComeButNotJunk) {
       }
       QByteArray data(rng.bounded(55), Qt::Uninitialized);
       for (auto& c : data) c = static_cast<char>(rng.bounded(256));
-      Report r = ReadBackPacket(count, k, data);
+      Report r = ReadBackReport(count, k, data);
       if (k > 1 && rng.bounded(2)) r[6 + r[5]] ^= 0xFF;  // a later checksum is not looked at
       if (k == 1 || !withJunk || k < junkAt) expected += data;
       packets.push_back(r);
@@ -153,7 +153,7 @@ TEST_F(Garbage, ReadBackTakesOddPacketsAsTheyComeButNotJunk) {
       qint64 at = 0;
       for (const Report& p : packets) hid.QueueReply(p, at += rng.bounded(1, 90));  // within the 100 ms allowed
     };
-    WriteFile(path, "earlier");
+    ASSERT_TRUE(WriteFile(path, "earlier"));
     fb.log.clear();
     UsbChannel env = Env();
     const OpResult r = ReadBackup(env, path);
@@ -180,9 +180,9 @@ TEST_F(Garbage, ReadBackWithJunkForItsFirstReply) {
     const Report junk = Junk(rng, cmd::BackupReadBack);
     hid.responder = [&](const Report&) {
       hid.QueueReply(junk, rng.bounded(4000));
-      hid.QueueReply(ReadBackPacket(1, 1, "late"), 4500);
+      hid.QueueReply(ReadBackReport(1, 1, "late"), 4500);
     };
-    WriteFile(path, "earlier");
+    ASSERT_TRUE(WriteFile(path, "earlier"));
     fb.log.clear();
     UsbChannel env = Env();
     EXPECT_EQ(ReadBackup(env, path).outcome, Outcome::Failed);
@@ -212,14 +212,9 @@ QByteArray Noise(QRandomGenerator& rng, int maxBytes, const QByteArray& reply) {
   return n;
 }
 
-struct SerialBench {
-  VirtualClock clock{1000};
-  ScriptedSerial port{clock};
-  RecordingFeedback fb;
-  SerialChannel env{
-      port, {QStringLiteral("/dev/ttyNOISE"), QStringLiteral("9600")}, fb, clock, test::TestLanguage(true)};
-
-  // Once the host has written its last frame, `noise` then `reply`, in pieces 0 to 40 ms apart.
+// The scripted line, answering once the host has written its last frame: `noise` then `reply`, in
+// pieces 0 to 40 ms apart.
+struct NoisyLine : SerialBench {
   void Answer(QRandomGenerator& rng, const QByteArray& noise, const QByteArray& reply, int writesBeforeAnswer = 1) {
     port.responder = [this, &rng, noise, reply, writesBeforeAnswer, writes = 0](const QByteArray&) mutable {
       if (++writes != writesBeforeAnswer) return;
@@ -232,27 +227,13 @@ struct SerialBench {
       port.QueueBytes(reply, at += rng.bounded(41));
     };
   }
-  void ExpectClean() {
-    EXPECT_FALSE(port.IsOpen());
-    if (fb.log.contains("progress: show")) {
-      EXPECT_LT(fb.log.lastIndexOf("progress: show"), fb.log.lastIndexOf("progress: close"));
-    }
-  }
 };
-
-QByteArray SerialFrame(std::uint8_t command, const QByteArray& payload) {
-  QByteArray f("\x55\xAA\x02", 3);
-  f.append(static_cast<char>(command)).append(static_cast<char>(payload.size())).append(payload);
-  f.append(static_cast<char>(ComputeChecksum(reinterpret_cast<const std::uint8_t*>(f.constData()) + 2,
-                                             static_cast<std::size_t>(f.size() - 2))));
-  return f;
-}
 
 TEST(SerialGarbage, NoiseBeforeTheVersionReplyFailsTheRead) {
   for (int seed = 1; seed <= kSeeds; ++seed) {
     QRandomGenerator rng(static_cast<quint32>(seed));
-    SerialBench b;
-    const QByteArray reply = SerialFrame(cmd::ReadVersion, "V1.0");
+    NoisyLine b;
+    const QByteArray reply = DeviceFrame(cmd::ReadVersion, "V1.0");
     b.Answer(rng, Noise(rng, 300, reply), reply);
     const OpResult r = ReadVersion(b.env);
     SCOPED_TRACE(testing::Message() << "seed " << seed);
@@ -265,16 +246,13 @@ TEST(SerialGarbage, NoiseBeforeTheVersionReplyFailsTheRead) {
 TEST(SerialGarbage, NoiseBeforeTheClosingReplyIsReturnErrorData) {
   QTemporaryDir dir;
   const QString image = dir.filePath("fw.bin");
-  {
-    QFile f(image);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(QByteArray(300, 'f')) == 300);
-  }
+  ASSERT_TRUE(WriteFile(image, QByteArray(300, 'f')));
   for (int seed = 1; seed <= kSeeds; ++seed) {
     QRandomGenerator rng(static_cast<quint32>(seed));
-    SerialBench b;
+    NoisyLine b;
     const bool upgrade = seed % 2 == 1;
     const std::uint8_t command = upgrade ? cmd::SerialUpgrade : cmd::BackupDownload;
-    const QByteArray ack = SerialFrame(command, QByteArray(1, '\x5A'));
+    const QByteArray ack = DeviceFrame(command, QByteArray(1, '\x5A'));
     b.Answer(rng, Noise(rng, 300, ack), ack, 3);
     const OpResult r = upgrade ? Upgrade(b.env, image) : DownloadBackup(b.env, image);
     SCOPED_TRACE(testing::Message() << "seed " << seed);
@@ -289,21 +267,16 @@ TEST(SerialGarbage, NoiseInsteadOfReadBackPacketsKeepsTheEarlierFile) {
   const QString path = dir.filePath("backup.bin");
   for (int seed = 1; seed <= kSeeds; ++seed) {
     QRandomGenerator rng(static_cast<quint32>(seed));
-    {
-      QFile f(path);
-      ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("earlier") == 7);
-    }
-    SerialBench b;
-    const QByteArray packet = SerialFrame(cmd::BackupReadBack, QByteArray("\x00\x01\x00\x01", 4) + "data");
+    ASSERT_TRUE(WriteFile(path, "earlier"));
+    NoisyLine b;
+    const QByteArray packet = DeviceFrame(cmd::BackupReadBack, QByteArray("\x00\x01\x00\x01", 4) + "data");
     // Kept below a full frame's 138 bytes, which would end a chunk by size alone.
     b.Answer(rng, Noise(rng, 120, packet), packet);
     const OpResult r = ReadBackup(b.env, path);
     SCOPED_TRACE(testing::Message() << "seed " << seed);
     EXPECT_EQ(r.outcome, Outcome::Failed);
     EXPECT_EQ(b.fb.Boxes(), QStringList{"box: Return error data !"});
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), "earlier");
+    EXPECT_EQ(ReadFile(path), "earlier");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"backup.bin"});
     b.ExpectClean();
   }
@@ -315,13 +288,10 @@ TEST(SerialGarbage, NoiseInsteadOfReadBackPacketsKeepsTheEarlierFile) {
 TEST(SerialGarbage, KeptRepliesThatFillTheBufferEndWithTheWindow) {
   QTemporaryDir dir;
   const QString image = dir.filePath("fw.bin");
-  {
-    QFile f(image);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("fw") == 2);
-  }
-  SerialBench b;
+  ASSERT_TRUE(WriteFile(image, "fw"));
+  NoisyLine b;
   b.port.responder = [&](const QByteArray&) {
-    QByteArray run = SerialFrame(cmd::SerialUpgrade, QByteArray(1, '\x11'));  // unknown status
+    QByteArray run = DeviceFrame(cmd::SerialUpgrade, QByteArray(1, '\x11'));  // unknown status
     b.port.QueueBytes(run, 0);
     QRandomGenerator rng(7);
     for (const int size : {200, 200, 200, 200, 217}) {  // to exactly 1024 bytes

@@ -1,17 +1,17 @@
 #pragma once
 // A repeater scripted on a virtual clock, a recorder for what the user sees, and helpers to read
-// back the frames the tool wrote.
+// back the frames the tool wrote. Test files come from support/Files.h.
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
-#include <QFile>
 #include <QTemporaryDir>
 #include <string>
 #include <vector>
 
 #include "link/HidLink.h"
 #include "ops/Operations.h"
+#include "support/Files.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 #include "support/ScriptedHid.h"
@@ -42,21 +42,6 @@ class OpsTest : public ::testing::Test {
   }
 
   QString PathOf(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-
-  static QByteArray Pattern(qsizetype n) {
-    QByteArray a(n, Qt::Uninitialized);
-    for (qsizetype i = 0; i < n; ++i) a[i] = static_cast<char>(i * 31 + 7);
-    return a;
-  }
-  static void WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-  }
-  static QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-  }
 };
 
 // Logs compared as text, so a mismatch prints line by line.

@@ -2,6 +2,7 @@
 // is replaced only when everything has arrived.
 
 #include <QDir>
+#include <QFileInfo>
 
 #include "ops_fixture.h"
 
@@ -52,11 +53,12 @@ TEST_F(ReadBack, OnePacketCompletesAtOnce) {
   // A device with nothing stored answers count 0 and no data: an empty backup, not an error.
   Stream({Packet(0, 0, {})});
   EXPECT_TRUE(Run().Ok());
+  EXPECT_TRUE(QFileInfo(path).isFile());
   EXPECT_EQ(ReadFile(path), QByteArray());
 }
 
 TEST_F(ReadBack, LaterPacketsAreTakenWithoutTheirChecksum) {
-  WriteFile(path, kOld);
+  ASSERT_TRUE(WriteFile(path, kOld));
   const QByteArray a = Pattern(54), b = Pattern(54).toUpper(), c = Pattern(16);
   Report second = Packet(3, 2, b);  // a wrong checksum after the first packet: taken all the same
   second[64] = static_cast<std::uint8_t>(second[64] + 1);
@@ -117,7 +119,7 @@ TEST_F(ReadBack, EveryFailureLeavesTheEarlierFileIntact) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteFile(path, kOld);
+    ASSERT_TRUE(WriteFile(path, kOld));
     fb.log.clear();
     hid.ClearReplies();
     Stream(c.packets, 10, c.gapMs);
@@ -131,7 +133,7 @@ TEST_F(ReadBack, EveryFailureLeavesTheEarlierFileIntact) {
 }
 
 TEST_F(ReadBack, RequestWrittenOnceOnly) {
-  WriteFile(path, kOld);
+  ASSERT_TRUE(WriteFile(path, kOld));
   Stream({Packet(1, 1, Pattern(54))});
   hid.failWrites = 1;  // a second attempt would succeed: there must not be one
   OpResult r = Run();
@@ -161,7 +163,7 @@ TEST_F(ReadBack, UnwritableFolderIsFoundBeforeTheDeviceIsAsked) {
 }
 
 TEST_F(ReadBack, StopMidStreamWritesNothing) {
-  WriteFile(path, kOld);
+  ASSERT_TRUE(WriteFile(path, kOld));
   std::vector<Report> packets;
   for (int k = 1; k <= 5; ++k) packets.push_back(Packet(5, k, Pattern(54)));
   Stream(packets);

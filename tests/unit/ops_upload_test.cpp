@@ -152,7 +152,7 @@ TEST_F(Upload, EmptyImageIsRefusedBeforeAnythingIsSent) {
 
 TEST_F(Upload, UpgradeShowsItsBoxAfterTheProgressWindowCloses) {
   const QString path = PathOf("fw.bin");
-  WriteFile(path, Pattern(53));
+  ASSERT_TRUE(WriteFile(path, Pattern(53)));
   AckLastPacket();
   UsbChannel env = Env();
   OpResult r = Upgrade(env, path);
@@ -171,7 +171,7 @@ TEST_F(Upload, UpgradeShowsItsBoxAfterTheProgressWindowCloses) {
 
 TEST_F(Upload, DownloadInChineseAndItsFailureOrder) {
   const QString path = PathOf("back-up.bin");
-  WriteFile(path, Pattern(108));
+  ASSERT_TRUE(WriteFile(path, Pattern(108)));
   UsbChannel env = Env(false);
   OpResult r = DownloadBackup(env, path);  // the device never acknowledges
   EXPECT_EQ(r.outcome, Outcome::Failed);
@@ -226,12 +226,12 @@ TEST_F(Upload, FilesThatCannotBeSentAreRefusedBeforeAnythingGoesOut) {
 TEST_F(Upload, ReadWholeFileLimits) {
   QByteArray buf;
   const QString path = PathOf("ten.bin");
-  WriteFile(path, Pattern(10));
+  ASSERT_TRUE(WriteFile(path, Pattern(10)));
   EXPECT_EQ(ReadWholeFile(path, buf, 10), FileRead::Ok);
   EXPECT_EQ(buf, Pattern(10));
   EXPECT_EQ(ReadWholeFile(path, buf, 9), FileRead::TooLarge);
   EXPECT_TRUE(buf.isEmpty());
-  WriteFile(path, {});
+  ASSERT_TRUE(WriteFile(path, {}));
   EXPECT_EQ(ReadWholeFile(path, buf, 9), FileRead::Ok);
   EXPECT_TRUE(buf.isEmpty());
   EXPECT_EQ(ReadWholeFile(dir.path(), buf, 10), FileRead::CannotOpen);

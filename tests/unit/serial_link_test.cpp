@@ -1,13 +1,33 @@
-// The serial port object and the open step, on real pseudo-terminals.
+// The serial port object and the open step, on real pseudo-terminals: what only a real port shows
+// (opening, a port held elsewhere, the raw line, a hang-up). The operations' handling of the line
+// is tested on the scripted port (serial_*_test.cpp).
 
 #include <gtest/gtest.h>
 
 #include <QSerialPort>
+#include <QThread>
+#include <functional>
 
-#include "serial_pty.h"
+#include "host/Clock.h"
+#include "link/SerialPort.h"
+#include "ops/Operations.h"
+#include "support/Languages.h"
+#include "support/PtyDevice.h"
+#include "support/RecordingFeedback.h"
+#include "support/SerialFrames.h"
 
 namespace quorvin::test {
 namespace {
+
+// Runs fn on a thread started by Qt and waits for it: the port belongs to the thread that opens
+// it, and only Qt's own threads can serve it (the test runner's main thread has no Qt event
+// dispatcher).
+void OnQtThread(const std::function<void()>& fn) {
+  QThread* thread = QThread::create(fn);
+  thread->start();
+  thread->wait();
+  delete thread;
+}
 
 TEST(SerialPortChoice, PortItemsAndSpeedsReadLikeTheirDecimalNumbers) {
   EXPECT_EQ(PortNumberFromItem("COM3"), 3);
@@ -35,6 +55,7 @@ TEST(SerialPortChoice, PortItemsAndSpeedsReadLikeTheirDecimalNumbers) {
 TEST(SerialOpenStep, NothingHappensWithoutASpeedOrAPort) {
   OnQtThread([] {
     PtyDevice device;
+    ASSERT_TRUE(device.Ok());
     SerialPort port;
     RecordingFeedback fb;
     EXPECT_EQ(OpenSerialPort(port, {device.SlavePath(), ""}, fb, TestLanguage(true)), SerialOpen::NotStarted);
@@ -101,7 +122,7 @@ TEST(SerialPortIo, ReadsReturnWhatCameAndNothingAfterTheWait) {
     EXPECT_GE(clock.NowMs() - t0, 70);
     // Every byte value passes unchanged: no line editing, no translation of CR, LF or XON/XOFF.
     const QByteArray raw = Bytes({0x0D, 0x0A, 0x11, 0x13, 0x03, 0x00, 0xFF, 0x7F});
-    device.Write(raw);
+    ASSERT_TRUE(device.Write(raw));
     QByteArray got;
     while (got.size() < raw.size()) {
       const qint64 n = port.Read(buf, sizeof buf, 500);
@@ -111,6 +132,29 @@ TEST(SerialPortIo, ReadsReturnWhatCameAndNothingAfterTheWait) {
     EXPECT_EQ(got, raw);
     port.Write(raw.constData(), raw.size());
     EXPECT_EQ(device.ReadExactly(raw.size(), 1000), raw);
+  });
+}
+
+// A line whose far end goes away raises at the next read, named as a hang-up, rather than read as
+// silence until the operation's window runs out.
+TEST(SerialPortIo, AHungUpLineRaisesAsSuch) {
+  OnQtThread([] {
+    PtyDevice device;
+    ASSERT_TRUE(device.Ok());
+    SerialPort port;
+    port.Open(device.SlavePath(), 9600);
+    device.HangUp();
+    char buf[16] = {};
+    RealClock clock;
+    const qint64 t0 = clock.NowMs();
+    try {
+      for (int i = 0; i < 10; ++i) (void)port.Read(buf, sizeof buf, 200);
+      FAIL() << "no exception";
+    } catch (const SerialError& e) {
+      EXPECT_EQ(e.Fault(), SerialFault::HungUp);
+      EXPECT_TRUE(e.Text().contains("no longer available")) << e.Text().toStdString();
+    }
+    EXPECT_LT(clock.NowMs() - t0, 1000);
   });
 }
 

@@ -1,11 +1,12 @@
-// Backup read-back over a real pseudo-terminal.
+// Backup read-back over the serial line, on the scripted port and a virtual clock.
 
 #include <gtest/gtest.h>
 
-#include <QFile>
+#include <QDir>
 #include <QTemporaryDir>
 
-#include "serial_pty.h"
+#include "serial_fixture.h"
+#include "support/Files.h"
 
 namespace quorvin::test {
 namespace {
@@ -17,17 +18,19 @@ class SerialReadBack : public ::testing::Test {
  protected:
   void SetUp() override {
     path = dir.filePath(QStringLiteral("upload.bin"));
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(kEarlier);
+    ASSERT_TRUE(WriteFile(path, kEarlier));
   }
-  void Start(SerialRun& run) {
-    run.Start([p = path](Channel& env) { return ReadBackup(env, p); });
-    EXPECT_EQ(run.device.ReadExactly(6, 2000), Bytes({0x55, 0xAA, 0x01, 0xC5, 0x00, 0x39}));
-  }
-  QByteArray FileBytes() const {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
+  // Runs the read-back on `b`, the device sending each of `chunks` the given time after the
+  // request (or after the chunk before it, whichever is later).
+  OpResult Run(SerialBench& b, const std::vector<std::pair<qint64, QByteArray>>& chunks) {
+    b.port.responder = [&b, chunks](const QByteArray&) {
+      for (const auto& [delayMs, bytes] : chunks) b.port.QueueBytes(bytes, delayMs);
+    };
+    const OpResult r = ReadBackup(b.env, path);
+    EXPECT_EQ(b.Frame(0), Bytes({0x55, 0xAA, 0x01, 0xC5, 0x00, 0x39}));
+    EXPECT_EQ(b.port.writes.size(), 1u);
+    b.ExpectClean();
+    return r;
   }
   static QByteArray Data(int size, int seed) {
     QByteArray d;
@@ -40,69 +43,69 @@ class SerialReadBack : public ::testing::Test {
 };
 
 TEST_F(SerialReadBack, TwoPacketsSentBackToBackLeaveBothDataPartsInOrder) {
-  SerialRun run;
-  Start(run);
+  SerialBench b;
   const QByteArray first = Data(128, 1);
   const QByteArray second = Data(40, 200);
   // A full frame ends its chunk by itself, even with the next one right behind it.
-  run.device.Write(ReadBackPacket(2, 1, first) + ReadBackPacket(2, 2, second));
-  const OpResult r = run.Finish();
+  const OpResult r = Run(b, {{0, ReadBackPacket(2, 1, first) + ReadBackPacket(2, 2, second)}});
   EXPECT_EQ(r.outcome, Outcome::Success);
   EXPECT_EQ(r.bytes, 168);
-  EXPECT_EQ(FileBytes(), first + second);
+  EXPECT_EQ(ReadFile(path), first + second);
   EXPECT_EQ(
-      run.fb.log,
+      b.fb.log,
       QStringList({"progress: show", "progress: range 2",
                    "progress: text Read backup data ,In total 2 data packages, currently 1 data package sending ...",
                    "progress: text Read backup data ,In total 2 data packages, currently 2 data package sending ...",
                    "progress: close", "box: Read backup data successful !"}));
-  EXPECT_FALSE(run.portOpenAfter);
 }
 
 TEST_F(SerialReadBack, ShortPacketsEndOnSilenceAndChineseTexts) {
-  SerialRun run(false);
-  Start(run);
-  run.device.Write(ReadBackPacket(2, 1, Data(10, 1)));
-  QThread::msleep(150);
-  run.device.Write(ReadBackPacket(2, 2, Data(5, 50)));
-  EXPECT_EQ(run.Finish().outcome, Outcome::Success);
-  EXPECT_EQ(FileBytes(), Data(10, 1) + Data(5, 50));
-  EXPECT_TRUE(
-      run.fb.log.contains(QString::fromUtf8("progress: text 回读备份数据,共有2包数据,当前第1包数据正在发送...")));
-  EXPECT_EQ(run.fb.log.last(), QString::fromUtf8("box: 回读数据成功！"));
+  SerialBench b(false);
+  // Just past the silence that ends a reply: two packets, not one run of bytes.
+  EXPECT_EQ(Run(b, {{0, ReadBackPacket(2, 1, Data(10, 1))}, {kSerialSilenceMs + 1, ReadBackPacket(2, 2, Data(5, 50))}})
+                .outcome,
+            Outcome::Success);
+  EXPECT_EQ(ReadFile(path), Data(10, 1) + Data(5, 50));
+  EXPECT_TRUE(b.fb.log.contains(QString::fromUtf8("progress: text 回读备份数据,共有2包数据,当前第1包数据正在发送...")));
+  EXPECT_EQ(b.fb.log.last(), QString::fromUtf8("box: 回读数据成功！"));
 }
 
 TEST_F(SerialReadBack, AForeignChunkIsKeptAndCheckedTogetherWithWhatFollows) {
   // Were the foreign reply dropped, the packet behind it would complete the read-back.
-  SerialRun run;
-  Start(run);
-  run.device.Write(DeviceFrame(0x02, 0xC2, QByteArray("V1.0")));
-  QThread::msleep(150);
-  run.device.Write(ReadBackPacket(1, 1, Data(8, 3)));
-  EXPECT_EQ(run.Finish().outcome, Outcome::Failed);
-  EXPECT_EQ(run.fb.log, QStringList({kError}));
-  EXPECT_EQ(FileBytes(), kEarlier);
+  SerialBench b;
+  EXPECT_EQ(
+      Run(b, {{0, DeviceFrame(0xC2, QByteArray("V1.0"))}, {kSerialSilenceMs + 100, ReadBackPacket(1, 1, Data(8, 3))}})
+          .outcome,
+      Outcome::Failed);
+  EXPECT_EQ(b.fb.log, QStringList({kError}));
+  EXPECT_EQ(ReadFile(path), kEarlier);
 }
 
 TEST_F(SerialReadBack, MissingPacketsOrNoReadBackFrameFailAndKeepTheEarlierFile) {
-  {  // The device stops after the first of three packets.
-    SerialRun run;
-    Start(run);
-    run.device.Write(ReadBackPacket(3, 1, Data(128, 1)));
-    const OpResult r = run.Finish();
+  {  // The device stops after the first of three packets: the wait for the next is 3000 ms.
+    SerialBench b;
+    const OpResult r = Run(b, {{0, ReadBackPacket(3, 1, Data(128, 1))}});
     EXPECT_EQ(r.outcome, Outcome::Failed);
-    EXPECT_GE(run.ElapsedMs(), 3000);
-    EXPECT_EQ(run.fb.log.mid(run.fb.log.size() - 2), QStringList({"progress: close", kError}));
-    EXPECT_EQ(FileBytes(), kEarlier);
-    EXPECT_FALSE(run.portOpenAfter);
+    EXPECT_EQ(r.fault, Fault::PacketMissing);
+    const qint64 waited = b.clock.NowMs() - b.WrittenAt(0);
+    EXPECT_GE(waited, kSerialReadBackWindowMs);
+    EXPECT_LE(waited, kSerialReadBackWindowMs + kSerialIdleWaitMs);
+    EXPECT_EQ(b.fb.log.mid(b.fb.log.size() - 2), QStringList({"progress: close", kError}));
+    EXPECT_EQ(ReadFile(path), kEarlier);
   }
   {  // Only a reply of another command, then silence.
-    SerialRun run;
-    Start(run);
-    run.device.Write(DeviceFrame(0x02, 0xC2, QByteArray("V1.0")));
-    EXPECT_EQ(run.Finish().outcome, Outcome::Failed);
-    EXPECT_EQ(run.fb.log, QStringList({kError}));
-    EXPECT_EQ(FileBytes(), kEarlier);
+    SerialBench b;
+    EXPECT_EQ(Run(b, {{0, DeviceFrame(0xC2, QByteArray("V1.0"))}}).outcome, Outcome::Failed);
+    EXPECT_EQ(b.fb.log, QStringList({kError}));
+    EXPECT_EQ(ReadFile(path), kEarlier);
+  }
+  {  // A packet that comes just inside the 3000 ms wait is taken, and replaces the earlier file.
+    SerialBench b;
+    EXPECT_EQ(
+        Run(b, {{0, ReadBackPacket(2, 1, Data(128, 1))}, {kSerialReadBackWindowMs - 1, ReadBackPacket(2, 2, "x")}})
+            .outcome,
+        Outcome::Success);
+    EXPECT_EQ(ReadFile(path), Data(128, 1) + "x");
   }
 }
 
@@ -115,15 +118,12 @@ TEST_F(SerialReadBack, PacketsOutOfSequenceFailAndKeepTheEarlierFile) {
       {ReadBackPacket(2, 1, Data(128, 1)), ReadBackPacket(3, 2, Data(128, 2))},  // the count changed
   };
   for (const auto& packets : runs) {
-    SerialRun run;
-    Start(run);
+    SerialBench b;
     QByteArray bytes;
     for (const QByteArray& p : packets) bytes += p;
-    run.device.Write(bytes);
-    const OpResult r = run.Finish();
-    EXPECT_EQ(r.outcome, Outcome::Failed) << bytes.toHex().constData();
-    EXPECT_EQ(run.fb.log.last(), kError);
-    EXPECT_EQ(FileBytes(), kEarlier);
+    EXPECT_EQ(Run(b, {{0, bytes}}).outcome, Outcome::Failed) << bytes.toHex().constData();
+    EXPECT_EQ(b.fb.log.last(), kError);
+    EXPECT_EQ(ReadFile(path), kEarlier);
   }
 }
 
@@ -135,36 +135,32 @@ TEST_F(SerialReadBack, BadChunksFailWithoutTouchingTheFile) {
       ReadBackPacket(0, 0, Data(4, 1)),                                          // a count of 0 with data
   };
   for (const QByteArray& chunk : bad) {
-    SerialRun run;
-    Start(run);
-    run.device.Write(chunk);
-    EXPECT_EQ(run.Finish().outcome, Outcome::Failed) << chunk.toHex().constData();
-    EXPECT_EQ(run.fb.log.last(), kError);
-    EXPECT_EQ(FileBytes(), kEarlier);
+    SerialBench b;
+    EXPECT_EQ(Run(b, {{0, chunk}}).outcome, Outcome::Failed) << chunk.toHex().constData();
+    EXPECT_EQ(b.fb.log.last(), kError);
+    EXPECT_EQ(ReadFile(path), kEarlier);
   }
 }
 
 TEST_F(SerialReadBack, AFileThatCannotBeWrittenStopsBeforeTheRequest) {
-  SerialRun run;
+  SerialBench b;
   const QString nowhere = dir.filePath(QStringLiteral("no/such/dir/upload.bin"));
-  run.Start([nowhere](Channel& env) { return ReadBackup(env, nowhere); });
-  EXPECT_EQ(run.Finish().outcome, Outcome::FileError);
-  ASSERT_EQ(run.fb.log.size(), 1);
-  EXPECT_TRUE(run.fb.log[0].startsWith("box: Cannot write the file " + nowhere + ".\n"));
-  EXPECT_TRUE(run.device.ReadUntilQuiet(20).isEmpty());
-  EXPECT_FALSE(run.portOpenAfter);
+  EXPECT_EQ(ReadBackup(b.env, nowhere).outcome, Outcome::FileError);
+  ASSERT_EQ(b.fb.log.size(), 1);
+  EXPECT_TRUE(b.fb.log[0].startsWith("box: Cannot write the file " + nowhere + ".\n"));
+  EXPECT_TRUE(b.port.written.isEmpty());
+  b.ExpectClean();
 }
 
 TEST_F(SerialReadBack, CancelLeavesTheEarlierFile) {
-  SerialRun run;
-  Start(run);
-  run.device.Write(ReadBackPacket(5, 1, Data(128, 1)));
-  QThread::msleep(100);
-  run.fb.cancel = true;
-  EXPECT_EQ(run.Finish().outcome, Outcome::Interrupted);
-  EXPECT_EQ(FileBytes(), kEarlier);
-  EXPECT_TRUE(run.fb.Boxes().isEmpty());
-  EXPECT_FALSE(run.portOpenAfter);
+  SerialBench b;
+  b.fb.cancelOn = QStringLiteral("currently 1 data package");
+  std::vector<std::pair<qint64, QByteArray>> packets;
+  for (int k = 1; k <= 5; ++k) packets.emplace_back(10 * k, ReadBackPacket(5, k, Data(128, k)));
+  EXPECT_EQ(Run(b, packets).outcome, Outcome::Interrupted);
+  EXPECT_EQ(ReadFile(path), kEarlier);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"upload.bin"});  // nothing left beside it
+  EXPECT_TRUE(b.fb.Boxes().isEmpty());
 }
 
 }  // namespace

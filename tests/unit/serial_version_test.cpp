@@ -1,64 +1,69 @@
-// Version read over a real pseudo-terminal.
+// Version read over the serial line, on the scripted port and a virtual clock.
 
 #include <gtest/gtest.h>
 
-#include "serial_pty.h"
+#include "serial_fixture.h"
 
 namespace quorvin::test {
 namespace {
 
-void StartVersion(SerialRun& run) {
-  run.Start([](Channel& env) { return ReadVersion(env); });
-}
-
 TEST(SerialVersion, ReplyTextFollowsThePrefixAndIsShownBeforeTheProgressCloses) {
-  SerialRun run;
-  StartVersion(run);
-  EXPECT_EQ(run.device.ReadExactly(6, 2000), Bytes({0x55, 0xAA, 0x01, 0xC2, 0x00, 0x3C}));
-  run.device.Write(Bytes({0x55, 0xAA, 0x02, 0xC2, 0x04, 0x56, 0x31, 0x2E, 0x30, 0x52}));
-  const OpResult r = run.Finish();
+  SerialBench b;
+  b.AnswerWrite(1, Bytes({0x55, 0xAA, 0x02, 0xC2, 0x04, 0x56, 0x31, 0x2E, 0x30, 0x52}));
+  const OpResult r = ReadVersion(b.env);
+  ASSERT_EQ(b.port.writes.size(), 1u);
+  EXPECT_EQ(b.Frame(0), Bytes({0x55, 0xAA, 0x01, 0xC2, 0x00, 0x3C}));
+  EXPECT_EQ(b.port.openedAt, "/dev/ttyTEST");
+  EXPECT_EQ(b.port.speed, 9600);
   EXPECT_EQ(r.outcome, Outcome::Success);
   EXPECT_EQ(r.version, "V1.0");
-  const QStringList& log = run.fb.log;
+  const QStringList& log = b.fb.log;
   ASSERT_GE(log.size(), 4);
   EXPECT_EQ(log.mid(0, 3), QStringList({"progress: show", "progress: range 10000",
                                         "progress: text Reading version , please waiting ..."}));
   EXPECT_EQ(log.mid(log.size() - 2), QStringList({"box: Version :V1.0", "progress: close"}));
-  EXPECT_FALSE(run.portOpenAfter);
+  b.ExpectClean();
 }
 
 TEST(SerialVersion, ChineseTextsAndAZeroByteEndsTheVersion) {
-  SerialRun run(false);
-  StartVersion(run);
-  run.device.ReadExactly(6, 2000);
-  run.device.Write(DeviceFrame(0x02, 0xC2, Bytes({0x56, 0x00, 0x2E, 0x30})));
-  EXPECT_EQ(run.Finish().version, "V");
-  EXPECT_TRUE(run.fb.log.contains(QString::fromUtf8("progress: text 正在读取版本号，请耐心等待.......")));
-  EXPECT_TRUE(run.fb.log.contains(QString::fromUtf8("box: 当前版本号:V")));
+  SerialBench b(false);
+  b.AnswerWrite(1, DeviceFrame(0xC2, Bytes({0x56, 0x00, 0x2E, 0x30})));
+  EXPECT_EQ(ReadVersion(b.env).version, "V");
+  EXPECT_TRUE(b.fb.log.contains(QString::fromUtf8("progress: text 正在读取版本号，请耐心等待.......")));
+  EXPECT_TRUE(b.fb.log.contains(QString::fromUtf8("box: 当前版本号:V")));
 }
 
-TEST(SerialVersion, BadRepliesAndSilenceFail) {
+TEST(SerialVersion, BadRepliesFail) {
   const QByteArray bad[] = {
       Bytes({0x55, 0xAA, 0x02, 0xC2, 0x04, 0x56, 0x31, 0x2E, 0x30, 0x53}),  // checksum off by one
       Sealed(Bytes({0x55, 0xAA, 0x02, 0xC2, 0x09, 0x56, 0x31})),            // length past the end
       Bytes({0x3C}),                                                        // one stray byte
   };
   for (const QByteArray& reply : bad) {
-    SerialRun run;
-    StartVersion(run);
-    run.device.ReadExactly(6, 2000);
-    run.device.Write(reply);
-    EXPECT_EQ(run.Finish().outcome, Outcome::Failed) << reply.toHex().constData();
-    EXPECT_EQ(run.fb.log.mid(run.fb.log.size() - 2), QStringList({"progress: close", "box: Reading version failed !"}));
+    SerialBench b;
+    b.AnswerWrite(1, reply, 30);
+    EXPECT_EQ(ReadVersion(b.env).outcome, Outcome::Failed) << reply.toHex().constData();
+    EXPECT_EQ(b.fb.log.mid(b.fb.log.size() - 2), QStringList({"progress: close", "box: Reading version failed !"}));
+    b.ExpectClean();
   }
-  SerialRun silent;
-  StartVersion(silent);
-  EXPECT_EQ(silent.Finish().outcome, Outcome::Failed);
-  EXPECT_GE(silent.ElapsedMs(), 2000);
-  EXPECT_LT(silent.ElapsedMs(), 2600);
+}
+
+// The reply window is 2000 ms from the request, and one that comes just inside it is taken.
+TEST(SerialVersion, TheReplyWindowIsTwoSeconds) {
+  SerialBench silent;
+  const OpResult r = ReadVersion(silent.env);
+  EXPECT_EQ(r.outcome, Outcome::Failed);
+  EXPECT_EQ(r.fault, Fault::NoReply);
+  const qint64 waited = silent.clock.NowMs() - silent.WrittenAt(0);
+  EXPECT_GE(waited, kSerialVersionWindowMs);
+  EXPECT_LE(waited, kSerialVersionWindowMs + kSerialIdleWaitMs);
   EXPECT_EQ(silent.fb.log.last(), "box: Reading version failed !");
-  EXPECT_TRUE(silent.fb.log.contains("progress: pos 1"));
-  EXPECT_FALSE(silent.portOpenAfter);
+  EXPECT_TRUE(silent.fb.log.contains("progress: pos 1"));  // the bar moves while it waits
+  silent.ExpectClean();
+
+  SerialBench late;
+  late.AnswerWrite(1, DeviceFrame(0xC2, QByteArray("V2.0")), kSerialVersionWindowMs - 1);
+  EXPECT_EQ(ReadVersion(late.env).version, "V2.0");
 }
 
 }  // namespace

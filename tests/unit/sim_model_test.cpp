@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "sim/model/DeviceModel.h"
+#include "support/Files.h"
 
 namespace quorvin {
 namespace {
@@ -32,11 +33,7 @@ Report Packet(std::uint8_t command, int count, int number, const QByteArray& dat
 Bytes Frame(const Report& r) { return Bytes(r.begin() + 1, r.begin() + 7 + r[5]); }
 Bytes Payload(const Report& r) { return Bytes(r.begin() + 6, r.begin() + 6 + r[5]); }
 
-QByteArray Pattern(int size) {
-  QByteArray a(size, '\0');
-  for (int i = 0; i < size; ++i) a[i] = static_cast<char>(i * 7 + 1);
-  return a;
-}
+using test::Pattern;
 
 // Sends `image` as the host's block upload does: the long pause after packet 1, 50 ms after the rest.
 void Upload(DeviceModel& m, std::uint8_t command, const QByteArray& image, qint64& now) {

@@ -4,16 +4,20 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QTemporaryDir>
 
 #include "ops/Operations.h"
 #include "sim/InProcessBackend.h"
+#include "support/Files.h"
 #include "support/Languages.h"
 #include "support/RecordingFeedback.h"
 
 namespace quorvin {
 namespace {
+
+using test::Pattern;
+using test::ReadFile;
+using test::WriteFile;
 
 class SimOps : public ::testing::Test {
  protected:
@@ -25,26 +29,12 @@ class SimOps : public ::testing::Test {
   QTemporaryDir dir;
 
   QString Path(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
-  static QByteArray Pattern(qsizetype n) {
-    QByteArray a(n, '\0');
-    for (qsizetype i = 0; i < n; ++i) a[i] = static_cast<char>((i * 131) >> 3);
-    return a;
-  }
-  static void Write(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    ASSERT_EQ(f.write(bytes), bytes.size());
-  }
-  static QByteArray Read(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
-  }
   bool LogHas(const QString& line) const { return fb.log.contains(line); }
 };
 
 TEST_F(SimOps, FirmwareUpgradeIsTakenWithTheEnginesPauses) {
   const QByteArray image = Pattern(65'536);  // 1,261 packets of 52 bytes
-  Write(Path("fw.bin"), image);
+  ASSERT_TRUE(WriteFile(Path("fw.bin"), image));
   const qint64 start = clock.NowMs();
   EXPECT_TRUE(Upgrade(env, Path("fw.bin")).Ok());
   EXPECT_EQ(fb.Boxes(), QStringList{QStringLiteral("box: Update successfully")});
@@ -54,10 +44,10 @@ TEST_F(SimOps, FirmwareUpgradeIsTakenWithTheEnginesPauses) {
 
 TEST_F(SimOps, DownloadedBackupReadsBackByteForByte) {
   const QByteArray backup = Pattern(54 * 20 + 7);
-  Write(Path("in.bin"), backup);
+  ASSERT_TRUE(WriteFile(Path("in.bin"), backup));
   ASSERT_TRUE(DownloadBackup(env, Path("in.bin")).Ok());
   ASSERT_TRUE(ReadBackup(env, Path("out.bin")).Ok());
-  EXPECT_EQ(Read(Path("out.bin")), backup);
+  EXPECT_EQ(ReadFile(Path("out.bin")), backup);
   EXPECT_EQ(fb.Boxes(), (QStringList{QStringLiteral("box: Download successfully !"),
                                      QStringLiteral("box: Read backup data successfully !")}));
 }
@@ -67,20 +57,20 @@ TEST_F(SimOps, ReadsBackThreeMillionBytesAtOneReportPerMillisecond) {
   ASSERT_TRUE(backend.WithModel([&](DeviceModel& m) { return m.SetBackupData(backup); }));
   const qint64 start = clock.NowMs();
   ASSERT_TRUE(ReadBackup(env, Path("big.bin")).Ok());
-  EXPECT_EQ(Read(Path("big.bin")), backup);
+  EXPECT_EQ(ReadFile(Path("big.bin")), backup);
   EXPECT_TRUE(LogHas(QStringLiteral("progress: range 55556")));
   // 55,555 intervals of 1 ms after the first packet, plus the completion line's second.
   EXPECT_EQ(clock.NowMs() - start, 55'555 + 1000);
 }
 
 TEST_F(SimOps, DeviceFaultsEndInTheNamedFailures) {
-  Write(Path("fw.bin"), Pattern(104));
+  ASSERT_TRUE(WriteFile(Path("fw.bin"), Pattern(104)));
   backend.WithModel([](DeviceModel& m) { m.Faults().refuse = FaultCount::Times(1); });
   EXPECT_FALSE(Upgrade(env, Path("fw.bin")).Ok());
   EXPECT_TRUE(LogHas(QStringLiteral("progress: text  Update program  sending failure !")));
   EXPECT_EQ(fb.Boxes().last(), QStringLiteral("box: Update failed"));
 
-  Write(Path("old.bin"), "earlier");
+  ASSERT_TRUE(WriteFile(Path("old.bin"), "earlier"));
   backend.WithModel([](DeviceModel& m) {
     m.Faults().stopReadBackAfter = 2;
     return m.SetBackupData(Pattern(54 * 4));
@@ -88,7 +78,7 @@ TEST_F(SimOps, DeviceFaultsEndInTheNamedFailures) {
   EXPECT_FALSE(ReadBackup(env, Path("old.bin")).Ok());
   EXPECT_TRUE(LogHas(QStringLiteral("progress: text Read backup data read failure")));
   EXPECT_EQ(fb.Boxes().last(), QStringLiteral("box: Read backup data failed !"));
-  EXPECT_EQ(Read(Path("old.bin")), QByteArray("earlier"));
+  EXPECT_EQ(ReadFile(Path("old.bin")), QByteArray("earlier"));
 
   backend.WithModel([](DeviceModel& m) {
     m.Faults().stopReadBackAfter = -1;
@@ -100,7 +90,7 @@ TEST_F(SimOps, DeviceFaultsEndInTheNamedFailures) {
 
   backend.WithModel([](DeviceModel& m) { m.Faults().strayReply = FaultCount::Times(1); });
   EXPECT_FALSE(ReadBackup(env, Path("old.bin")).Ok());  // first reply is not a read-back packet
-  EXPECT_EQ(Read(Path("old.bin")), QByteArray("earlier"));
+  EXPECT_EQ(ReadFile(Path("old.bin")), QByteArray("earlier"));
 }
 
 }  // namespace

@@ -19,14 +19,13 @@
 #include <thread>
 
 #include "sim/InProcessBackend.h"
+#include "support/Files.h"
 
 namespace quorvin::station {
 namespace {
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  ASSERT_EQ(f.write(bytes), bytes.size());
+  ASSERT_TRUE(test::WriteFile(path, bytes)) << path.toStdString();
 }
 
 QString Sha(const QByteArray& b) {

@@ -1,6 +1,7 @@
 #pragma once
-// quorvin-sim started as a separate process on a socket in a private directory; stopped (and its
-// socket removed by it) when this object goes.
+// quorvin-sim started as a separate process (on a socket in a private directory, on TCP or on a
+// pseudo-terminal) for the end-to-end and widget tests; stopped (and its socket removed by it) when
+// this object goes.
 
 #include <QProcess>
 #include <QStringList>
@@ -11,6 +12,7 @@ namespace quorvin::test {
 class SimProcess {
  public:
   struct OverTcp {};
+  struct OverSerial {};
   struct Units {
     int count;
   };
@@ -24,6 +26,8 @@ class SimProcess {
   SimProcess(OverTcp, const QStringList& extraArgs);
   // `quorvin-sim --hid-tcp 127.0.0.1:0 --units N extraArgs...`: SocketPath() is tcp:127.0.0.1:PORT/N.
   SimProcess(OverTcp, Units units, const QStringList& extraArgs);
+  // `quorvin-sim --serial extraArgs...`: no HID link, SerialPath() is the pseudo-terminal.
+  SimProcess(OverSerial, const QStringList& extraArgs);
   ~SimProcess();
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;

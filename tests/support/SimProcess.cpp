@@ -1,4 +1,4 @@
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 
 #include <QDeadlineTimer>
 #include <QRegularExpression>
@@ -33,6 +33,11 @@ void SimProcess::TakeTcpPort(const QString& suffix) {
   m_ready = m_ready && port.hasMatch() && port.captured(1) != QLatin1String("0");
 }
 
+SimProcess::SimProcess(OverSerial, const QStringList& extraArgs) {
+  Start(QStringList{QStringLiteral("--serial")} + extraArgs);
+  m_ready = m_ready && !SerialPath().isEmpty();
+}
+
 void SimProcess::Start(const QStringList& args) {
   m_process.setProgram(QStringLiteral(QUORVIN_SIM_BINARY));
   m_process.setArguments(args);
@@ -62,7 +67,7 @@ SimProcess::~SimProcess() {
 }
 
 QString SimProcess::SerialPath() const {
-  const QRegularExpression re(QStringLiteral("serial (/\\S+)"));
+  const QRegularExpression re(QStringLiteral("serial (/[^\\s;]+)"));
   const auto match = re.match(m_output);
   return match.hasMatch() ? match.captured(1) : QString();
 }
