@@ -70,7 +70,7 @@ TEST(Identity, TheLockStaysWhenASharedSerialStopsBeingShared) {
   QProcess holder;
   StartHolder(holder, {"--device", "sim:1", "backup", "download", dir.filePath("backup.bin")}, sim.SocketPath());
   ASSERT_TRUE(QFile::remove(QDir(sim.SocketPath()).filePath("2.sock")));
-  for (const QString& selector : {"sim:1", "sn:QV0001"}) {
+  for (const QString selector : {"sim:1", "sn:QV0001"}) {
     const test::CtlRun r = RunCtl({"--json", "--device", selector, "frequency", "set", "433920000"}, sim.SocketPath());
     EXPECT_EQ(r.exitCode, 7) << selector.toStdString() << ": " << r.out.toStdString();
     EXPECT_EQ(Json(r)["result"].toObject()["device"].toString(), "sn:QV0001");
