@@ -36,6 +36,11 @@ class TerminalStationView final : public station::StationView {
   QHash<QString, qint64> m_lastPlainTime;  // slot -> when
 };
 
+// Waits at most `waitMs` for bytes on standard input and appends what came to `into`; End once the
+// input is closed or cannot be read. One file per platform.
+enum class StdinRead { Nothing, Data, End };
+[[nodiscard]] StdinRead ReadStandardInput(QByteArray& into, int waitMs);
+
 // Lines from standard input, read without blocking (the operator's barcode scanner).
 class StdinLines final : public station::LineSource {
  public:

@@ -6,4 +6,8 @@ namespace quorvin::cli {
 
 bool StandardErrorIsTerminal() { return ::isatty(STDERR_FILENO) == 1; }
 
+bool StandardErrorRedrawsInPlace() { return StandardErrorIsTerminal(); }
+
+void PrepareConsoleOutput() {}
+
 }  // namespace quorvin::cli

@@ -7,6 +7,7 @@
 #include "cli/CliOptions.h"
 #include "cli/Interrupt.h"
 #include "cli/Session.h"
+#include "cli/Terminal.h"
 #include "cli/Usage.h"
 
 namespace {
@@ -15,6 +16,7 @@ std::atomic<bool> g_interrupted{false};
 
 int main(int argc, char** argv) {
   QCoreApplication app(argc, argv);
+  quorvin::cli::PrepareConsoleOutput();
   QStringList args = QCoreApplication::arguments();
   args.removeFirst();
 

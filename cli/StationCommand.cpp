@@ -1,5 +1,6 @@
-// `quorvinctl station RECIPE`. The station's terminal view and its report file use POSIX calls;
-// the Windows build says the station is not there yet (StationCommandWin.cpp).
+// `quorvinctl station RECIPE`, the same on every system: the report goes through the host's
+// append-and-sync, and only the terminal view's console and standard input differ
+// (StationViewPosix.cpp, StationViewWin.cpp).
 
 #include <QFileInfo>
 
@@ -55,7 +56,7 @@ int Session::Station() {
   auto backend = MakeDefaultBackend(&why);
   if (!backend) return RefuseSocketVariable(why);
 
-  TerminalStationView view(m_lang, StandardErrorIsTerminal(), m_o.json);
+  TerminalStationView view(m_lang, StandardErrorRedrawsInPlace(), m_o.json);
   StdinLines ids;
   std::atomic<bool> abort{false};
   StationOptions options{*recipe,
