@@ -67,11 +67,12 @@ quorvin_test_labels(support/SimProcess.cpp posix)
 # Widget tests.
 quorvin_test_labels(gui/tst_busy.cpp slow)        # the window through real pauses of an operation
 quorvin_test_labels(gui/tst_serial_sim.cpp slow)  # pseudo-terminals, quorvin-sim over one in real time
+quorvin_test_labels(gui/tst_units.cpp slow)       # quorvin-sim's units on Unix sockets, watched in real time
 
 # End-to-end tests: the files with a test that waits on the device or the programs in real time
 # (replies delayed or dropped, whole transfers, a signal at some point, pseudo-terminals).
 foreach(f cli_devices cli_json cli_port_access cli_serial cli_signals cli_station_units cli_usb fault_disk
-          fault_files fault_kill fault_unplug identity record_replay sim_socket sim_tcp)
+          fault_files fault_kill fault_unplug identity record_replay sim_socket sim_tcp sim_tcp_units)
   quorvin_test_labels(e2e/${f}_e2e_test.cpp slow)
 endforeach()
 

@@ -10,7 +10,7 @@
 #include <QThread>
 
 #include "CtlProcess.h"
-#include "SimProcess.h"
+#include "support/SimProcess.h"
 
 namespace quorvin::test {
 namespace {

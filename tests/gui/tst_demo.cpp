@@ -305,7 +305,7 @@ void DemoTest::ARestoreBringsBackTheBackupAndTheFrequency() {
 void DemoTest::ADroppedFileIsSentOnlyAfterSayingWhatFor() {
   VirtualClock clock(1000);
   QTemporaryDir dir;
-  const QString fw = WriteFile(dir.filePath("dropped.bin"), Pattern(104, 5));
+  const QString fw = Written(dir.filePath("dropped.bin"), Pattern(104, 5));
   Demo d(clock, true, Consent::Cancel);  // the drop's own question is the consent
   d.boxes.leave << QStringLiteral("dropQuestion");
   const auto drop = [&](const char* answer) {

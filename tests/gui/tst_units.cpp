@@ -19,6 +19,7 @@
 #include "host/Clock.h"
 #include "link/Backends.h"
 #include "support/Languages.h"
+#include "support/SimProcess.h"
 
 using namespace quorvin;
 using namespace quorvin::test;
@@ -54,7 +55,7 @@ void UnitsTest::cleanup() {
 }
 
 void UnitsTest::StartSim(const QStringList& extra) {
-  m_sim.setProgram(QStringLiteral(QUORVIN_SIM_BINARY));
+  m_sim.setProgram(SimBinary());
   m_sim.setArguments(QStringList{"--hid-socket", m_dir->filePath("units")} + extra);
   m_sim.start();
   QString out;

@@ -5,6 +5,8 @@
 
 namespace quorvin::test {
 
+QString SimBinary() { return QStringLiteral(QUORVIN_SIM_BINARY); }
+
 SimProcess::SimProcess(const QStringList& extraArgs, const QString& socketPath)
     : m_socket(socketPath.isEmpty() ? m_dir.path() + QStringLiteral("/hid.sock") : socketPath) {
   Start(QStringList{QStringLiteral("--hid-socket"), SocketPath()} + extraArgs);
@@ -39,7 +41,7 @@ SimProcess::SimProcess(OverSerial, const QStringList& extraArgs) {
 }
 
 void SimProcess::Start(const QStringList& args) {
-  m_process.setProgram(QStringLiteral(QUORVIN_SIM_BINARY));
+  m_process.setProgram(SimBinary());
   m_process.setArguments(args);
   m_process.setProcessChannelMode(QProcess::MergedChannels);
   m_process.start();

@@ -9,6 +9,9 @@
 
 namespace quorvin::test {
 
+// The quorvin-sim this build made, for a test that starts it by hand.
+[[nodiscard]] QString SimBinary();
+
 class SimProcess {
  public:
   struct OverTcp {};
