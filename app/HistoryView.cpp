@@ -17,7 +17,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/PrintableText.h"
+#include "front/PrintableText.h"
 #include "ops/FaultTexts.h"
 
 namespace quorvin {

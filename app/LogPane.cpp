@@ -13,7 +13,7 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-#include "app/PrintableText.h"
+#include "front/PrintableText.h"
 #include "ops/FaultTexts.h"
 
 namespace quorvin {

@@ -26,7 +26,6 @@
 #include "front/RunWords.h"
 #include "front/SupportBundle.h"
 #include "host/History.h"
-#include "host/InputFile.h"
 #include "link/SerialPort.h"
 #include "ops/FaultTexts.h"
 #include "ops/Operations.h"
@@ -247,19 +246,8 @@ void MainWindow::RequestDownload(const QString& dropped) {
   const bool snapshot = UsbSelected() && m_ops->SnapshotBox()->isChecked();
   Run({OpKind::Download, q.unit, path, q.bytes, {}},
       {{}, QStringLiteral("backup download"), path, FileUse::Sent, snapshot, {}}, [path, verify](Channel& ch) {
-        OpResult sent = DownloadBackup(ch, path);
-        if (!sent.Ok() || !verify) return sent;
-        // Read back and compared, as quorvinctl's --verify does: what the unit keeps, not what it said.
-        QByteArray expected;
-        if (ReadWholeFile(path, expected, kMaxUsbImage + kMaxSerialImage) != FileRead::Ok) {
-          sent.outcome = Outcome::FileError;
-          sent.fault = Fault::FileUnreadable;
-          sent.detail = QStringLiteral("%1 could not be read again for the comparison").arg(path);
-          return sent;
-        }
-        OpResult check = VerifyBackup(ch, expected);
-        check.bytes = sent.bytes;
-        return check;
+        // Read back and compared, as quorvinctl's --verify does.
+        return verify ? DownloadAndVerify(ch, path) : DownloadBackup(ch, path);
       });
 }
 

@@ -144,18 +144,10 @@ void MainWindow::ProbeNext() {
     Target target;
     target.device = unit.info.location.isEmpty() ? DeviceSelector{DeviceSelector::Kind::Path, unit.info.path}
                                                  : DeviceSelector{DeviceSelector::Kind::Location, unit.info.location};
-    OpResult version;
-    OpResult frequency;
-    const RunReport report = RunOnUnit(claim, target, {}, {}, [&](Channel& ch) {
-      version = ReadVersion(ch);
-      frequency = version.Ok() ? ReadFrequency(ch) : version;
-      return frequency;
-    });
+    const UnitLook look = LookAtUnit(claim, target);
     QMetaObject::invokeMethod(
         this,
-        [this, key = UnitList::UnitKey(unit), report, version, frequency] {
-          FinishProbe(key, report, version, frequency);
-        },
+        [this, key = UnitList::UnitKey(unit), look] { FinishProbe(key, look.report, look.version, look.frequency); },
         Qt::QueuedConnection);
   });
   if (!started) m_probing = false;

@@ -9,7 +9,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "app/PrintableText.h"
+#include "front/PrintableText.h"
 
 namespace quorvin {
 

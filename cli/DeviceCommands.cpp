@@ -136,13 +136,10 @@ void Session::Probe(HidBackend& backend, const AttachedRepeater& device, QJsonOb
   UnitClaim claim(&backend, nullptr, quiet, m_clock, m_lang);
   Target target;
   target.device = DeviceSelector{DeviceSelector::Kind::Path, device.info.path};
-  OpResult version;
-  OpResult frequency;
-  const RunReport report = RunOnUnit(claim, target, {}, {}, [&](Channel& ch) {
-    version = ReadVersion(ch);
-    frequency = version.Ok() ? ReadFrequency(ch) : version;
-    return frequency;
-  });
+  const UnitLook look = LookAtUnit(claim, target);
+  const RunReport& report = look.report;
+  const OpResult& version = look.version;
+  const OpResult& frequency = look.frequency;
   if (report.stop == RunStop::Claim) {
     entry[QStringLiteral("busy")] = report.claim == ClaimEnd::Busy;
     if (report.claim != ClaimEnd::Busy) entry[QStringLiteral("probeDetail")] = report.result.detail;

@@ -6,7 +6,6 @@
 #include "cli/Output.h"
 #include "cli/Session.h"
 #include "front/FrequencyInput.h"
-#include "host/InputFile.h"
 #include "protocol/Protocol.h"
 
 namespace quorvin::cli {
@@ -55,22 +54,12 @@ int Session::BackupDownload() {
   if (!m_o.verify) return OnUnit([file](Channel& ch) { return DownloadBackup(ch, file); }, FileUse::Sent);
   return OnUnit(
       [this, file](Channel& ch) {
-        OpResult sent = DownloadBackup(ch, file);
-        if (!sent.Ok()) return sent;
-        // The file is read once more for the comparison: what the download sent is what it read
-        // then, and a file changed in between is the technician's to know about, as a difference.
-        QByteArray expected;
-        if (ReadWholeFile(file, expected, kMaxUsbImage + kMaxSerialImage) != FileRead::Ok) {
-          sent.outcome = Outcome::FileError;
-          sent.fault = Fault::FileUnreadable;
-          sent.detail = QStringLiteral("%1 could not be read again for the comparison").arg(file);
-          return sent;
-        }
-        OpResult check = VerifyBackup(ch, expected);
-        check.bytes = sent.bytes;
+        qint64 fileBytes = -1;
+        OpResult check = DownloadAndVerify(ch, file, &fileBytes);
+        if (fileBytes < 0) return check;
         QJsonObject v{{QStringLiteral("match"), check.Ok()},
                       {QStringLiteral("deviceBytes"), check.verifiedBytes},
-                      {QStringLiteral("fileBytes"), expected.size()}};
+                      {QStringLiteral("fileBytes"), fileBytes}};
         if (check.firstDifference >= 0) {
           v[QStringLiteral("firstDifference")] = check.firstDifference;
           v[QStringLiteral("differingBytes")] = check.differingBytes;

@@ -1,4 +1,4 @@
-#include "app/PrintableText.h"
+#include "front/PrintableText.h"
 
 #include <QList>
 #include <algorithm>

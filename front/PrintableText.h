@@ -3,7 +3,7 @@
 // of a view: control characters and other non-printables (a newline, an escape sequence, a
 // bidirectional override) are written as \xHH or \u{HHHH} and a backslash is doubled, so a forged
 // entry can neither draw lines of its own nor pass for another, and what is shown reads the same
-// as quorvinctl history prints it.
+// as quorvinctl history prints it (the same function).
 
 #include <QString>
 

@@ -5,6 +5,7 @@
 #include "front/RunWords.h"
 #include "host/History.h"
 #include "host/TraceRecorder.h"
+#include "ops/Operations.h"
 
 namespace quorvin {
 
@@ -189,6 +190,16 @@ FileProblem RecordRefusedRun(const RunPlan& plan, LinkKind link, const OpResult&
   report.result = result;
   WriteHistory(link, plan, QDateTime::currentDateTimeUtc(), report);
   return report.history;
+}
+
+UnitLook LookAtUnit(UnitClaim& claim, const Target& target) {
+  UnitLook look;
+  look.report = RunOnUnit(claim, target, {}, {}, [&look](Channel& ch) {
+    look.version = ReadVersion(ch);
+    look.frequency = look.version.Ok() ? ReadFrequency(ch) : look.version;
+    return look.frequency;
+  });
+  return look;
 }
 
 }  // namespace quorvin

@@ -66,6 +66,15 @@ struct RunReport {
 [[nodiscard]] RunReport RunOnUnit(UnitClaim& claim, const Target& target, const ClaimOptions& options,
                                   const RunPlan& plan, const std::function<OpResult(Channel&)>& op);
 
+// A look at a unit, as the lists of units show it: its version, then its frequency, read under its
+// lock, so a unit another program drives is left alone (report.stop says so).
+struct UnitLook {
+  RunReport report;
+  OpResult version;
+  OpResult frequency;
+};
+[[nodiscard]] UnitLook LookAtUnit(UnitClaim& claim, const Target& target);
+
 // Runs `op` on a unit already claimed (the station's recipe: one claim, many steps): snapshot,
 // recording, the operation and its history line.
 [[nodiscard]] RunReport RunClaimed(UnitClaim& claim, const RunPlan& plan, const std::function<OpResult(Channel&)>& op);

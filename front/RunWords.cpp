@@ -77,23 +77,11 @@ QString OutcomeCode(const OpResult& r) {
         return QStringLiteral("ambiguous-device");
     }
   }
-  switch (r.outcome) {
-    case Outcome::Success:
-      return QStringLiteral("ok");
-    case Outcome::Failed:
-      break;
-    case Outcome::QuietEnd:
-      return QStringLiteral("quiet-end");
-    case Outcome::FileError:
-      return QStringLiteral("file-error");
-    case Outcome::InvalidInput:
-      return QStringLiteral("invalid-input");
-    case Outcome::NotStarted:
-      return QStringLiteral("not-started");
-    case Outcome::Interrupted:
-      return QStringLiteral("interrupted");
-  }
-  return QStringLiteral("device-failed");
+  // The outcome's own name, but for the two that read better as a result: a success is "ok" and a
+  // failure with no link fault behind it is the device's.
+  if (r.outcome == Outcome::Success) return QStringLiteral("ok");
+  if (r.outcome == Outcome::Failed) return QStringLiteral("device-failed");
+  return OutcomeName(r.outcome);
 }
 
 QJsonObject HistoryEntry(const HistoryFacts& f, const OpResult& r) {

@@ -2,6 +2,7 @@
 
 #include "ops/Operations.h"
 
+#include "host/InputFile.h"
 #include "ops/LinkOperations.h"
 
 namespace quorvin {
@@ -39,6 +40,23 @@ OpResult ReadBackup(Channel& ch, const QString& path) {
 
 OpResult VerifyBackup(Channel& ch, const QByteArray& expected) {
   return ch.Kind() == LinkKind::Usb ? usb::VerifyBackup(Usb(ch), expected) : serial::VerifyBackup(Serial(ch), expected);
+}
+
+OpResult DownloadAndVerify(Channel& ch, const QString& path, qint64* fileBytes) {
+  if (fileBytes) *fileBytes = -1;
+  OpResult sent = DownloadBackup(ch, path);
+  if (!sent.Ok()) return sent;
+  QByteArray expected;
+  if (ReadWholeFile(path, expected, kMaxUsbImage + kMaxSerialImage) != FileRead::Ok) {
+    sent.outcome = Outcome::FileError;
+    sent.fault = Fault::FileUnreadable;
+    sent.detail = QStringLiteral("%1 could not be read again for the comparison").arg(path);
+    return sent;
+  }
+  if (fileBytes) *fileBytes = expected.size();
+  OpResult check = VerifyBackup(ch, expected);
+  check.bytes = sent.bytes;
+  return check;
 }
 
 OpResult ReadVersion(Channel& ch) {

@@ -22,6 +22,11 @@ namespace quorvin {
 // Reads the device's backup back and compares it byte by byte with `expected` (what was downloaded):
 // a difference fails, naming the first differing offset and how many bytes differ.
 [[nodiscard]] OpResult VerifyBackup(Channel& ch, const QByteArray& expected);
+// Downloads `path`, then reads the unit's data back and compares it with the file, read once more:
+// what the unit keeps, not what it said. A file changed in between is the technician's to know
+// about, as a difference. The result is the comparison's with the bytes sent; `fileBytes`, when
+// given, gets the size compared (-1 when the download itself failed).
+[[nodiscard]] OpResult DownloadAndVerify(Channel& ch, const QString& path, qint64* fileBytes = nullptr);
 [[nodiscard]] OpResult ReadVersion(Channel& ch);
 
 // USB only (Capability::Frequency); on another link nothing is sent and the result is NotStarted.
