@@ -383,6 +383,9 @@ void MainWindow::Finish(const RunFacts& facts, const RunReport& report, const st
                         .arg(report.holderPid > 0 ? QString::number(report.holderPid) : QStringLiteral("?"));
     else if (r.outcome == Outcome::Failed || r.outcome == Outcome::QuietEnd)
       known.state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the last operation failed"));
+    else if (r.outcome == Outcome::Interrupted && ChangesTheUnit(facts.op))
+      // A change stopped part-way may have left part of it behind (a partial firmware).
+      known.state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "the last change was stopped part-way"));
     else
       known.state.clear();
     m_units->SetFacts(key, known);

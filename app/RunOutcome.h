@@ -13,6 +13,11 @@
 namespace quorvin {
 
 enum class OpKind { Version, FrequencyGet, FrequencySet, InitButtons, Upgrade, Download, ReadBack, Restore, Snapshot };
+// What writes into the unit: a change, as against a read or a snapshot.
+[[nodiscard]] constexpr bool ChangesTheUnit(OpKind op) {
+  return op == OpKind::FrequencySet || op == OpKind::InitButtons || op == OpKind::Upgrade || op == OpKind::Download ||
+         op == OpKind::Restore;
+}
 
 struct HeldBox {
   QString text;

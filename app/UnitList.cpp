@@ -138,6 +138,8 @@ void UnitList::Redraw() {
     item->setText(kVersion, r.facts.version);
     item->setText(kFrequency, r.facts.frequency ? FrequencyInMhz(*r.facts.frequency) : QString());
     QString state = r.facts.state;
+    // A unit that answered the look and has nothing to report reads as the card says: ready.
+    if (state.isEmpty() && !r.facts.version.isEmpty()) state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "ready"));
     if (!r.present)
       state = m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "not attached"));
     else if (r.unit.duplicateSerial)

@@ -706,10 +706,6 @@
         <translation>问题     %1 解决方法：%2</translation>
     </message>
     <message>
-        <source>The production station runs on Linux only for now.</source>
-        <translation>生产工位目前只能在 Linux 上运行。</translation>
-    </message>
-    <message>
         <source>the unit is in use by another program (process %1)</source>
         <translation>该设备正被其他程序使用（进程 %1）</translation>
     </message>
@@ -835,7 +831,7 @@
     </message>
     <message>
         <source>Frequency:</source>
-        <translation>频率:</translation>
+        <translation>频率：</translation>
     </message>
     <message>
         <source>State:</source>
@@ -1860,6 +1856,10 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
     <message>
         <source>No snapshots yet. Take one with Take snapshot, or tick Snapshot before every change; they are kept in %1</source>
         <translation>还没有快照。可用“立即快照”获取，或勾选“每次更改前保存快照”；快照保存在 %1</translation>
+    </message>
+    <message>
+        <source>the last change was stopped part-way</source>
+        <translation>上次更改中途被停止</translation>
     </message>
 </context>
 </TS>

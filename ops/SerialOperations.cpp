@@ -23,12 +23,13 @@ class SerialTransport final : public Transport {
   ~SerialTransport() override { m_port.Close(); }  // the port never outlives the operation
 
   qint64 MaxImage() const override { return kMaxSerialImage; }
-  int PacketData(std::uint8_t) const override { return kSerialPacketData; }
+  // The pace the simulator holds the host to, read from the same table.
+  int PacketData(std::uint8_t) const override { return kSerialUploadPace.dataPerPacket; }
 
   // Packet k of count: count and number high byte first, then up to 128 data bytes.
   Step SendPacket(std::uint8_t command, int count, int k, std::span<const std::uint8_t> data) override {
     (void)fb.PumpMessages();
-    clock.SleepMs(kSerialPacketPauseMs);
+    clock.SleepMs(kSerialUploadPace.pauseMs);  // before every packet, the first too
     std::array<std::uint8_t, kPacketHeaderSize + kSerialPacketData> payload{};
     PutPacketHeader(payload.data(), count, k);
     std::copy(data.begin(), data.end(), payload.begin() + kPacketHeaderSize);

@@ -257,6 +257,9 @@ void DemoTest::CancelStopsAnUpgradeAndSaysWhatTheUnitMayHold() {
   QTRY_VERIFY(!d.window.Runner().IsBusy());
   const QVector<QJsonObject> history = ReadHistory(HistoryPath());
   QCOMPARE(history.last()["outcome"].toString(), QStringLiteral("interrupted"));
+  // And the card keeps saying so: a unit with half a firmware is not "ready".
+  QVERIFY2(d.window.Card()->Text().contains("the last change was stopped part-way"),
+           qPrintable(d.window.Card()->Text()));
 }
 
 void DemoTest::HistoryTimesLeaveOutTheBox() {

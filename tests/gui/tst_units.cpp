@@ -102,6 +102,7 @@ void UnitsTest::OnlyTheChosenUnitIsChanged() {
   window->LookNow();
   QVERIFY(QTest::qWaitFor([&] { return window->Idle(); }, 5000));
   QCOMPARE(window->Units()->PresentCount(), 3);
+  QCOMPARE(window->Units()->findItems("sn:QV0003", Qt::MatchExactly).value(0)->text(5), QStringLiteral("ready"));
   // Several and none chosen: nothing runs, and the window says why.
   window->Operations()->FrequencyField()->setText("433920000");
   qobject_cast<QPushButton*>(window->Control(ctl::SetFrequency))->click();
