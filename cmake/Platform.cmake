@@ -14,7 +14,7 @@ set(QUORVIN_LINUX_FILES
   host/PortHolderLinux.cpp host/SystemProbeLinux.cpp link/HidNodeLinux.cpp)
 set(QUORVIN_WINDOWS_FILES
   host/DeviceLockWin.cpp host/FileOpenWin.cpp host/FileSystemWin.cpp host/PortHolderWin.cpp host/ProcessWin.cpp
-  host/SystemProbeWin.cpp host/WindowsErrorTextWin.cpp
+  host/SerialCommWin.cpp host/SystemProbeWin.cpp host/WindowsErrorTextWin.cpp
   link/HidNodeWin.cpp link/NetSocketWin.cpp link/SerialPortListWin.cpp link/SerialPortWin.cpp link/SocketBackendWin.cpp
   cli/InterruptWin.cpp cli/StationViewWin.cpp cli/TerminalWin.cpp)
 if(WIN32)
