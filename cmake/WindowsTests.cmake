@@ -8,7 +8,8 @@ set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${QUORVIN_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 set(_tests ${PROJECT_SOURCE_DIR}/tests)
-file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${_tests}/unit/*.cpp ${_tests}/support/*.cpp)
+# tests/windows/: what only Windows has (its error codes, its console), built here alone.
+file(GLOB UNIT_SOURCES CONFIGURE_DEPENDS ${_tests}/unit/*.cpp ${_tests}/support/*.cpp ${_tests}/windows/*.cpp)
 foreach(linux_only backend_socket_test backend_tcp_test fault_files_test serial_pty serial_link_test serial_readback_test
         serial_transfer_test serial_version_test doctor_test station_test)
   list(REMOVE_ITEM UNIT_SOURCES ${_tests}/unit/${linux_only}.cpp)
