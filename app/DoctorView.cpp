@@ -68,7 +68,7 @@ void DoctorView::Check() {
   const QString root = m_root;
   const Language lang = m_lang;
   m_work.Start([this, root, lang](const BackgroundWork::Job& job) {
-    std::vector<Finding> findings = Diagnose(ProbeSystem(root, kVendorId, kProductId), std::nullopt, lang);
+    std::vector<Finding> findings = Diagnose(GatherFacts(root), std::nullopt, lang);
     job.Deliver([this, findings = std::move(findings)]() mutable { Show(std::move(findings)); });
   });
 }

@@ -156,7 +156,7 @@ CliOptions ParseCli(const QStringList& args, const QList<QByteArray>& raw) {
     else
       given << opt->name;
   }
-  if (o.help && o.error.isEmpty()) return o;
+  if ((o.help || o.toolVersion) && o.error.isEmpty()) return o;
   const QStringList rest = args.mid(at);
   o.command = rest;
   if (rest.isEmpty()) {

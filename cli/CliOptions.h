@@ -23,16 +23,17 @@ struct CliOptions {
   bool json = false;
   bool verbose = false;
   bool help = false;
-  QString record;         // --record FILE
-  QString report;         // --report: the station's report file
-  bool askId = false;     // --ask-id: the station asks for each unit's id
-  bool verify = false;    // backup download ... --verify
-  bool snapshot = false;  // upgrade, backup download, init-buttons, frequency set ... --snapshot
-  bool force = false;     // restore ... --force
-  QString since;          // history --since DATE
-  QString checkFile;      // doctor --file FILE
-  bool probe = false;     // devices --probe
-  QStringList command;    // the command's words and its argument, without options and switches
+  bool toolVersion = false;  // --version: this program's own version, not the device's
+  QString record;            // --record FILE
+  QString report;            // --report: the station's report file
+  bool askId = false;        // --ask-id: the station asks for each unit's id
+  bool verify = false;       // backup download ... --verify
+  bool snapshot = false;     // upgrade, backup download, init-buttons, frequency set ... --snapshot
+  bool force = false;        // restore ... --force
+  QString since;             // history --since DATE
+  QString checkFile;         // doctor --file FILE
+  bool probe = false;        // devices --probe
+  QStringList command;       // the command's words and its argument, without options and switches
   // The command they name; unset on --help or when the line names none. A refused line may name one
   // too: its usage is what the refusal shows.
   const Command* what = nullptr;

@@ -61,6 +61,7 @@ const std::vector<Option>& OptionTable() {
        .help = "station: ask for each unit's id (a barcode) before it runs",
        .onlyWith = "station"},
       {.name = "--help", .field = &CliOptions::help},
+      {.name = "--version", .field = &CliOptions::toolVersion},
       // The commands' switches; the usage names the commands each goes with.
       {.name = "--verify",
        .field = &CliOptions::verify,

@@ -44,7 +44,7 @@ int Session::UdevRule() {
 int Session::Doctor() {
   std::optional<FileFacts> file;
   if (!m_o.checkFile.isNull()) file = LookAtFile(QFileInfo(m_o.checkFile).absoluteFilePath());
-  const std::vector<Finding> findings = Diagnose(ProbeSystem(QStringLiteral("/"), kVendorId, kProductId), file, m_lang);
+  const std::vector<Finding> findings = Diagnose(GatherFacts(QStringLiteral("/")), file, m_lang);
   if (!m_o.json)
     for (const Finding& f : findings) PrintOut(FindingLine(f, m_lang));
   OpResult r;

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/CliOptions.h"
+#include "cli/ExitStatus.h"
 #include "cli/Interrupt.h"
 #include "cli/Session.h"
 #include "cli/Terminal.h"
@@ -30,6 +31,10 @@ int main(int argc, char** argv) {
   quorvin::cli::CliOptions options = quorvin::cli::ParseCli(args, raw);
   if (!options.error.isEmpty()) return quorvin::cli::ReportUsageError(options);
   if (options.help) return quorvin::cli::ShowHelp(options.json);
+  if (options.toolVersion) {
+    std::fputs("quorvinctl " QUORVIN_VERSION "\n", stdout);
+    return quorvin::cli::kExitOk;
+  }
   quorvin::cli::InstallInterruptHandlers(g_interrupted);
   using quorvin::Language;
   Language lang = Language::ForSystemLocale();

@@ -7,14 +7,14 @@
 # builds the POSIX files and, for what Linux reads from /sys and /proc, the Linux files, which
 # find nothing there: a fallback that compiles, not a port that was tried.
 set(QUORVIN_POSIX_FILES
-  host/DeviceLockPosix.cpp host/FileOpenPosix.cpp host/FileSystemPosix.cpp host/ProcessPosix.cpp
+  host/DeviceLockPosix.cpp host/FileOpenPosix.cpp host/FileSystemPosix.cpp host/ProcessPosix.cpp host/SaveFilePosix.cpp
   link/NetSocketPosix.cpp link/SerialPortListPosix.cpp link/SerialPortPosix.cpp link/SocketBackendPosix.cpp
   cli/InterruptPosix.cpp cli/StationViewPosix.cpp cli/TerminalPosix.cpp)
 set(QUORVIN_LINUX_FILES
   host/PortHolderLinux.cpp host/SystemProbeLinux.cpp link/HidNodeLinux.cpp)
 set(QUORVIN_WINDOWS_FILES
-  host/DeviceLockWin.cpp host/FileOpenWin.cpp host/FileSystemWin.cpp host/PortHolderWin.cpp host/ProcessWin.cpp
-  host/SystemProbeWin.cpp host/WindowsErrorTextWin.cpp
+  host/DeviceLockWin.cpp host/FileOpenWin.cpp host/FileSystemWin.cpp host/PortHolderWin.cpp host/ProcessWin.cpp host/SaveFileWin.cpp
+  host/SerialCommWin.cpp host/SystemProbeWin.cpp host/WindowsErrorTextWin.cpp
   link/HidNodeWin.cpp link/NetSocketWin.cpp link/SerialPortListWin.cpp link/SerialPortWin.cpp link/SocketBackendWin.cpp
   cli/InterruptWin.cpp cli/StationViewWin.cpp cli/TerminalWin.cpp)
 if(WIN32)

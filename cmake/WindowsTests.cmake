@@ -8,7 +8,8 @@ set(QUORVIN_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's source tre
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
 add_subdirectory(${QUORVIN_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-quorvin_test_sources(UNIT_SOURCES unit/*.cpp support/*.cpp WITHOUT posix)
+# tests/windows/: what only Windows has (its error codes, its console), built here alone.
+quorvin_test_sources(UNIT_SOURCES unit/*.cpp support/*.cpp windows/*.cpp WITHOUT posix)
 add_executable(unit_tests ${UNIT_SOURCES})
 target_include_directories(unit_tests PRIVATE ${QUORVIN_TESTS_DIR})
 target_link_libraries(unit_tests PRIVATE quorvin_core quorvin_app quorvin_cli gtest gmock gtest_main)

@@ -1,12 +1,18 @@
 #include "front/Doctor.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonObject>
+#include <QTemporaryFile>
 #include <algorithm>
 #include <cerrno>
 
+#include "front/Findings.h"
+#include "front/Snapshot.h"
 #include "host/FileOpen.h"
+#include "host/History.h"
+#include "link/HidapiBackend.h"
 #include "protocol/Protocol.h"
 
 namespace quorvin {
@@ -17,23 +23,6 @@ constexpr char kRuleInstall[] =
     "quorvinctl udev-rule | sudo tee /etc/udev/rules.d/70-quorvin.rules && "
     "sudo udevadm control --reload && sudo udevadm trigger";
 constexpr char kRulesFolders[] = "/etc/udev/rules.d, /run/udev/rules.d, /usr/lib/udev/rules.d, /lib/udev/rules.d";
-
-class Findings {
- public:
-  explicit Findings(const Language& lang) : m_lang(lang) {}
-  QString T(const char* text) const { return m_lang.Text(text); }
-  void Ok(const char* check, const QString& subject, const QString& what) {
-    m_list.push_back({QString::fromLatin1(check), true, subject, what, {}});
-  }
-  void Problem(const char* check, const QString& subject, const QString& what, const QString& fix) {
-    m_list.push_back({QString::fromLatin1(check), false, subject, what, fix});
-  }
-  std::vector<Finding> Take() { return std::move(m_list); }
-
- private:
-  const Language& m_lang;
-  std::vector<Finding> m_list;
-};
 
 bool Denied(int error) { return error == EACCES || error == EPERM; }
 
@@ -220,6 +209,37 @@ FileFacts LookAtFile(const QString& path) {
   return f;
 }
 
+FolderFacts LookAtFolder(const QString& path) {
+  FolderFacts f;
+  f.path = QDir::toNativeSeparators(path);
+  // The tool makes a missing folder when it first writes there: the nearest one above that is
+  // there has to take it.
+  QString at = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+  while (!QFileInfo::exists(at) && QFileInfo(at).path() != at) at = QFileInfo(at).path();
+  if (!QFileInfo(at).isDir()) {
+    f.notFolder = true;
+    f.why = QDir::toNativeSeparators(at);
+    return f;
+  }
+  // Tried, not read off the permissions: Windows' access lists and a read-only medium say no only
+  // when asked to write.
+  QTemporaryFile probe(at + QStringLiteral("/.quorvin-doctor-XXXXXX"));
+  f.writable = probe.open();
+  if (!f.writable) f.why = probe.errorString();
+  return f;
+}
+
+SystemFacts GatherFacts(const QString& root) {
+  SystemFacts s = ProbeSystem(root, kVendorId, kProductId);
+  if (s.windows) {
+    // Whether hidapi starts is the first thing Windows can fail at: without it no repeater is
+    // found, whatever Device Manager shows.
+    s.hidLayerStarts = HidapiBackend().Started();
+    s.folders = {LookAtFolder(QFileInfo(HistoryPath()).path()), LookAtFolder(SnapshotRoot())};
+  }
+  return s;
+}
+
 std::vector<Finding> Diagnose(const SystemFacts& system, const std::optional<FileFacts>& file, const Language& lang) {
   Findings r(lang);
   if (system.available) {
@@ -227,6 +247,9 @@ std::vector<Finding> Diagnose(const SystemFacts& system, const std::optional<Fil
     CheckHidraw(system, r);
     CheckRules(system, r);
     CheckSerial(system, r);
+  } else if (system.windows) {
+    CheckWindows(system, r);
+    CheckFolders(system, r);
   } else {
     r.Problem("system", {},
               r.T(QT_TRANSLATE_NOOP("quorvin", "The device and port checks are not available on this system.")),

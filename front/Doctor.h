@@ -32,6 +32,12 @@ struct FileFacts {
 };
 [[nodiscard]] FileFacts LookAtFile(const QString& path);
 
+// The folder at `path` as the tool would write into it, tried by making a file there.
+[[nodiscard]] FolderFacts LookAtFolder(const QString& path);
+// What the system says (host/SystemProbe, below `root`), with what only this layer knows added on
+// Windows: whether the HID layer starts and whether the tool's folders can be written.
+[[nodiscard]] SystemFacts GatherFacts(const QString& root);
+
 [[nodiscard]] std::vector<Finding> Diagnose(const SystemFacts& system, const std::optional<FileFacts>& file,
                                             const Language& lang);
 

@@ -37,7 +37,7 @@ BundleReport WriteSupportBundle(const QString& path, const QString& program) {
                                            .toUtf8());
   report.contents << QStringLiteral("about.txt");
   QStringList lines;
-  for (const Finding& f : Diagnose(ProbeSystem(QStringLiteral("/"), kVendorId, kProductId), std::nullopt, Language()))
+  for (const Finding& f : Diagnose(GatherFacts(QStringLiteral("/")), std::nullopt, Language()))
     lines << FindingLine(f, Language());
   tar.Add(QStringLiteral("doctor.txt"), (lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
   report.contents << QStringLiteral("doctor.txt");

@@ -6,6 +6,7 @@
 
 #include "host/FileSystem.h"
 #include "host/WindowsErrorText.h"
+#include "host/WindowsPath.h"
 
 namespace quorvin::fs {
 
@@ -16,11 +17,20 @@ namespace {
 constexpr qsizetype kNameMax = 255;
 constexpr qsizetype kPathMax = 32767;
 
-std::wstring Native(const QString& path) {
-  return QFileInfo(path).absoluteFilePath().replace('/', '\\').toStdWString();
-}
+std::wstring Native(const QString& path) { return ExtendedPath(path); }
 
 }  // namespace
+
+std::wstring ExtendedPath(const QString& path) {
+  const QString full = QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+  // A path that fits stays as it is, so a device name in it (NUL, COM1) is the device, as for every
+  // other program, and is refused as no file to replace. Only a longer one takes the extended form,
+  // which resolves no "." or ".." (cleaned above) and names no devices.
+  if (full.size() < MAX_PATH || full.startsWith(QLatin1String("\\\\?\\")) || full.startsWith(QLatin1String("\\\\.\\")))
+    return full.toStdWString();
+  if (full.startsWith(QLatin1String("\\\\"))) return (QStringLiteral("\\\\?\\UNC\\") + full.mid(2)).toStdWString();
+  return (QStringLiteral("\\\\?\\") + full).toStdWString();
+}
 
 PathState Inspect(const QString& path) {
   PathState state;
@@ -57,8 +67,8 @@ bool SyncToDisk(int fd, QString* why) {
   return false;
 }
 
-// A replacement takes the folder's permissions and its writer as owner, as every Windows program's
-// saved files do; there are no mode bits to carry over.
+// There are no mode bits to carry over: the replacement (host/SaveFileWin.cpp) keeps the earlier
+// file's access list and attributes.
 void TakeOverOwnerAndMode(int, const PathState&) {}
 
 // NTFS journals the rename itself; a folder cannot be flushed by an ordinary user.

@@ -36,47 +36,44 @@ OutputRefusal OutputFile::Open() {
   m_mode = there.mode;
   m_uid = there.uid;
   m_gid = there.gid;
-  m_file.setFileName(m_path);
-  if (!m_file.open(QIODevice::WriteOnly)) {
-    m_reason = m_file.errorString();
+  if (!m_file.Open(m_path)) {
+    m_reason = m_file.ErrorString();
     return OutputRefusal::CannotCreate;
   }
   return OutputRefusal::None;
 }
 
 bool OutputFile::Write(const char* data, qint64 count) {
-  if (m_failed || !m_file.isOpen()) return Fail(m_file.errorString());
+  QFileDevice& file = m_file.File();
+  if (m_failed || !m_file.IsOpen()) return Fail(file.errorString());
   errno = 0;
-  if (m_file.write(data, count) != count || m_file.error() != QFileDevice::NoError) return Fail(Why(m_file, errno));
+  if (file.write(data, count) != count || file.error() != QFileDevice::NoError) return Fail(Why(file, errno));
   return true;
 }
 
 bool OutputFile::Commit() {
-  if (!m_file.isOpen()) return Fail(m_reason);
-  // QSaveFile keeps some buffered write errors to itself until a flush, and a file system may
-  // report a full disk only when the data are synced; each is asked before the rename.
+  if (!m_file.IsOpen()) return Fail(m_reason);
+  QFileDevice& file = m_file.File();
+  // Qt keeps some buffered write errors to itself until a flush, and a file system may report a
+  // full disk only when the data are synced; each is asked before the rename.
   QString why;
   errno = 0;
-  if (m_failed || !m_file.flush() || m_file.error() != QFileDevice::NoError) {
-    Fail(Why(m_file, errno));
-  } else if (!fs::SyncToDisk(m_file.handle(), &why)) {
+  if (m_failed || !file.flush() || file.error() != QFileDevice::NoError) {
+    Fail(Why(file, errno));
+  } else if (!fs::SyncToDisk(file.handle(), &why)) {
     Fail(why);
   } else {
-    if (m_replacing) fs::TakeOverOwnerAndMode(m_file.handle(), {true, true, m_mode, m_uid, m_gid});
-    if (m_file.commit()) {
+    if (m_replacing) fs::TakeOverOwnerAndMode(file.handle(), {true, true, m_mode, m_uid, m_gid});
+    if (m_file.Commit()) {
       fs::SyncFolderOf(m_path);
       return true;
     }
-    Fail(m_file.errorString());
+    Fail(m_file.ErrorString());
   }
   Cancel();
   return false;
 }
 
-void OutputFile::Cancel() {
-  if (m_file.isOpen()) m_file.cancelWriting();
-  // Closing an uncommitted save file removes its temporary twin.
-  if (m_file.isOpen()) (void)m_file.commit();
-}
+void OutputFile::Cancel() { m_file.Cancel(); }
 
 }  // namespace quorvin

@@ -7,8 +7,9 @@
 // FIFO, a socket or a folder at the path is refused before anything else happens. A replaced file
 // keeps its permission bits and, where this process may set them, its owner and group.
 
-#include <QSaveFile>
 #include <QString>
+
+#include "host/SaveFile.h"
 
 namespace quorvin {
 
@@ -46,7 +47,7 @@ class OutputFile {
   bool Fail(const QString& reason);
 
   QString m_path;
-  QSaveFile m_file;
+  SaveFile m_file;
   QString m_reason;
   bool m_failed = false;
   bool m_replacing = false;  // a regular file stood at the path when it was opened

@@ -1861,5 +1861,89 @@ Alt 加带下划线的字母可按下对应按钮；Ctrl+Q 退出；F5 重新查
         <source>the last change was stopped part-way</source>
         <translation>上次更改中途被停止</translation>
     </message>
+    <message>
+        <source>The system&apos;s USB HID layer starts.</source>
+        <translation>系统的 USB HID 层可以启动。</translation>
+    </message>
+    <message>
+        <source>The system&apos;s USB HID layer could not start: no repeater can be reached over USB.</source>
+        <translation>系统的 USB HID 层无法启动：无法通过 USB 连接任何中继器。</translation>
+    </message>
+    <message>
+        <source>This system lacks functions of hid.dll or cfgmgr32.dll that USB access needs: run the tool on Windows 7 or later with its updates, or use the serial link (--port COMn), which does not need them.</source>
+        <translation>本系统缺少 USB 访问所需的 hid.dll 或 cfgmgr32.dll 函数：请在已安装更新的 Windows 7 或更高版本上运行本工具，或改用串口连接（--port COMn），串口不需要这些函数。</translation>
+    </message>
+    <message>
+        <source>Enable it: in Device Manager, right-click it and choose Enable device.</source>
+        <translation>启用它：在设备管理器中右键单击它，选择“启用设备”。</translation>
+    </message>
+    <message>
+        <source>The repeater reported a fault to Windows: unplug it, switch it off and on, and plug it into another USB socket, with another cable if that does not help.</source>
+        <translation>中继器向 Windows 报告了故障：拔下它，关机再开机，然后插到另一个 USB 接口上；如果仍不行，请换一根数据线。</translation>
+    </message>
+    <message>
+        <source>In Device Manager, right-click it, choose Uninstall device, then unplug it and plug it in again: Windows installs its own HID driver for it.</source>
+        <translation>在设备管理器中右键单击它，选择“卸载设备”，然后拔下再重新插上：Windows 会为它安装自带的 HID 驱动程序。</translation>
+    </message>
+    <message>
+        <source>Plug the repeater in with a data cable and switch it on; Device Manager then lists it under Human Interface Devices.</source>
+        <translation>用数据线连接中继器并打开电源；之后设备管理器会在“人体学输入设备”下列出它。</translation>
+    </message>
+    <message>
+        <source>%1 has a problem in Device Manager (code %2).</source>
+        <translation>%1 在设备管理器中有问题（代码 %2）。</translation>
+    </message>
+    <message>
+        <source>%1 is driven by %2, not by Windows&apos; HID driver, so the tool cannot reach it.</source>
+        <translation>%1 由 %2 驱动，而不是 Windows 的 HID 驱动程序，因此本工具无法访问它。</translation>
+    </message>
+    <message>
+        <source>In Device Manager, right-click it, choose Uninstall device and tick the box that deletes its driver, then unplug it and plug it in again.</source>
+        <translation>在设备管理器中右键单击它，选择“卸载设备”并勾选删除其驱动程序的选项，然后拔下再重新插上。</translation>
+    </message>
+    <message>
+        <source>Repeater attached: %1.</source>
+        <translation>中继器已连接：%1。</translation>
+    </message>
+    <message>
+        <source>Repeater attached: %1 (driver %2).</source>
+        <translation>中继器已连接：%1（驱动程序 %2）。</translation>
+    </message>
+    <message>
+        <source>%1 is held by another program.</source>
+        <translation>%1 被另一个程序占用。</translation>
+    </message>
+    <message>
+        <source>Close the program that uses %1 (a terminal program, another set-up tool, a second window of this one) and try again.</source>
+        <translation>关闭正在使用 %1 的程序（终端程序、其他设置工具、本工具的第二个窗口），然后重试。</translation>
+    </message>
+    <message>
+        <source>Close %1, or end it in Task Manager, and try again.</source>
+        <translation>关闭 %1，或在任务管理器中结束它，然后重试。</translation>
+    </message>
+    <message>
+        <source>Unplug the adapter and plug it in again; if that does not help, reinstall its driver in Device Manager, under Ports (COM &amp; LPT).</source>
+        <translation>拔下适配器再重新插上；如果仍不行，请在设备管理器的“端口 (COM 和 LPT)”下重新安装它的驱动程序。</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be made: the file %2 is in its way.</source>
+        <translation>无法创建文件夹 %1：文件 %2 占据了它的位置。</translation>
+    </message>
+    <message>
+        <source>Move the file %1 elsewhere; the tool makes the folder itself.</source>
+        <translation>把文件 %1 移到别处；本工具会自行创建该文件夹。</translation>
+    </message>
+    <message>
+        <source>This user cannot write into the folder %1: %2.</source>
+        <translation>当前用户无法写入文件夹 %1：%2。</translation>
+    </message>
+    <message>
+        <source>Give this user the right to write there: the folder&apos;s Properties, Security, Edit; or free space on its drive if it is full.</source>
+        <translation>授予当前用户在该处写入的权限：文件夹的“属性”、“安全”、“编辑”；如果所在磁盘已满，请释放空间。</translation>
+    </message>
+    <message>
+        <source>The folder %1 can be written into.</source>
+        <translation>文件夹 %1 可以写入。</translation>
+    </message>
 </context>
 </TS>

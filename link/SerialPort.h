@@ -57,6 +57,10 @@ class SerialError : public std::exception {
   QString m_holder;
 };
 
+// Windows (SerialPortWin.cpp only): the error an open of the port at `location` raises when the
+// system refused it with `code`.
+[[nodiscard]] SerialError SerialOpenError(unsigned long code, const QString& location);
+
 [[noreturn]] void ThrowSerialException(quint32 error, const QString& text, SerialFault fault = SerialFault::Other);
 
 // The port's five operations are virtual so tests and fuzzers can stand a scripted line in for a

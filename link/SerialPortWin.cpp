@@ -48,6 +48,17 @@ struct SerialPort::Port {
   }
 };
 
+SerialError SerialOpenError(unsigned long code, const QString& location) {
+  // A COM port is opened exclusively: another program holding it shows as one of two codes.
+  if (PortBusyCode(code)) {
+    const PortHolder holder = FindPortHolder(location);
+    return SerialError(code, QStringLiteral("The port is busy: another program holds it"), SerialFault::Busy,
+                       holder.who);
+  }
+  const bool missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+  return SerialError(code, WindowsErrorText(code), missing ? SerialFault::NotFound : SerialFault::Other);
+}
+
 SerialPort::SerialPort() = default;
 
 SerialPort::~SerialPort() { Close(); }
@@ -69,17 +80,7 @@ void SerialPort::Open(const QString& location, qint32 speed) {
   auto port = std::make_unique<Port>();
   port->handle = CreateFileW(reinterpret_cast<const wchar_t*>(location.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
                              nullptr, OPEN_EXISTING, 0, nullptr);
-  if (port->handle == INVALID_HANDLE_VALUE) {
-    const DWORD code = GetLastError();
-    // A COM port is opened exclusively: another program holding it shows as one of these two.
-    if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION) {
-      const PortHolder holder = FindPortHolder(location);
-      throw SerialError(code, QStringLiteral("The port is busy: another program holds it"), SerialFault::Busy,
-                        holder.who);
-    }
-    const bool missing = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
-    ThrowSerialException(code, WindowsErrorText(code), missing ? SerialFault::NotFound : SerialFault::Other);
-  }
+  if (port->handle == INVALID_HANDLE_VALUE) throw SerialOpenError(GetLastError(), location);
   m_port = std::move(port);
   // Settings go on after the open, so a refused one leaves the port open as a driver would.
   const HANDLE h = m_port->handle;

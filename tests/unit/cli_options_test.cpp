@@ -30,6 +30,11 @@ TEST(CliParse, OptionsAndSwitchesSetTheirFields) {
   EXPECT_EQ(ParseCli({"history", "--since", "2026-12-01"}).since, "2026-12-01");
   EXPECT_TRUE(ParseCli({"devices", "--probe"}).probe);
   EXPECT_TRUE(ParseCli({"version", "--help"}).help);
+  // --version is the program's own and needs no command; `version` asks the device.
+  o = ParseCli({"--version"});
+  EXPECT_TRUE(o.toolVersion);
+  EXPECT_TRUE(o.error.isEmpty()) << o.error.toStdString();
+  EXPECT_FALSE(ParseCli({"version"}).toolVersion);
 }
 
 TEST(CliParse, ASwitchBeforeItsCommandIsTakenWhenTheCommandTakesIt) {

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <functional>
+#include <map>
 
 #include "link/HidLink.h"
 #include "protocol/Protocol.h"
@@ -205,6 +206,94 @@ TEST(Doctor, DeniedAccessGetsTheFixThatApplies) {
   findings = Diagnose(s, std::nullopt, Language());
   EXPECT_TRUE(fixOf(findings, "hidraw").contains("udevadm trigger"));
   EXPECT_TRUE(fixOf(findings, "serial-port").contains("usermod -aG dialout"));
+}
+
+// Windows: each finding as Device Manager, the COM ports and the tool's folders present it, with
+// a fix for every problem, and in Chinese once the catalog is loaded.
+TEST(Doctor, WindowsFindingsEachWithItsFix) {
+  SystemFacts s;
+  s.windows = true;
+  s.hidLayerStarts = false;
+  auto findings = Diagnose(s, std::nullopt, Language());
+  EXPECT_EQ(Verdict(findings, "hid-layer"), false);
+  EXPECT_EQ(Verdict(findings, "usb-device"), false);  // none attached
+  EXPECT_EQ(Verdict(findings, "serial-port"), true);  // none present is fine
+  EXPECT_FALSE(AllWell(findings));
+
+  struct DeviceCase {
+    const char* name;
+    WindowsDevice device;
+    bool ok;
+    const char* fixHas;
+  };
+  const std::vector<DeviceCase> devices = {
+      {"HID driver", {"USB\\VID_0483&PID_1234\\QV1", "USB Input Device", "HidUsb", true, 0}, true, ""},
+      {"disabled", {"USB\\VID_0483&PID_1234\\QV1", "USB Input Device", "HidUsb", true, 22}, false, "Enable"},
+      {"failed", {"USB\\VID_0483&PID_1234\\QV1", "USB Input Device", "HidUsb", true, 43}, false, "another USB socket"},
+      {"other driver",
+       {"USB\\VID_0483&PID_1234\\QV1", "WinUSB Device", "WinUSB", true, 0},
+       false,
+       "deletes its driver"},
+      // The HID collection on the device is driven by HidClass, never a fault of its own.
+      {"collection", {"HID\\VID_0483&PID_1234\\7&1", "HID-compliant device", "HidClass", false, 0}, true, ""},
+  };
+  for (const DeviceCase& c : devices) {
+    SCOPED_TRACE(c.name);
+    s.hidLayerStarts = true;
+    s.devices = {c.device};
+    findings = Diagnose(s, std::nullopt, Language());
+    EXPECT_EQ(Verdict(findings, "hid-layer"), true);
+    EXPECT_EQ(Verdict(findings, "usb-device"), c.ok);
+    for (const Finding& f : findings)
+      if (f.check == "usb-device" && !f.ok) {
+        EXPECT_TRUE(f.fix.contains(c.fixHas)) << f.fix.toStdString();
+      }
+  }
+
+  ComPort free;
+  free.name = "COM3";
+  ComPort held;
+  held.name = "COM4";
+  held.error = 5;
+  held.busy = true;
+  held.holder = "terminal.exe (pid 812)";
+  ComPort broken;
+  broken.name = "COM5";
+  broken.error = 31;
+  broken.errorText = "A device attached to the system is not functioning";
+  s.comPorts = {free, held, broken};
+  QTemporaryDir dir;
+  QFile inTheWay(dir.filePath("history"));
+  ASSERT_TRUE(inTheWay.open(QIODevice::WriteOnly));
+  inTheWay.close();
+  s.folders = {LookAtFolder(dir.filePath("snapshots/QV1")), LookAtFolder(dir.filePath("history/sub"))};
+  EXPECT_TRUE(s.folders[0].writable);  // made when first written: the folder above takes it
+  EXPECT_TRUE(s.folders[1].notFolder);
+  findings = Diagnose(s, std::nullopt, Language());
+  std::map<QString, Finding> by;
+  for (const Finding& f : findings) by[f.subject] = f;
+  EXPECT_TRUE(by["COM3"].ok);
+  EXPECT_FALSE(by["COM4"].ok);
+  EXPECT_TRUE(by["COM4"].what.contains("terminal.exe (pid 812)"));
+  EXPECT_FALSE(by["COM5"].ok);
+  EXPECT_TRUE(by["COM5"].what.contains("not functioning"));
+  EXPECT_TRUE(by[s.folders[0].path].ok);
+  EXPECT_FALSE(by[s.folders[1].path].ok);
+  EXPECT_TRUE(by[s.folders[1].path].fix.contains(QDir::toNativeSeparators(inTheWay.fileName())));
+  for (const Finding& f : findings) EXPECT_EQ(f.fix.isEmpty(), f.ok) << f.what.toStdString();
+
+  // Every Windows text has its Chinese: none comes out as its English source.
+  s.hidLayerStarts = false;
+  s.devices = {devices[1].device, devices[3].device};
+  const std::vector<Finding> english = Diagnose(s, std::nullopt, Language());
+  const std::vector<Finding> chinese = Diagnose(s, std::nullopt, Language::Load(QStringLiteral("zh_CN")));
+  ASSERT_EQ(english.size(), chinese.size());
+  for (std::size_t i = 0; i < english.size(); ++i) {
+    EXPECT_NE(english[i].what, chinese[i].what);
+    if (!english[i].ok) {
+      EXPECT_NE(english[i].fix, chinese[i].fix) << english[i].fix.toStdString();
+    }
+  }
 }
 
 }  // namespace
