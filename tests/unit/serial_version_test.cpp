@@ -13,7 +13,8 @@ TEST(SerialVersion, ReplyTextFollowsThePrefixAndIsShownBeforeTheProgressCloses) 
   const OpResult r = ReadVersion(b.env);
   ASSERT_EQ(b.port.writes.size(), 1u);
   EXPECT_EQ(b.Frame(0), Bytes({0x55, 0xAA, 0x01, 0xC2, 0x00, 0x3C}));
-  EXPECT_EQ(b.port.openedAt, "/dev/ttyTEST");
+  // The port opened by the system's name for the one chosen (\\.\COMn on Windows).
+  EXPECT_EQ(b.port.openedAt, ResolveSerialTarget(QStringLiteral("/dev/ttyTEST")).location);
   EXPECT_EQ(b.port.speed, 9600);
   EXPECT_EQ(r.outcome, Outcome::Success);
   EXPECT_EQ(r.version, "V1.0");
