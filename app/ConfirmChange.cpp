@@ -46,14 +46,18 @@ QString ChangeQuestionText(const Language& l, const ChangeQuestion& q) {
   return {};
 }
 
+void AddSafeAnswer(QMessageBox& box, const QString& text) {
+  QPushButton* safe = box.addButton(text, QMessageBox::RejectRole);
+  box.setDefaultButton(safe);
+  box.setEscapeButton(safe);
+}
+
 Consent DialogAsker::Ask(QWidget* owner, const Language& l, const ChangeQuestion& q) {
   QMessageBox box(QMessageBox::Question, ProductTitle(l), ChangeQuestionText(l, q), QMessageBox::NoButton, owner);
   box.setObjectName(QStringLiteral("confirmChange"));
   if (q.bytes >= 0) box.setInformativeText(FileFactsText(l, q.bytes, q.sha256));
   QPushButton* go = box.addButton(l.Text(QT_TRANSLATE_NOOP("quorvin", "&Go ahead")), QMessageBox::AcceptRole);
-  QPushButton* cancel = box.addButton(l.Text(QT_TRANSLATE_NOOP("quorvin", "&Cancel")), QMessageBox::RejectRole);
-  box.setDefaultButton(cancel);
-  box.setEscapeButton(cancel);
+  AddSafeAnswer(box, l.Text(QT_TRANSLATE_NOOP("quorvin", "&Cancel")));
   auto* stop = new QCheckBox(l.Text(QT_TRANSLATE_NOOP("quorvin", "Do not ask again for %1")).arg(q.unit), &box);
   box.setCheckBox(stop);
   box.exec();

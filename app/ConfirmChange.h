@@ -11,6 +11,7 @@
 #include "app/RunOutcome.h"
 #include "ops/Language.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace quorvin {
@@ -41,6 +42,10 @@ class DialogAsker final : public ChangeAsker {
 [[nodiscard]] QString ChangeQuestionText(const Language& lang, const ChangeQuestion& q);
 // The file's size and SHA-256 as the question shows them.
 [[nodiscard]] QString FileFactsText(const Language& lang, qint64 bytes, const QString& sha256);
+
+// Adds the answer that changes nothing (RejectRole) as the box's default and its Escape answer, so
+// a stray Enter or Escape never starts a change.
+void AddSafeAnswer(QMessageBox& box, const QString& text);
 
 // The product's name, the same in both languages, for window and box titles.
 [[nodiscard]] QString ProductTitle(const Language& lang);

@@ -450,10 +450,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     ask.setObjectName(QStringLiteral("closeWhileBusy"));
     QPushButton* stop =
         ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Stop and close")), QMessageBox::AcceptRole);
-    QPushButton* keep =
-        ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Keep it running")), QMessageBox::RejectRole);
-    ask.setDefaultButton(keep);
-    ask.setEscapeButton(keep);
+    AddSafeAnswer(ask, m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Keep it running")));
     ask.exec();
     if (ask.clickedButton() != stop || !Working()) {
       if (!Working()) close();
@@ -498,9 +495,7 @@ void MainWindow::OfferFile(const QString& path) {
       ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Upgrade the firmware")), QMessageBox::AcceptRole);
   QPushButton* download =
       ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Download the backup data")), QMessageBox::AcceptRole);
-  QPushButton* cancel = ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Cancel")), QMessageBox::RejectRole);
-  ask.setDefaultButton(cancel);
-  ask.setEscapeButton(cancel);
+  AddSafeAnswer(ask, m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Cancel")));
   ask.exec();
   if (ask.clickedButton() == upgrade) RequestUpgrade(path);
   if (ask.clickedButton() == download) RequestDownload(path);

@@ -288,9 +288,7 @@ void MainWindow::RequestRestore(const SnapshotInfo& snapshot) {
     ask.setObjectName(QStringLiteral("restoreOtherUnit"));
     QPushButton* go =
         ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Restore onto this unit")), QMessageBox::AcceptRole);
-    QPushButton* cancel = ask.addButton(m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Cancel")), QMessageBox::RejectRole);
-    ask.setDefaultButton(cancel);
-    ask.setEscapeButton(cancel);
+    AddSafeAnswer(ask, m_lang.Text(QT_TRANSLATE_NOOP("quorvin", "&Cancel")));
     ask.exec();
     if (ask.clickedButton() != go) return;
   } else {
